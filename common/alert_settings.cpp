@@ -1,0 +1,44 @@
+#include "common/alert_settings.h"
+
+#include <algorithm>
+
+namespace lorvane {
+
+const char kEmailValue[] = "Email";
+const char kFrequencyValue[] = "Frequency";
+const char kFormatValue[] = "Format";
+const char kDayValue[] = "Day";
+const char kHourValue[] = "Hour";
+const char kMinuteValue[] = "Minute";
+
+const char kDailyText[] = "Daily";
+const char kWeeklyText[] = "Weekly";
+const char kOffText[] = "Off";
+const char kHtmlText[] = "HTML";
+const char kTextText[] = "Text";
+
+std::string QueryValueName(int slot) {
+    return "Query" + std::to_string(slot);
+}
+
+AlertFrequency ParseStoredFrequency(const std::string& text) {
+    if (text == kDailyText) return AlertFrequency::Daily;
+    if (text == kWeeklyText) return AlertFrequency::Weekly;
+    return AlertFrequency::Off;
+}
+
+const char* StoredFrequencyText(AlertFrequency frequency) {
+    switch (frequency) {
+        case AlertFrequency::Daily: return kDailyText;
+        case AlertFrequency::Weekly: return kWeeklyText;
+        case AlertFrequency::Off: break;
+    }
+    return kOffText;
+}
+
+std::string ReplaceChar(std::string text, char from, char to) {
+    std::replace(text.begin(), text.end(), from, to);
+    return text;
+}
+
+}  // namespace lorvane

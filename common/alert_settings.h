@@ -1,0 +1,67 @@
+// The user's settings as both programs hold them, and the names and texts
+// under which they live in the per-user settings key.
+#pragma once
+
+#include <array>
+#include <string>
+
+namespace lorvane {
+
+// How often the alert runner searches. The numbers are part of the
+// contract between the two programs.
+enum class AlertFrequency : int {
+    Daily = 1,
+    Weekly = 2,
+    Off = 3,
+};
+
+// Number of query slots in the settings key (values Query0 to Query199).
+constexpr int kQuerySlotCount = 200;
+
+// Every value is read into a buffer of this many bytes, terminator
+// included: a value of 2000 bytes or more does not fit.
+constexpr std::size_t kSettingsValueCapacity = 2000;
+
+// Value names of the settings key.
+extern const char kEmailValue[];      // "Email"
+extern const char kFrequencyValue[];  // "Frequency"
+extern const char kFormatValue[];     // "Format"
+extern const char kDayValue[];        // "Day"
+extern const char kHourValue[];       // "Hour"
+extern const char kMinuteValue[];     // "Minute"
+
+// Stored texts of the frequency and the mail format.
+extern const char kDailyText[];   // "Daily"
+extern const char kWeeklyText[];  // "Weekly"
+extern const char kOffText[];     // "Off"
+extern const char kHtmlText[];    // "HTML"
+extern const char kTextText[];    // "Text"
+
+struct AlertSettings {
+    std::string email;
+    // Slot i holds query i; the empty text is a free slot.
+    std::array<std::string, kQuerySlotCount> queries;
+    AlertFrequency frequency = AlertFrequency::Off;
+    // false: HTML mail; true: plain-text mail.
+    bool plainText = false;
+    // Used by the configuration program only.
+    std::string day;
+    int hour = 0;
+    int minute = 0;
+};
+
+// Returns the value name of query slot `slot` ("Query%d", no leading
+// zeros). The slot is not range-checked.
+std::string QueryValueName(int slot);
+
+// Returns the frequency a stored text stands for: exactly "Daily" or
+// "Weekly" (byte for byte, case-sensitive); any other text is Off.
+AlertFrequency ParseStoredFrequency(const std::string& text);
+
+// Returns the stored text of a frequency: "Daily", "Weekly" or "Off".
+const char* StoredFrequencyText(AlertFrequency frequency);
+
+// Returns `text` with every occurrence of character `from` replaced by `to`.
+std::string ReplaceChar(std::string text, char from, char to);
+
+}  // namespace lorvane

@@ -1,0 +1,36 @@
+#include "common/local_time.h"
+
+#include <ctime>
+
+#include "common/system_services.h"
+
+namespace lorvane {
+
+std::int64_t SystemClock() {
+    return static_cast<std::int64_t>(std::time(nullptr));
+}
+
+bool LocalCalendarTime(std::int64_t seconds, CalendarTime& time) {
+    std::tm local{};
+    if (!ToLocalTime(seconds, local)) return false;
+    time.year = local.tm_year + 1900;
+    time.month = local.tm_mon + 1;
+    time.dayOfWeek = local.tm_wday;
+    time.day = local.tm_mday;
+    time.hour = local.tm_hour;
+    time.minute = local.tm_min;
+    // A leap second reads as the last second of its minute.
+    time.second = local.tm_sec > 59 ? 59 : local.tm_sec;
+    time.milliseconds = 0;
+    return true;
+}
+
+AutomationDate CurrentAutomationDate(Clock clock) {
+    AutomationDate now;
+    CalendarTime local;
+    if (LocalCalendarTime(clock(), local) && CalendarToAutomationDate(local, now.value))
+        now.valid = true;
+    return now;
+}
+
+}  // namespace lorvane

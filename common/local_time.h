@@ -1,0 +1,26 @@
+// The clock and local calendar time.
+#pragma once
+
+#include <cstdint>
+
+#include "common/automation_date.h"
+
+namespace lorvane {
+
+// A source of the current time in seconds since 1 January 1970 UTC. The
+// programs use SystemClock; tests hand in fixed times.
+using Clock = std::int64_t (*)();
+
+// Returns the system's current time in seconds since 1 January 1970 UTC.
+std::int64_t SystemClock();
+
+// Converts `seconds` since 1970 UTC to local calendar time in `time`
+// (milliseconds 0). Returns false when the platform cannot convert it.
+bool LocalCalendarTime(std::int64_t seconds, CalendarTime& time);
+
+// Returns the current local time as an automation date: invalid, with the
+// value 0, when the clock cannot be converted to a local date or the date
+// lies outside the automation date range.
+AutomationDate CurrentAutomationDate(Clock clock);
+
+}  // namespace lorvane

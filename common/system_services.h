@@ -1,0 +1,20 @@
+// Small services of the operating system that both programs use. Each
+// platform implements them in its own file under platform/.
+#pragma once
+
+#include <cstdint>
+#include <ctime>
+#include <string>
+
+namespace lorvane {
+
+// Prepares the process for the rest of the program (signal dispositions,
+// error modes). Returns false with `error` set when the process cannot run.
+bool InitializeProcess(std::string& error);
+
+// Converts `seconds` since 1 January 1970 UTC to local broken-down time in
+// `local`, with the system's time zone rules. Returns false when the time
+// cannot be represented or converted.
+bool ToLocalTime(std::int64_t seconds, std::tm& local);
+
+}  // namespace lorvane

@@ -1,0 +1,28 @@
+#include <csignal>
+#include <ctime>
+
+#include "common/system_services.h"
+#include "platform/posix/posix_error.h"
+
+#include <cerrno>
+
+namespace lorvane {
+
+bool InitializeProcess(std::string& error) {
+    // A helper program that exits early must give us an error on write,
+    // not end the process.
+    if (std::signal(SIGPIPE, SIG_IGN) == SIG_ERR) {
+        error = DescribeErrno("cannot ignore SIGPIPE", errno);
+        return false;
+    }
+    return true;
+}
+
+bool ToLocalTime(std::int64_t seconds, std::tm& local) {
+    const std::time_t time = static_cast<std::time_t>(seconds);
+    if (static_cast<std::int64_t>(time) != seconds) return false;
+    tzset();  // follow a change of TZ, as the C library's localtime does
+    return localtime_r(&time, &local) != nullptr;
+}
+
+}  // namespace lorvane

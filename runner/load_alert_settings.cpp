@@ -1,0 +1,27 @@
+#include "runner/load_alert_settings.h"
+
+namespace lorvane {
+namespace {
+
+std::string ReadValue(const SettingsStore& store, const std::string& name) {
+    std::string text;
+    store.Read(name, kSettingsValueCapacity, text);  // anything but Found leaves it empty
+    return text;
+}
+
+}  // namespace
+
+bool LoadAlertSettings(SettingsStore& store, AlertSettings& settings, std::string& error) {
+    if (!store.Open(error)) return false;
+
+    AlertSettings loaded;
+    loaded.email = ReadValue(store, kEmailValue);
+    for (int slot = 0; slot < kQuerySlotCount; ++slot)
+        loaded.queries[slot] = ReplaceChar(ReadValue(store, QueryValueName(slot)), '_', '+');
+    loaded.frequency = ParseStoredFrequency(ReadValue(store, kFrequencyValue));
+    loaded.plainText = ReadValue(store, kFormatValue) != kHtmlText;
+    settings = loaded;
+    return true;
+}
+
+}  // namespace lorvane

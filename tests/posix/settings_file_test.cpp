@@ -1,0 +1,204 @@
+// The POSIX settings file: its text, what it keeps of a hand-edited file,
+// where it lives, its mode, and that a save replaces it whole or not at all.
+#include <sys/stat.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <gtest/gtest.h>
+
+#include <atomic>
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <thread>
+
+#include "platform/posix/ini_format.h"
+#include "platform/posix/settings_file.h"
+#include "support/process.h"
+
+namespace lorvane {
+namespace {
+
+class SettingsFileTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        m_directory = test::MakeScratchDirectory();
+        ASSERT_FALSE(m_directory.empty());
+        m_path = m_directory + "/Lorvane/Lorvane.ini";
+    }
+    void TearDown() override { std::filesystem::remove_all(m_directory); }
+
+    void WriteRaw(const std::string& contents) {
+        std::filesystem::create_directories(m_directory + "/Lorvane");
+        std::ofstream(m_path, std::ios::binary) << contents;
+    }
+    std::string Contents() const { return test::ReadFileOr(m_path); }
+    std::string ReadValue(const std::string& name) {
+        SettingsFile file(m_path, "Lorvane");
+        std::string error, text;
+        EXPECT_TRUE(file.Open(error)) << error;
+        file.Read(name, kUnlimitedCapacity, text);
+        return text;
+    }
+    void Save(const std::vector<SettingsValue>& values) {
+        SettingsFile file(m_path, "Lorvane");
+        std::string error;
+        ASSERT_TRUE(file.Write(values, error)) << error;
+    }
+
+    std::string m_directory;
+    std::string m_path;
+};
+
+TEST_F(SettingsFileTest, WritesReadableLines) {
+    Save({{"Email", "reader@example.org"}, {"Query0", " two\nlines "}, {"Frequency", "Weekly"}});
+    EXPECT_EQ(Contents(),
+              "[Lorvane]\n"
+              "Email=reader@example.org\n"
+              "Query0=\\x20two\\nlines\\x20\n"
+              "Frequency=Weekly\n");
+}
+
+TEST_F(SettingsFileTest, KeepsWhatItDoesNotKnow) {
+    WriteRaw("; written by hand\r\n"
+             "[Other]\n"
+             "Email=not ours\n"
+             "\n"
+             "[Lorvane]\n"
+             "this line means nothing\n"
+             "  Email = old@example.org  \r\n"
+             "Colour=blue\n"
+             "=no name\n"
+             "email=duplicate@example.org\n"
+             "[broken\n"
+             "[Lorvane2]\n"
+             "Frequency=Daily\n");
+    EXPECT_EQ(ReadValue("Email"), "duplicate@example.org");  // the later line wins
+    EXPECT_EQ(ReadValue("Colour"), "blue");
+    EXPECT_EQ(ReadValue("Frequency"), "");  // in another section
+
+    Save({{"Email", "new@example.org"}, {"Frequency", "Off"}});
+    EXPECT_EQ(Contents(),
+              "; written by hand\r\n"
+              "[Other]\n"
+              "Email=not ours\n"
+              "\n"
+              "[Lorvane]\n"
+              "this line means nothing\n"
+              "Email=new@example.org\n"
+              "Colour=blue\n"
+              "Frequency=Off\n"
+              "=no name\n"
+              "[broken\n"
+              "[Lorvane2]\n"
+              "Frequency=Daily\n");
+    EXPECT_EQ(ReadValue("Email"), "new@example.org");
+    EXPECT_EQ(ReadValue("Frequency"), "Off");
+}
+
+TEST_F(SettingsFileTest, HandTypedBackslashesStay) {
+    WriteRaw("[Lorvane]\nQuery0=C:\\data\\q \\x4 \\x00 \\\n");
+    EXPECT_EQ(ReadValue("Query0"), "C:\\data\\q \\x4 \\x00 \\");
+    EXPECT_EQ(UnescapeIniValue(EscapeIniValue("\\x41\\n")), "\\x41\\n");
+}
+
+TEST_F(SettingsFileTest, PrivateModeAndFolders) {
+    Save({{"Email", "secret@example.org"}});
+    struct stat info {};
+    ASSERT_EQ(stat(m_path.c_str(), &info), 0);
+    EXPECT_EQ(info.st_mode & 0777, 0600u);
+    ASSERT_EQ(stat((m_directory + "/Lorvane").c_str(), &info), 0);
+    EXPECT_EQ(info.st_mode & 0777, 0700u);
+
+    // A file that was readable by others becomes private on the next save.
+    chmod(m_path.c_str(), 0644);
+    Save({{"Email", "secret@example.org"}});
+    ASSERT_EQ(stat(m_path.c_str(), &info), 0);
+    EXPECT_EQ(info.st_mode & 0777, 0600u);
+}
+
+TEST_F(SettingsFileTest, UnreadableFileIsAnErrorNotAMissingKey) {
+    std::filesystem::create_directories(m_path);  // a folder where the file should be
+    SettingsFile file(m_path, "Lorvane");
+    std::string error;
+    EXPECT_FALSE(file.Open(error));
+    EXPECT_NE(error.find(m_path), std::string::npos) << error;
+    EXPECT_FALSE(file.Write({{"Email", "x@example.org"}}, error));
+    EXPECT_FALSE(error.empty());
+}
+
+TEST_F(SettingsFileTest, SaveStoppedBeforeTheReplaceLeavesTheOldFile) {
+    Save({{"Email", "old@example.org"}});
+    const std::string before = Contents();
+
+    // The child dies the way a crash would, after the new contents are on
+    // disk and before they replace the file.
+    const pid_t child = fork();
+    ASSERT_GE(child, 0);
+    if (child == 0) {
+        SettingsFile file(m_path, "Lorvane");
+        file.SetBeforeReplaceHook([] { _exit(3); });
+        std::string error;
+        file.Write({{"Email", "new@example.org"}}, error);
+        _exit(0);
+    }
+    int status = 0;
+    ASSERT_EQ(waitpid(child, &status, 0), child);
+    ASSERT_TRUE(WIFEXITED(status));
+    ASSERT_EQ(WEXITSTATUS(status), 3);
+
+    EXPECT_EQ(Contents(), before);
+    EXPECT_EQ(ReadValue("Email"), "old@example.org");
+    // The next save goes through despite the leftover.
+    Save({{"Email", "new@example.org"}});
+    EXPECT_EQ(ReadValue("Email"), "new@example.org");
+}
+
+TEST_F(SettingsFileTest, ReaderDuringSavesSeesOldOrNewWhole) {
+    const std::string a(300000, 'a'), b(300000, 'b');
+    Save({{"Query0", a}, {"Query1", a}});
+    std::atomic<bool> done{false};
+    std::thread writer([&] {
+        for (int i = 0; i < 60; ++i) {
+            const std::string& text = i % 2 ? a : b;
+            SettingsFile file(m_path, "Lorvane");
+            std::string error;
+            EXPECT_TRUE(file.Write({{"Query0", text}, {"Query1", text}}, error)) << error;
+        }
+        done = true;
+    });
+    int reads = 0;
+    while (!done || reads == 0) {
+        SettingsFile file(m_path, "Lorvane");
+        std::string error, first, second;
+        ASSERT_TRUE(file.Open(error)) << error;
+        file.Read("Query0", kUnlimitedCapacity, first);
+        file.Read("Query1", kUnlimitedCapacity, second);
+        ASSERT_TRUE(first == a || first == b) << "a mixed or cut value of " << first.size();
+        ASSERT_EQ(first, second);
+        ++reads;
+    }
+    writer.join();
+}
+
+TEST(UserSettingsFilePath, FollowsXdgConfigHome) {
+    const char* savedXdg = std::getenv("XDG_CONFIG_HOME");
+    const char* savedHome = std::getenv("HOME");
+    const std::string xdg = savedXdg ? savedXdg : "", home = savedHome ? savedHome : "";
+
+    setenv("HOME", "/home/reader", 1);
+    setenv("XDG_CONFIG_HOME", "/srv/config", 1);
+    EXPECT_EQ(UserSettingsFilePath(), "/srv/config/Lorvane/Lorvane.ini");
+    setenv("XDG_CONFIG_HOME", "", 1);
+    EXPECT_EQ(UserSettingsFilePath(), "/home/reader/.config/Lorvane/Lorvane.ini");
+    setenv("XDG_CONFIG_HOME", "relative/config", 1);  // not absolute: ignored
+    EXPECT_EQ(UserSettingsFilePath(), "/home/reader/.config/Lorvane/Lorvane.ini");
+    unsetenv("XDG_CONFIG_HOME");
+    EXPECT_EQ(UserSettingsFilePath(), "/home/reader/.config/Lorvane/Lorvane.ini");
+
+    setenv("HOME", home.c_str(), 1);
+    if (savedXdg) setenv("XDG_CONFIG_HOME", xdg.c_str(), 1);
+}
+
+}  // namespace
+}  // namespace lorvane

@@ -1,0 +1,87 @@
+// The search window's dates for fixed clocks and time zones.
+#include <gtest/gtest.h>
+
+#include <cstdint>
+#include <limits>
+
+#include "runner/search_window.h"
+#include "support/scratch.h"
+
+namespace lorvane {
+namespace {
+
+std::int64_t g_now = 0;
+std::int64_t FixedClock() { return g_now; }
+
+// Seconds since 1970 of a UTC date and time (proleptic Gregorian).
+std::int64_t UtcSeconds(int y, int m, int d, int hour = 12, int minute = 0, int second = 0) {
+    y -= m <= 2;
+    const std::int64_t era = (y >= 0 ? y : y - 399) / 400;
+    const std::int64_t yoe = y - era * 400;
+    const std::int64_t doy = (153 * (m + (m > 2 ? -3 : 9)) + 2) / 5 + d - 1;
+    const std::int64_t days = era * 146097 + yoe * 365 + yoe / 4 - yoe / 100 + doy - 719468;
+    return days * 86400 + hour * 3600 + minute * 60 + second;
+}
+
+class SearchWindow : public ::testing::Test {
+protected:
+    void SetUp() override { test::SetTimeZone("UTC0"); }
+    void TearDown() override { test::SetTimeZone("UTC0"); }
+
+    static std::string Max(std::int64_t now) {
+        g_now = now;
+        return FormatMaxDate(FixedClock);
+    }
+    static std::string Min(std::int64_t now, AlertFrequency frequency) {
+        g_now = now;
+        return FormatMinDate(frequency, FixedClock);
+    }
+};
+
+TEST_F(SearchWindow, DatedExamples) {
+    EXPECT_EQ(Min(UtcSeconds(2007, 3, 1), AlertFrequency::Daily), "2007/2/28");
+    EXPECT_EQ(Max(UtcSeconds(2007, 3, 1)), "2007/3/1");
+    EXPECT_EQ(Min(UtcSeconds(2008, 3, 1), AlertFrequency::Daily), "2008/2/29");
+    EXPECT_EQ(Min(UtcSeconds(2008, 1, 3), AlertFrequency::Weekly), "2007/12/27");
+    EXPECT_EQ(Max(UtcSeconds(2008, 1, 3)), "2008/1/3");
+}
+
+TEST_F(SearchWindow, EveryOtherFrequencyLooksBackAWeek) {
+    EXPECT_EQ(Min(UtcSeconds(2007, 3, 15), AlertFrequency::Weekly), "2007/3/8");
+    EXPECT_EQ(Min(UtcSeconds(2007, 3, 15), AlertFrequency::Off), "2007/3/8");
+    EXPECT_EQ(Min(UtcSeconds(2007, 3, 15), static_cast<AlertFrequency>(0)), "2007/3/8");
+}
+
+TEST_F(SearchWindow, MonthYearAndLeapBoundaries) {
+    EXPECT_EQ(Min(UtcSeconds(2007, 3, 5), AlertFrequency::Weekly), "2007/2/26");
+    EXPECT_EQ(Min(UtcSeconds(2008, 1, 1), AlertFrequency::Daily), "2007/12/31");
+    EXPECT_EQ(Min(UtcSeconds(2008, 3, 6), AlertFrequency::Weekly), "2008/2/28");
+    EXPECT_EQ(Min(UtcSeconds(2008, 3, 7), AlertFrequency::Weekly), "2008/2/29");
+    EXPECT_EQ(Min(UtcSeconds(2100, 3, 1), AlertFrequency::Daily), "2100/2/28");  // not a leap year
+    EXPECT_EQ(Min(UtcSeconds(2000, 3, 1), AlertFrequency::Daily), "2000/2/29");
+    EXPECT_EQ(Max(UtcSeconds(2026, 12, 31, 23, 59, 59)), "2026/12/31");
+    EXPECT_EQ(Min(UtcSeconds(2026, 12, 31, 23, 59, 59), AlertFrequency::Weekly), "2026/12/24");
+    EXPECT_EQ(Min(UtcSeconds(2027, 1, 1, 0, 0, 0), AlertFrequency::Daily), "2026/12/31");
+}
+
+TEST_F(SearchWindow, UsesLocalTime) {
+    // 20:30 UTC on 2 January is 01:30 on 3 January five hours east.
+    test::SetTimeZone("XXX-5");
+    const std::int64_t now = UtcSeconds(2008, 1, 2, 20, 30);
+    EXPECT_EQ(Max(now), "2008/1/3");
+    EXPECT_EQ(Min(now, AlertFrequency::Daily), "2008/1/2");
+    test::SetTimeZone("UTC0");
+    EXPECT_EQ(Max(now), "2008/1/2");
+}
+
+TEST_F(SearchWindow, UnconvertibleClock) {
+    for (std::int64_t now : {std::numeric_limits<std::int64_t>::max(),
+                             UtcSeconds(20000, 1, 1)}) {  // past the last automation date
+        EXPECT_EQ(Max(now), "-1/-1/-1");
+        EXPECT_EQ(Min(now, AlertFrequency::Daily), "1899/12/29");
+        EXPECT_EQ(Min(now, AlertFrequency::Weekly), "1899/12/23");
+    }
+}
+
+}  // namespace
+}  // namespace lorvane
