@@ -1,0 +1,32 @@
+#!/usr/bin/env bash
+# Installs the Debian packages that Lorvane needs and that are missing.
+#   scripts/setup.sh run    what building and running the programs needs
+#   scripts/setup.sh test   that, plus the test suite and the Windows build
+set -euo pipefail
+
+run_packages=(g++ cmake ninja-build)
+test_packages=(libgtest-dev g++-mingw-w64-x86-64-posix mingw-w64-tools wine wine64)
+
+case "${1:-}" in
+  run) wanted=("${run_packages[@]}") ;;
+  test) wanted=("${run_packages[@]}" "${test_packages[@]}") ;;
+  *) echo "usage: $0 run|test" >&2; exit 2 ;;
+esac
+
+missing=()
+for package in "${wanted[@]}"; do
+  if ! dpkg-query -W -f='${Status}' "$package" 2>/dev/null | grep -q 'install ok installed'; then
+    missing+=("$package")
+  fi
+done
+[ ${#missing[@]} -eq 0 ] && exit 0
+
+as_root=()
+if [ "$(id -u)" -ne 0 ]; then
+  command -v sudo >/dev/null || { echo "setup: need root (or sudo) to install: ${missing[*]}" >&2; exit 1; }
+  as_root=(sudo)
+fi
+echo "setup: installing ${missing[*]}"
+export DEBIAN_FRONTEND=noninteractive
+"${as_root[@]}" apt-get update -qq
+"${as_root[@]}" apt-get install -y -qq "${missing[@]}" >/dev/null
