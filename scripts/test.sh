@@ -20,7 +20,7 @@ cmake --build build/win32
 echo "== Windows tests under Wine"
 # A registry of its own for this run, never the user's Wine prefix.
 WINEPREFIX=$(mktemp -d /tmp/lorvane-wine-XXXXXX)
-export WINEPREFIX WINEDEBUG=-all
+export WINEPREFIX WINEDEBUG=-all LORVANE_SCRATCH_REGISTRY=1
 trap 'wineserver -k >/dev/null 2>&1 || true; rm -rf "$WINEPREFIX"' EXIT
 wineboot -i >/dev/null 2>&1 || true
 ctest --test-dir build/win32 --output-on-failure

@@ -1,0 +1,138 @@
+// tessory.exe as a process over the real per-user settings key. These
+// tests write that key, so they run only in a registry made for the test
+// run (scripts/test.sh creates a fresh Wine prefix and says so through
+// LORVANE_SCRATCH_REGISTRY).
+#include <windows.h>
+
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+#include <fstream>
+#include <sstream>
+
+#include "common/settings_store.h"
+
+namespace lorvane {
+namespace {
+
+class Handle {
+public:
+    explicit Handle(HANDLE handle = nullptr) : m_handle(handle) {}
+    ~Handle() { Reset(); }
+    Handle(const Handle&) = delete;
+    Handle& operator=(const Handle&) = delete;
+    void Reset(HANDLE handle = nullptr) {
+        if (m_handle && m_handle != INVALID_HANDLE_VALUE) CloseHandle(m_handle);
+        m_handle = handle;
+    }
+    HANDLE get() const { return m_handle; }
+    HANDLE* out() { return &m_handle; }
+
+private:
+    HANDLE m_handle;
+};
+
+struct Outcome {
+    DWORD exitCode = 0xFFFFFFFF;
+    std::string out;
+};
+
+// Runs tessory.exe with `arguments` in `directory`, capturing its output.
+Outcome RunTessory(const std::string& arguments, const std::string& directory) {
+    Outcome outcome;
+    SECURITY_ATTRIBUTES inherit{sizeof inherit, nullptr, TRUE};
+    Handle readEnd, writeEnd;
+    if (!CreatePipe(readEnd.out(), writeEnd.out(), &inherit, 0)) return outcome;
+    SetHandleInformation(readEnd.get(), HANDLE_FLAG_INHERIT, 0);
+
+    STARTUPINFOA startup{};
+    startup.cb = sizeof startup;
+    startup.dwFlags = STARTF_USESTDHANDLES;
+    startup.hStdOutput = writeEnd.get();
+    startup.hStdError = writeEnd.get();
+    startup.hStdInput = GetStdHandle(STD_INPUT_HANDLE);
+    std::string commandLine = "\"" TESSORY_PATH "\" " + arguments;
+    PROCESS_INFORMATION process{};
+    if (!CreateProcessA(nullptr, &commandLine[0], nullptr, nullptr, TRUE, 0, nullptr,
+                        directory.c_str(), &startup, &process))
+        return outcome;
+    Handle processHandle(process.hProcess), threadHandle(process.hThread);
+    writeEnd.Reset();  // so that the read ends when the child does
+
+    char buffer[4096];
+    DWORD got = 0;
+    while (ReadFile(readEnd.get(), buffer, sizeof buffer, &got, nullptr) && got > 0)
+        outcome.out.append(buffer, got);
+    WaitForSingleObject(processHandle.get(), INFINITE);
+    GetExitCodeProcess(processHandle.get(), &outcome.exitCode);
+    return outcome;
+}
+
+std::string ReadFileOr(const std::string& path, const std::string& fallback) {
+    std::ifstream file(path, std::ios::binary);
+    if (!file) return fallback;
+    std::ostringstream contents;
+    contents << file.rdbuf();
+    return contents.str();
+}
+
+class TessoryUnderWine : public ::testing::Test {
+protected:
+    void SetUp() override {
+        if (!std::getenv("LORVANE_SCRATCH_REGISTRY"))
+            GTEST_SKIP() << "writes the user's settings key; run in a scratch registry";
+        char temp[MAX_PATH];
+        GetTempPathA(MAX_PATH, temp);
+        m_work = std::string(temp) + "lorvane-tessory-" + std::to_string(GetCurrentProcessId());
+        CreateDirectoryA(m_work.c_str(), nullptr);
+        RegDeleteTreeA(HKEY_CURRENT_USER, "Software\\Lorvane");
+    }
+    void TearDown() override {
+        if (m_work.empty()) return;
+        DeleteFileA((m_work + "\\debug.html").c_str());
+        RemoveDirectoryA(m_work.c_str());
+        RegDeleteTreeA(HKEY_CURRENT_USER, "Software\\Lorvane");
+    }
+    void Configure(const char* frequency, const char* format) {
+        std::string error;
+        ASSERT_TRUE(CreateUserSettingsStore()->Write(
+            {{"Frequency", frequency}, {"Email", "reader@example.org"}, {"Format", format}}, error))
+            << error;
+    }
+    std::string DebugCopy() const { return ReadFileOr(m_work + "\\debug.html", "<missing>"); }
+
+    std::string m_work;
+};
+
+TEST_F(TessoryUnderWine, NoKeyEndsQuietly) {
+    const Outcome outcome = RunTessory("", m_work);
+    EXPECT_EQ(outcome.exitCode, 0u);
+    EXPECT_EQ(outcome.out, "");
+    EXPECT_EQ(DebugCopy(), "<missing>");
+}
+
+TEST_F(TessoryUnderWine, OffEndsQuietly) {
+    Configure("Off", "HTML");
+    const Outcome outcome = RunTessory("", m_work);
+    EXPECT_EQ(outcome.exitCode, 0u);
+    EXPECT_EQ(outcome.out, "");
+    EXPECT_EQ(DebugCopy(), "<missing>");
+}
+
+TEST_F(TessoryUnderWine, EmptyDigestsInTextMode) {
+    // Console and file are text streams: line feeds become CR LF.
+    Configure("Weekly", "Text");
+    Outcome outcome = RunTessory("", m_work);
+    EXPECT_EQ(outcome.exitCode, 0u);
+    EXPECT_EQ(outcome.out, "\r\nThank you for using Lorvane!\r\n");
+    EXPECT_EQ(DebugCopy(), "\r\nThank you for using Lorvane!\r\n");
+
+    Configure("Daily", "HTML");
+    outcome = RunTessory("a b", m_work);
+    EXPECT_EQ(outcome.exitCode, 0u);
+    EXPECT_EQ(outcome.out, "<span> <p><br>Thank you for using Lorvane!<br></span>");
+    EXPECT_EQ(DebugCopy(), "<span> <p><br>Thank you for using Lorvane!<br></span>");
+}
+
+}  // namespace
+}  // namespace lorvane
