@@ -1,7 +1,5 @@
 #include "common/alert_settings.h"
 
-#include <algorithm>
-
 namespace lorvane {
 
 const char kEmailValue[] = "Email";
@@ -34,11 +32,6 @@ const char* StoredFrequencyText(AlertFrequency frequency) {
         case AlertFrequency::Off: break;
     }
     return kOffText;
-}
-
-std::string ReplaceChar(std::string text, char from, char to) {
-    std::replace(text.begin(), text.end(), from, to);
-    return text;
 }
 
 }  // namespace lorvane

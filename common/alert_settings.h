@@ -61,7 +61,4 @@ AlertFrequency ParseStoredFrequency(const std::string& text);
 // Returns the stored text of a frequency: "Daily", "Weekly" or "Off".
 const char* StoredFrequencyText(AlertFrequency frequency);
 
-// Returns `text` with every occurrence of character `from` replaced by `to`.
-std::string ReplaceChar(std::string text, char from, char to);
-
 }  // namespace lorvane

@@ -1,5 +1,7 @@
 #include "runner/load_alert_settings.h"
 
+#include "common/text.h"
+
 namespace lorvane {
 namespace {
 

@@ -7,7 +7,9 @@
 #include "common/settings_store.h"
 #include "common/system_services.h"
 #include "runner/colleague_alert.h"
+#include "common/text.h"
 #include "runner/load_alert_settings.h"
+#include "runner/progress.h"
 #include "runner/record_fetch.h"
 #include "runner/search_request.h"
 #include "runner/search_window.h"
@@ -46,16 +48,22 @@ std::string RunScheduledAlert(const AlertSettings& settings, Clock clock, bool& 
     const std::string windowEnd = FormatMaxDate(clock);
     const std::string windowStart = FormatMinDate(settings.frequency, clock);
 
+    int queryCount = 0;
+    for (const std::string& query : settings.queries) queryCount += query.empty() ? 0 : 1;
+
     anyHits = false;
     IdentifierArray ids{};
+    int queryNumber = 0;
     for (const std::string& query : settings.queries) {
         if (query.empty()) continue;
+        ShowProgress("query " + std::to_string(++queryNumber) + " of " + std::to_string(queryCount));
         const int count = SearchQuery(query, windowStart, windowEnd, ids);
         if (count <= 0) continue;
         AppendHeading(query, settings.frequency, settings.plainText, digest);
-        FetchArticles(ids, count, digest);
+        FetchArticles(ids, count, digest, settings.plainText);
         anyHits = true;
     }
+    EndProgress();
 
     digest += settings.plainText ? "\nThank you for using Lorvane!\n"
                                  : "<br>Thank you for using Lorvane!<br></span>";

@@ -1,16 +1,107 @@
 #include "runner/search_request.h"
 
 #include <cstdio>
+#include <limits>
+
+#include "common/text.h"
+#include "runner/internet.h"
+#include "runner/runner_services.h"
 
 namespace lorvane {
 
-// This build has no E-utilities client yet: it says so for every query
-// instead of reporting an empty result as if it had searched.
-int SearchQuery(const std::string& query, const std::string& /*minDate*/,
-                const std::string& /*maxDate*/, IdentifierArray& /*ids*/) {
-    std::fprintf(stderr, "tessory: searching PubMed is not available in this build; not searched: %s\n",
-                 query.c_str());
-    return 0;
+const char kRunnerAgent[] = "My Session";
+
+namespace {
+
+const char kLostConnectionText[] =
+    "You must be connected to the internet in order to download an update!";
+
+// Reads a decimal number the way atoi does: leading white space skipped,
+// an optional sign, digits up to the first other character; 0 without a
+// number. Values beyond 32 bits are held at the nearest limit.
+std::int32_t ReadLikeAtoi(const std::string& text) {
+    std::size_t i = 0;
+    while (i < text.size() && (text[i] == ' ' || (text[i] >= '\t' && text[i] <= '\r'))) ++i;
+    bool negative = false;
+    if (i < text.size() && (text[i] == '+' || text[i] == '-')) negative = text[i++] == '-';
+    long long value = 0;
+    for (; i < text.size() && text[i] >= '0' && text[i] <= '9'; ++i) {
+        value = value * 10 + (text[i] - '0');
+        if (value > std::numeric_limits<std::int32_t>::max() + 1LL) break;
+    }
+    if (negative) value = -value;
+    if (value > std::numeric_limits<std::int32_t>::max()) return std::numeric_limits<std::int32_t>::max();
+    if (value < std::numeric_limits<std::int32_t>::min()) return std::numeric_limits<std::int32_t>::min();
+    return static_cast<std::int32_t>(value);
+}
+
+void AppendQueryText(const std::string& query, std::string& path) {
+    static const char kHex[] = "0123456789ABCDEF";
+    for (const char c : query) {
+        const unsigned char byte = static_cast<unsigned char>(c);
+        if (c == ' ') {
+            path += '+';
+        } else if (c == '#' || c == '&' || c == '%' || byte < 0x20 || byte >= 0x7F) {
+            path += '%';
+            path += kHex[byte >> 4];
+            path += kHex[byte & 0xF];
+        } else {
+            path += c;
+        }
+    }
+}
+
+}  // namespace
+
+std::string BuildSearchPath(const std::string& query, const std::string& minDate,
+                            const std::string& maxDate) {
+    std::string path = "/entrez/eutils/esearch.fcgi?db=pubmed&term=";
+    AppendQueryText(query, path);
+    path += "&fulltext[filter]";
+    path += "&retmax=50";
+    path += "&mindate=" + minDate;
+    path += "&maxdate=" + maxDate;
+    return path;
+}
+
+int ExtractIdentifiers(const std::string& answer, IdentifierArray& ids) {
+    int count = 0;
+    std::size_t start = 0;
+    while (start < answer.size()) {
+        std::size_t end = answer.find('\n', start);
+        if (end == std::string::npos) end = answer.size();
+        const std::string token = answer.substr(start, end - start);
+        start = end + 1;
+        if (token.find("<Id>") == std::string::npos) continue;
+        if (count >= static_cast<int>(ids.size())) break;
+        ids[static_cast<std::size_t>(count++)] =
+            ReadLikeAtoi(RemoveAll(RemoveAll(token, "<Id>"), "</Id>"));
+    }
+    return count;
+}
+
+int SearchQuery(const std::string& query, const std::string& minDate,
+                const std::string& maxDate, IdentifierArray& ids) {
+    std::string answer;
+    InternetSession session(kRunnerAgent);
+    try {
+        std::unique_ptr<HttpConnection> connection =
+            session.GetHttpConnection(EutilsServerFromEnvironment());
+        std::unique_ptr<HttpFile> request =
+            connection->OpenRequest(BuildSearchPath(query, minDate, maxDate));
+        request->AddRequestHeaders("test");  // refused as malformed; sent all the same
+        request->SendRequest();
+        try {
+            std::string piece;
+            while (request->ReadString(piece)) answer += piece;
+        } catch (const InternetException&) {
+            ShowConnectionMessage(kLostConnectionText);
+        }
+    } catch (const InternetException&) {
+        std::fputs("not connected for Lorvane! update\n", stdout);
+        return 0;
+    }
+    return ExtractIdentifiers(answer, ids);
 }
 
 }  // namespace lorvane

@@ -1,0 +1,32 @@
+#include <windows.h>
+#include <io.h>
+
+#include <cstdio>
+#include <vector>
+
+#include "runner/runner_services.h"
+
+namespace lorvane {
+
+void ShowConnectionMessage(const std::string& text) {
+    MessageBoxA(nullptr, text.c_str(), "Lorvane", MB_OK);
+}
+
+std::string CurrentDirectory() {
+    const DWORD needed = GetCurrentDirectoryA(0, nullptr);
+    if (needed == 0) return "";
+    std::vector<char> buffer(needed + 1);
+    const DWORD length = GetCurrentDirectoryA(static_cast<DWORD>(buffer.size()), buffer.data());
+    if (length == 0 || length >= buffer.size()) return "";
+    return std::string(buffer.data(), length);
+}
+
+std::string CommandScriptProgram(const std::string& directoryText) {
+    return directoryText + "/tessory.exe";
+}
+
+bool StandardErrorIsTerminal() {
+    return _isatty(_fileno(stderr)) != 0;
+}
+
+}  // namespace lorvane

@@ -1,0 +1,115 @@
+#include "runner/article_entries.h"
+
+#include <fstream>
+
+#include "common/text.h"
+#include "runner/runner_services.h"
+
+namespace lorvane {
+
+const char kPubmedHost[] = "www.ncbi.nlm.nih.gov";
+
+namespace {
+
+const char kAbstractPath[] =
+    "/entrez/query.fcgi?cmd=Retrieve&db=pubmed&dopt=Abstract&list_uids=";
+
+void AppendCommonBeginning(int ordinal, const std::string& authors, std::string& digest) {
+    digest += std::to_string(ordinal) + ". ";
+    if (!authors.empty()) digest += authors + ". ";
+}
+
+// Writes `text` as a text file at `path`, replacing what was there.
+void WriteTextFile(const std::string& path, const std::string& text) {
+    std::ofstream file(path, std::ios::out);
+    if (file) file << text;
+}
+
+}  // namespace
+
+std::string DirectoryText() {
+    return ReplaceChar(CurrentDirectory(), '\\', '/');
+}
+
+void AppendArticleEntry(int ordinal, const ArticleRecord& record, bool plainText,
+                        const std::string& directoryText, std::string& digest) {
+    const std::string pmid = std::to_string(record.pmid);
+    if (plainText) {
+        AppendCommonBeginning(ordinal, record.authors, digest);
+        digest += record.title;
+        digest += record.journal;
+        digest += ". " + record.volume + ", " + record.pages + " (" + record.year + "). PubMed: http://";
+        digest += std::string(kPubmedHost) + kAbstractPath + pmid;
+        digest += "\n\n";
+        return;
+    }
+    AppendCommonBeginning(ordinal, HtmlEscape(record.authors), digest);
+    digest += "<b>" + HtmlEscape(record.title) + "</b> ";
+    digest += HtmlEscape(record.journal) + ". " + HtmlEscape(record.volume) + ", " +
+              HtmlEscape(record.pages) + " (" + HtmlEscape(record.year) + "). ";
+    digest += "PubMed: <a href=\"http://" + std::string(kPubmedHost) + kAbstractPath + pmid + "\">" +
+              pmid + "</a> ";
+    digest += "| <a href=\"file://" + directoryText + "/" + pmid +
+              ".enw\">Export citation </a> |  ";
+    digest += "<a href=\"file://" + directoryText + "/" + pmid +
+              ".cmd\">Send an e-mail about this article to a colleague</a><br><br>";
+}
+
+std::string AuthorLine(const std::string& piece) {
+    const std::size_t lastBlank = piece.rfind(' ');
+    std::string initials, surname;
+    if (lastBlank == std::string::npos) {
+        surname = piece;
+    } else {
+        initials = piece.substr(lastBlank + 1);
+        std::size_t position = 0;
+        // Only words that start before the last blank: the initials are
+        // never part of the surname.
+        while (position < lastBlank) {
+            const std::size_t word = piece.find_first_not_of(' ', position);
+            if (word == std::string::npos || word >= lastBlank) break;
+            std::size_t end = piece.find(' ', word);
+            if (end == std::string::npos) end = piece.size();
+            surname += piece.substr(word, end - word);
+            position = end + 1;
+        }
+    }
+    std::string line = "%A ";
+    for (const char initial : initials) {
+        line += initial;
+        line += ". ";
+    }
+    return line + surname;
+}
+
+std::string CitationText(const ArticleRecord& record) {
+    std::string text;
+    std::size_t start = 0;
+    const std::string& authors = record.authors;
+    while (start <= authors.size() && !authors.empty()) {
+        std::size_t comma = authors.find(',', start);
+        if (comma == std::string::npos) comma = authors.size();
+        if (comma > start) text += AuthorLine(authors.substr(start, comma - start)) + "\n";
+        start = comma + 1;
+    }
+    text += "%T " + record.title + "\n";
+    text += "%D " + record.year + "\n";
+    text += "%0 Journal Article\n";
+    text += "%J " + record.journal + "\n";
+    text += "%V " + record.volume + "\n";
+    text += "%P " + record.pages + "\n";
+    return text;
+}
+
+std::string CommandScriptLine(const ArticleRecord& record, const std::string& directoryText) {
+    return "\"" + CommandScriptProgram(directoryText) + "\" \"" + directoryText + "/" +
+           std::to_string(record.pmid) + ".enw\"";
+}
+
+void WriteCitationFiles(const ArticleRecord& record, const std::string& directoryText) {
+    const std::string base = directoryText + "/" + std::to_string(record.pmid);
+    WriteTextFile(base + ".enw", CitationText(record));
+    WriteTextFile(base + ".cmd", CommandScriptLine(record, directoryText) + "\n");
+}
+
+}  // namespace lorvane

@@ -1,0 +1,46 @@
+// The digest entry of one article and, for HTML digests, its citation
+// file (PMID.enw, EndNote tagged format) and command script (PMID.cmd,
+// which starts the runner again to forward the article to a colleague).
+#pragma once
+
+#include <string>
+
+#include "runner/record_fields.h"
+
+namespace lorvane {
+
+// Host of the PubMed web site that the abstract links name.
+extern const char kPubmedHost[];
+
+// Returns the directory text D: the working directory with every "\"
+// turned into "/".
+std::string DirectoryText();
+
+// Appends the entry of article `ordinal` (1 for a query's first) to
+// `digest`: HTML with links to the PubMed abstract and to the article's
+// two files in `directoryText`, or plain text with the abstract link.
+// Record fields are HTML-escaped in the HTML entry and kept raw in text.
+void AppendArticleEntry(int ordinal, const ArticleRecord& record, bool plainText,
+                        const std::string& directoryText, std::string& digest);
+
+// Returns the "%A " line of one author piece (without a line end): the
+// initials, the word after the piece's last blank, each followed by ". ",
+// then the words before it joined with nothing. A piece without a blank
+// is all surname.
+std::string AuthorLine(const std::string& piece);
+
+// Returns the lines of the citation file of `record`, each ending in "\n":
+// one "%A " line per non-empty comma-separated author piece, then %T, %D,
+// "%0 Journal Article", %J, %V and %P.
+std::string CitationText(const ArticleRecord& record);
+
+// Returns the command script's one line (without a line end): the quoted
+// program and the quoted path of the citation file in `directoryText`.
+std::string CommandScriptLine(const ArticleRecord& record, const std::string& directoryText);
+
+// Writes the citation file and then the command script of `record` into
+// `directoryText`, replacing older ones. A file that cannot be written is
+// skipped; the other is still attempted.
+void WriteCitationFiles(const ArticleRecord& record, const std::string& directoryText);
+
+}  // namespace lorvane

@@ -1,0 +1,49 @@
+// One HTTP GET at a time against one server, the platform's part of the
+// alert runner's internet access (libcurl on POSIX, WinInet on Windows).
+// Pacing, retries and the line-by-line reading are built on top of it.
+#pragma once
+
+#include <cstddef>
+#include <memory>
+#include <string>
+#include <vector>
+
+namespace lorvane {
+
+struct HttpClientOptions {
+    std::string baseUrl;    // scheme, host and optional port, no trailing "/"
+    std::string userAgent;  // sent as User-Agent
+    int connectTimeoutSeconds = 30;
+    // A body that delivers nothing for this long has failed.
+    int stallTimeoutSeconds = 30;
+    std::size_t maxBodyBytes = 64u * 1024u * 1024u;
+};
+
+struct HttpResponse {
+    long status = 0;
+    std::string retryAfter;  // the Retry-After header, if any
+    std::string body;        // what arrived of the body
+    bool complete = false;   // false: the body broke off; `error` says why
+    std::string error;
+};
+
+class HttpClient {
+public:
+    virtual ~HttpClient() = default;
+
+    // Sends GET `path` (sent as given: it must already be a valid request
+    // target) with the extra header lines `headers`, following redirects,
+    // and fills `response`. Returns false with response.error set when no
+    // response arrived (the server could not be reached, the request could
+    // not be sent, or no answer came in time). A response whose body broke
+    // off is returned with complete == false and the part that arrived.
+    virtual bool Get(const std::string& path, const std::vector<std::string>& headers,
+                     HttpResponse& response) = 0;
+};
+
+// Creates a client for the server of `options`, using the system's proxy
+// settings and verifying certificates. Returns nullptr with `error` set
+// when the platform's HTTP library cannot be set up.
+std::unique_ptr<HttpClient> CreateHttpClient(const HttpClientOptions& options, std::string& error);
+
+}  // namespace lorvane

@@ -1,0 +1,239 @@
+#include "runner/record_fields.h"
+
+#include <vector>
+
+#include "common/text.h"
+
+namespace lorvane {
+namespace {
+
+bool Contains(const std::string& text, const char* what) {
+    return text.find(what) != std::string::npos;
+}
+
+// The non-empty pieces of `text` between line feeds, in order.
+std::vector<std::string> Lines(const std::string& text) {
+    std::vector<std::string> lines;
+    std::size_t start = 0;
+    while (start < text.size()) {
+        std::size_t end = text.find('\n', start);
+        if (end == std::string::npos) end = text.size();
+        if (end > start) lines.push_back(text.substr(start, end - start));
+        start = end + 1;
+    }
+    return lines;
+}
+
+// Quotes arrive as "&quot;" in the HTML page and as plain quotes in text.
+std::string RemoveQuotes(const std::string& text) {
+    return RemoveAll(RemoveAll(text, "&quot;"), "\"");
+}
+
+// Drops the ASN.1 keyword "name" that introduces the title string, and
+// only that: the letters "name" inside title words stay.
+std::string RemoveNameKeyword(std::string text) {
+    const std::size_t start = text.find_first_not_of(' ');
+    if (start == std::string::npos || text.compare(start, 4, "name") != 0) return text;
+    const std::size_t after = start + 4;
+    if (after == text.size() || text[after] == ' ' || text[after] == '"' || text[after] == '&')
+        text.erase(start, 4);
+    return text;
+}
+
+std::string CleanTitle(const std::string& collected) {
+    std::string text = RemoveAll(collected, "  ");
+    text = RemoveAll(text, "[");
+    text = RemoveAll(text, "]");
+    text = ReplaceAll(text, "?},", "?");
+    text = RemoveAll(text, "},");
+    text = RemoveAll(text, "authors {");
+    text = RemoveNameKeyword(text);
+    text = RemoveAll(text, "  ");
+    return RemoveQuotes(text);
+}
+
+std::string CleanJournal(const std::string& line) {
+    return RemoveQuotes(RemoveAll(RemoveAll(RemoveAll(line, "ml-jta"), ","), "  "));
+}
+
+// Volume and pages lines lose their keyword, every blank and every comma.
+std::string CleanCompact(const std::string& line, const char* keyword) {
+    return RemoveQuotes(RemoveAll(RemoveAll(RemoveAll(line, keyword), " "), ","));
+}
+
+std::string FirstLineWith(const std::string& text, const char* marker) {
+    for (const std::string& line : Lines(text))
+        if (Contains(line, marker)) return line;
+    return std::string();
+}
+
+// One field of a MEDLINE record: its tag and its text, continuation lines
+// joined with one blank.
+struct MedlineField {
+    std::string tag;
+    std::string value;
+};
+
+std::vector<MedlineField> MedlineFields(const std::string& text) {
+    std::vector<MedlineField> fields;
+    for (const std::string& line : Lines(text)) {
+        std::string clean = RemoveAll(line, "\r");
+        if (clean.size() >= 6 && clean[4] == '-' && clean[5] == ' ' && clean[0] != ' ') {
+            std::string tag = clean.substr(0, 4);
+            while (!tag.empty() && tag.back() == ' ') tag.pop_back();
+            fields.push_back({tag, clean.substr(6)});
+        } else if (!fields.empty() && clean.compare(0, 6, "      ") == 0) {
+            const std::size_t start = clean.find_first_not_of(' ');
+            if (start != std::string::npos) fields.back().value += " " + clean.substr(start);
+        }
+    }
+    for (MedlineField& field : fields)
+        while (!field.value.empty() && field.value.back() == ' ') field.value.pop_back();
+    return fields;
+}
+
+}  // namespace
+
+RecordForm DetectRecordForm(const std::string& text) {
+    if (Contains(text, "Pubmed-entry ::=")) return RecordForm::Asn1;
+    if (text.compare(0, 6, "PMID- ") == 0 || Contains(text, "\nPMID- ")) return RecordForm::Medline;
+    return RecordForm::Unknown;
+}
+
+std::string ExtractAuthors(const std::string& text) {
+    const std::vector<std::string> lines = Lines(text);
+    std::string result;
+    std::size_t i = 0;
+    while (i < lines.size()) {
+        if (!Contains(lines[i], "names ml")) {
+            ++i;
+            continue;
+        }
+        std::size_t k = i + 1;
+        if (k < lines.size() && !Contains(lines[k], "},")) {
+            for (; k < lines.size() && !Contains(lines[k], "},"); ++k) {
+                std::string name = RemoveQuotes(lines[k]);
+                name.erase(0, name.find_first_not_of(' '));
+                result += name;
+                if (Contains(name, ",")) result += ' ';
+            }
+        }
+        i = k + 1;  // on past the block's closing line
+    }
+    return result;
+}
+
+std::string ExtractTitle(const std::string& text) {
+    const std::vector<std::string> lines = Lines(text);
+    std::size_t t = 0;
+    while (t < lines.size() && !Contains(lines[t], "title {")) ++t;
+    if (t == lines.size()) return std::string();
+    std::string collected;
+    if (!Contains(lines[t], "},")) {
+        for (std::size_t k = t + 1; k < lines.size(); ++k) {
+            collected += lines[k];
+            if (Contains(lines[k], "},")) break;
+        }
+    }
+    return CleanTitle(collected);
+}
+
+std::string ExtractYear(const std::string& text) {
+    std::size_t position = 0;
+    while (position < text.size()) {
+        const std::size_t begin = text.find_first_not_of(' ', position);
+        if (begin == std::string::npos) break;
+        std::size_t end = text.find(' ', begin);
+        if (end == std::string::npos) end = text.size();
+        if (text.compare(begin, end - begin, "year") == 0) {
+            std::size_t start = end + 1;  // past the blank after the word
+            if (start > text.size()) return std::string();
+            while (start < text.size() && text[start] == ',') ++start;
+            const std::size_t comma = text.find(',', start);
+            return text.substr(start, comma == std::string::npos ? std::string::npos : comma - start);
+        }
+        position = end;
+    }
+    return std::string();
+}
+
+std::string ExtractJournal(const std::string& text) {
+    return CleanJournal(FirstLineWith(text, "ml-jta"));
+}
+
+std::string ExtractVolume(const std::string& text) {
+    return CleanCompact(FirstLineWith(text, "volume"), "volume");
+}
+
+std::string ExtractPages(const std::string& text) {
+    return CleanCompact(FirstLineWith(text, "pages"), "pages");
+}
+
+void ExtractMedlineFields(const std::string& text, ArticleRecord& record) {
+    std::vector<std::string> authors;
+    std::string title, date, journal, volume, pages;
+    bool haveTitle = false, haveDate = false, haveJournal = false, haveVolume = false,
+         havePages = false;
+    for (const MedlineField& field : MedlineFields(text)) {
+        const std::string& tag = field.tag;
+        if (tag == "AU") {
+            authors.push_back(RemoveQuotes(field.value));
+        } else if (tag == "TI" && !haveTitle) {
+            title = field.value, haveTitle = true;
+        } else if (tag == "DP" && !haveDate) {
+            date = field.value, haveDate = true;
+        } else if (tag == "TA" && !haveJournal) {
+            journal = field.value, haveJournal = true;
+        } else if (tag == "VI" && !haveVolume) {
+            volume = field.value, haveVolume = true;
+        } else if (tag == "PG" && !havePages) {
+            pages = field.value, havePages = true;
+        }
+    }
+
+    record.authors.clear();
+    for (std::size_t i = 0; i < authors.size(); ++i) {
+        if (i > 0) record.authors += ", ";
+        record.authors += authors[i];
+    }
+    // Each value is cleaned as the ASN.1 line that holds it would be, in
+    // the layout the service used (values indented by ten blanks), so that
+    // both forms of one article give the same record.
+    record.title = haveTitle ? CleanTitle("        name \"" + title + "\" },") : std::string();
+    record.journal = haveJournal ? CleanJournal("          ml-jta \"" + journal + "\",") : std::string();
+    record.volume = haveVolume ? CleanCompact(volume, "volume") : std::string();
+    record.pages = havePages ? CleanCompact(pages, "pages") : std::string();
+    record.year.clear();
+    for (std::size_t i = 0; i + 4 <= date.size(); ++i) {
+        if (date.find_first_not_of("0123456789", i) >= i + 4) {
+            record.year = date.substr(i, 4);
+            break;
+        }
+    }
+}
+
+void ExtractArticleFields(const std::string& text, ArticleRecord& record) {
+    switch (DetectRecordForm(text)) {
+        case RecordForm::Asn1:
+            record.authors = ExtractAuthors(text);
+            record.title = ExtractTitle(text);
+            record.year = ExtractYear(text);
+            record.journal = ExtractJournal(text);
+            record.volume = ExtractVolume(text);
+            record.pages = ExtractPages(text);
+            return;
+        case RecordForm::Medline:
+            ExtractMedlineFields(text, record);
+            return;
+        case RecordForm::Unknown:
+            break;
+    }
+    record.authors.clear();
+    record.title.clear();
+    record.year.clear();
+    record.journal.clear();
+    record.volume.clear();
+    record.pages.clear();
+}
+
+}  // namespace lorvane

@@ -1,0 +1,27 @@
+// Services of the operating system that the alert runner's steps use. Each
+// platform implements them in its own file under platform/.
+#pragma once
+
+#include <string>
+
+namespace lorvane {
+
+// Tells the person at the machine about a lost connection: a message box
+// that the run waits on (Windows), a line on standard output (POSIX, where
+// a scheduled run has no one to close a box).
+void ShowConnectionMessage(const std::string& text);
+
+// Returns the current working directory as the platform writes it, or the
+// empty text when it cannot be found.
+std::string CurrentDirectory();
+
+// Returns the program that an article's command script starts, given the
+// directory text D of the scripts (the working directory with "/" as the
+// separator): D/tessory.exe on Windows, the running tessory's absolute
+// path on POSIX.
+std::string CommandScriptProgram(const std::string& directoryText);
+
+// Returns whether standard error goes to a terminal that a person watches.
+bool StandardErrorIsTerminal();
+
+}  // namespace lorvane

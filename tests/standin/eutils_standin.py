@@ -1,0 +1,154 @@
+#!/usr/bin/env python3
+"""A stand-in for the E-utilities service, for tests and demonstrations.
+
+Answers esearch and efetch requests from fixture files on 127.0.0.1 and
+fails in chosen ways. It prints "PORT <n>" on standard output once it
+listens, logs every request line to --log, and runs until killed (or for
+--lifetime seconds at the most, so that a forgotten one ends by itself).
+
+The scenario is a JSON file:
+  {
+    "fixtures": "folder of the answer files (default: beside the scenario)",
+    "esearch": {"<term as sent>": ANSWER, ...},     # other terms: empty list
+    "efetch":  {"<pmid>": ANSWER, ...},             # other ids: "default_efetch"
+    "default_efetch": ANSWER
+  }
+ANSWER is {"file": NAME} or {"ids": [..]}, optionally with "fail":
+  "drop-half"  send half of the body, then close the connection
+  "stall"      send half of the body, then wait --stall seconds
+  "close"      close the connection without answering
+  "429-once"   answer 429 (Retry-After: 0) the first time, then normally
+  "500"        always answer 500 (Retry-After: 0)
+"""
+import argparse
+import http.server
+import json
+import os
+import socketserver
+import sys
+import threading
+import time
+import urllib.parse
+
+ESEARCH_TEMPLATE = (
+    '<?xml version="1.0" encoding="UTF-8" ?>\n'
+    '<!DOCTYPE eSearchResult PUBLIC "-//NLM//DTD esearch 20060628//EN" '
+    '"https://eutils.ncbi.nlm.nih.gov/eutils/dtd/20060628/esearch.dtd">\n'
+    "<eSearchResult><Count>{count}</Count><RetMax>{count}</RetMax><RetStart>0</RetStart>"
+    "<IdList>\n{ids}</IdList><TranslationSet/></eSearchResult>\n"
+)
+
+
+class Scenario:
+    def __init__(self, path):
+        with open(path, encoding="utf-8") as f:
+            self.data = json.load(f)
+        base = os.path.dirname(os.path.abspath(path))
+        self.fixtures = os.path.join(base, self.data.get("fixtures", "."))
+        self.lock = threading.Lock()
+        self.failed_once = set()
+
+    def answer_for(self, kind, key):
+        table = self.data.get(kind, {})
+        if key in table:
+            return table[key]
+        if kind == "efetch":
+            return self.data.get("default_efetch", {"file": None})
+        return {"ids": []}
+
+    def body_of(self, answer):
+        if "ids" in answer:
+            ids = "".join("<Id>%d</Id>\n" % i for i in answer["ids"])
+            return ESEARCH_TEMPLATE.format(count=len(answer["ids"]), ids=ids).encode()
+        name = answer.get("file")
+        if not name:
+            return b"Error occurred: unknown identifier\n"
+        with open(os.path.join(self.fixtures, name), "rb") as f:
+            return f.read()
+
+    def first_failure(self, key):
+        with self.lock:
+            if key in self.failed_once:
+                return False
+            self.failed_once.add(key)
+            return True
+
+
+class Handler(http.server.BaseHTTPRequestHandler):
+    protocol_version = "HTTP/1.1"
+
+    def log_message(self, *args):
+        pass
+
+    def do_GET(self):
+        server = self.server
+        with server.log_lock, open(server.log_path, "a", encoding="latin-1") as log:
+            log.write(self.path + "\n")
+        parsed = urllib.parse.urlsplit(self.path)
+        params = dict(p.split("=", 1) if "=" in p else (p, "") for p in parsed.query.split("&"))
+        if parsed.path.endswith("/esearch.fcgi"):
+            kind, key = "esearch", params.get("term", "")
+        elif parsed.path.endswith("/efetch.fcgi"):
+            kind, key = "efetch", params.get("id", "")
+        else:
+            return self.reply(404, b"not found\n")
+        answer = server.scenario.answer_for(kind, key)
+        fail = answer.get("fail")
+        if fail == "close":
+            self.close_connection = True
+            return
+        if fail == "500":
+            return self.reply(500, b"<html><body>Internal Server Error</body></html>\n", retry=True)
+        if fail == "429-once" and server.scenario.first_failure(kind + key):
+            return self.reply(429, b'{"error":"API rate limit exceeded"}\n', retry=True)
+        body = server.scenario.body_of(answer)
+        if fail in ("drop-half", "stall"):
+            self.send_response(200)
+            self.send_header("Content-Type", "text/plain")
+            self.send_header("Content-Length", str(len(body)))
+            self.end_headers()
+            self.wfile.write(body[: len(body) // 2])
+            self.wfile.flush()
+            if fail == "stall":
+                time.sleep(server.stall)
+            self.close_connection = True
+            return
+        self.reply(200, body)
+
+    def reply(self, status, body, retry=False):
+        self.send_response(status)
+        self.send_header("Content-Type", "text/plain")
+        self.send_header("Content-Length", str(len(body)))
+        if retry:
+            self.send_header("Retry-After", "0")
+        self.end_headers()
+        self.wfile.write(body)
+
+
+class Server(socketserver.ThreadingMixIn, http.server.HTTPServer):
+    daemon_threads = True
+    allow_reuse_address = True
+
+
+def main():
+    parser = argparse.ArgumentParser(description=__doc__.splitlines()[0])
+    parser.add_argument("--scenario", required=True)
+    parser.add_argument("--log", required=True)
+    parser.add_argument("--port", type=int, default=0)
+    parser.add_argument("--stall", type=float, default=30.0)
+    parser.add_argument("--lifetime", type=float, default=600.0)
+    args = parser.parse_args()
+
+    server = Server(("127.0.0.1", args.port), Handler)
+    server.scenario = Scenario(args.scenario)
+    server.log_path = args.log
+    server.log_lock = threading.Lock()
+    server.stall = args.stall
+    open(args.log, "a").close()
+    threading.Timer(args.lifetime, lambda: os._exit(0)).start()
+    print("PORT %d" % server.server_address[1], flush=True)
+    server.serve_forever()
+
+
+if __name__ == "__main__":
+    sys.exit(main())
