@@ -96,6 +96,9 @@ int SearchQuery(const std::string& query, const std::string& minDate,
             while (request->ReadString(piece)) answer += piece;
         } catch (const InternetException&) {
             ShowConnectionMessage(kLostConnectionText);
+            // The last line broke off: "<Id>1800" of "<Id>18000003</Id>"
+            // would search for another article.
+            answer.erase(answer.rfind('\n') == std::string::npos ? 0 : answer.rfind('\n') + 1);
         }
     } catch (const InternetException&) {
         std::fputs("not connected for Lorvane! update\n", stdout);

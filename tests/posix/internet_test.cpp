@@ -1,0 +1,170 @@
+// The internet classes over the real HTTP client, against the local
+// E-utilities stand-in: pieces, retries, broken and stalled bodies.
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <fstream>
+
+#include "runner/internet.h"
+#include "support/process.h"
+#include "support/standin.h"
+
+namespace lorvane {
+namespace {
+
+class InternetTest : public ::testing::Test {
+protected:
+    void SetUp() override { m_files = test::MakeScratchDirectory(); }
+    void TearDown() override { std::filesystem::remove_all(m_files); }
+
+    // Serves `body` for efetch id 1 with the given failure mode.
+    void Serve(const std::string& body, const std::string& fail = "", double stall = 30) {
+        std::ofstream(m_files + "/body.txt", std::ios::binary) << body;
+        std::string answer = "{\"file\": \"body.txt\"";
+        if (!fail.empty()) answer += ", \"fail\": \"" + fail + "\"";
+        answer += "}";
+        m_standIn = std::make_unique<test::StandIn>(
+            "{\"fixtures\": \"" + m_files + "\", \"efetch\": {\"1\": " + answer + "}}", stall);
+        m_server = EutilsServer{m_standIn->url(), false};
+    }
+
+    std::unique_ptr<HttpFile> Open(InternetSession& session) {
+        m_connection = session.GetHttpConnection(m_server);
+        return m_connection->OpenRequest("/entrez/eutils/efetch.fcgi?db=pubmed&id=1");
+    }
+
+    static std::vector<std::string> ReadAll(HttpFile& file) {
+        std::vector<std::string> pieces;
+        std::string piece;
+        while (file.ReadString(piece)) pieces.push_back(piece);
+        return pieces;
+    }
+
+    std::string m_files;
+    std::unique_ptr<test::StandIn> m_standIn;
+    EutilsServer m_server;
+    std::unique_ptr<HttpConnection> m_connection;
+};
+
+TEST_F(InternetTest, BodyComesInLinePieces) {
+    Serve("a\r\nb\n" + std::string(5000, 'x') + "\n\ntail");
+    InternetSession session("My Session");
+    auto file = Open(session);
+    file->SendRequest();
+    const std::vector<std::string> pieces = ReadAll(*file);
+    ASSERT_EQ(pieces.size(), 6u);
+    EXPECT_EQ(pieces[0], "a\n");
+    EXPECT_EQ(pieces[1], "b\n");
+    EXPECT_EQ(pieces[2], std::string(4095, 'x'));
+    EXPECT_EQ(pieces[3], std::string(905, 'x') + "\n");
+    EXPECT_EQ(pieces[4], "\n");
+    EXPECT_EQ(pieces[5], "tail");
+    std::string piece = "stale";
+    EXPECT_FALSE(file->ReadString(piece));
+    EXPECT_EQ(piece, "");
+}
+
+TEST_F(InternetTest, ThrottledAnswerIsRetried) {
+    Serve("the record\n", "429-once");
+    InternetSession session("My Session");
+    auto file = Open(session);
+    file->SendRequest();
+    EXPECT_EQ(ReadAll(*file), std::vector<std::string>{"the record\n"});
+    EXPECT_EQ(m_standIn->Requests().size(), 2u);
+}
+
+TEST_F(InternetTest, ServerErrorsAreRetriedThenHandedOver) {
+    Serve("unused", "500");
+    InternetSession session("My Session");
+    auto file = Open(session);
+    file->SendRequest();
+    EXPECT_EQ(ReadAll(*file),
+              std::vector<std::string>{"<html><body>Internal Server Error</body></html>\n"});
+    EXPECT_EQ(m_standIn->Requests().size(), 4u);  // the first try and three more
+}
+
+TEST_F(InternetTest, BrokenBodyHandsOutWhatArrivedThenFails) {
+    Serve("first line\nsecond line!\n", "drop-half");
+    InternetSession session("My Session");
+    auto file = Open(session);
+    file->SendRequest();
+    std::string piece;
+    ASSERT_TRUE(file->ReadString(piece));
+    EXPECT_EQ(piece, "first line\n");
+    ASSERT_TRUE(file->ReadString(piece));
+    EXPECT_EQ(piece, "s");
+    EXPECT_THROW(file->ReadString(piece), InternetException);
+    EXPECT_FALSE(file->ReadString(piece));
+}
+
+TEST_F(InternetTest, StalledBodyFailsInBoundedTime) {
+    Serve(std::string(200, 'r') + "\n", "stall", 20);
+    InternetPolicy policy;
+    policy.stallTimeoutSeconds = 1;
+    InternetSession session("My Session", policy);
+    auto file = Open(session);
+    file->SendRequest();
+    std::string piece;
+    ASSERT_TRUE(file->ReadString(piece));
+    EXPECT_EQ(piece, std::string(100, 'r'));
+    EXPECT_THROW(file->ReadString(piece), InternetException);
+}
+
+TEST_F(InternetTest, OversizedBodyIsAFailure) {
+    Serve(std::string(5000, 'b'));
+    InternetPolicy policy;
+    policy.maxBodyBytes = 1000;
+    InternetSession session("My Session", policy);
+    auto file = Open(session);
+    file->SendRequest();
+    std::string piece;
+    while (true) {
+        try {
+            if (!file->ReadString(piece)) {
+                ADD_FAILURE() << "an oversized body ended normally";
+                break;
+            }
+            EXPECT_LE(piece.size(), 1000u);
+        } catch (const InternetException& failure) {
+            EXPECT_NE(std::string(failure.what()).find("1000"), std::string::npos) << failure.what();
+            break;
+        }
+    }
+}
+
+TEST_F(InternetTest, NoAnswerIsASendFailure) {
+    Serve("unused", "close");
+    InternetSession session("My Session");
+    auto file = Open(session);
+    EXPECT_THROW(file->SendRequest(), InternetException);
+
+    m_server = EutilsServer{test::ClosedPortUrl(), false};
+    auto refused = Open(session);
+    EXPECT_THROW(refused->SendRequest(), InternetException);
+}
+
+TEST_F(InternetTest, HeadersMustBeWellFormed) {
+    Serve("x");
+    InternetSession session("My Session");
+    auto file = Open(session);
+    EXPECT_FALSE(file->AddRequestHeaders("test"));
+    EXPECT_FALSE(file->AddRequestHeaders("Bad Name: x"));
+    EXPECT_TRUE(file->AddRequestHeaders("X-Trace: 1"));
+    EXPECT_FALSE(file->AddRequestHeaders("x-trace: 2"));
+    EXPECT_FALSE(file->AddRequestHeaders("X-Split: a\r\nInjected: b"));
+}
+
+TEST(EutilsServer, PublicServiceOrMirror) {
+    unsetenv("LORVANE_EUTILS_URL");
+    EutilsServer server = EutilsServerFromEnvironment();
+    EXPECT_EQ(server.baseUrl, "https://eutils.ncbi.nlm.nih.gov");
+    EXPECT_TRUE(server.paced);
+    setenv("LORVANE_EUTILS_URL", "http://127.0.0.1:8080/", 1);
+    server = EutilsServerFromEnvironment();
+    EXPECT_EQ(server.baseUrl, "http://127.0.0.1:8080");
+    EXPECT_FALSE(server.paced);
+    unsetenv("LORVANE_EUTILS_URL");
+}
+
+}  // namespace
+}  // namespace lorvane

@@ -1,0 +1,180 @@
+// Scheduled runs of tessory against the local E-utilities stand-in: the
+// requests it sends, the digest, the files beside it, and every way the
+// service can fail.
+#include "posix/tessory_fixture.h"
+#include "runner/search_window.h"
+
+namespace lorvane {
+namespace {
+
+const char kAbstractLink[] =
+    "http://www.ncbi.nlm.nih.gov/entrez/query.fcgi?cmd=Retrieve&db=pubmed&dopt=Abstract&list_uids=";
+
+std::string SearchPath(const std::string& term, const std::string& minDate,
+                       const std::string& maxDate) {
+    return "/entrez/eutils/esearch.fcgi?db=pubmed&term=" + term +
+           "&fulltext[filter]&retmax=50&mindate=" + minDate + "&maxdate=" + maxDate;
+}
+
+std::string FetchPath(const std::string& pmid) {
+    return "/entrez/eutils/efetch.fcgi?db=pubmed&id=" + pmid + "&rettype=medline&retmode=text";
+}
+
+std::size_t Count(const std::string& text, const std::string& what) {
+    std::size_t count = 0;
+    for (std::size_t at = text.find(what); at != std::string::npos; at = text.find(what, at + 1))
+        ++count;
+    return count;
+}
+
+using SearchRun = TessoryProcess;
+
+TEST_F(SearchRun, HtmlDigestFilesAndRequests) {
+    test::StandIn standIn(R"({
+        "esearch": {
+            "neutropenia+therapy": {"ids": [17284678, 18000003, 18000005]},
+            "\"heart+attack\"[tiab]+%231": {"ids": [18000004]}
+        },
+        "efetch": {
+            "17284678": {"file": "asn1_html_17284678.html"},
+            "18000003": {"file": "asn1_plain_18000003.txt"},
+            "18000005": {"file": "medline_18000005.txt"},
+            "18000004": {"file": "medline_18000004.txt"}
+        }})");
+    Configure("Weekly", "HTML", {"neutropenia_therapy", "nothing_found", "", "\"heart_attack\"[tiab]_#1"});
+    const std::string minBefore = FormatMinDate(AlertFrequency::Weekly), maxBefore = FormatMaxDate();
+    const test::ProcessResult result = Run({}, standIn.url());
+    const std::string minDate = FormatMinDate(AlertFrequency::Weekly), maxDate = FormatMaxDate();
+
+    EXPECT_EQ(result.exitCode, 0);
+    EXPECT_EQ(DebugCopy(), result.out);
+    const std::string& digest = result.out;
+    EXPECT_EQ(digest.find("<span> <p><br>Results for the PubMed query (<b>neutropenia therapy</b>) in "
+                          "the past week:<br><br>1. Smith JA, Doe B. <b> Molecular basis of a dominant "
+                          "form of congenital neutropenia. </b>  J Biol Chem. 282, 9475-81 (2007). "),
+              0u)
+        << digest;
+    const std::size_t second = digest.find("<br><br><br>Results for the PubMed query (<b>\"heart attack\"[tiab] "
+                                           "#1</b>) in the past week:<br><br>1. Kowalski P. <b> A "
+                                           "tournament of names");
+    EXPECT_NE(second, std::string::npos) << digest;
+    EXPECT_NE(digest.find("2. van der Berg J, O'Neill MXZ, Li H. <b> Does a title"), std::string::npos);
+    EXPECT_NE(digest.find("3. Brower RG. <b> Low tidal volume ventilation and the pages of evidence. "
+                          "</b>  N Engl J Med. 342, 1301-8 (2000). "),
+              std::string::npos);
+    EXPECT_EQ(Count(digest, "Results for the PubMed query"), 2u);
+    const std::string ending = "<br><br><br>Thank you for using Lorvane!<br></span>";
+    ASSERT_GT(digest.size(), ending.size());
+    EXPECT_EQ(digest.substr(digest.size() - ending.size()), ending);
+
+    const std::string link = std::string("<a href=\"") + kAbstractLink + "17284678\">17284678</a> | "
+                             "<a href=\"file://" + m_work + "/17284678.enw\">Export citation </a> |  "
+                             "<a href=\"file://" + m_work + "/17284678.cmd\">Send an e-mail about "
+                             "this article to a colleague</a><br><br>";
+    EXPECT_NE(digest.find(link), std::string::npos) << digest;
+
+    EXPECT_EQ(test::ReadFileOr(m_work + "/17284678.enw"),
+              "%A J. A. Smith\n%A B. Doe\n"
+              "%T  Molecular basis of a dominant form of congenital neutropenia. \n"
+              "%D 2007\n%0 Journal Article\n%J  J Biol Chem\n%V 282\n%P 9475-81\n");
+    EXPECT_EQ(test::ReadFileOr(m_work + "/17284678.cmd"),
+              "\"" + std::filesystem::canonical(TESSORY_PATH).string() + "\" \"" + m_work +
+                  "/17284678.enw\"\n");
+    for (const char* pmid : {"18000003", "18000005", "18000004"}) {
+        EXPECT_NE(test::ReadFileOr(std::string(m_work) + "/" + pmid + ".enw"), "<missing>");
+        EXPECT_NE(test::ReadFileOr(std::string(m_work) + "/" + pmid + ".cmd"), "<missing>");
+    }
+
+    if (minBefore == minDate && maxBefore == maxDate) {  // not across midnight
+        EXPECT_EQ(standIn.Requests(),
+                  (std::vector<std::string>{
+                      SearchPath("neutropenia+therapy", minDate, maxDate), FetchPath("17284678"),
+                      FetchPath("18000003"), FetchPath("18000005"),
+                      SearchPath("nothing+found", minDate, maxDate),
+                      SearchPath("\"heart+attack\"[tiab]+%231", minDate, maxDate),
+                      FetchPath("18000004")}));
+    }
+}
+
+TEST_F(SearchRun, TextDigestWritesNoFiles) {
+    test::StandIn standIn(R"({"esearch": {"neutropenia": {"ids": [17284678]}},
+                              "efetch": {"17284678": {"file": "medline_17284678.txt"}}})");
+    Configure("Daily", "Text", {"neutropenia"});
+    const test::ProcessResult result = Run({}, standIn.url());
+    EXPECT_EQ(result.out, std::string("Results for the PubMed query (neutropenia) in the past day:\n\n"
+                                      "1. Smith JA, Doe B.  Molecular basis of a dominant form of "
+                                      "congenital neutropenia.  J Biol Chem. 282, 9475-81 (2007). "
+                                      "PubMed: ") +
+                              kAbstractLink + "17284678\n\n\nThank you for using Lorvane!\n");
+    EXPECT_EQ(DebugCopy(), result.out);
+    EXPECT_EQ(test::ReadFileOr(m_work + "/17284678.enw"), "<missing>");
+    EXPECT_EQ(test::ReadFileOr(m_work + "/17284678.cmd"), "<missing>");
+}
+
+TEST_F(SearchRun, NoConnectionLeavesEveryQueryOut) {
+    Configure("Weekly", "Text", {"first", "", "second"});
+    const test::ProcessResult result = Run({}, test::ClosedPortUrl());
+    EXPECT_EQ(result.exitCode, 0);
+    EXPECT_EQ(result.out, std::string("not connected for Lorvane! update\n"
+                                      "not connected for Lorvane! update\n") +
+                              kTextEmptyDigest);
+    EXPECT_EQ(DebugCopy(), kTextEmptyDigest);
+}
+
+TEST_F(SearchRun, BrokenSearchAnswerUsesWhatArrived) {
+    // The first half of the answer holds its first identifier and the
+    // start of the second, "<Id>1800", which must not be searched for.
+    test::StandIn standIn(R"({"esearch": {"q": {"file": "esearch_cut.xml", "fail": "drop-half"}},
+                              "default_efetch": {"file": "medline_17284678.txt"}})");
+    Configure("Weekly", "Text", {"q"});
+    const test::ProcessResult result = Run({}, standIn.url());
+    EXPECT_EQ(result.out.find("You must be connected to the internet in order to download an update!\n"
+                              "Results for the PubMed query (q) in the past week:\n\n1. Smith JA"),
+              0u)
+        << result.out;
+    EXPECT_EQ(Count(result.out, "PubMed: http"), 1u);
+    const std::vector<std::string> requests = standIn.Requests();
+    ASSERT_EQ(requests.size(), 2u);
+    EXPECT_EQ(requests[1], FetchPath("17284678"));
+}
+
+TEST_F(SearchRun, FetchFailures) {
+    test::StandIn standIn(R"({
+        "esearch": {"a": {"ids": [1, 2, 3, 4, 5]}, "b": {"ids": [17284678]},
+                    "c": {"ids": [6, 7, 8]}},
+        "efetch": {
+            "1": {"file": "medline_17284678.txt", "fail": "429-once"},
+            "2": {"file": "medline_18000001.txt"},
+            "3": {"file": "medline_18000003.txt", "fail": "close"},
+            "17284678": {"file": "medline_17284678.txt", "fail": "drop-half"},
+            "6": {"file": "medline_18000004.txt", "fail": "500"},
+            "7": {"file": "esearch_error.xml"}
+        }})");
+    Configure("Weekly", "Text", {"a", "b", "c"});
+    const test::ProcessResult result = Run({}, standIn.url());
+    const std::string& out = result.out;
+    EXPECT_EQ(result.exitCode, 0);
+    // Query a: the throttled record arrives whole after a retry; the send
+    // failure on the third ends the query's articles.
+    EXPECT_NE(out.find("in the past week:\n\n1. Smith JA, Doe B.  Molecular basis"), std::string::npos);
+    EXPECT_NE(out.find("2.  Editorial: a year in review.  Lancet. 371, 1-2 (2008)."), std::string::npos);
+    const std::size_t b = out.find("Results for the PubMed query (b)");
+    ASSERT_NE(b, std::string::npos);
+    EXPECT_EQ(out.substr(0, b).find("3. "), std::string::npos) << out;
+    // Query b: the broken body still gives an entry from its first half,
+    // which ends before the journal.
+    const std::string partial =
+        "Results for the PubMed query (b) in the past week:\n\n1. Smith JA.  Molecular basis of a "
+        "dominant form of congenital neutropenia. . 282, 9475-81 (2007).";
+    EXPECT_EQ(out.compare(b, partial.size(), partial), 0) << out.substr(b);
+    // Query c: a server error after its retries and an error page give
+    // entries with empty fields; an unknown identifier gives one too.
+    const std::size_t c = out.find("Results for the PubMed query (c)");
+    ASSERT_NE(c, std::string::npos);
+    EXPECT_EQ(Count(out.substr(c), ". ,  (). PubMed: http"), 3u) << out.substr(c);
+    EXPECT_EQ(out.find("connection problem\nconnection problem\n"), 0u) << out;
+    EXPECT_EQ(Count(out, "connection problem\n"), 2u);
+}
+
+}  // namespace
+}  // namespace lorvane
