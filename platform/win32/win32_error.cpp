@@ -6,10 +6,12 @@
 
 namespace lorvane {
 
-std::string DescribeWin32Error(const std::string& what, unsigned long code) {
+std::string DescribeWin32Error(const std::string& what, unsigned long code, const char* module) {
     char message[512] = "";
-    DWORD length = FormatMessageA(FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS,
-                                  nullptr, code, 0, message, sizeof message, nullptr);
+    const HMODULE library = module ? GetModuleHandleA(module) : nullptr;
+    DWORD length = FormatMessageA(FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS |
+                                      (library ? FORMAT_MESSAGE_FROM_HMODULE : 0),
+                                  library, code, 0, message, sizeof message, nullptr);
     while (length > 0 && (message[length - 1] == '\n' || message[length - 1] == '\r' ||
                           message[length - 1] == ' ' || message[length - 1] == '.'))
         message[--length] = '\0';

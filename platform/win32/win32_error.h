@@ -6,7 +6,10 @@
 namespace lorvane {
 
 // Returns "`what`: <the system's message for error code `code`>", with the
-// code in hexadecimal where the system has no message for it.
-std::string DescribeWin32Error(const std::string& what, unsigned long code);
+// code in hexadecimal where the system has no message for it. Codes of a
+// library with messages of its own (such as "wininet.dll") are looked up
+// in `module` first.
+std::string DescribeWin32Error(const std::string& what, unsigned long code,
+                               const char* module = nullptr);
 
 }  // namespace lorvane

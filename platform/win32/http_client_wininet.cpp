@@ -1,0 +1,145 @@
+// The HTTP client over WinInet.
+#include <windows.h>
+#include <wininet.h>
+
+#include "platform/win32/win32_error.h"
+#include "runner/http_client.h"
+
+namespace lorvane {
+namespace {
+
+class InternetHandle {
+public:
+    explicit InternetHandle(HINTERNET handle = nullptr) : m_handle(handle) {}
+    ~InternetHandle() {
+        if (m_handle) InternetCloseHandle(m_handle);
+    }
+    InternetHandle(const InternetHandle&) = delete;
+    InternetHandle& operator=(const InternetHandle&) = delete;
+    HINTERNET get() const { return m_handle; }
+    // Hands the handle over to a new owner.
+    HINTERNET Release() {
+        HINTERNET handle = m_handle;
+        m_handle = nullptr;
+        return handle;
+    }
+
+private:
+    HINTERNET m_handle;
+};
+
+std::string DescribeInternetError(const std::string& what) {
+    return DescribeWin32Error(what, GetLastError(), "wininet.dll");
+}
+
+// Reads a text header of the answer; empty when it has none.
+std::string QueryHeader(HINTERNET request, DWORD which) {
+    char value[256] = "";
+    DWORD size = sizeof value;
+    DWORD index = 0;
+    if (!HttpQueryInfoA(request, which, value, &size, &index)) return std::string();
+    return std::string(value, size);
+}
+
+class WinInetHttpClient : public HttpClient {
+public:
+    WinInetHttpClient(const HttpClientOptions& options, HINTERNET session, HINTERNET connection,
+                      bool secure)
+        : m_options(options), m_session(session), m_connection(connection), m_secure(secure) {}
+
+    bool Get(const std::string& path, const std::vector<std::string>& headers,
+             HttpResponse& response) override {
+        response = HttpResponse();
+        DWORD flags = INTERNET_FLAG_EXISTING_CONNECT | INTERNET_FLAG_KEEP_CONNECTION |
+                      INTERNET_FLAG_RELOAD | INTERNET_FLAG_NO_CACHE_WRITE | INTERNET_FLAG_NO_UI;
+        if (m_secure) flags |= INTERNET_FLAG_SECURE;
+        InternetHandle request(HttpOpenRequestA(m_connection.get(), "GET", path.c_str(), nullptr,
+                                                nullptr, nullptr, flags, 1));
+        if (!request.get()) {
+            response.error = DescribeInternetError("cannot open the request");
+            return false;
+        }
+        for (const std::string& header : headers)
+            HttpAddRequestHeadersA(request.get(), header.c_str(), static_cast<DWORD>(-1),
+                                   HTTP_ADDREQ_FLAG_ADD_IF_NEW);
+        if (!HttpSendRequestA(request.get(), nullptr, 0, nullptr, 0)) {
+            response.error = DescribeInternetError("cannot send the request");
+            return false;
+        }
+
+        DWORD status = 0, size = sizeof status, index = 0;
+        HttpQueryInfoA(request.get(), HTTP_QUERY_STATUS_CODE | HTTP_QUERY_FLAG_NUMBER, &status,
+                       &size, &index);
+        response.status = static_cast<long>(status);
+        response.retryAfter = QueryHeader(request.get(), HTTP_QUERY_RETRY_AFTER);
+        const std::string announced = QueryHeader(request.get(), HTTP_QUERY_CONTENT_LENGTH);
+
+        char buffer[16384];
+        for (;;) {
+            DWORD got = 0;
+            if (!InternetReadFile(request.get(), buffer, sizeof buffer, &got)) {
+                response.error = DescribeInternetError("the answer broke off");
+                return true;
+            }
+            if (got == 0) break;
+            if (response.body.size() + got > m_options.maxBodyBytes) {
+                response.error =
+                    "the answer is larger than " + std::to_string(m_options.maxBodyBytes) + " bytes";
+                return true;
+            }
+            response.body.append(buffer, got);
+        }
+        // WinInet ends a body that the server cut short like a whole one.
+        if (!announced.empty() && std::stoull(announced) > response.body.size()) {
+            response.error = "the answer broke off after " + std::to_string(response.body.size()) +
+                             " of " + announced + " bytes";
+            return true;
+        }
+        response.complete = true;
+        return true;
+    }
+
+private:
+    HttpClientOptions m_options;
+    InternetHandle m_session;     // declared first: closed last
+    InternetHandle m_connection;
+    bool m_secure;
+};
+
+}  // namespace
+
+std::unique_ptr<HttpClient> CreateHttpClient(const HttpClientOptions& options, std::string& error) {
+    char host[256] = "";
+    URL_COMPONENTSA parts{};
+    parts.dwStructSize = sizeof parts;
+    parts.lpszHostName = host;
+    parts.dwHostNameLength = sizeof host;
+    if (!InternetCrackUrlA(options.baseUrl.c_str(), 0, 0, &parts)) {
+        error = DescribeInternetError("cannot read the address " + options.baseUrl);
+        return nullptr;
+    }
+    InternetHandle session(InternetOpenA(options.userAgent.c_str(), INTERNET_OPEN_TYPE_PRECONFIG,
+                                         nullptr, nullptr, 0));
+    if (!session.get()) {
+        error = DescribeInternetError("cannot open an internet session");
+        return nullptr;
+    }
+    DWORD connectMs = static_cast<DWORD>(options.connectTimeoutSeconds) * 1000;
+    DWORD stallMs = static_cast<DWORD>(options.stallTimeoutSeconds) * 1000;
+    InternetSetOptionA(session.get(), INTERNET_OPTION_CONNECT_TIMEOUT, &connectMs, sizeof connectMs);
+    InternetSetOptionA(session.get(), INTERNET_OPTION_RECEIVE_TIMEOUT, &stallMs, sizeof stallMs);
+    InternetSetOptionA(session.get(), INTERNET_OPTION_SEND_TIMEOUT, &stallMs, sizeof stallMs);
+
+    InternetHandle connection(InternetConnectA(session.get(), host, parts.nPort, nullptr, nullptr,
+                                               INTERNET_SERVICE_HTTP, 0, 1));
+    if (!connection.get()) {
+        error = DescribeInternetError("cannot connect to " + std::string(host));
+        return nullptr;
+    }
+    const bool secure = parts.nScheme == INTERNET_SCHEME_HTTPS;
+    // The connection handle is closed before the session's.
+    HINTERNET connectionHandle = connection.Release();
+    return std::make_unique<WinInetHttpClient>(options, session.Release(), connectionHandle, secure);
+}
+
+}  // namespace lorvane
