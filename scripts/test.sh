@@ -21,6 +21,18 @@ echo "== Windows tests under Wine"
 # A registry of its own for this run, never the user's Wine prefix.
 WINEPREFIX=$(mktemp -d /tmp/lorvane-wine-XXXXXX)
 export WINEPREFIX WINEDEBUG=-all LORVANE_SCRATCH_REGISTRY=1
-trap 'wineserver -k >/dev/null 2>&1 || true; rm -rf "$WINEPREFIX"' EXIT
+standin_pid=
+cleanup() {
+  [ -n "$standin_pid" ] && kill "$standin_pid" 2>/dev/null
+  wineserver -k >/dev/null 2>&1 || true
+  rm -rf "$WINEPREFIX"
+}
+trap cleanup EXIT
 wineboot -i >/dev/null 2>&1 || true
+# An E-utilities stand-in for the Windows runner's end-to-end test.
+python3 tests/standin/eutils_standin.py --scenario tests/win32/standin_scenario.json \
+  --log "$WINEPREFIX/standin.log" --lifetime 900 > "$WINEPREFIX/standin.port" &
+standin_pid=$!
+for _ in $(seq 50); do [ -s "$WINEPREFIX/standin.port" ] && break; sleep 0.1; done
+export LORVANE_WINE_STANDIN_URL=http://127.0.0.1:$(awk '{print $2}' "$WINEPREFIX/standin.port")
 ctest --test-dir build/win32 --output-on-failure

@@ -45,11 +45,14 @@ Outcome RunTessory(const std::string& arguments, const std::string& directory) {
     if (!CreatePipe(readEnd.out(), writeEnd.out(), &inherit, 0)) return outcome;
     SetHandleInformation(readEnd.get(), HANDLE_FLAG_INHERIT, 0);
 
+    // Standard output only: what standard error says is not the digest.
+    Handle discard(CreateFileA("NUL", GENERIC_WRITE, FILE_SHARE_WRITE, &inherit, OPEN_EXISTING, 0,
+                               nullptr));
     STARTUPINFOA startup{};
     startup.cb = sizeof startup;
     startup.dwFlags = STARTF_USESTDHANDLES;
     startup.hStdOutput = writeEnd.get();
-    startup.hStdError = writeEnd.get();
+    startup.hStdError = discard.get();
     startup.hStdInput = GetStdHandle(STD_INPUT_HANDLE);
     std::string commandLine = "\"" TESSORY_PATH "\" " + arguments;
     PROCESS_INFORMATION process{};
@@ -89,14 +92,19 @@ protected:
     }
     void TearDown() override {
         if (m_work.empty()) return;
-        DeleteFileA((m_work + "\\debug.html").c_str());
+        for (const char* name : {"debug.html", "17284678.enw", "17284678.cmd", "18000003.enw",
+                                 "18000003.cmd"})
+            DeleteFileA((m_work + "\\" + name).c_str());
         RemoveDirectoryA(m_work.c_str());
         RegDeleteTreeA(HKEY_CURRENT_USER, "Software\\Lorvane");
     }
-    void Configure(const char* frequency, const char* format) {
+    void Configure(const char* frequency, const char* format, const char* query = "") {
         std::string error;
-        ASSERT_TRUE(CreateUserSettingsStore()->Write(
-            {{"Frequency", frequency}, {"Email", "reader@example.org"}, {"Format", format}}, error))
+        ASSERT_TRUE(CreateUserSettingsStore()->Write({{"Frequency", frequency},
+                                                      {"Email", "reader@example.org"},
+                                                      {"Format", format},
+                                                      {"Query0", query}},
+                                                     error))
             << error;
     }
     std::string DebugCopy() const { return ReadFileOr(m_work + "\\debug.html", "<missing>"); }
@@ -132,6 +140,38 @@ TEST_F(TessoryUnderWine, EmptyDigestsInTextMode) {
     EXPECT_EQ(outcome.exitCode, 0u);
     EXPECT_EQ(outcome.out, "<span> <p><br>Thank you for using Lorvane!<br></span>");
     EXPECT_EQ(DebugCopy(), "<span> <p><br>Thank you for using Lorvane!<br></span>");
+}
+
+TEST_F(TessoryUnderWine, SearchesThroughWinInet) {
+    // scripts/test.sh serves tests/win32/standin_scenario.json here.
+    const char* standIn = std::getenv("LORVANE_WINE_STANDIN_URL");
+    if (!standIn) GTEST_SKIP() << "no E-utilities stand-in was started for this run";
+    SetEnvironmentVariableA("LORVANE_EUTILS_URL", standIn);
+    Configure("Weekly", "HTML", "neutropenia");
+    const Outcome outcome = RunTessory("", m_work);
+    SetEnvironmentVariableA("LORVANE_EUTILS_URL", nullptr);
+
+    EXPECT_EQ(outcome.exitCode, 0u);
+    const std::string& out = outcome.out;
+    EXPECT_EQ(out.find("<span> <p><br>Results for the PubMed query (<b>neutropenia</b>) in the past "
+                       "week:<br><br>1. Smith JA, Doe B. <b> Molecular basis of a dominant form of "
+                       "congenital neutropenia. </b>  J Biol Chem. 282, 9475-81 (2007)."),
+              0u)
+        << out;
+    // The throttled record arrived after its retry, whole.
+    EXPECT_NE(out.find("2. van der Berg J, O'Neill MXZ, Li H. <b> Does a title"), std::string::npos);
+
+    // Links and script name the folder with "/" and the runner beside it.
+    std::string folder = m_work;
+    for (char& c : folder)
+        if (c == '\\') c = '/';
+    EXPECT_NE(out.find("<a href=\"file://" + folder + "/17284678.enw\">"), std::string::npos);
+    EXPECT_EQ(ReadFileOr(m_work + "\\17284678.cmd", "<missing>"),
+              "\"" + folder + "/tessory.exe\" \"" + folder + "/17284678.enw\"\r\n");
+    EXPECT_EQ(ReadFileOr(m_work + "\\17284678.enw", "<missing>"),
+              "%A J. A. Smith\r\n%A B. Doe\r\n"
+              "%T  Molecular basis of a dominant form of congenital neutropenia. \r\n"
+              "%D 2007\r\n%0 Journal Article\r\n%J  J Biol Chem\r\n%V 282\r\n%P 9475-81\r\n");
 }
 
 }  // namespace
