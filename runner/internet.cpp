@@ -133,4 +133,21 @@ std::unique_ptr<HttpConnection> InternetSession::GetHttpConnection(const EutilsS
     return std::make_unique<HttpConnection>(*m_client, server, m_policy);
 }
 
+std::unique_ptr<HttpFile> SendRunnerRequest(HttpConnection& connection, const std::string& path) {
+    std::unique_ptr<HttpFile> request = connection.OpenRequest(path);
+    request->AddRequestHeaders("test");
+    request->SendRequest();
+    return request;
+}
+
+bool ReadBody(HttpFile& request, std::string& body) {
+    try {
+        std::string piece;
+        while (request.ReadString(piece)) body += piece;
+        return true;
+    } catch (const InternetException&) {
+        return false;
+    }
+}
+
 }  // namespace lorvane

@@ -105,4 +105,13 @@ private:
     std::unique_ptr<HttpClient> m_client;
 };
 
+// Opens a GET request for `path` on `connection`, adds the runner's
+// header line "test" (which is malformed and so never sent; the request
+// goes out all the same) and sends it. Throws InternetException.
+std::unique_ptr<HttpFile> SendRunnerRequest(HttpConnection& connection, const std::string& path);
+
+// Appends the whole body of a sent request to `body`. Returns false when
+// the body broke off; what arrived before is appended all the same.
+bool ReadBody(HttpFile& request, std::string& body);
+
 }  // namespace lorvane

@@ -36,15 +36,8 @@ void FetchArticles(const IdentifierArray& ids, int count, std::string& digest, b
         std::string response;
         try {
             std::unique_ptr<HttpFile> request =
-                connection->OpenRequest(BuildFetchPath(ids[static_cast<std::size_t>(i)]));
-            request->AddRequestHeaders("test");  // refused as malformed; sent all the same
-            request->SendRequest();
-            try {
-                std::string piece;
-                while (request->ReadString(piece)) response += piece;
-            } catch (const InternetException&) {
-                ReportConnectionProblem();  // and use what arrived
-            }
+                SendRunnerRequest(*connection, BuildFetchPath(ids[static_cast<std::size_t>(i)]));
+            if (!ReadBody(*request, response)) ReportConnectionProblem();  // and use what arrived
         } catch (const InternetException&) {
             ReportConnectionProblem();
             break;

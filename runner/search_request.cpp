@@ -88,17 +88,13 @@ int SearchQuery(const std::string& query, const std::string& minDate,
         std::unique_ptr<HttpConnection> connection =
             session.GetHttpConnection(EutilsServerFromEnvironment());
         std::unique_ptr<HttpFile> request =
-            connection->OpenRequest(BuildSearchPath(query, minDate, maxDate));
-        request->AddRequestHeaders("test");  // refused as malformed; sent all the same
-        request->SendRequest();
-        try {
-            std::string piece;
-            while (request->ReadString(piece)) answer += piece;
-        } catch (const InternetException&) {
+            SendRunnerRequest(*connection, BuildSearchPath(query, minDate, maxDate));
+        if (!ReadBody(*request, answer)) {
             ShowConnectionMessage(kLostConnectionText);
             // The last line broke off: "<Id>1800" of "<Id>18000003</Id>"
             // would search for another article.
-            answer.erase(answer.rfind('\n') == std::string::npos ? 0 : answer.rfind('\n') + 1);
+            const std::size_t lastLineFeed = answer.rfind('\n');
+            answer.erase(lastLineFeed == std::string::npos ? 0 : lastLineFeed + 1);
         }
     } catch (const InternetException&) {
         std::fputs("not connected for Lorvane! update\n", stdout);

@@ -2,20 +2,16 @@
 // served give the same record, and the ASN.1 rules' own edge cases.
 #include <gtest/gtest.h>
 
-#include <fstream>
-#include <sstream>
-
 #include "runner/record_fields.h"
+#include "support/scratch.h"
 
 namespace lorvane {
 namespace {
 
 std::string Fixture(const std::string& name) {
-    std::ifstream file(std::string(LORVANE_FIXTURES_DIR) + "/" + name, std::ios::binary);
-    EXPECT_TRUE(file) << name;
-    std::ostringstream text;
-    text << file.rdbuf();
-    return text.str();
+    const std::string text = test::ReadFileOr(std::string(LORVANE_FIXTURES_DIR) + "/" + name, "");
+    EXPECT_FALSE(text.empty()) << name;
+    return text;
 }
 
 ArticleRecord FromFixture(const std::string& name) {

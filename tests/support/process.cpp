@@ -8,8 +8,6 @@
 #include <cerrno>
 #include <csignal>
 #include <cstdlib>
-#include <fstream>
-#include <sstream>
 
 extern char** environ;
 
@@ -119,13 +117,6 @@ std::string MakeScratchDirectory() {
     return directory ? directory : "";
 }
 
-std::string ReadFileOr(const std::string& path, const std::string& fallback) {
-    std::ifstream file(path, std::ios::binary);
-    if (!file) return fallback;
-    std::ostringstream contents;
-    contents << file.rdbuf();
-    return contents.str();
-}
 
 }  // namespace test
 }  // namespace lorvane

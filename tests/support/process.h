@@ -5,6 +5,8 @@
 #include <string>
 #include <vector>
 
+#include "support/scratch.h"
+
 namespace lorvane {
 namespace test {
 
@@ -24,9 +26,6 @@ ProcessResult RunProcess(const std::string& program, const std::vector<std::stri
 
 // Returns a new empty folder below /tmp; the caller removes it.
 std::string MakeScratchDirectory();
-
-// Returns the contents of a file, or "<missing>" when it cannot be read.
-std::string ReadFileOr(const std::string& path, const std::string& fallback = "<missing>");
 
 }  // namespace test
 }  // namespace lorvane

@@ -2,12 +2,23 @@
 
 #include <gtest/gtest.h>
 
+#include <fstream>
+#include <sstream>
+
 namespace lorvane {
 namespace test {
 
 void ScratchStore::Write(const std::vector<SettingsValue>& values) const {
     std::string error;
     ASSERT_TRUE(Create()->Write(values, error)) << error;
+}
+
+std::string ReadFileOr(const std::string& path, const std::string& fallback) {
+    std::ifstream file(path, std::ios::binary);
+    if (!file) return fallback;
+    std::ostringstream contents;
+    contents << file.rdbuf();
+    return contents.str();
 }
 
 }  // namespace test

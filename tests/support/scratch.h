@@ -34,6 +34,10 @@ private:
     std::string m_location;
 };
 
+// Returns the bytes of the file at `path`, or `fallback` when it cannot be
+// read.
+std::string ReadFileOr(const std::string& path, const std::string& fallback = "<missing>");
+
 // Sets the process's time zone from a TZ text such as "UTC0" or "XXX-5".
 void SetTimeZone(const char* tz);
 

@@ -7,10 +7,9 @@
 #include <gtest/gtest.h>
 
 #include <cstdlib>
-#include <fstream>
-#include <sstream>
 
 #include "common/settings_store.h"
+#include "support/scratch.h"
 
 namespace lorvane {
 namespace {
@@ -71,13 +70,6 @@ Outcome RunTessory(const std::string& arguments, const std::string& directory) {
     return outcome;
 }
 
-std::string ReadFileOr(const std::string& path, const std::string& fallback) {
-    std::ifstream file(path, std::ios::binary);
-    if (!file) return fallback;
-    std::ostringstream contents;
-    contents << file.rdbuf();
-    return contents.str();
-}
 
 class TessoryUnderWine : public ::testing::Test {
 protected:
@@ -107,7 +99,7 @@ protected:
                                                      error))
             << error;
     }
-    std::string DebugCopy() const { return ReadFileOr(m_work + "\\debug.html", "<missing>"); }
+    std::string DebugCopy() const { return test::ReadFileOr(m_work + "\\debug.html", "<missing>"); }
 
     std::string m_work;
 };
@@ -166,9 +158,9 @@ TEST_F(TessoryUnderWine, SearchesThroughWinInet) {
     for (char& c : folder)
         if (c == '\\') c = '/';
     EXPECT_NE(out.find("<a href=\"file://" + folder + "/17284678.enw\">"), std::string::npos);
-    EXPECT_EQ(ReadFileOr(m_work + "\\17284678.cmd", "<missing>"),
+    EXPECT_EQ(test::ReadFileOr(m_work + "\\17284678.cmd", "<missing>"),
               "\"" + folder + "/tessory.exe\" \"" + folder + "/17284678.enw\"\r\n");
-    EXPECT_EQ(ReadFileOr(m_work + "\\17284678.enw", "<missing>"),
+    EXPECT_EQ(test::ReadFileOr(m_work + "\\17284678.enw", "<missing>"),
               "%A J. A. Smith\r\n%A B. Doe\r\n"
               "%T  Molecular basis of a dominant form of congenital neutropenia. \r\n"
               "%D 2007\r\n%0 Journal Article\r\n%J  J Biol Chem\r\n%V 282\r\n%P 9475-81\r\n");
