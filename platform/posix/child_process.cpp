@@ -1,0 +1,177 @@
+#include "platform/posix/child_process.h"
+
+#include <fcntl.h>
+#include <poll.h>
+#include <sys/stat.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <csignal>
+
+#include "platform/posix/posix_error.h"
+
+extern char** environ;
+
+namespace lorvane {
+namespace {
+
+class Pipe {
+public:
+    Pipe() = default;
+    ~Pipe() {
+        CloseRead();
+        CloseWrite();
+    }
+    Pipe(const Pipe&) = delete;
+    Pipe& operator=(const Pipe&) = delete;
+    bool Open() { return pipe2(m_fds, O_CLOEXEC) == 0; }
+    int read() const { return m_fds[0]; }
+    int write() const { return m_fds[1]; }
+    void CloseRead() { Close(m_fds[0]); }
+    void CloseWrite() { Close(m_fds[1]); }
+
+private:
+    static void Close(int& fd) {
+        if (fd >= 0) ::close(fd);
+        fd = -1;
+    }
+    int m_fds[2] = {-1, -1};
+};
+
+std::vector<std::string> MergedEnvironment(const std::map<std::string, std::string>& changes) {
+    std::map<std::string, std::string> merged;
+    for (char** entry = environ; *entry; ++entry) {
+        const std::string text = *entry;
+        const std::size_t equals = text.find('=');
+        if (equals != std::string::npos) merged[text.substr(0, equals)] = text.substr(equals + 1);
+    }
+    for (const auto& change : changes) {
+        if (change.second.empty())
+            merged.erase(change.first);
+        else
+            merged[change.first] = change.second;
+    }
+    std::vector<std::string> entries;
+    for (const auto& entry : merged) entries.push_back(entry.first + "=" + entry.second);
+    return entries;
+}
+
+bool IsExecutableFile(const std::string& path) {
+    struct stat info {};
+    return ::stat(path.c_str(), &info) == 0 && S_ISREG(info.st_mode) &&
+           ::access(path.c_str(), X_OK) == 0;
+}
+
+}  // namespace
+
+bool RunChild(const std::string& program, const std::vector<std::string>& args,
+              const std::string& input, ChildResult& result, std::string& error,
+              const ChildOptions& options) {
+    result = ChildResult();
+    Pipe in, out, err, failure;
+    if (!in.Open() || !out.Open() || !err.Open() || !failure.Open()) {
+        error = DescribeErrno("cannot create a pipe", errno);
+        return false;
+    }
+    std::vector<std::string> envText = MergedEnvironment(options.environment);
+    std::vector<std::string> argText = {program};
+    argText.insert(argText.end(), args.begin(), args.end());
+    std::vector<char*> envp, argv;
+    for (std::string& text : envText) envp.push_back(&text[0]);
+    envp.push_back(nullptr);
+    for (std::string& text : argText) argv.push_back(&text[0]);
+    argv.push_back(nullptr);
+
+    // A child that stops reading must give us an error on write, not a signal.
+    std::signal(SIGPIPE, SIG_IGN);
+    const pid_t pid = fork();
+    if (pid < 0) {
+        error = DescribeErrno("cannot start " + program, errno);
+        return false;
+    }
+    if (pid == 0) {
+        dup2(in.read(), 0);
+        dup2(out.write(), 1);
+        dup2(err.write(), 2);
+        int code = 0;
+        if (!options.directory.empty() && chdir(options.directory.c_str()) != 0)
+            code = errno;
+        else
+            execve(program.c_str(), argv.data(), envp.data());
+        if (code == 0) code = errno;
+        // Tell the parent why exec failed; it reads this before anything else.
+        ssize_t ignored = ::write(failure.write(), &code, sizeof code);
+        (void)ignored;
+        _exit(127);
+    }
+    in.CloseRead();
+    out.CloseWrite();
+    err.CloseWrite();
+    failure.CloseWrite();
+
+    int code = 0;
+    const bool execFailed = ::read(failure.read(), &code, sizeof code) == sizeof code;
+
+    // Feed the input and drain both outputs together, so that a child that
+    // writes much before it reads cannot block on a full pipe.
+    std::size_t written = 0;
+    bool inOpen = !execFailed && !input.empty();
+    if (!inOpen) in.CloseWrite();
+    bool outOpen = true, errOpen = true;
+    while (outOpen || errOpen) {
+        pollfd fds[3] = {{out.read(), POLLIN, 0}, {err.read(), POLLIN, 0},
+                         {inOpen ? in.write() : -1, POLLOUT, 0}};
+        if (poll(fds, 3, -1) < 0) {
+            if (errno == EINTR) continue;
+            break;
+        }
+        char buffer[16384];
+        for (int i = 0; i < 2; ++i) {
+            bool& open = i == 0 ? outOpen : errOpen;
+            if (!open || !(fds[i].revents & (POLLIN | POLLHUP | POLLERR))) continue;
+            const ssize_t got = ::read(fds[i].fd, buffer, sizeof buffer);
+            if (got > 0)
+                (i == 0 ? result.out : result.err).append(buffer, static_cast<std::size_t>(got));
+            else if (got == 0 || errno != EINTR)
+                open = false;
+        }
+        if (inOpen && (fds[2].revents & (POLLOUT | POLLERR | POLLHUP))) {
+            const ssize_t wrote = ::write(in.write(), input.data() + written, input.size() - written);
+            if (wrote > 0) written += static_cast<std::size_t>(wrote);
+            if ((wrote < 0 && errno != EINTR && errno != EAGAIN) || written == input.size()) {
+                in.CloseWrite();
+                inOpen = false;
+            }
+        }
+    }
+    in.CloseWrite();
+
+    int status = 0;
+    while (waitpid(pid, &status, 0) < 0 && errno == EINTR) {
+    }
+    if (execFailed) {
+        error = DescribeErrno("cannot run " + program, code);
+        return false;
+    }
+    if (WIFEXITED(status)) result.exitCode = WEXITSTATUS(status);
+    return true;
+}
+
+std::string FindProgram(const std::string& name, const std::string& path,
+                        const std::vector<std::string>& fallbacks) {
+    std::size_t start = 0;
+    while (!path.empty() && start <= path.size()) {
+        std::size_t end = path.find(':', start);
+        if (end == std::string::npos) end = path.size();
+        const std::string folder = end > start ? path.substr(start, end - start) : ".";
+        const std::string candidate = folder + "/" + name;
+        if (IsExecutableFile(candidate)) return candidate;
+        start = end + 1;
+    }
+    for (const std::string& fallback : fallbacks)
+        if (IsExecutableFile(fallback)) return fallback;
+    return std::string();
+}
+
+}  // namespace lorvane
