@@ -3,13 +3,59 @@
 #include <cstdio>
 
 namespace lorvane {
+namespace {
 
-// This build has no mail component yet: it says so rather than report a
-// delivery that did not happen.
-void SendAlertMail(const std::string& /*sender*/, const std::string& recipient,
-                   const std::string& /*body*/, bool /*plainText*/, MailKind /*kind*/) {
-    std::fprintf(stderr, "tessory: sending mail is not available in this build; not sent to %s\n",
-                 recipient.c_str());
+void PrintLine(const std::string& text) {
+    std::fputs((text + "\n").c_str(), stdout);
+    std::fflush(stdout);
+}
+
+// Reports a failing operation; returns whether `status` is a success.
+bool Succeeded(MailComponent& mail, MailStatus status, const char* operation) {
+    if (status == kMailOk) return true;
+    PrintLine(std::string("Mail not sent: ") + operation + " " + mail.DescribeStatus(status));
+    return false;
+}
+
+}  // namespace
+
+const char* MailSubject(MailKind kind) {
+    return kind == kPeriodicResultsMail ? "Lorvane! Periodic Search Results"
+                                        : "Lorvane! Colleague Article Alert";
+}
+
+void SendAlertMail(MailComponent& mail, const std::string& sender, const std::string& recipient,
+                   const std::string& body, bool plainText, MailKind kind) {
+    std::int32_t number = 0, outcome = 1;
+    if (!Succeeded(mail, mail.ClearMessage(), "clearing the message")) return;
+    if (!Succeeded(mail, mail.SetMailServer(""), "choosing the mail server")) return;
+    if (!Succeeded(mail, mail.SetSenderAddress(sender), "setting the sender")) return;
+    if (!Succeeded(mail, mail.AddAddressee("Lorvane!", recipient, kToAddressee, number),
+                   "adding the recipient"))
+        return;
+    if (!Succeeded(mail, mail.SetSubjectLine(MailSubject(kind)), "setting the subject")) return;
+    if (!plainText && !Succeeded(mail, mail.SetMessageFormat(kHtmlFormat), "setting the format"))
+        return;
+    if (!Succeeded(mail, mail.SetMessageText(body), "setting the text")) return;
+    if (!Succeeded(mail, mail.DeliverMessage(outcome), "delivering")) return;
+    if (outcome == 0) {
+        PrintLine("Message delivered!");
+        return;
+    }
+    std::string failure;
+    if (!Succeeded(mail, mail.DescribeLastFailure(failure), "describing the failure")) return;
+    PrintLine(failure);
+}
+
+void SendAlertMail(const std::string& sender, const std::string& recipient,
+                   const std::string& body, bool plainText, MailKind kind) {
+    std::string error;
+    std::unique_ptr<MailComponent> mail = CreateMailComponent(error);
+    if (!mail) {
+        PrintLine("Mail not sent: " + error);
+        return;
+    }
+    SendAlertMail(*mail, sender, recipient, body, plainText, kind);
 }
 
 }  // namespace lorvane

@@ -1,13 +1,103 @@
 #include "runner/colleague_alert.h"
 
+#include <chrono>
 #include <cstdio>
+#include <fstream>
+#include <iostream>
+#include <thread>
+
+#include "common/mail_delivery.h"
+#include "common/text.h"
+#include "runner/article_entries.h"
 
 namespace lorvane {
+namespace {
 
-// This build cannot send mail yet: it says so rather than pretend.
-void SendColleagueAlert(const std::string& citationPath) {
-    std::fprintf(stderr, "tessory: forwarding articles is not available in this build; not sent: %s\n",
-                 citationPath.c_str());
+const char kMessageStart[] =
+    "<html><body>Dear colleague,<br><br>I wanted to tell about this newly published "
+    "article:<br><br>";
+
+bool IsWhiteSpace(int c) {
+    return c == ' ' || (c >= '\t' && c <= '\r');
+}
+
+// Reads one word from standard input: leading white space skipped, up to
+// the next white space. Returns false at the end of input before a word,
+// or for a word longer than kMaxColleagueAddress (then `tooLong` is set).
+bool ReadWord(std::string& word, bool& tooLong) {
+    word.clear();
+    tooLong = false;
+    int c = std::cin.get();
+    while (c != EOF && IsWhiteSpace(c)) c = std::cin.get();
+    while (c != EOF && !IsWhiteSpace(c)) {
+        if (word.size() == kMaxColleagueAddress) {
+            tooLong = true;
+            return false;
+        }
+        word += static_cast<char>(c);
+        c = std::cin.get();
+    }
+    return !word.empty();
+}
+
+}  // namespace
+
+std::string ArticleIdentifier(const std::string& path) {
+    const std::size_t slash = path.rfind('/');
+    const std::string name = slash == std::string::npos ? path : path.substr(slash + 1);
+    return name.substr(0, name.find('.'));
+}
+
+std::string ComposeColleagueMessage(std::istream& citation, const std::string& identifier,
+                                    const std::string& colleague) {
+    std::string message = kMessageStart;
+    std::string line;
+    while (std::getline(citation, line)) {
+        // A citation file written on Windows and read here ends its lines in CR LF.
+        if (!line.empty() && line.back() == '\r') line.pop_back();
+        if (line.empty()) break;
+        const char tag = line.size() >= 2 ? line[1] : '\0';
+        const std::string text = HtmlEscape(line.size() > 3 ? line.substr(3) : std::string());
+        if (tag == 'A') {
+            message += text + ", ";
+        } else if (tag == 'T' || tag == 'V') {
+            message += "<b>" + text + "</b>";
+        } else if (tag == 'D') {
+            message += " (" + text + ")";
+        } else if (tag == 'J') {
+            message += "<i>" + text + "</i> ";
+        } else if (tag == 'P') {
+            message += " " + text;
+            break;
+        }
+    }
+    const std::string id = HtmlEscape(identifier);
+    message += "<br>PMID: <a href=\"http://" + std::string(kPubmedHost) +
+               "/entrez/query.fcgi?cmd=Retrieve&db=pubmed&dopt=Abstract&list_uids=" + id + "\">" +
+               id + "</a><br><br>";
+    message += HtmlEscape(colleague);
+    message += "<br><hr>Thank you for using Lorvane!</body></html>";
+    return message;
+}
+
+void SendColleagueAlert(const std::string& argument, const AlertSettings& settings) {
+    std::fputs("Please enter your colleague's e-mail address:\n", stdout);
+    std::fflush(stdout);
+    std::string colleague;
+    bool tooLong = false;
+    const bool typed = ReadWord(colleague, tooLong);
+    if (tooLong) std::printf("That address is longer than %zu characters; nothing was sent.\n",
+                             kMaxColleagueAddress);
+
+    const std::string path = RemoveAll(argument, "\"");
+    std::ifstream citation(path);
+    if (typed && citation) {
+        const std::string message = ComposeColleagueMessage(citation, ArticleIdentifier(path), colleague);
+        citation.close();
+        SendAlertMail(settings.email, colleague, message, false, kColleagueAlertMail);
+    }
+    std::fflush(stdout);
+    std::this_thread::sleep_for(std::chrono::milliseconds(2000));
 }
 
 }  // namespace lorvane

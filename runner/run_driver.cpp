@@ -90,7 +90,7 @@ int RunTessory(int argc, const char* const argv[]) {
     }
 
     if (argc == 2) {
-        SendColleagueAlert(argv[1]);
+        SendColleagueAlert(argv[1], settings);
         return 0;
     }
     if (settings.frequency == AlertFrequency::Off) return 0;

@@ -47,8 +47,8 @@ TEST_F(SearchRun, HtmlDigestFilesAndRequests) {
     const std::string minDate = FormatMinDate(AlertFrequency::Weekly), maxDate = FormatMaxDate();
 
     EXPECT_EQ(result.exitCode, 0);
-    EXPECT_EQ(DebugCopy(), result.out);
-    const std::string& digest = result.out;
+    EXPECT_EQ("Message delivered!\n" + DebugCopy(), result.out);
+    const std::string digest = DebugCopy();
     EXPECT_EQ(digest.find("<span> <p><br>Results for the PubMed query (<b>neutropenia therapy</b>) in "
                           "the past week:<br><br>1. Smith JA, Doe B. <b> Molecular basis of a dominant "
                           "form of congenital neutropenia. </b>  J Biol Chem. 282, 9475-81 (2007). "),
@@ -85,6 +85,16 @@ TEST_F(SearchRun, HtmlDigestFilesAndRequests) {
         EXPECT_NE(test::ReadFileOr(std::string(m_work) + "/" + pmid + ".cmd"), "<missing>");
     }
 
+    // One mail, to the user from the user, whose decoded body is the digest.
+    const std::vector<test::ReceivedMail> mails = m_sink->Messages();
+    ASSERT_EQ(mails.size(), 1u);
+    EXPECT_EQ(mails[0].envelope, "{\"from\": \"reader@example.org\", \"to\": [\"reader@example.org\"]}");
+    EXPECT_EQ(mails[0].headers.at("Subject"), "Lorvane! Periodic Search Results");
+    EXPECT_EQ(mails[0].headers.at("To"), "Lorvane! <reader@example.org>");
+    EXPECT_EQ(mails[0].headers.at("From"), "reader@example.org");
+    EXPECT_EQ(mails[0].headers.at("Content-Type"), "text/html; charset=\"us-ascii\"");
+    EXPECT_EQ(mails[0].body, digest);
+
     if (minBefore == minDate && maxBefore == maxDate) {  // not across midnight
         EXPECT_EQ(standIn.Requests(),
                   (std::vector<std::string>{
@@ -101,12 +111,20 @@ TEST_F(SearchRun, TextDigestWritesNoFiles) {
                               "efetch": {"17284678": {"file": "medline_17284678.txt"}}})");
     Configure("Daily", "Text", {"neutropenia"});
     const test::ProcessResult result = Run({}, standIn.url());
-    EXPECT_EQ(result.out, std::string("Results for the PubMed query (neutropenia) in the past day:\n\n"
-                                      "1. Smith JA, Doe B.  Molecular basis of a dominant form of "
-                                      "congenital neutropenia.  J Biol Chem. 282, 9475-81 (2007). "
-                                      "PubMed: ") +
-                              kAbstractLink + "17284678\n\n\nThank you for using Lorvane!\n");
-    EXPECT_EQ(DebugCopy(), result.out);
+    const std::string digest = std::string("Results for the PubMed query (neutropenia) in the past day:\n\n"
+                                           "1. Smith JA, Doe B.  Molecular basis of a dominant form of "
+                                           "congenital neutropenia.  J Biol Chem. 282, 9475-81 (2007). "
+                                           "PubMed: ") +
+                               kAbstractLink + "17284678\n\n\nThank you for using Lorvane!\n";
+    EXPECT_EQ(result.out, "Message delivered!\n" + digest);
+    EXPECT_EQ(DebugCopy(), digest);
+    const std::vector<test::ReceivedMail> mails = m_sink->Messages();
+    ASSERT_EQ(mails.size(), 1u);
+    EXPECT_EQ(mails[0].headers.at("Content-Type"), "text/plain; charset=\"us-ascii\"");
+    // Text travels with CR LF line ends.
+    std::string body = mails[0].body;
+    for (std::size_t at; (at = body.find("\r\n")) != std::string::npos;) body.erase(at, 1);
+    EXPECT_EQ(body, digest);
     EXPECT_EQ(test::ReadFileOr(m_work + "/17284678.enw"), "<missing>");
     EXPECT_EQ(test::ReadFileOr(m_work + "/17284678.cmd"), "<missing>");
 }
@@ -129,6 +147,7 @@ TEST_F(SearchRun, BrokenSearchAnswerUsesWhatArrived) {
     Configure("Weekly", "Text", {"q"});
     const test::ProcessResult result = Run({}, standIn.url());
     EXPECT_EQ(result.out.find("You must be connected to the internet in order to download an update!\n"
+                              "Message delivered!\n"
                               "Results for the PubMed query (q) in the past week:\n\n1. Smith JA"),
               0u)
         << result.out;
@@ -172,7 +191,7 @@ TEST_F(SearchRun, FetchFailures) {
     const std::size_t c = out.find("Results for the PubMed query (c)");
     ASSERT_NE(c, std::string::npos);
     EXPECT_EQ(Count(out.substr(c), ". ,  (). PubMed: http"), 3u) << out.substr(c);
-    EXPECT_EQ(out.find("connection problem\nconnection problem\n"), 0u) << out;
+    EXPECT_EQ(out.find("connection problem\nconnection problem\nMessage delivered!\n"), 0u) << out;
     EXPECT_EQ(Count(out, "connection problem\n"), 2u);
 }
 

@@ -24,36 +24,44 @@ protected:
         ASSERT_FALSE(m_home.empty());
         m_work = m_home + "/work";
         std::filesystem::create_directories(m_work);
+        m_sink = std::make_unique<test::MailSink>(m_home, "refused");
     }
-    void TearDown() override { std::filesystem::remove_all(m_home); }
+    void TearDown() override {
+        m_sink.reset();
+        std::filesystem::remove_all(m_home);
+    }
 
     // Stores a complete set of settings, as the configuration program does.
     void Configure(const char* frequency, const char* format,
-                   const std::vector<std::string>& queries = {}) {
+                   const std::vector<std::string>& queries = {},
+                   const char* email = "reader@example.org") {
         std::vector<SettingsValue> values;
         for (int slot = 0; slot < kQuerySlotCount; ++slot)
             values.push_back({QueryValueName(slot),
                               slot < static_cast<int>(queries.size()) ? queries[slot] : ""});
         values.push_back({"Frequency", frequency});
-        values.push_back({"Email", "reader@example.org"});
+        values.push_back({"Email", email});
         values.push_back({"Format", format});
         SettingsFile file(m_home + "/config/Lorvane/Lorvane.ini", "Lorvane");
         std::string error;
         ASSERT_TRUE(file.Write(values, error)) << error;
     }
 
+    // Runs tessory as the scheduler would, with `input` on its standard
+    // input. Mail goes to the sink; without a stand-in, requests go
+    // nowhere rather than to the internet.
     test::ProcessResult Run(const std::vector<std::string>& args = {},
-                            const std::string& eutils = "") {
-        // Without a stand-in, requests go nowhere rather than to the internet.
-        return test::RunProcess(TESSORY_PATH, args, m_work,
-                                {{"HOME", m_home},
-                                 {"XDG_CONFIG_HOME", m_home + "/config"},
-                                 {"LORVANE_EUTILS_URL", eutils.empty() ? test::ClosedPortUrl() : eutils}});
+                            const std::string& eutils = "", const std::string& input = "") {
+        std::map<std::string, std::string> environment = m_sink->Environment();
+        environment["XDG_CONFIG_HOME"] = m_home + "/config";
+        environment["LORVANE_EUTILS_URL"] = eutils.empty() ? test::ClosedPortUrl() : eutils;
+        return test::RunProcess(TESSORY_PATH, args, m_work, environment, input);
     }
     std::string DebugCopy() const { return test::ReadFileOr(m_work + "/debug.html"); }
 
     std::string m_home;
     std::string m_work;
+    std::unique_ptr<test::MailSink> m_sink;
 };
 
 }  // namespace lorvane

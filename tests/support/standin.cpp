@@ -4,20 +4,63 @@
 #include <netinet/in.h>
 #include <signal.h>
 #include <sys/socket.h>
+#include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
 #include <gtest/gtest.h>
 
 #include <cstdio>
+#include <cstdlib>
 #include <filesystem>
 #include <fstream>
-#include <sstream>
 
 #include "support/process.h"
 
 namespace lorvane {
 namespace test {
+namespace {
+
+const char kStandinFolder[] = LORVANE_STANDIN_DIR;
+const char kMsmtp[] = "/usr/bin/msmtp";
+
+}  // namespace
+
+ChildServer::ChildServer(const std::string& script, const std::vector<std::string>& args) {
+    int out[2];
+    if (pipe(out) != 0) {
+        ADD_FAILURE() << "cannot make a pipe";
+        return;
+    }
+    std::vector<std::string> argText = {"python3", script};
+    argText.insert(argText.end(), args.begin(), args.end());
+    std::vector<char*> argv;
+    for (std::string& text : argText) argv.push_back(&text[0]);
+    argv.push_back(nullptr);
+    std::fflush(nullptr);
+    m_pid = fork();
+    if (m_pid == 0) {
+        dup2(out[1], 1);
+        close(out[0]);
+        close(out[1]);
+        execvp("python3", argv.data());
+        _exit(127);
+    }
+    close(out[1]);
+    FILE* reader = fdopen(out[0], "r");
+    char line[64] = "";
+    if (!reader || !std::fgets(line, sizeof line, reader) ||
+        std::sscanf(line, "PORT %d", &m_port) != 1)
+        ADD_FAILURE() << script << " did not start";
+    if (reader) std::fclose(reader);
+}
+
+ChildServer::~ChildServer() {
+    if (m_pid > 0) {
+        kill(m_pid, SIGTERM);
+        waitpid(m_pid, nullptr, 0);
+    }
+}
 
 StandIn::StandIn(const std::string& scenarioJson, double stallSeconds) {
     m_directory = MakeScratchDirectory();
@@ -26,40 +69,19 @@ StandIn::StandIn(const std::string& scenarioJson, double stallSeconds) {
     if (json.find("\"fixtures\"") == std::string::npos)
         json.insert(json.find('{') + 1, "\"fixtures\": \"" LORVANE_FIXTURES_DIR "\", ");
     std::ofstream(scenario) << json;
-
-    int out[2];
-    if (pipe(out) != 0) {
-        ADD_FAILURE() << "cannot make a pipe";
-        return;
-    }
-    const std::string log = m_directory + "/requests.log";
-    const std::string stall = std::to_string(stallSeconds);
-    m_pid = fork();
-    if (m_pid == 0) {
-        dup2(out[1], 1);
-        close(out[0]);
-        close(out[1]);
-        execlp("python3", "python3", LORVANE_STANDIN_SCRIPT, "--scenario", scenario.c_str(),
-               "--log", log.c_str(), "--stall", stall.c_str(), "--lifetime", "300",
-               static_cast<char*>(nullptr));
-        _exit(127);
-    }
-    close(out[1]);
-    FILE* reader = fdopen(out[0], "r");
-    char line[64] = "";
-    if (!reader || !std::fgets(line, sizeof line, reader) ||
-        std::sscanf(line, "PORT %d", &m_port) != 1)
-        ADD_FAILURE() << "the E-utilities stand-in did not start";
-    if (reader) std::fclose(reader);
+    m_server = new ChildServer(std::string(kStandinFolder) + "/eutils_standin.py",
+                               {"--scenario", scenario, "--log", m_directory + "/requests.log",
+                                "--stall", std::to_string(stallSeconds), "--lifetime", "300"});
 }
 
 StandIn::~StandIn() {
-    if (m_pid > 0) {
-        kill(m_pid, SIGTERM);
-        waitpid(m_pid, nullptr, 0);
-    }
+    delete m_server;
     std::error_code ignored;
     std::filesystem::remove_all(m_directory, ignored);
+}
+
+std::string StandIn::url() const {
+    return "http://127.0.0.1:" + std::to_string(m_server->port());
 }
 
 std::vector<std::string> StandIn::Requests() const {
@@ -67,6 +89,68 @@ std::vector<std::string> StandIn::Requests() const {
     std::ifstream log(m_directory + "/requests.log");
     for (std::string line; std::getline(log, line);) paths.push_back(line);
     return paths;
+}
+
+MailSink::MailSink(const std::string& home, const std::string& refuse) : m_home(home) {
+    m_store = home + "/sink";
+    std::filesystem::create_directories(m_store);
+    std::filesystem::create_directories(home + "/bin");
+    std::vector<std::string> args = {"--store", m_store, "--lifetime", "300"};
+    if (!refuse.empty()) args.insert(args.end(), {"--refuse", refuse});
+    m_server = new ChildServer(std::string(kStandinFolder) + "/smtp_sink.py", args);
+
+    // msmtp reads ~/.msmtprc or, with XDG_CONFIG_HOME, its config there.
+    const std::string config = "defaults\nauth off\ntls off\naccount default\nhost 127.0.0.1\nport " +
+                               std::to_string(m_server->port()) + "\nfrom lorvane-test@example.org\n";
+    for (const std::string& path : {home + "/.msmtprc", home + "/config/msmtp/config"}) {
+        std::filesystem::create_directories(std::filesystem::path(path).parent_path());
+        std::ofstream(path) << config;
+        chmod(path.c_str(), 0600);
+    }
+    // A sendmail is always found here first: without msmtp, one that
+    // fails, never the machine's own.
+    const bool haveMsmtp = access(kMsmtp, X_OK) == 0;
+    std::filesystem::remove(home + "/bin/sendmail");
+    std::filesystem::create_symlink(haveMsmtp ? kMsmtp : "/bin/false", home + "/bin/sendmail");
+    if (!haveMsmtp) ADD_FAILURE() << kMsmtp << " is needed for the mail tests (Debian msmtp)";
+}
+
+MailSink::~MailSink() {
+    delete m_server;
+}
+
+std::map<std::string, std::string> MailSink::Environment() const {
+    const char* path = std::getenv("PATH");
+    return {{"HOME", m_home}, {"PATH", m_home + "/bin:" + (path ? path : "/usr/bin:/bin")}};
+}
+
+std::vector<ReceivedMail> MailSink::Messages() const {
+    std::vector<ReceivedMail> messages;
+    for (int n = 1;; ++n) {
+        const std::string base = m_store + "/" + std::to_string(n);
+        ReceivedMail mail;
+        mail.raw = ReadFileOr(base + ".eml", "");
+        if (mail.raw.empty()) break;
+        mail.envelope = ReadFileOr(base + ".json", "");
+        const ProcessResult parsed =
+            RunProcess("/usr/bin/env", {"python3", std::string(kStandinFolder) + "/parse_mail.py",
+                                        base + ".eml"},
+                       m_store, {});
+        const std::size_t split = parsed.out.find("\n\n");
+        EXPECT_NE(split, std::string::npos) << parsed.err;
+        if (split == std::string::npos) break;
+        std::size_t start = 0;
+        while (start < split) {
+            const std::size_t end = parsed.out.find('\n', start);
+            const std::string line = parsed.out.substr(start, end - start);
+            const std::size_t colon = line.find(": ");
+            if (colon != std::string::npos) mail.headers[line.substr(0, colon)] = line.substr(colon + 2);
+            start = end + 1;
+        }
+        mail.body = parsed.out.substr(split + 2);
+        messages.push_back(mail);
+    }
+    return messages;
 }
 
 std::string ClosedPortUrl() {

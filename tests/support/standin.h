@@ -1,14 +1,31 @@
-// The E-utilities stand-in (standin/eutils_standin.py) run as a child
-// process on 127.0.0.1 for one test.
+// Local servers for the tests, run as child processes on 127.0.0.1: the
+// E-utilities stand-in (standin/eutils_standin.py) and an SMTP sink
+// (standin/smtp_sink.py) behind a real sendmail (msmtp).
 #pragma once
 
 #include <sys/types.h>
 
+#include <map>
 #include <string>
 #include <vector>
 
 namespace lorvane {
 namespace test {
+
+// A server script that prints "PORT <n>" once it listens; stopped when
+// this object goes.
+class ChildServer {
+public:
+    ChildServer(const std::string& script, const std::vector<std::string>& args);
+    ~ChildServer();
+    ChildServer(const ChildServer&) = delete;
+    ChildServer& operator=(const ChildServer&) = delete;
+    int port() const { return m_port; }
+
+private:
+    pid_t m_pid = -1;
+    int m_port = 0;
+};
 
 class StandIn {
 public:
@@ -17,19 +34,44 @@ public:
     // waits. Fails the test when it does not start.
     explicit StandIn(const std::string& scenarioJson, double stallSeconds = 30);
     ~StandIn();
-    StandIn(const StandIn&) = delete;
-    StandIn& operator=(const StandIn&) = delete;
 
     // The base URL to hand to LORVANE_EUTILS_URL.
-    std::string url() const { return "http://127.0.0.1:" + std::to_string(m_port); }
+    std::string url() const;
 
     // Every request path received so far, in order.
     std::vector<std::string> Requests() const;
 
 private:
-    pid_t m_pid = -1;
-    int m_port = 0;
     std::string m_directory;
+    ChildServer* m_server = nullptr;
+};
+
+// A message as a MIME parser reads it.
+struct ReceivedMail {
+    std::string envelope;  // the sink's JSON: envelope sender and recipients
+    std::string raw;       // the message as it arrived
+    std::map<std::string, std::string> headers;  // decoded From, To, Subject, ...
+    std::string body;      // decoded
+};
+
+class MailSink {
+public:
+    // Starts the sink and prepares `home` so that a sendmail (msmtp) found
+    // first on the PATH of Environment() delivers to it and nowhere else.
+    // Recipients containing `refuse` are refused.
+    explicit MailSink(const std::string& home, const std::string& refuse = "");
+    ~MailSink();
+
+    // HOME and PATH for a process that is to mail through the sink.
+    std::map<std::string, std::string> Environment() const;
+
+    // The messages received so far, in order.
+    std::vector<ReceivedMail> Messages() const;
+
+private:
+    std::string m_home;
+    std::string m_store;
+    ChildServer* m_server = nullptr;
 };
 
 // Returns a base URL on 127.0.0.1 where nothing listens.

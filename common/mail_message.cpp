@@ -1,0 +1,186 @@
+#include "common/mail_message.h"
+
+namespace lorvane {
+namespace {
+
+const char kHex[] = "0123456789ABCDEF";
+const char kBase64[] = "ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz0123456789+/";
+
+bool IsAscii(const std::string& text) {
+    for (const char c : text)
+        if (static_cast<unsigned char>(c) >= 0x80) return false;
+    return true;
+}
+
+bool IsPrintableAscii(const std::string& text) {
+    for (const char c : text) {
+        const unsigned char byte = static_cast<unsigned char>(c);
+        if (byte < 0x20 || byte >= 0x7F) return false;
+    }
+    return true;
+}
+
+// Length of the UTF-8 sequence that starts at `text[i]`, 0 when invalid.
+std::size_t Utf8Length(const std::string& text, std::size_t i) {
+    const unsigned char lead = static_cast<unsigned char>(text[i]);
+    std::size_t length = 0;
+    unsigned int minimum = 0, value = 0;
+    if (lead < 0x80) return 1;
+    if ((lead & 0xE0) == 0xC0) length = 2, minimum = 0x80, value = lead & 0x1F;
+    else if ((lead & 0xF0) == 0xE0) length = 3, minimum = 0x800, value = lead & 0x0F;
+    else if ((lead & 0xF8) == 0xF0) length = 4, minimum = 0x10000, value = lead & 0x07;
+    else return 0;
+    if (i + length > text.size()) return 0;
+    for (std::size_t k = 1; k < length; ++k) {
+        const unsigned char next = static_cast<unsigned char>(text[i + k]);
+        if ((next & 0xC0) != 0x80) return 0;
+        value = (value << 6) | (next & 0x3F);
+    }
+    if (value < minimum || value > 0x10FFFF || (value >= 0xD800 && value <= 0xDFFF)) return 0;
+    return length;
+}
+
+std::string Base64(const std::string& bytes) {
+    std::string out;
+    std::size_t i = 0;
+    for (; i + 2 < bytes.size(); i += 3) {
+        const unsigned v = static_cast<unsigned char>(bytes[i]) << 16 |
+                           static_cast<unsigned char>(bytes[i + 1]) << 8 |
+                           static_cast<unsigned char>(bytes[i + 2]);
+        out += kBase64[v >> 18];
+        out += kBase64[(v >> 12) & 63];
+        out += kBase64[(v >> 6) & 63];
+        out += kBase64[v & 63];
+    }
+    if (i < bytes.size()) {
+        unsigned v = static_cast<unsigned char>(bytes[i]) << 16;
+        if (i + 1 < bytes.size()) v |= static_cast<unsigned char>(bytes[i + 1]) << 8;
+        out += kBase64[v >> 18];
+        out += kBase64[(v >> 12) & 63];
+        out += i + 1 < bytes.size() ? kBase64[(v >> 6) & 63] : '=';
+        out += '=';
+    }
+    return out;
+}
+
+// A display name as a quoted string, or encoded words outside ASCII.
+std::string DisplayName(const std::string& name) {
+    if (!IsPrintableAscii(name)) return EncodeHeaderText(name);
+    std::string quoted = "\"";
+    for (const char c : name) {
+        if (c == '"' || c == '\\') quoted += '\\';
+        quoted += c;
+    }
+    return quoted + "\"";
+}
+
+std::string AddressList(const MailMessage& message, int kind) {
+    std::string list;
+    for (const MailAddressee& addressee : message.addressees) {
+        if (addressee.kind != kind) continue;
+        if (!list.empty()) list += ",\r\n ";
+        if (!addressee.displayName.empty()) list += DisplayName(addressee.displayName) + " ";
+        list += "<" + addressee.address + ">";
+    }
+    return list;
+}
+
+}  // namespace
+
+bool IsSafeAddress(const std::string& address) {
+    if (address.empty() || address[0] == '-') return false;
+    for (const char c : address) {
+        const unsigned char byte = static_cast<unsigned char>(c);
+        if (byte < 0x20 || byte == 0x7F) return false;
+    }
+    return true;
+}
+
+std::string TextCharset(const std::string& text) {
+    if (IsAscii(text)) return "us-ascii";
+    for (std::size_t i = 0; i < text.size();) {
+        const std::size_t length = Utf8Length(text, i);
+        if (length == 0) return "windows-1252";
+        i += length;
+    }
+    return "utf-8";
+}
+
+std::string QuotedPrintable(const std::string& text) {
+    std::string out;
+    out.reserve(text.size() + text.size() / 8);
+    std::size_t lineLength = 0;
+    auto put = [&](const std::string& token) {
+        if (lineLength + token.size() > 75) {
+            out += "=\r\n";
+            lineLength = 0;
+        }
+        out += token;
+        lineLength += token.size();
+    };
+    for (std::size_t i = 0; i < text.size(); ++i) {
+        const unsigned char c = static_cast<unsigned char>(text[i]);
+        const bool lineEnd = c == '\n' || (c == '\r' && i + 1 < text.size() && text[i + 1] == '\n');
+        if (lineEnd) {
+            if (c == '\r') ++i;
+            out += "\r\n";
+            lineLength = 0;
+            continue;
+        }
+        const bool beforeLineEnd = i + 1 == text.size() || text[i + 1] == '\n' ||
+                                   (text[i + 1] == '\r' && i + 2 < text.size() && text[i + 2] == '\n');
+        const bool literal = (c >= 33 && c <= 126 && c != '=') ||
+                             ((c == ' ' || c == '\t') && !beforeLineEnd);
+        if (literal) {
+            put(std::string(1, static_cast<char>(c)));
+        } else {
+            put(std::string{'=', kHex[c >> 4], kHex[c & 0xF]});
+        }
+    }
+    // A text that does not end in a line break ends in a soft one, so
+    // that decoding adds nothing.
+    if (!text.empty() && text.back() != '\n') out += "=\r\n";
+    return out;
+}
+
+std::string EncodeHeaderText(const std::string& text) {
+    if (IsPrintableAscii(text)) return text;
+    const std::string charset = TextCharset(text);
+    const bool utf8 = charset == "utf-8";
+    std::string out;
+    std::size_t i = 0;
+    while (i < text.size()) {
+        // 45 bytes make 60 characters of base64: each word stays under 76.
+        std::size_t end = i;
+        while (end < text.size()) {
+            const std::size_t length = utf8 ? Utf8Length(text, end) : 1;
+            if (end + length - i > 45) break;
+            end += length;
+        }
+        if (!out.empty()) out += "\r\n ";
+        out += "=?" + charset + "?B?" + Base64(text.substr(i, end - i)) + "?=";
+        i = end;
+    }
+    return out;
+}
+
+std::string ComposeMailMessage(const MailMessage& message, const std::string& date,
+                               const std::string& messageId) {
+    std::string out;
+    out += "From: " + message.sender + "\r\n";
+    out += "To: " + AddressList(message, 0) + "\r\n";
+    const std::string cc = AddressList(message, 1);
+    if (!cc.empty()) out += "Cc: " + cc + "\r\n";
+    out += "Subject: " + EncodeHeaderText(message.subject) + "\r\n";
+    out += "Date: " + date + "\r\n";
+    out += "Message-ID: " + messageId + "\r\n";
+    out += "MIME-Version: 1.0\r\n";
+    out += std::string("Content-Type: ") + (message.html ? "text/html" : "text/plain") +
+           "; charset=" + TextCharset(message.body) + "\r\n";
+    out += "Content-Transfer-Encoding: quoted-printable\r\n";
+    out += "\r\n";
+    out += QuotedPrintable(message.body);
+    return out;
+}
+
+}  // namespace lorvane
