@@ -108,8 +108,17 @@ public:
             result = 0;
             return kMailOk;
         }
-        std::string said = child.err;
-        while (!said.empty() && (said.back() == '\n' || said.back() == '\r')) said.pop_back();
+        // The description is printed as one line: sendmail's lines joined.
+        std::string said;
+        std::size_t start = 0;
+        while (start < child.err.size()) {
+            std::size_t end = child.err.find('\n', start);
+            if (end == std::string::npos) end = child.err.size();
+            std::string line = child.err.substr(start, end - start);
+            if (!line.empty() && line.back() == '\r') line.pop_back();
+            if (!line.empty()) said += (said.empty() ? "" : "; ") + line;
+            start = end + 1;
+        }
         m_lastFailure = sendmail + (child.exitCode < 0 ? " was stopped"
                                                        : " exited with status " +
                                                              std::to_string(child.exitCode));

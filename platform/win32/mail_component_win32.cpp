@@ -167,6 +167,11 @@ std::unique_ptr<MailComponent> CreateMailComponent(std::string& error) {
     if (SUCCEEDED(result)) result = OleRun(unknown.get());
     auto component = std::make_unique<ComMailComponent>();
     if (SUCCEEDED(result)) result = unknown.get()->QueryInterface(kMailInterface, component->reference().out());
+    if (result == CO_E_CLASSSTRING || result == REGDB_E_CLASSNOTREG) {
+        error = "the mail component \"ANSMTP.OBJ\" is not available: it is not registered on "
+                "this computer";
+        return nullptr;
+    }
     if (FAILED(result)) {
         error = DescribeWin32Error("the mail component \"ANSMTP.OBJ\" is not available",
                                    static_cast<unsigned long>(result));

@@ -1,0 +1,119 @@
+// Mail through a real sendmail (msmtp) to an SMTP sink on 127.0.0.1: the
+// digest of a run with hits, failed deliveries, and the colleague alert.
+#include "common/mail_delivery.h"
+#include "platform/posix/child_process.h"
+#include "posix/tessory_fixture.h"
+
+namespace lorvane {
+namespace {
+
+const char kCitation[] =
+    "%A J. A. Smith\n%A B. Doe\n%T  Molecular basis of X. \n%D 2007\n%0 Journal Article\n"
+    "%J  J Biol Chem\n%V 282\n%P 9475-81\n";
+
+const char kPrompt[] = "Please enter your colleague's e-mail address:\n";
+
+using MailRun = TessoryProcess;
+
+TEST_F(MailRun, NoHitsNoMail) {
+    test::StandIn standIn(R"({"esearch": {}})");
+    Configure("Weekly", "HTML", {"nothing"});
+    const test::ProcessResult result = Run({}, standIn.url());
+    EXPECT_EQ(result.out, kHtmlEmptyDigest);
+    EXPECT_TRUE(m_sink->Messages().empty());
+}
+
+TEST_F(MailRun, RefusedDeliveryIsReportedAndTheRunGoesOn) {
+    test::StandIn standIn(R"({"esearch": {"q": {"ids": [17284678]}},
+                              "default_efetch": {"file": "medline_17284678.txt"}})");
+    Configure("Weekly", "Text", {"q"}, "refused@example.org");
+    const test::ProcessResult result = Run({}, standIn.url());
+    EXPECT_EQ(result.exitCode, 0);
+    EXPECT_EQ(result.out.find("Message delivered!"), std::string::npos) << result.out;
+    const std::string firstLine = result.out.substr(0, result.out.find('\n'));
+    EXPECT_NE(firstLine.find("sendmail exited with status"), std::string::npos) << firstLine;
+    EXPECT_NE(firstLine.find("refused@example.org"), std::string::npos) << firstLine;
+    EXPECT_EQ(result.out.substr(firstLine.size() + 1), DebugCopy());
+    EXPECT_TRUE(m_sink->Messages().empty());
+}
+
+TEST_F(MailRun, ColleagueAlert) {
+    Configure("Off", "Text");  // neither affects the colleague alert
+    std::ofstream(m_work + "/17284678.enw") << kCitation;
+    const test::ProcessResult result =
+        Run({"\"" + m_work + "/17284678.enw\""}, "", "  colleague@example.org and the rest\n");
+    EXPECT_EQ(result.exitCode, 0);
+    EXPECT_EQ(result.out, std::string(kPrompt) + "Message delivered!\n");
+    EXPECT_EQ(DebugCopy(), "<missing>");
+
+    const std::vector<test::ReceivedMail> mails = m_sink->Messages();
+    ASSERT_EQ(mails.size(), 1u);
+    EXPECT_EQ(mails[0].envelope,
+              "{\"from\": \"reader@example.org\", \"to\": [\"colleague@example.org\"]}");
+    EXPECT_EQ(mails[0].headers.at("Subject"), "Lorvane! Colleague Article Alert");
+    EXPECT_EQ(mails[0].headers.at("To"), "Lorvane! <colleague@example.org>");
+    EXPECT_EQ(mails[0].headers.at("Content-Type"), "text/html; charset=\"us-ascii\"");
+    EXPECT_EQ(mails[0].body,
+              "<html><body>Dear colleague,<br><br>I wanted to tell about this newly published "
+              "article:<br><br>J. A. Smith, B. Doe, <b> Molecular basis of X. </b> (2007)<i> J Biol "
+              "Chem</i> <b>282</b> 9475-81<br>PMID: <a href=\"http://www.ncbi.nlm.nih.gov/entrez/"
+              "query.fcgi?cmd=Retrieve&db=pubmed&dopt=Abstract&list_uids=17284678\">17284678</a>"
+              "<br><br>colleague@example.org<br><hr>Thank you for using Lorvane!</body></html>");
+}
+
+TEST_F(MailRun, ColleagueAlertWithoutFileOrAddressMailsNothing) {
+    Configure("Weekly", "HTML");
+    test::ProcessResult result = Run({m_work + "/404.enw"}, "", "colleague@example.org\n");
+    EXPECT_EQ(result.exitCode, 0);
+    EXPECT_EQ(result.out, kPrompt);
+
+    std::ofstream(m_work + "/1.enw") << kCitation;
+    result = Run({m_work + "/1.enw"}, "", "");  // standard input ends at once
+    EXPECT_EQ(result.exitCode, 0);
+    EXPECT_EQ(result.out, kPrompt);
+    EXPECT_TRUE(m_sink->Messages().empty());
+}
+
+TEST(MailComponent, RefusedAddressStopsTheSequence) {
+    std::string error;
+    std::unique_ptr<MailComponent> mail = CreateMailComponent(error);
+    ASSERT_TRUE(mail) << error;
+    testing::internal::CaptureStdout();
+    SendAlertMail(*mail, "reader@example.org", "friend@example.org\r\nBcc: all@example.org", "body",
+                  false, kColleagueAlertMail);
+    const std::string out = testing::internal::GetCapturedStdout();
+    EXPECT_EQ(out.find("Mail not sent: adding the recipient refused"), 0u) << out;
+    EXPECT_EQ(out.find("Message delivered!"), std::string::npos);
+}
+
+TEST(MailComponent, NamedServersAreNotOurs) {
+    std::string error;
+    std::unique_ptr<MailComponent> mail = CreateMailComponent(error);
+    ASSERT_TRUE(mail) << error;
+    EXPECT_EQ(mail->SetMailServer(""), kMailOk);
+    EXPECT_NE(mail->SetMailServer("smtp.example.org"), kMailOk);
+    std::int32_t outcome = 0;
+    EXPECT_EQ(mail->DeliverMessage(outcome), kMailOk);  // nothing set: fails, says why
+    EXPECT_NE(outcome, 0);
+    std::string failure;
+    mail->DescribeLastFailure(failure);
+    EXPECT_EQ(failure, "the message has no sender or no recipient");
+}
+
+TEST(FindProgram, PathThenFallbacks) {
+    const std::string dir = test::MakeScratchDirectory();
+    std::filesystem::create_directories(dir + "/a");
+    std::filesystem::create_directories(dir + "/b");
+    std::ofstream(dir + "/b/sendmail") << "#!/bin/sh\n";
+    std::ofstream(dir + "/a/sendmail") << "not executable";
+    chmod((dir + "/b/sendmail").c_str(), 0755);
+    EXPECT_EQ(FindProgram("sendmail", dir + "/a:" + dir + "/b"), dir + "/b/sendmail");
+    EXPECT_EQ(FindProgram("sendmail", dir + "/a", {dir + "/none", dir + "/b/sendmail"}),
+              dir + "/b/sendmail");
+    EXPECT_EQ(FindProgram("sendmail", "", {dir + "/none"}), "");
+    EXPECT_EQ(FindProgram("sendmail", dir + "/a"), "");  // a folder or a plain file is no program
+    std::filesystem::remove_all(dir);
+}
+
+}  // namespace
+}  // namespace lorvane
