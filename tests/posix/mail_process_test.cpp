@@ -61,6 +61,20 @@ TEST_F(MailRun, ColleagueAlert) {
               "<br><br>colleague@example.org<br><hr>Thank you for using Lorvane!</body></html>");
 }
 
+TEST_F(MailRun, ColleagueAlertFromAFileWithoutPages) {
+    Configure("Daily", "HTML");
+    std::ofstream(m_work + "/42.enw") << "%T A title\n%D 2008\n\n%J Not read\n";
+    const test::ProcessResult result = Run({m_work + "/42.enw"}, "", "friend@example.org");
+    EXPECT_EQ(result.out, std::string(kPrompt) + "Message delivered!\n");
+    const std::vector<test::ReceivedMail> mails = m_sink->Messages();
+    ASSERT_EQ(mails.size(), 1u);
+    EXPECT_EQ(mails[0].body,
+              "<html><body>Dear colleague,<br><br>I wanted to tell about this newly published "
+              "article:<br><br><b>A title</b> (2008)<br>PMID: <a href=\"http://www.ncbi.nlm.nih.gov/"
+              "entrez/query.fcgi?cmd=Retrieve&db=pubmed&dopt=Abstract&list_uids=42\">42</a><br><br>"
+              "friend@example.org<br><hr>Thank you for using Lorvane!</body></html>");
+}
+
 TEST_F(MailRun, ColleagueAlertWithoutFileOrAddressMailsNothing) {
     Configure("Weekly", "HTML");
     test::ProcessResult result = Run({m_work + "/404.enw"}, "", "colleague@example.org\n");
