@@ -1,0 +1,99 @@
+#include "config/dialog_template.h"
+
+#include <stdexcept>
+
+#include "config/resource.h"
+
+namespace lorvane {
+namespace {
+
+using K = ControlKind;
+
+const DialogTemplate kConfigDialog = {
+    IDD_CONFIG_DIALOG,
+    "Lorvane! Configuration Dialog",
+    324,
+    266,
+    true,
+    {
+        {IDOK, K::DefaultPushButton, kTabStop, "Save and exit", 92, 236, 57, 16},
+        {IDCANCEL, K::PushButton, kTabStop, "Cancel", 155, 236, 50, 16},
+        {IDC_QUERY_LIST, K::ListBox, kSorted | kVScroll | kBorder | kTabStop, "", 17, 153, 281, 78},
+        {IDC_QUERY_EDIT, K::Edit, kBorder | kTabStop, "", 21, 103, 220, 12},
+        {IDC_STATIC, K::Static, kGroup, "Type in a PubMed query (search terms):", 23, 92, 130, 8},
+        {IDC_ADD_QUERY, K::PushButton, kTabStop, "Add the above query to my list of queries", 19, 121,
+         164, 14},
+        {IDC_STATIC, K::Static, kGroup, "My routine PubMed list of queries", 55, 140, 107, 8},
+        {IDC_REMOVE_QUERY, K::PushButton, kTabStop, "Remove selected query", 205, 135, 85, 15},
+        {IDC_FREQ_DAILY, K::RadioButton, 0, "Scan PubMed and notify me daily", 169, 25, 122, 10},
+        {IDC_FREQ_WEEKLY, K::RadioButton, 0, "Scan PubMed and notify me weekly", 169, 37, 128, 10},
+        {IDC_STATIC, K::GroupBox, 0, "Schedule e-mail notices", 163, 15, 138, 84},
+        {IDC_FREQ_OFF, K::RadioButton, 0, "Turn off", 170, 84, 94, 8},
+        {IDC_EMAIL_EDIT, K::Edit, kBorder | kTabStop, "", 25, 33, 106, 13},
+        {IDC_STATIC, K::Static, kGroup, "My e-mail address:", 28, 21, 61, 8},
+        {IDC_RUN_TIME, K::TimePicker, kTabStop, "", 227, 49, 59, 15},
+        {IDC_TIME_LABEL, K::Static, kGroup, "Time of day:", 169, 52, 41, 8},
+        {IDC_DAY_LABEL, K::Static, kGroup, "Day of week:", 169, 69, 44, 8},
+        {IDC_RUN_DAY, K::DropDownList, kVScroll | kTabStop, "", 227, 66, 59, 30},
+        {IDC_STATIC, K::GroupBox, 0, "e-mail message format", 25, 56, 126, 27},
+        {IDC_FORMAT_HTML, K::RadioButton, 0, "HTML", 31, 68, 33, 10},
+        {IDC_FORMAT_TEXT, K::RadioButton, 0, "Text", 83, 68, 31, 10},
+    },
+    {"Sunday", "Monday", "Tuesday", "Wednesday", "Thursday", "Friday", "Saturday"},
+};
+
+const DialogTemplate kAboutDialog = {
+    IDD_ABOUT_DIALOG,
+    "About Lorvane",
+    235,
+    55,
+    false,
+    {
+        {IDC_STATIC, K::Icon, 0, "", 11, 17, 20, 20},
+        {IDC_STATIC, K::Static, kGroup, "Lorvane Version 1.0", 40, 10, 119, 8},
+        {IDOK, K::DefaultPushButton, kGroup | kTabStop, "OK", 178, 7, 50, 16},
+    },
+    {},
+};
+
+// The explanation's closing pointer to a vendor article is left out: it
+// names no page that a POSIX user could follow.
+const DialogTemplate kPasswordDialog = {
+    IDD_PASSWORD_DIALOG,
+    "Enter your user name and password",
+    256,
+    186,
+    false,
+    {
+        {IDOK, K::DefaultPushButton, kTabStop, "OK", 63, 138, 50, 14},
+        {IDCANCEL, K::PushButton, kTabStop, "Cancel", 121, 138, 50, 14},
+        {IDC_STATIC, K::Static, kCentered | kGroup,
+         "In order to schedule tasks to run on this computer you must provide your Windows login "
+         "password. If you don't have a password, you can use the control panel to create one, "
+         "and then retry.",
+         34, 20, 186, 60},
+        {IDC_PASSWORD_EDIT, K::Edit, kPassword | kBorder | kTabStop, "", 97, 117, 117, 13},
+        {IDC_USER_NAME_EDIT, K::Edit, kDisabled | kBorder | kTabStop, "", 97, 98, 119, 13},
+        {IDC_STATIC, K::Static, kGroup, "Your user name:", 17, 100, 79, 8},
+        {IDC_STATIC, K::Static, kGroup, "Your password:", 18, 118, 79, 8},
+    },
+    {},
+};
+
+}  // namespace
+
+const DialogTemplate& FindDialogTemplate(int id) {
+    switch (id) {
+        case IDD_CONFIG_DIALOG: return kConfigDialog;
+        case IDD_ABOUT_DIALOG: return kAboutDialog;
+        case IDD_PASSWORD_DIALOG: return kPasswordDialog;
+        default: break;
+    }
+    throw std::out_of_range("no dialog template " + std::to_string(id));
+}
+
+std::string LoadResourceString(int id) {
+    return id == IDS_ABOUT_MENU ? "&About Lorvane..." : std::string();
+}
+
+}  // namespace lorvane

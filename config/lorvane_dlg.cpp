@@ -1,0 +1,213 @@
+#include "config/lorvane_dlg.h"
+
+#include <vector>
+
+#include "common/local_time.h"
+#include "common/text.h"
+#include "config/dialog_template.h"
+#include "config/password_dlg.h"
+#include "config/resource.h"
+#include "config/settings_editing.h"
+
+namespace lorvane {
+namespace {
+
+const int kDayCount = 7;
+
+}  // namespace
+
+CAboutDlg::CAboutDlg(CDialog* parent) : CDialog(IDD_ABOUT_DIALOG, parent) {}
+
+CLorvaneDlg::CLorvaneDlg(SettingsStore& store, CDialog* parent)
+    : CDialog(IDD_CONFIG_DIALOG, parent), m_store(store) {}
+
+bool CLorvaneDlg::OnInitDialog() {
+    CDialog::OnInitDialog();
+    const std::string about = LoadResourceString(IDS_ABOUT_MENU);
+    if (!about.empty()) Host().AddSystemMenuCommand(IDM_ABOUT, about);
+    Host().SetApplicationIcon();
+    LoadSettings();
+    return true;
+}
+
+void CLorvaneDlg::OnSysCommand(unsigned command) {
+    if ((command & 0xFFF0u) == IDM_ABOUT) {
+        CAboutDlg about(this);
+        about.DoModal();
+    }
+}
+
+bool CLorvaneDlg::OnCommand(int id, ControlEvent event) {
+    static const MessageMapEntry<CLorvaneDlg> kMessageMap[] = {
+        {IDOK, ControlEvent::Clicked, [](CLorvaneDlg& d) { d.OnSaveAndExit(); }},
+        {IDC_ADD_QUERY, ControlEvent::Clicked, [](CLorvaneDlg& d) { d.OnAddQuery(); }},
+        {IDC_REMOVE_QUERY, ControlEvent::Clicked, [](CLorvaneDlg& d) { d.OnRemoveQuery(); }},
+        {IDCANCEL, ControlEvent::Clicked, [](CLorvaneDlg& d) { d.OnCancel(); }},
+        {IDC_FREQ_DAILY, ControlEvent::Clicked, [](CLorvaneDlg& d) { d.SelectFrequency(1); }},
+        {IDC_FREQ_WEEKLY, ControlEvent::Clicked, [](CLorvaneDlg& d) { d.SelectFrequency(2); }},
+        {IDC_FREQ_OFF, ControlEvent::Clicked, [](CLorvaneDlg& d) { d.SelectFrequency(3); }},
+    };
+    return Dispatch(*this, kMessageMap, id, event);
+}
+
+void CLorvaneDlg::LoadSettings() {
+    CalendarTime now;
+    LocalCalendarTime(SystemClock(), now);
+
+    std::string error;
+    if (!m_store.Open(error) && !error.empty()) ReportStoreError("read", error);
+    auto read = [this](const std::string& name) {
+        std::string text;
+        m_store.Read(name, kUnlimitedCapacity, text);
+        return text;
+    };
+
+    DialogHost& host = Host();
+    const std::string frequency = read(kFrequencyValue);
+    if (frequency.empty()) {
+        // First start: the whole default set goes into the store at once.
+        std::vector<SettingsValue> defaults;
+        SelectFrequency(2);
+        host.SetItemText(IDC_EMAIL_EDIT, kSampleAddress);
+        defaults.push_back({kEmailValue, kSampleAddress});
+        defaults.push_back({kFrequencyValue, kWeeklyText});
+        for (int slot = 0; slot < kQuerySlotCount; ++slot) defaults.push_back({QueryValueName(slot), ""});
+        SetTimePickerFormat();
+        host.TimeSet(IDC_RUN_TIME, now.hour, now.minute);
+        host.DropDownSelect(IDC_RUN_DAY, now.dayOfWeek);
+        defaults.push_back({kDayValue, host.DropDownText(IDC_RUN_DAY, now.dayOfWeek)});
+        defaults.push_back({kHourValue, std::to_string(now.hour)});
+        defaults.push_back({kMinuteValue, std::to_string(now.minute)});
+        defaults.push_back({kFormatValue, kHtmlText});
+        host.SetCheck(IDC_FORMAT_HTML, true);
+        if (!m_store.Write(defaults, error)) ReportStoreError("saved", error);
+        return;
+    }
+
+    SelectFrequency(static_cast<int>(ParseStoredFrequency(frequency)));
+    host.SetItemText(IDC_EMAIL_EDIT, read(kEmailValue));
+    for (int slot = 0; slot < kQuerySlotCount; ++slot)
+        AddLoadedQuery(ReplaceChar(read(QueryValueName(slot)), '_', ' '));
+    const std::string day = read(kDayValue);
+    int index = 0;
+    while (index < kDayCount && host.DropDownText(IDC_RUN_DAY, index) != day) ++index;
+    host.DropDownSelect(IDC_RUN_DAY, index);  // no day matched: no selection
+    SetTimePickerFormat();
+    const int timeOfDay =
+        CarryTimeOfDay(ParseLeadingInteger(read(kHourValue)), ParseLeadingInteger(read(kMinuteValue)));
+    host.TimeSet(IDC_RUN_TIME, timeOfDay / 60, timeOfDay % 60);
+    const bool text = read(kFormatValue) == kTextText;
+    host.SetCheck(IDC_FORMAT_TEXT, text);
+    host.SetCheck(IDC_FORMAT_HTML, !text);
+}
+
+void CLorvaneDlg::SelectFrequency(int code) {
+    DialogHost& host = Host();
+    const int radio = code == 1 ? IDC_FREQ_DAILY : code == 2 ? IDC_FREQ_WEEKLY : IDC_FREQ_OFF;
+    host.SetCheck(radio, true);
+    const bool timeUsed = code == 1 || code == 2;
+    const bool dayUsed = code == 2;
+    host.Enable(IDC_RUN_TIME, timeUsed);
+    host.Enable(IDC_TIME_LABEL, timeUsed);
+    host.Enable(IDC_RUN_DAY, dayUsed);
+    host.Enable(IDC_DAY_LABEL, dayUsed);
+}
+
+void CLorvaneDlg::AddLoadedQuery(const std::string& query) {
+    if (!query.empty()) InsertSorted(query);
+}
+
+void CLorvaneDlg::OnAddQuery() {
+    DialogHost& host = Host();
+    const std::string query = host.GetItemText(IDC_QUERY_EDIT);
+    if (!query.empty()) {
+        if (host.ListCount(IDC_QUERY_LIST) >= kQuerySlotCount) {
+            AppMessageBox("The list of queries is full: Lorvane keeps at most " +
+                          std::to_string(kQuerySlotCount) +
+                          " queries. Remove one before you add another.");
+            return;  // the typed query stays in the box
+        }
+        InsertSorted(query);
+    }
+    host.SetItemText(IDC_QUERY_EDIT, "");
+}
+
+void CLorvaneDlg::OnRemoveQuery() {
+    DialogHost& host = Host();
+    for (int index = 0; index < host.ListCount(IDC_QUERY_LIST);) {
+        if (host.ListIsSelected(IDC_QUERY_LIST, index))
+            host.ListDelete(IDC_QUERY_LIST, index);
+        else
+            ++index;
+    }
+}
+
+void CLorvaneDlg::SaveSettings() {
+    OnAddQuery();
+    DialogHost& host = Host();
+    std::vector<SettingsValue> values;
+
+    m_queryCount = host.ListCount(IDC_QUERY_LIST);
+    m_queryTexts.fill(std::string());
+    for (int slot = 0; slot < kQuerySlotCount; ++slot) {
+        if (slot < m_queryCount)
+            m_queryTexts[static_cast<std::size_t>(slot)] =
+                ReplaceChar(host.ListText(IDC_QUERY_LIST, slot), ' ', '_');
+        values.push_back({QueryValueName(slot), m_queryTexts[static_cast<std::size_t>(slot)]});
+    }
+
+    m_frequency = 0;
+    if (host.IsChecked(IDC_FREQ_DAILY)) m_frequency = 1;
+    if (host.IsChecked(IDC_FREQ_WEEKLY)) m_frequency = 2;
+    if (host.IsChecked(IDC_FREQ_OFF)) m_frequency = 3;
+    values.push_back({kFrequencyValue, m_frequency == 1   ? kDailyText
+                                       : m_frequency == 2 ? kWeeklyText
+                                                          : kOffText});
+
+    m_email = host.GetItemText(IDC_EMAIL_EDIT);
+    values.push_back({kEmailValue, m_email});
+
+    // With no day selected (a stored Day that matched none), the stored
+    // Day is kept as it was.
+    m_dayIndex = host.DropDownSelection(IDC_RUN_DAY);
+    if (m_dayIndex >= 0) {
+        m_dayName = host.DropDownText(IDC_RUN_DAY, m_dayIndex);
+        values.push_back({kDayValue, m_dayName});
+    }
+
+    host.TimeGet(IDC_RUN_TIME, m_hour, m_minute);
+    values.push_back({kMinuteValue, std::to_string(m_minute)});
+    values.push_back({kHourValue, std::to_string(m_hour)});
+
+    const bool html = host.IsChecked(IDC_FORMAT_HTML);
+    m_format = html ? 0 : 1;
+    values.push_back({kFormatValue, html ? kHtmlText : kTextText});
+
+    std::string error;
+    if (!m_store.Write(values, error)) ReportStoreError("saved", error);
+}
+
+void CLorvaneDlg::OnSaveAndExit() {
+    SaveSettings();
+    OnOK();
+}
+
+void CLorvaneDlg::SetTimePickerFormat() {
+    Host().TimeSetFormat(IDC_RUN_TIME,
+                         TimeFormatWithoutSeconds(LocaleTimeFormat(), LocaleTimeSeparator()));
+}
+
+void CLorvaneDlg::InsertSorted(const std::string& query) {
+    DialogHost& host = Host();
+    int index = host.ListCount(IDC_QUERY_LIST);
+    // After every entry that does not sort after it: equal entries keep
+    // the order in which they came.
+    while (index > 0 && QuerySortsBefore(query, host.ListText(IDC_QUERY_LIST, index - 1))) --index;
+    host.ListInsert(IDC_QUERY_LIST, index, query);
+}
+
+void CLorvaneDlg::ReportStoreError(const std::string& what, const std::string& error) {
+    AppMessageBox("Your settings could not be " + what + " (" + UserSettingsLocation() + "): " + error);
+}
+
+}  // namespace lorvane

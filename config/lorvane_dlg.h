@@ -1,0 +1,75 @@
+// The configuration dialog, its About box, and the application.
+#pragma once
+
+#include <array>
+#include <string>
+
+#include "common/alert_settings.h"
+#include "common/settings_store.h"
+#include "config/dialog.h"
+
+namespace lorvane {
+
+class CAboutDlg : public CDialog {
+public:
+    explicit CAboutDlg(CDialog* parent = nullptr);
+};
+
+class CLorvaneDlg : public CDialog {
+public:
+    // The dialog over the settings in `store`, optionally over `parent`.
+    explicit CLorvaneDlg(SettingsStore& store, CDialog* parent = nullptr);
+
+    bool OnInitDialog() override;
+    void OnSysCommand(unsigned command) override;
+    bool OnCommand(int id, ControlEvent event) override;
+
+    // Fills every control from the store; on a first start (no Frequency)
+    // writes the whole default set at once.
+    void LoadSettings();
+    // Checks the radio of frequency `code` (1 daily, 2 weekly, 3 off) and
+    // enables the time and day controls that it uses.
+    void SelectFrequency(int code);
+    // Lists a query of the store (display form) unless it is empty.
+    void AddLoadedQuery(const std::string& query);
+    // Adds the query box's text to the list in its sorted place and empties
+    // the box. A full list (200) refuses it with a message and keeps the text.
+    void OnAddQuery();
+    // Removes the selected query, if any.
+    void OnRemoveQuery();
+    // Writes every control to the store as one update and into the fields.
+    void SaveSettings();
+    // "Save and exit": stores the settings and closes the dialog.
+    void OnSaveAndExit();
+
+    // Filled by SaveSettings.
+    std::array<std::string, kQuerySlotCount> m_queryTexts;  // stored form
+    int m_queryCount = 0;
+    std::string m_email;
+    int m_hour = 0;
+    int m_minute = 0;
+    std::string m_dayName;
+    int m_dayIndex = -1;  // -1: no day selected
+    int m_frequency = 0;
+    int m_format = 0;  // 0 HTML, 1 text
+    // Filled from the password prompt by the save workflow.
+    std::string m_accountPassword;
+    std::string m_accountUserName;
+
+private:
+    void SetTimePickerFormat();
+    void InsertSorted(const std::string& query);
+    void ReportStoreError(const std::string& what, const std::string& error);
+
+    SettingsStore& m_store;
+};
+
+class CLorvaneApp {
+public:
+    // Runs the program: shows the configuration dialog over the user's
+    // settings until it closes. Returns false, so that no message loop
+    // follows.
+    bool InitInstance();
+};
+
+}  // namespace lorvane

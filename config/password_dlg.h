@@ -1,0 +1,27 @@
+// The prompt for the account's password before the runner is scheduled.
+#pragma once
+
+#include <string>
+
+#include "config/dialog.h"
+
+namespace lorvane {
+
+// Longest password taken from the prompt, in characters.
+constexpr std::size_t kMaxPasswordLength = 999;
+
+class CDialogGetPassword : public CDialog {
+public:
+    explicit CDialogGetPassword(CDialog* parent = nullptr);
+
+    // Shows the logged-on user's name and puts the focus in the password box.
+    bool OnInitDialog() override;
+    // Takes the user's name (asked of the system again) and the password,
+    // cut to 999 characters, then closes with IDOK.
+    void OnOK() override;
+
+    std::string m_userName;
+    std::string m_password;
+};
+
+}  // namespace lorvane

@@ -1,0 +1,53 @@
+#include "config/settings_editing.h"
+
+#include <climits>
+
+namespace lorvane {
+
+const char kSampleAddress[] = "your.name@example.org";
+
+bool QuerySortsBefore(const std::string& a, const std::string& b) {
+    const std::size_t length = a.size() < b.size() ? a.size() : b.size();
+    for (std::size_t i = 0; i < length; ++i) {
+        unsigned char x = static_cast<unsigned char>(a[i]);
+        unsigned char y = static_cast<unsigned char>(b[i]);
+        if (x >= 'A' && x <= 'Z') x = static_cast<unsigned char>(x - 'A' + 'a');
+        if (y >= 'A' && y <= 'Z') y = static_cast<unsigned char>(y - 'A' + 'a');
+        if (x != y) return x < y;
+    }
+    if (a.size() != b.size()) return a.size() < b.size();
+    return a < b;  // only case differs: a fixed order all the same
+}
+
+std::string TimeFormatWithoutSeconds(const std::string& format, const std::string& separator) {
+    std::string result = format;
+    std::size_t at = result.find(separator + "ss");
+    if (at != std::string::npos) return result.erase(at, separator.size() + 2);
+    at = result.find(separator + "s");
+    if (at != std::string::npos) result.erase(at, separator.size() + 1);
+    return result;
+}
+
+int ParseLeadingInteger(const std::string& text) {
+    std::size_t i = 0;
+    while (i < text.size() && (text[i] == ' ' || (text[i] >= '\t' && text[i] <= '\r'))) ++i;
+    bool negative = false;
+    if (i < text.size() && (text[i] == '+' || text[i] == '-')) negative = text[i++] == '-';
+    long long value = 0;
+    for (; i < text.size() && text[i] >= '0' && text[i] <= '9'; ++i) {
+        value = value * 10 + (text[i] - '0');
+        if (value > INT_MAX) {
+            value = INT_MAX;
+            break;
+        }
+    }
+    return static_cast<int>(negative ? -value : value);
+}
+
+int CarryTimeOfDay(int hour, int minute) {
+    const long long total = static_cast<long long>(hour) * 60 + minute;
+    const long long day = 24 * 60;
+    return static_cast<int>(((total % day) + day) % day);
+}
+
+}  // namespace lorvane

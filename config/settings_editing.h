@@ -1,0 +1,28 @@
+// The rules of the settings dialog that do not depend on its controls.
+#pragma once
+
+#include <string>
+
+namespace lorvane {
+
+// The address shown on a first start, for the user to overwrite.
+extern const char kSampleAddress[];
+
+// Returns whether query `a` sorts before query `b` in the list: a
+// comparison that ignores ASCII case, then bytes; one order on every
+// platform.
+bool QuerySortsBefore(const std::string& a, const std::string& b);
+
+// Returns the time format shown by the time picker: the locale's `format`
+// with the first separator + "ss" removed, or failing that the first
+// separator + "s" (h:mm:ss tt becomes h:mm tt).
+std::string TimeFormatWithoutSeconds(const std::string& format, const std::string& separator);
+
+// Reads a leading decimal integer as atoi does; 0 when there is none.
+int ParseLeadingInteger(const std::string& text);
+
+// Returns the time of day that `hour`:`minute` comes to with calendar
+// carry (minute 75 is 15 past the next hour), as minutes after midnight.
+int CarryTimeOfDay(int hour, int minute);
+
+}  // namespace lorvane

@@ -1,0 +1,9 @@
+// The application icon, 16 x 16: a small envelope under a magnifier lens.
+#pragma once
+
+namespace lorvane {
+
+// XPM rows of the icon.
+extern const char* const kAppIconXpm[];
+
+}  // namespace lorvane

@@ -1,0 +1,387 @@
+// Dialogs on Qt Widgets, laid out from the dialog templates: dialog units
+// become pixels by the font's average character size, as on Windows.
+#include <pwd.h>
+#include <unistd.h>
+
+#include <QAction>
+#include <QApplication>
+#include <QButtonGroup>
+#include <QCloseEvent>
+#include <QComboBox>
+#include <QDialog>
+#include <QFontMetrics>
+#include <QGroupBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QListWidget>
+#include <QLocale>
+#include <QMessageBox>
+#include <QPixmap>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QTimeEdit>
+
+#include <map>
+#include <stdexcept>
+
+#include "config/dialog.h"
+#include "config/dialog_template.h"
+#include "config/resource.h"
+#include "platform/posix/app_icon.h"
+
+namespace lorvane {
+namespace {
+
+QString ToQt(const std::string& text) {
+    return QString::fromUtf8(text.data(), static_cast<int>(text.size()));
+}
+
+std::string FromQt(const QString& text) {
+    return text.toUtf8().toStdString();
+}
+
+// Windows picture notation (h, hh, H, HH, m, mm, s, ss, t, tt, '...') to
+// Qt's, where the AM/PM mark is "AP".
+QString QtTimeFormat(const std::string& format) {
+    QString out;
+    for (std::size_t i = 0; i < format.size(); ++i) {
+        const char c = format[i];
+        if (c == 't') {
+            while (i + 1 < format.size() && format[i + 1] == 't') ++i;
+            out += "AP";
+        } else if (c == '\'') {
+            const std::size_t end = format.find('\'', i + 1);
+            out += ToQt(format.substr(i, end == std::string::npos ? std::string::npos : end - i + 1));
+            if (end == std::string::npos) break;
+            i = end;
+        } else {
+            out += QChar(c);
+        }
+    }
+    return out;
+}
+
+QIcon AppIcon() {
+    return QIcon(QPixmap(kAppIconXpm));
+}
+
+class QtDialogHost;
+
+// The dialog window: Esc and the close box send IDCANCEL to the owner,
+// as on Windows, instead of closing by themselves.
+class TemplateDialog : public QDialog {
+public:
+    TemplateDialog(QWidget* parent, CDialog& owner) : QDialog(parent), m_owner(owner) {}
+    void reject() override { m_owner.OnCommand(IDCANCEL, ControlEvent::Clicked); }
+    void accept() override { m_owner.OnCommand(IDOK, ControlEvent::Clicked); }
+
+protected:
+    void closeEvent(QCloseEvent* event) override {
+        event->ignore();
+        reject();
+    }
+
+private:
+    CDialog& m_owner;
+};
+
+class QtDialogHost : public DialogHost {
+public:
+    QtDialogHost(CDialog& owner, int templateId, CDialog* parent)
+        : m_owner(owner), m_template(FindDialogTemplate(templateId)) {
+        QWidget* parentWindow = nullptr;
+        if (parent && parent->host()) parentWindow = static_cast<QtDialogHost*>(parent->host())->m_dialog;
+        m_dialog = new TemplateDialog(parentWindow, owner);
+        m_dialog->setObjectName(QString("dialog_%1").arg(templateId));
+        m_dialog->setWindowTitle(ToQt(m_template.caption));
+        m_dialog->setModal(true);
+        Build();
+    }
+
+    ~QtDialogHost() override { delete m_dialog; }
+
+    int RunModal() override {
+        const bool defaultFocus = m_owner.OnInitDialog();
+        if (defaultFocus) {
+            for (QWidget* widget : m_tabOrder) {
+                if (widget->isEnabled()) {
+                    widget->setFocus();
+                    break;
+                }
+            }
+        }
+        return m_dialog->exec();
+    }
+
+    void EndDialog(int result) override { m_dialog->done(result); }
+
+    std::string GetItemText(int id) override {
+        QWidget* widget = Control(id);
+        if (auto* edit = qobject_cast<QLineEdit*>(widget)) return FromQt(edit->text());
+        if (auto* label = qobject_cast<QLabel*>(widget)) return FromQt(label->text());
+        if (auto* button = qobject_cast<QAbstractButton*>(widget)) return FromQt(button->text());
+        if (auto* box = qobject_cast<QGroupBox*>(widget)) return FromQt(box->title());
+        if (auto* combo = qobject_cast<QComboBox*>(widget)) return FromQt(combo->currentText());
+        return std::string();
+    }
+
+    void SetItemText(int id, const std::string& text) override {
+        QWidget* widget = Control(id);
+        if (auto* edit = qobject_cast<QLineEdit*>(widget)) edit->setText(ToQt(text));
+        else if (auto* label = qobject_cast<QLabel*>(widget)) label->setText(ToQt(text));
+        else if (auto* button = qobject_cast<QAbstractButton*>(widget)) button->setText(ToQt(text));
+    }
+
+    bool IsChecked(int id) override {
+        auto* button = qobject_cast<QAbstractButton*>(Control(id));
+        return button && button->isChecked();
+    }
+
+    void SetCheck(int id, bool checked) override {
+        auto* button = qobject_cast<QAbstractButton*>(Control(id));
+        if (!button) return;
+        // Unchecking one radio of an exclusive group needs the group off.
+        QButtonGroup* group = button->group();
+        if (!checked && group) group->setExclusive(false);
+        button->setChecked(checked);
+        if (!checked && group) group->setExclusive(true);
+    }
+
+    bool IsEnabled(int id) override { return Control(id)->isEnabled(); }
+    void Enable(int id, bool enabled) override { Control(id)->setEnabled(enabled); }
+    void SetFocus(int id) override { Control(id)->setFocus(); }
+
+    int ListCount(int id) override { return List(id)->count(); }
+    std::string ListText(int id, int index) override {
+        QListWidgetItem* item = List(id)->item(index);
+        return item ? FromQt(item->text()) : std::string();
+    }
+    void ListInsert(int id, int index, const std::string& text) override {
+        List(id)->insertItem(index, ToQt(text));
+    }
+    void ListDelete(int id, int index) override { delete List(id)->takeItem(index); }
+    bool ListIsSelected(int id, int index) override {
+        QListWidgetItem* item = List(id)->item(index);
+        return item && item->isSelected();
+    }
+    void ListSelect(int id, int index) override { List(id)->setCurrentRow(index); }
+
+    bool DropDownSelect(int id, int index) override {
+        QComboBox* combo = DropDown(id);
+        const bool valid = index >= 0 && index < combo->count();
+        combo->setCurrentIndex(valid ? index : -1);
+        return valid;
+    }
+    int DropDownSelection(int id) override { return DropDown(id)->currentIndex(); }
+    std::string DropDownText(int id, int index) override {
+        QComboBox* combo = DropDown(id);
+        return index >= 0 && index < combo->count() ? FromQt(combo->itemText(index)) : std::string();
+    }
+    int DropDownCount(int id) override { return DropDown(id)->count(); }
+
+    void TimeSetFormat(int id, const std::string& format) override {
+        Time(id)->setDisplayFormat(QtTimeFormat(format));
+    }
+    void TimeSet(int id, int hour, int minute) override { Time(id)->setTime(QTime(hour, minute, 0)); }
+    void TimeGet(int id, int& hour, int& minute) override {
+        const QTime time = Time(id)->time();
+        hour = time.hour();
+        minute = time.minute();
+    }
+
+    bool AddSystemMenuCommand(unsigned command, const std::string& text) override {
+        // No system menu to reach here: the dialog's context menu holds it.
+        auto* separator = new QAction(m_dialog);
+        separator->setSeparator(true);
+        auto* action = new QAction(ToQt(text), m_dialog);
+        action->setObjectName(QString("command_%1").arg(command));
+        QObject::connect(action, &QAction::triggered, [this, command] { m_owner.OnSysCommand(command); });
+        m_dialog->addAction(separator);
+        m_dialog->addAction(action);
+        m_dialog->setContextMenuPolicy(Qt::ActionsContextMenu);
+        return true;
+    }
+
+    void SetApplicationIcon() override { m_dialog->setWindowIcon(AppIcon()); }
+
+private:
+    void Build() {
+        QFont font = QApplication::font();
+        m_dialog->setFont(font);
+        const QFontMetrics metrics(font);
+        // Windows' base units: the average width of the letters, the height.
+        const int baseX = (metrics.horizontalAdvance("ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz") / 26 + 1) / 2;
+        const int baseY = metrics.height();
+        auto px = [](int units, int base, int per) { return (units * base + per / 2) / per; };
+        m_dialog->setFixedSize(px(m_template.width, baseX, 4), px(m_template.height, baseY, 8));
+
+        QButtonGroup* group = nullptr;
+        int staticIndex = 0;
+        for (const ControlTemplate& control : m_template.controls) {
+            if (control.styles & kGroup) group = nullptr;
+            QWidget* widget = Create(control, group);
+            widget->setGeometry(px(control.x, baseX, 4), px(control.y, baseY, 8),
+                                px(control.width, baseX, 4), px(control.height, baseY, 8));
+            widget->setObjectName(control.id == IDC_STATIC ? QString("static_%1").arg(staticIndex++)
+                                                           : QString("control_%1").arg(control.id));
+            if (control.styles & kDisabled) widget->setEnabled(false);
+            if (control.id != IDC_STATIC) m_controls[control.id] = widget;
+            if (control.styles & kTabStop && !(control.styles & kDisabled)) {
+                widget->setFocusPolicy(Qt::StrongFocus);
+                m_tabOrder.push_back(widget);
+            } else if (control.kind == ControlKind::RadioButton) {
+                widget->setFocusPolicy(Qt::ClickFocus);
+            } else {
+                widget->setFocusPolicy(Qt::NoFocus);
+            }
+        }
+        for (std::size_t i = 1; i < m_tabOrder.size(); ++i)
+            QWidget::setTabOrder(m_tabOrder[i - 1], m_tabOrder[i]);
+        // Frames stay behind the controls they surround.
+        for (QGroupBox* box : m_dialog->findChildren<QGroupBox*>()) box->lower();
+    }
+
+    QWidget* Create(const ControlTemplate& control, QButtonGroup*& group) {
+        const QString text = ToQt(control.text);
+        const int id = control.id;
+        switch (control.kind) {
+            case ControlKind::PushButton:
+            case ControlKind::DefaultPushButton: {
+                auto* button = new QPushButton(text, m_dialog);
+                button->setAutoDefault(false);
+                button->setDefault(control.kind == ControlKind::DefaultPushButton);
+                QObject::connect(button, &QPushButton::clicked,
+                                 [this, id] { m_owner.OnCommand(id, ControlEvent::Clicked); });
+                return button;
+            }
+            case ControlKind::RadioButton: {
+                auto* radio = new QRadioButton(text, m_dialog);
+                if (!group) {
+                    group = new QButtonGroup(m_dialog);
+                    group->setExclusive(true);
+                }
+                group->addButton(radio);
+                QObject::connect(radio, &QRadioButton::clicked,
+                                 [this, id] { m_owner.OnCommand(id, ControlEvent::Clicked); });
+                return radio;
+            }
+            case ControlKind::ListBox: {
+                auto* list = new QListWidget(m_dialog);
+                list->setSelectionMode(QAbstractItemView::SingleSelection);
+                list->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
+                return list;
+            }
+            case ControlKind::Edit: {
+                auto* edit = new QLineEdit(text, m_dialog);
+                edit->setMaxLength(32767);
+                if (control.styles & kPassword) edit->setEchoMode(QLineEdit::Password);
+                return edit;
+            }
+            case ControlKind::Static: {
+                auto* label = new QLabel(text, m_dialog);
+                label->setWordWrap(true);
+                label->setAlignment((control.styles & kCentered ? Qt::AlignHCenter : Qt::AlignLeft) |
+                                    Qt::AlignTop);
+                return label;
+            }
+            case ControlKind::Icon: {
+                auto* label = new QLabel(m_dialog);
+                label->setPixmap(QPixmap(kAppIconXpm));
+                return label;
+            }
+            case ControlKind::GroupBox:
+                return new QGroupBox(text, m_dialog);
+            case ControlKind::TimePicker: {
+                auto* time = new QTimeEdit(QTime::currentTime(), m_dialog);
+                time->setAlignment(Qt::AlignRight);
+                return time;
+            }
+            case ControlKind::DropDownList: {
+                auto* combo = new QComboBox(m_dialog);
+                combo->setEditable(false);
+                for (const std::string& item : m_template.dropDownItems) combo->addItem(ToQt(item));
+                combo->setCurrentIndex(-1);
+                return combo;
+            }
+        }
+        throw std::logic_error("unknown control kind");
+    }
+
+    QWidget* Control(int id) {
+        const auto found = m_controls.find(id);
+        if (found == m_controls.end())
+            throw std::out_of_range("no control " + std::to_string(id) + " in " + m_template.caption);
+        return found->second;
+    }
+    template <typename Widget>
+    Widget* As(int id) {
+        auto* widget = qobject_cast<Widget*>(Control(id));
+        if (!widget) throw std::logic_error("control " + std::to_string(id) + " is of another kind");
+        return widget;
+    }
+    QListWidget* List(int id) { return As<QListWidget>(id); }
+    QComboBox* DropDown(int id) { return As<QComboBox>(id); }
+    QTimeEdit* Time(int id) { return As<QTimeEdit>(id); }
+
+    CDialog& m_owner;
+    const DialogTemplate& m_template;
+    TemplateDialog* m_dialog = nullptr;
+    std::map<int, QWidget*> m_controls;
+    std::vector<QWidget*> m_tabOrder;
+};
+
+}  // namespace
+
+std::unique_ptr<DialogHost> CreateDialogHost(CDialog& owner, int templateId, CDialog* parent) {
+    return std::make_unique<QtDialogHost>(owner, templateId, parent);
+}
+
+void AppMessageBox(const std::string& text) {
+    QMessageBox box(QMessageBox::Warning, "Lorvane", ToQt(text), QMessageBox::Ok,
+                    QApplication::activeWindow());
+    box.setObjectName("app_message_box");
+    box.exec();
+}
+
+std::string LocaleTimeFormat() {
+    // Qt's long time format in Windows picture notation: the AM/PM mark
+    // "AP" becomes "tt"; the time zone and milliseconds have no place here.
+    const QString qt = QLocale::system().timeFormat(QLocale::LongFormat);
+    std::string out;
+    for (int i = 0; i < qt.size(); ++i) {
+        const QChar c = qt[i];
+        if (c == 'A' || c == 'a') {
+            if (i + 1 < qt.size() && (qt[i + 1] == 'P' || qt[i + 1] == 'p')) ++i;
+            out += "tt";
+        } else if (c == 't' || c == 'z') {
+            while (i + 1 < qt.size() && qt[i + 1] == c) ++i;
+            while (!out.empty() && out.back() == ' ') out.pop_back();
+        } else if (c == '\'') {
+            const int end = qt.indexOf('\'', i + 1);
+            out += FromQt(qt.mid(i, end < 0 ? -1 : end - i + 1));
+            if (end < 0) break;
+            i = end;
+        } else {
+            out += FromQt(QString(c));
+        }
+    }
+    return out;
+}
+
+std::string LocaleTimeSeparator() {
+    // What stands between the hours and the minutes.
+    const std::string format = LocaleTimeFormat();
+    const std::size_t hour = format.find_first_of("hH");
+    if (hour == std::string::npos) return ":";
+    const std::size_t after = format.find_first_not_of("hH", hour);
+    const std::size_t minute = format.find('m', after);
+    if (after == std::string::npos || minute == std::string::npos || minute == after) return ":";
+    return format.substr(after, minute - after);
+}
+
+std::string LogonUserName() {
+    const passwd* account = getpwuid(geteuid());
+    return account && account->pw_name ? account->pw_name : "";
+}
+
+}  // namespace lorvane
