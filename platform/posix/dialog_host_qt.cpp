@@ -159,7 +159,17 @@ public:
     void ListInsert(int id, int index, const std::string& text) override {
         List(id)->insertItem(index, ToQt(text));
     }
-    void ListDelete(int id, int index) override { delete List(id)->takeItem(index); }
+    void ListDelete(int id, int index) override {
+        // Taking an item moves the current row, and with it the selection,
+        // to a neighbour; a list box leaves the selection alone.
+        QListWidget* list = List(id);
+        const QList<QListWidgetItem*> selected = list->selectedItems();
+        QListWidgetItem* taken = list->takeItem(index);
+        list->clearSelection();
+        for (QListWidgetItem* item : selected)
+            if (item != taken) item->setSelected(true);
+        delete taken;
+    }
     bool ListIsSelected(int id, int index) override {
         QListWidgetItem* item = List(id)->item(index);
         return item && item->isSelected();

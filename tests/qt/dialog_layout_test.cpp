@@ -1,0 +1,221 @@
+// The three dialogs as they are built: every control's identifier, kind
+// and text, the tab order, the radio groups, the layout in dialog units,
+// the About entry and the password prompt's behaviour.
+#include <QAction>
+#include <QComboBox>
+#include <QGroupBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QListWidget>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QTimeEdit>
+
+#include <pwd.h>
+#include <unistd.h>
+
+#include <gtest/gtest.h>
+
+#include "config/lorvane_dlg.h"
+#include "config/password_dlg.h"
+#include "config/resource.h"
+#include "qt/modal_script.h"
+#include "support/scratch.h"
+
+namespace lorvane {
+namespace {
+
+using test::Click;
+using test::ControlOf;
+
+std::string TextOf(QWidget* widget) {
+    if (auto* button = qobject_cast<QAbstractButton*>(widget)) return button->text().toStdString();
+    if (auto* label = qobject_cast<QLabel*>(widget)) return label->text().toStdString();
+    if (auto* box = qobject_cast<QGroupBox*>(widget)) return box->title().toStdString();
+    if (auto* edit = qobject_cast<QLineEdit*>(widget)) return edit->text().toStdString();
+    return std::string();
+}
+
+// The object names of the widgets that Tab visits, from `first` round.
+std::vector<std::string> TabOrder(QWidget* first) {
+    std::vector<std::string> order;
+    QWidget* widget = first;
+    do {
+        if ((widget->focusPolicy() & Qt::TabFocus) && widget->isEnabled() &&
+            widget->objectName().startsWith("control_"))
+            order.push_back(widget->objectName().mid(8).toStdString());
+        widget = widget->nextInFocusChain();
+    } while (widget && widget != first && order.size() < 50);
+    return order;
+}
+
+void ExpectControl(QWidget* modal, int id, const char* className, const std::string& text) {
+    QWidget* widget = modal->findChild<QWidget*>(QString("control_%1").arg(id));
+    ASSERT_TRUE(widget) << id;
+    EXPECT_TRUE(widget->inherits(className)) << id << " is a " << widget->metaObject()->className();
+    EXPECT_EQ(TextOf(widget), text) << id;
+}
+
+std::vector<std::string> StaticTexts(QWidget* modal) {
+    std::vector<std::string> texts;
+    for (int i = 0;; ++i) {
+        QWidget* widget = modal->findChild<QWidget*>(QString("static_%1").arg(i));
+        if (!widget) break;
+        texts.push_back(TextOf(widget));
+    }
+    return texts;
+}
+
+class DialogLayout : public ::testing::Test {
+protected:
+    void SetUp() override {
+        m_scratch.Write({{"Frequency", "Weekly"}, {"Day", "Friday"}, {"Format", "Text"}});
+    }
+    void OpenMain(std::vector<test::ModalStep> steps) {
+        std::unique_ptr<SettingsStore> store = m_scratch.Create();
+        test::RunModal(
+            [&] {
+                CLorvaneDlg dialog(*store);
+                dialog.DoModal();
+            },
+            std::move(steps));
+    }
+    test::ScratchStore m_scratch;
+};
+
+TEST_F(DialogLayout, ConfigurationDialogControls) {
+    OpenMain({[](QWidget* m) {
+        EXPECT_EQ(m->windowTitle().toStdString(), "Lorvane! Configuration Dialog");
+        ExpectControl(m, IDOK, "QPushButton", "Save and exit");
+        EXPECT_TRUE(ControlOf<QPushButton>(m, IDOK)->isDefault());
+        ExpectControl(m, IDCANCEL, "QPushButton", "Cancel");
+        EXPECT_FALSE(ControlOf<QPushButton>(m, IDCANCEL)->isDefault());
+        ExpectControl(m, IDC_QUERY_LIST, "QListWidget", "");
+        ExpectControl(m, IDC_QUERY_EDIT, "QLineEdit", "");
+        ExpectControl(m, IDC_ADD_QUERY, "QPushButton", "Add the above query to my list of queries");
+        ExpectControl(m, IDC_REMOVE_QUERY, "QPushButton", "Remove selected query");
+        ExpectControl(m, IDC_FREQ_DAILY, "QRadioButton", "Scan PubMed and notify me daily");
+        ExpectControl(m, IDC_FREQ_WEEKLY, "QRadioButton", "Scan PubMed and notify me weekly");
+        ExpectControl(m, IDC_FREQ_OFF, "QRadioButton", "Turn off");
+        ExpectControl(m, IDC_EMAIL_EDIT, "QLineEdit", "");
+        ExpectControl(m, IDC_RUN_TIME, "QTimeEdit", "");
+        ExpectControl(m, IDC_TIME_LABEL, "QLabel", "Time of day:");
+        ExpectControl(m, IDC_DAY_LABEL, "QLabel", "Day of week:");
+        ExpectControl(m, IDC_RUN_DAY, "QComboBox", "");
+        ExpectControl(m, IDC_FORMAT_HTML, "QRadioButton", "HTML");
+        ExpectControl(m, IDC_FORMAT_TEXT, "QRadioButton", "Text");
+        EXPECT_EQ(StaticTexts(m),
+                  (std::vector<std::string>{"Type in a PubMed query (search terms):",
+                                            "My routine PubMed list of queries", "Schedule e-mail notices",
+                                            "My e-mail address:", "e-mail message format"}));
+
+        auto* days = ControlOf<QComboBox>(m, IDC_RUN_DAY);
+        ASSERT_EQ(days->count(), 7);
+        EXPECT_EQ(days->itemText(0), "Sunday");
+        EXPECT_EQ(days->itemText(6), "Saturday");
+        EXPECT_EQ(days->currentText(), "Friday");
+        EXPECT_FALSE(days->isEditable());
+
+        EXPECT_EQ(TabOrder(ControlOf<QWidget>(m, IDOK)),
+                  (std::vector<std::string>{"1", "2", "1000", "1001", "1002", "1003", "1007", "1013", "1014"}));
+
+        // Two radio groups: checking HTML leaves the weekly radio checked.
+        Click(m, IDC_FORMAT_HTML);
+        EXPECT_TRUE(ControlOf<QRadioButton>(m, IDC_FREQ_WEEKLY)->isChecked());
+        EXPECT_FALSE(ControlOf<QRadioButton>(m, IDC_FORMAT_TEXT)->isChecked());
+
+        // Dialog units: the buttons' left edges stand at 92 and 155 of 324.
+        const double ok = ControlOf<QWidget>(m, IDOK)->x(), cancel = ControlOf<QWidget>(m, IDCANCEL)->x();
+        EXPECT_NEAR(ok / cancel, 92.0 / 155.0, 0.02);
+        EXPECT_NEAR(cancel / m->width(), 155.0 / 324.0, 0.02);
+        EXPECT_NEAR(static_cast<double>(ControlOf<QWidget>(m, IDC_QUERY_LIST)->height()) / m->height(),
+                    78.0 / 266.0, 0.02);
+        Click(m, IDCANCEL);
+    }});
+}
+
+TEST_F(DialogLayout, AboutBoxFromTheMenuEntry) {
+    OpenMain({[](QWidget* m) {
+                  auto* about = m->findChild<QAction*>(QString("command_%1").arg(IDM_ABOUT));
+                  ASSERT_TRUE(about);
+                  EXPECT_EQ(about->text().toStdString(), "&About Lorvane...");
+                  EXPECT_EQ(m->contextMenuPolicy(), Qt::ActionsContextMenu);
+                  about->trigger();
+              },
+              [](QWidget* box) {
+                  EXPECT_EQ(box->windowTitle().toStdString(), "About Lorvane");
+                  ExpectControl(box, IDOK, "QPushButton", "OK");
+                  EXPECT_EQ(StaticTexts(box), (std::vector<std::string>{"", "Lorvane Version 1.0"}));
+                  EXPECT_FALSE(box->findChild<QLabel*>("static_0")->pixmap().isNull());
+                  Click(box, IDOK);
+              },
+              [](QWidget* m) {
+                  EXPECT_EQ(m->windowTitle().toStdString(), "Lorvane! Configuration Dialog");
+                  Click(m, IDCANCEL);
+              }});
+}
+
+std::string AccountName() {
+    const passwd* account = getpwuid(geteuid());
+    return account ? account->pw_name : "";
+}
+
+int RunPrompt(CDialogGetPassword& prompt, test::ModalStep step) {
+    int result = 0;
+    test::RunModal([&] { result = prompt.DoModal(); }, {std::move(step)});
+    return result;
+}
+
+TEST(PasswordPrompt, ShowsTheAccountAndTakesThePassword) {
+    CDialogGetPassword prompt;
+    const int result = RunPrompt(prompt, [](QWidget* m) {
+        EXPECT_EQ(m->windowTitle().toStdString(), "Enter your user name and password");
+        ExpectControl(m, IDOK, "QPushButton", "OK");
+        ExpectControl(m, IDCANCEL, "QPushButton", "Cancel");
+        auto* name = ControlOf<QLineEdit>(m, IDC_USER_NAME_EDIT);
+        EXPECT_EQ(name->text().toStdString(), AccountName());
+        EXPECT_FALSE(name->isEnabled());
+        auto* password = ControlOf<QLineEdit>(m, IDC_PASSWORD_EDIT);
+        EXPECT_EQ(password->echoMode(), QLineEdit::Password);
+        EXPECT_TRUE(password->hasFocus());
+        EXPECT_EQ(TabOrder(ControlOf<QWidget>(m, IDOK)), (std::vector<std::string>{"1", "2", "1010"}));
+        const std::vector<std::string> texts = StaticTexts(m);
+        ASSERT_EQ(texts.size(), 3u);
+        EXPECT_EQ(texts[0].rfind("In order to schedule tasks to run on this computer", 0), 0u);
+        EXPECT_EQ(texts[1], "Your user name:");
+        EXPECT_EQ(texts[2], "Your password:");
+        name->setText("someone else");  // what the box shows is not what is returned
+        test::TypeInto(m, IDC_PASSWORD_EDIT, "s3cret");
+        test::PressKey(password, Qt::Key_Return);  // Enter is OK
+    });
+    EXPECT_EQ(result, IDOK);
+    EXPECT_EQ(prompt.m_userName, AccountName());
+    EXPECT_EQ(prompt.m_password, "s3cret");
+}
+
+TEST(PasswordPrompt, EmptyAndOverlongPasswords) {
+    CDialogGetPassword empty;
+    EXPECT_EQ(RunPrompt(empty, [](QWidget* m) { Click(m, IDOK); }), IDOK);
+    EXPECT_EQ(empty.m_password, "");
+
+    CDialogGetPassword overlong;
+    RunPrompt(overlong, [](QWidget* m) {
+        ControlOf<QLineEdit>(m, IDC_PASSWORD_EDIT)->setText(QString(1200, 'p'));
+        Click(m, IDOK);
+    });
+    EXPECT_EQ(overlong.m_password, std::string(999, 'p'));
+}
+
+TEST(PasswordPrompt, EscapeCancelsAndLeavesBothEmpty) {
+    CDialogGetPassword prompt;
+    const int result = RunPrompt(prompt, [](QWidget* m) {
+        test::TypeInto(m, IDC_PASSWORD_EDIT, "typed");
+        test::PressKey(ControlOf<QLineEdit>(m, IDC_PASSWORD_EDIT), Qt::Key_Escape);
+    });
+    EXPECT_EQ(result, IDCANCEL);
+    EXPECT_EQ(prompt.m_userName, "");
+    EXPECT_EQ(prompt.m_password, "");
+}
+
+}  // namespace
+}  // namespace lorvane

@@ -1,0 +1,15 @@
+// Test main for the dialog tests: a QApplication on Qt's offscreen
+// platform unless the environment names another (Xvfb for screenshots).
+#include <QApplication>
+
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+
+int main(int argc, char* argv[]) {
+    if (!std::getenv("QT_QPA_PLATFORM")) setenv("QT_QPA_PLATFORM", "offscreen", 1);
+    QApplication application(argc, argv);
+    QApplication::setApplicationName("Lorvane");
+    testing::InitGoogleTest(&argc, argv);
+    return RUN_ALL_TESTS();
+}
