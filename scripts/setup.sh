@@ -4,8 +4,8 @@
 #   scripts/setup.sh test   that, plus the test suite and the Windows build
 set -euo pipefail
 
-run_packages=(g++ cmake ninja-build pkg-config libcurl4-openssl-dev python3)
-test_packages=(libgtest-dev msmtp g++-mingw-w64-x86-64-posix mingw-w64-tools wine wine64)
+run_packages=(g++ cmake ninja-build pkg-config libcurl4-openssl-dev qt6-base-dev python3)
+test_packages=(libgtest-dev msmtp xvfb xauth g++-mingw-w64-x86-64-posix mingw-w64-tools wine wine64)
 
 case "${1:-}" in
   run) wanted=("${run_packages[@]}") ;;

@@ -21,6 +21,7 @@
 #include <QRadioButton>
 #include <QTimeEdit>
 
+#include <algorithm>
 #include <map>
 #include <stdexcept>
 
@@ -220,8 +221,19 @@ private:
         m_dialog->setFont(font);
         const QFontMetrics metrics(font);
         // Windows' base units: the average width of the letters, the height.
-        const int baseX = (metrics.horizontalAdvance("ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz") / 26 + 1) / 2;
+        int baseX = (metrics.horizontalAdvance("ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz") / 26 + 1) / 2;
         const int baseY = metrics.height();
+        // The templates were drawn for a narrower font than most POSIX
+        // desktops have: widen the unit until every one-line text fits.
+        for (const ControlTemplate& control : m_template.controls) {
+            const bool oneLine = control.height * baseY / 8 < 2 * baseY;
+            if (control.text.empty() || !oneLine || control.kind == ControlKind::Edit) continue;
+            const int margin = control.kind == ControlKind::RadioButton ? 24
+                               : control.kind == ControlKind::Static ? 2
+                                                                      : 12;
+            const int needed = metrics.horizontalAdvance(ToQt(control.text).remove('&')) + margin;
+            baseX = std::max(baseX, (needed * 4 + control.width - 1) / control.width);
+        }
         auto px = [](int units, int base, int per) { return (units * base + per / 2) / per; };
         m_dialog->setFixedSize(px(m_template.width, baseX, 4), px(m_template.height, baseY, 8));
 
@@ -230,8 +242,12 @@ private:
         for (const ControlTemplate& control : m_template.controls) {
             if (control.styles & kGroup) group = nullptr;
             QWidget* widget = Create(control, group);
+            // A drop-down list's template height includes its open list.
+            const int height = control.kind == ControlKind::DropDownList
+                                   ? widget->sizeHint().height()
+                                   : px(control.height, baseY, 8);
             widget->setGeometry(px(control.x, baseX, 4), px(control.y, baseY, 8),
-                                px(control.width, baseX, 4), px(control.height, baseY, 8));
+                                px(control.width, baseX, 4), height);
             widget->setObjectName(control.id == IDC_STATIC ? QString("static_%1").arg(staticIndex++)
                                                            : QString("control_%1").arg(control.id));
             if (control.styles & kDisabled) widget->setEnabled(false);

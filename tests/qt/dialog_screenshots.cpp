@@ -1,0 +1,62 @@
+// Pictures of the three dialogs for a person to look at: run under Xvfb
+// (a real X server), each dialog is shown and saved as a PNG in the build
+// folder.
+#include <QAction>
+#include <QApplication>
+#include <QPixmap>
+#include <QScreen>
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+
+#include "config/lorvane_dlg.h"
+#include "config/password_dlg.h"
+#include "config/resource.h"
+#include "qt/modal_script.h"
+#include "support/scratch.h"
+
+namespace lorvane {
+namespace {
+
+void Save(QWidget* window, const char* name) {
+    std::filesystem::create_directories(LORVANE_SCREENSHOT_DIR);
+    const QString path = QString(LORVANE_SCREENSHOT_DIR) + "/" + name;
+    QApplication::processEvents();
+    QPixmap picture = window->screen()->grabWindow(window->winId());
+    if (picture.isNull() || picture.width() < 10) picture = window->grab();
+    EXPECT_TRUE(picture.save(path)) << path.toStdString();
+}
+
+TEST(DialogScreenshots, AllThreeDialogs) {
+    test::ScratchStore scratch;
+    scratch.Write({{"Email", "reader@example.org"}, {"Frequency", "Weekly"}, {"Day", "Wednesday"},
+                   {"Hour", "18"}, {"Minute", "45"}, {"Format", "HTML"},
+                   {"Query0", "breast_cancer_therapy"}, {"Query1", "\"heart_attack\"[tiab]"},
+                   {"Query2", "neutropenia"}});
+    std::unique_ptr<SettingsStore> store = scratch.Create();
+    test::RunModal(
+        [&] {
+            CLorvaneDlg dialog(*store);
+            dialog.DoModal();
+        },
+        {[](QWidget* m) {
+             Save(m, "configuration_dialog.png");
+             m->findChild<QAction*>(QString("command_%1").arg(IDM_ABOUT))->trigger();
+         },
+         [](QWidget* about) {
+             Save(about, "about_dialog.png");
+             test::Click(about, IDOK);
+         },
+         [](QWidget* m) { test::Click(m, IDCANCEL); }});
+
+    CDialogGetPassword prompt;
+    test::RunModal([&] { prompt.DoModal(); },
+                   {[](QWidget* m) {
+                       Save(m, "password_dialog.png");
+                       test::Click(m, IDCANCEL);
+                   }});
+}
+
+}  // namespace
+}  // namespace lorvane
