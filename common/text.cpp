@@ -1,6 +1,7 @@
 #include "common/text.h"
 
 #include <algorithm>
+#include <limits>
 
 namespace lorvane {
 
@@ -27,6 +28,22 @@ std::string ReplaceAll(const std::string& text, const std::string& what, const s
 
 std::string RemoveAll(const std::string& text, const std::string& what) {
     return ReplaceAll(text, what, "");
+}
+
+std::int32_t ReadLikeAtoi(const std::string& text) {
+    std::size_t i = 0;
+    while (i < text.size() && (text[i] == ' ' || (text[i] >= '\t' && text[i] <= '\r'))) ++i;
+    bool negative = false;
+    if (i < text.size() && (text[i] == '+' || text[i] == '-')) negative = text[i++] == '-';
+    long long value = 0;
+    for (; i < text.size() && text[i] >= '0' && text[i] <= '9'; ++i) {
+        value = value * 10 + (text[i] - '0');
+        if (value > std::numeric_limits<std::int32_t>::max() + 1LL) break;
+    }
+    if (negative) value = -value;
+    if (value > std::numeric_limits<std::int32_t>::max()) return std::numeric_limits<std::int32_t>::max();
+    if (value < std::numeric_limits<std::int32_t>::min()) return std::numeric_limits<std::int32_t>::min();
+    return static_cast<std::int32_t>(value);
 }
 
 std::string HtmlEscape(const std::string& text) {

@@ -1,6 +1,6 @@
 #include "config/settings_editing.h"
 
-#include <climits>
+#include "common/text.h"
 
 namespace lorvane {
 
@@ -29,19 +29,7 @@ std::string TimeFormatWithoutSeconds(const std::string& format, const std::strin
 }
 
 int ParseLeadingInteger(const std::string& text) {
-    std::size_t i = 0;
-    while (i < text.size() && (text[i] == ' ' || (text[i] >= '\t' && text[i] <= '\r'))) ++i;
-    bool negative = false;
-    if (i < text.size() && (text[i] == '+' || text[i] == '-')) negative = text[i++] == '-';
-    long long value = 0;
-    for (; i < text.size() && text[i] >= '0' && text[i] <= '9'; ++i) {
-        value = value * 10 + (text[i] - '0');
-        if (value > INT_MAX) {
-            value = INT_MAX;
-            break;
-        }
-    }
-    return static_cast<int>(negative ? -value : value);
+    return ReadLikeAtoi(text);
 }
 
 int CarryTimeOfDay(int hour, int minute) {

@@ -1,7 +1,6 @@
 #include "runner/search_request.h"
 
 #include <cstdio>
-#include <limits>
 
 #include "common/text.h"
 #include "runner/internet.h"
@@ -15,25 +14,6 @@ namespace {
 
 const char kLostConnectionText[] =
     "You must be connected to the internet in order to download an update!";
-
-// Reads a decimal number the way atoi does: leading white space skipped,
-// an optional sign, digits up to the first other character; 0 without a
-// number. Values beyond 32 bits are held at the nearest limit.
-std::int32_t ReadLikeAtoi(const std::string& text) {
-    std::size_t i = 0;
-    while (i < text.size() && (text[i] == ' ' || (text[i] >= '\t' && text[i] <= '\r'))) ++i;
-    bool negative = false;
-    if (i < text.size() && (text[i] == '+' || text[i] == '-')) negative = text[i++] == '-';
-    long long value = 0;
-    for (; i < text.size() && text[i] >= '0' && text[i] <= '9'; ++i) {
-        value = value * 10 + (text[i] - '0');
-        if (value > std::numeric_limits<std::int32_t>::max() + 1LL) break;
-    }
-    if (negative) value = -value;
-    if (value > std::numeric_limits<std::int32_t>::max()) return std::numeric_limits<std::int32_t>::max();
-    if (value < std::numeric_limits<std::int32_t>::min()) return std::numeric_limits<std::int32_t>::min();
-    return static_cast<std::int32_t>(value);
-}
 
 void AppendQueryText(const std::string& query, std::string& path) {
     static const char kHex[] = "0123456789ABCDEF";

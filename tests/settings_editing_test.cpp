@@ -32,6 +32,7 @@ TEST(SettingsEditing, StoredNumbersAndCarry) {
     EXPECT_EQ(ParseLeadingInteger("x7"), 0);
     EXPECT_EQ(ParseLeadingInteger("-5"), -5);
     EXPECT_EQ(ParseLeadingInteger("99999999999"), 2147483647);
+    EXPECT_EQ(ParseLeadingInteger("-99999999999"), -2147483647 - 1);
     EXPECT_EQ(CarryTimeOfDay(7, 75), 8 * 60 + 15);
     EXPECT_EQ(CarryTimeOfDay(23, 61), 1);
     EXPECT_EQ(CarryTimeOfDay(0, -5), 23 * 60 + 55);
