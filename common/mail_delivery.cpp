@@ -24,8 +24,8 @@ const char* MailSubject(MailKind kind) {
                                         : "Lorvane! Colleague Article Alert";
 }
 
-void SendAlertMail(MailComponent& mail, const std::string& sender, const std::string& recipient,
-                   const std::string& body, bool plainText, MailKind kind) {
+void DeliverMail(MailComponent& mail, const std::string& sender, const std::string& recipient,
+                 const std::string& subject, const std::string& body, bool html) {
     std::int32_t number = 0, outcome = 1;
     if (!Succeeded(mail, mail.ClearMessage(), "clearing the message")) return;
     if (!Succeeded(mail, mail.SetMailServer(""), "choosing the mail server")) return;
@@ -33,9 +33,8 @@ void SendAlertMail(MailComponent& mail, const std::string& sender, const std::st
     if (!Succeeded(mail, mail.AddAddressee("Lorvane!", recipient, kToAddressee, number),
                    "adding the recipient"))
         return;
-    if (!Succeeded(mail, mail.SetSubjectLine(MailSubject(kind)), "setting the subject")) return;
-    if (!plainText && !Succeeded(mail, mail.SetMessageFormat(kHtmlFormat), "setting the format"))
-        return;
+    if (!Succeeded(mail, mail.SetSubjectLine(subject), "setting the subject")) return;
+    if (html && !Succeeded(mail, mail.SetMessageFormat(kHtmlFormat), "setting the format")) return;
     if (!Succeeded(mail, mail.SetMessageText(body), "setting the text")) return;
     if (!Succeeded(mail, mail.DeliverMessage(outcome), "delivering")) return;
     if (outcome == 0) {
@@ -47,15 +46,25 @@ void SendAlertMail(MailComponent& mail, const std::string& sender, const std::st
     PrintLine(failure);
 }
 
-void SendAlertMail(const std::string& sender, const std::string& recipient,
-                   const std::string& body, bool plainText, MailKind kind) {
+void DeliverMail(const std::string& sender, const std::string& recipient,
+                 const std::string& subject, const std::string& body, bool html) {
     std::string error;
     std::unique_ptr<MailComponent> mail = CreateMailComponent(error);
     if (!mail) {
         PrintLine("Mail not sent: " + error);
         return;
     }
-    SendAlertMail(*mail, sender, recipient, body, plainText, kind);
+    DeliverMail(*mail, sender, recipient, subject, body, html);
+}
+
+void SendAlertMail(MailComponent& mail, const std::string& sender, const std::string& recipient,
+                   const std::string& body, bool plainText, MailKind kind) {
+    DeliverMail(mail, sender, recipient, MailSubject(kind), body, !plainText);
+}
+
+void SendAlertMail(const std::string& sender, const std::string& recipient,
+                   const std::string& body, bool plainText, MailKind kind) {
+    DeliverMail(sender, recipient, MailSubject(kind), body, !plainText);
 }
 
 }  // namespace lorvane

@@ -7,12 +7,15 @@
 #include "config/dialog_template.h"
 #include "config/password_dlg.h"
 #include "config/resource.h"
+#include "config/settings_confirmation.h"
 #include "config/settings_editing.h"
+#include "config/task_scheduling.h"
 
 namespace lorvane {
 namespace {
 
 const int kDayCount = 7;
+const char kWorkItemName[] = "Lorvane";
 
 }  // namespace
 
@@ -188,8 +191,58 @@ void CLorvaneDlg::SaveSettings() {
 }
 
 void CLorvaneDlg::OnSaveAndExit() {
+    CDialogGetPassword prompt;
     SaveSettings();
+    RemoveTask(kWorkItemName);  // a missing work item is no error
+    if (m_frequency != 3) {
+        if (prompt.DoModal() == IDCANCEL) {
+            AppMessageBox("The task was not created because no password was provided; you can "
+                          "schedule the task manually. The task name is " +
+                          RunnerLocationText());
+            OnOK();
+        } else {
+            m_accountPassword = prompt.m_password;
+            m_accountUserName = prompt.m_userName;
+            ScheduleRunner();
+        }
+    }
+    SendSettingsConfirmation(m_email, m_email, m_frequency, m_queryTexts.data(), m_queryCount,
+                             m_format);
+    AppMessageBox("An e-mail message with the updated settings was send to you!");
     OnOK();
+}
+
+void CLorvaneDlg::ScheduleRunner() {
+    CTaskDescriptor descriptor;
+    descriptor.SetApplication(RunnerApplication());
+    descriptor.SetWorkingDirectory(RunnerWorkingDirectory());
+    descriptor.SetParameters("");
+    descriptor.SetComment("");
+    descriptor.m_account = m_accountUserName;
+    descriptor.m_password = m_accountPassword;
+
+    // The first week of January 2000 has every weekday: 1 January is a
+    // Saturday, 2 January a Sunday, and so on.
+    CalendarTime start;
+    start.year = 2000;
+    start.month = 1;
+    start.day = 1;
+    start.dayOfWeek = 6;
+    start.hour = m_hour;
+    start.minute = m_minute;
+    if (m_frequency != 1 && m_dayIndex >= 0 && m_dayIndex <= 5) {
+        start.day = 2 + m_dayIndex;
+        start.dayOfWeek = m_dayIndex;
+    }
+    descriptor.SetStart(start);
+    start.year = 2100;
+    descriptor.SetEnd(start);
+
+    const TaskResult result = RegisterTask(descriptor, kWorkItemName, false, m_frequency);
+    AppMessageBox(result == kTaskOk
+                      ? "The system was updated successfully!!!"
+                      : "The task scheduling failed!!! You may have misspelled your password! Try "
+                        "again or schedule the task manually!");
 }
 
 void CLorvaneDlg::SetTimePickerFormat() {

@@ -39,8 +39,13 @@ public:
     void OnRemoveQuery();
     // Writes every control to the store as one update and into the fields.
     void SaveSettings();
-    // "Save and exit": stores the settings and closes the dialog.
+    // "Save and exit": stores the settings, replaces the scheduled work
+    // item "Lorvane" (asking for the account's password when alerts are
+    // on), mails the user a summary, says what happened, and closes.
     void OnSaveAndExit();
+    // Registers the runner as work item "Lorvane" from the saved schedule
+    // and the account fields, and says whether that worked.
+    void ScheduleRunner();
 
     // Filled by SaveSettings.
     std::array<std::string, kQuerySlotCount> m_queryTexts;  // stored form

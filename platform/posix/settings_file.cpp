@@ -1,7 +1,6 @@
 #include "platform/posix/settings_file.h"
 
 #include <fcntl.h>
-#include <pwd.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -11,6 +10,7 @@
 
 #include "platform/posix/ini_format.h"
 #include "platform/posix/posix_error.h"
+#include "platform/posix/xdg_paths.h"
 
 namespace lorvane {
 namespace {
@@ -99,23 +99,6 @@ std::string DirectoryOf(const std::string& path) {
     return slash == 0 ? "/" : path.substr(0, slash);
 }
 
-// Creates `directory` and its missing parents, private to the user.
-bool MakeDirectories(const std::string& directory, std::string& error) {
-    struct stat info {};
-    if (::stat(directory.c_str(), &info) == 0) {
-        if (S_ISDIR(info.st_mode)) return true;
-        error = directory + " is not a directory";
-        return false;
-    }
-    const std::string parent = DirectoryOf(directory);
-    if (parent != directory && !MakeDirectories(parent, error)) return false;
-    if (::mkdir(directory.c_str(), 0700) != 0 && errno != EEXIST) {
-        error = DescribeErrno("cannot create " + directory, errno);
-        return false;
-    }
-    return true;
-}
-
 // Puts `contents` in place of the file at `path` so that a reader, or a
 // crash at any moment, finds either the old file or the new one whole.
 bool ReplaceFile(const std::string& path, const std::string& contents,
@@ -144,13 +127,6 @@ bool ReplaceFile(const std::string& path, const std::string& contents,
     FileDescriptor dir(::open(directory.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
     if (dir.get() >= 0) ::fsync(dir.get());
     return true;
-}
-
-std::string HomeDirectory() {
-    const char* home = std::getenv("HOME");
-    if (home && *home) return home;
-    const passwd* account = ::getpwuid(::getuid());
-    return account && account->pw_dir ? account->pw_dir : "";
 }
 
 }  // namespace
@@ -204,10 +180,7 @@ void SettingsFile::SetBeforeReplaceHook(std::function<void()> hook) {
 }
 
 std::string UserSettingsFilePath() {
-    const char* config = std::getenv("XDG_CONFIG_HOME");
-    const std::string base =
-        config && config[0] == '/' ? std::string(config) : HomeDirectory() + "/.config";
-    return base + "/Lorvane/Lorvane.ini";
+    return XdgBaseDirectory("XDG_CONFIG_HOME", ".config") + "/Lorvane/Lorvane.ini";
 }
 
 std::unique_ptr<SettingsStore> CreateUserSettingsStore() {

@@ -16,6 +16,7 @@
 #include "config/lorvane_dlg.h"
 #include "config/resource.h"
 #include "qt/modal_script.h"
+#include "support/isolation.h"
 #include "support/scratch.h"
 
 namespace lorvane {
@@ -27,7 +28,8 @@ using test::TypeInto;
 
 const char* const kDays[] = {"Sunday", "Monday", "Tuesday", "Wednesday", "Thursday", "Friday", "Saturday"};
 
-std::vector<SettingsValue> Stored(const char* frequency = "Weekly") {
+// A stored set with alerts off: "Save and exit" then asks for no password.
+std::vector<SettingsValue> Stored(const char* frequency = "Off") {
     std::vector<SettingsValue> values = {{"Email", "reader@example.org"}, {"Frequency", frequency},
                                          {"Day", "Monday"},              {"Hour", "7"},
                                          {"Minute", "30"},               {"Format", "HTML"}};
@@ -35,8 +37,14 @@ std::vector<SettingsValue> Stored(const char* frequency = "Weekly") {
     return values;
 }
 
+// The message box that ends every "Save and exit".
+void MailSentBox(QWidget* box) {
+    EXPECT_EQ(test::AcceptMessageBox(box), "An e-mail message with the updated settings was send to you!");
+}
+
 class ConfigDialog : public ::testing::Test {
 protected:
+    test::IsolatedEnvironment m_isolation;
     std::string Read(const std::string& name) {
         std::unique_ptr<SettingsStore> store = m_scratch.Create();
         std::string error, text = "<missing>";
@@ -109,7 +117,8 @@ TEST_F(ConfigDialog, QueryListAddsInSortedOrderAndRemovesTheSelection) {
         Click(m, IDC_REMOVE_QUERY);
         EXPECT_EQ(ListItems(m), (std::vector<std::string>{"   ", "Alpha", "alpha", "beta", "gamma"}));
         Click(m, IDOK);
-    }});
+    },
+          MailSentBox});
     EXPECT_EQ(result, IDOK);
     EXPECT_EQ(Read("Query0"), "___");
     EXPECT_EQ(Read("Query1"), "Alpha");
@@ -124,7 +133,8 @@ TEST_F(ConfigDialog, BlanksAndUnderscoresRoundTrip) {
         Click(m, IDC_ADD_QUERY);
         TypeInto(m, IDC_QUERY_EDIT, "my_query");  // left in the box: saved all the same
         Click(m, IDOK);
-    }});
+    },
+          MailSentBox});
     EXPECT_EQ(Read("Query0"), "breast_cancer");
     EXPECT_EQ(Read("Query1"), "my_query");
     Open({[](QWidget* m) {
@@ -142,7 +152,8 @@ TEST_F(ConfigDialog, StoredSlotsWithGapsLoadSortedAndSaveFromSlotZero) {
     Open({[](QWidget* m) {
         EXPECT_EQ(ListItems(m), (std::vector<std::string>{"alpha beta", "Mid", "zeta"}));
         Click(m, IDOK);
-    }});
+    },
+          MailSentBox});
     EXPECT_EQ(Read("Query0"), "alpha_beta");
     EXPECT_EQ(Read("Query1"), "Mid");
     EXPECT_EQ(Read("Query2"), "zeta");
@@ -161,7 +172,8 @@ TEST_F(ConfigDialog, UnknownDayAndEmptyTime) {
         EXPECT_EQ(ControlOf<QComboBox>(m, IDC_RUN_DAY)->currentIndex(), -1);
         EXPECT_EQ(ControlOf<QTimeEdit>(m, IDC_RUN_TIME)->time(), QTime(0, 0));
         Click(m, IDOK);
-    }});
+    },
+          MailSentBox});
     EXPECT_EQ(Read("Day"), "Funday");  // no day picked: the stored one stays
     EXPECT_EQ(Read("Hour"), "0");
     EXPECT_EQ(Read("Minute"), "0");
@@ -175,13 +187,14 @@ TEST_F(ConfigDialog, TimeCarriesLikeTheCalendar) {
     Open({[](QWidget* m) {
         EXPECT_EQ(ControlOf<QTimeEdit>(m, IDC_RUN_TIME)->time(), QTime(8, 15));
         Click(m, IDOK);
-    }});
+    },
+          MailSentBox});
     EXPECT_EQ(Read("Hour"), "8");
     EXPECT_EQ(Read("Minute"), "15");
 }
 
 TEST_F(ConfigDialog, FrequencyRadiosEnableTheScheduleControls) {
-    std::vector<SettingsValue> values = Stored();
+    std::vector<SettingsValue> values = Stored("Weekly");
     values.push_back({"Day", "Wednesday"});
     m_scratch.Write(values);
     Open({[](QWidget* m) {
@@ -198,7 +211,10 @@ TEST_F(ConfigDialog, FrequencyRadiosEnableTheScheduleControls) {
         Click(m, IDC_FORMAT_TEXT);
         EXPECT_FALSE(ControlOf<QRadioButton>(m, IDC_FORMAT_HTML)->isChecked());
         Click(m, IDOK);
-    }});
+    },
+          [](QWidget* prompt) { Click(prompt, IDCANCEL); },
+          [](QWidget* box) { test::AcceptMessageBox(box); },
+          MailSentBox});
     EXPECT_EQ(Read("Frequency"), "Daily");
     EXPECT_EQ(Read("Day"), "Wednesday");  // disabled, and still saved
     EXPECT_EQ(Read("Format"), "Text");
@@ -221,7 +237,8 @@ TEST_F(ConfigDialog, EnterInTheQueryBoxSavesAndExits) {
     const int result = Open({[](QWidget* m) {
         TypeInto(m, IDC_QUERY_EDIT, "typed query");
         test::PressKey(ControlOf<QLineEdit>(m, IDC_QUERY_EDIT), Qt::Key_Return);
-    }});
+    },
+                             MailSentBox});
     EXPECT_EQ(result, IDOK);
     EXPECT_EQ(Read("Query0"), "typed_query");
 }
@@ -254,7 +271,7 @@ TEST_F(ConfigDialog, TheTwoHundredAndFirstQueryIsRefused) {
               Click(m, IDOK);
           },
           // Saving tries the typed query once more, and says so again.
-          [&](QWidget* box) { EXPECT_EQ(test::AcceptMessageBox(box), message); }});
+          [&](QWidget* box) { EXPECT_EQ(test::AcceptMessageBox(box), message); }, MailSentBox});
     EXPECT_NE(message.find("full"), std::string::npos) << message;
     EXPECT_EQ(Read("Query199"), "q1199");  // nothing past the last slot
 }

@@ -20,6 +20,7 @@
 #include "config/password_dlg.h"
 #include "config/resource.h"
 #include "qt/modal_script.h"
+#include "support/isolation.h"
 #include "support/scratch.h"
 
 namespace lorvane {
@@ -68,6 +69,7 @@ std::vector<std::string> StaticTexts(QWidget* modal) {
 
 class DialogLayout : public ::testing::Test {
 protected:
+    test::IsolatedEnvironment m_isolation;
     void SetUp() override {
         m_scratch.Write({{"Frequency", "Weekly"}, {"Day", "Friday"}, {"Format", "Text"}});
     }

@@ -1,0 +1,87 @@
+// The system's task scheduler, in the shape of the Task Scheduler 1.0
+// operations: work items found, deleted and created by name, each with an
+// application, account, flags and triggers. Windows: mstask's COM
+// objects; POSIX: the user's crontab.
+#pragma once
+
+#include <cstdint>
+#include <memory>
+#include <string>
+
+namespace lorvane {
+
+// COM-style result: 0 success, negative failure.
+using TaskResult = std::int32_t;
+constexpr TaskResult kTaskOk = 0;
+constexpr TaskResult kTaskFailed = static_cast<TaskResult>(0x80004005u);       // E_FAIL
+constexpr TaskResult kTaskExists = static_cast<TaskResult>(0x80070050u);       // file exists
+constexpr TaskResult kTaskNotFound = static_cast<TaskResult>(0x80070002u);     // file not found
+constexpr TaskResult kTaskAccessDenied = static_cast<TaskResult>(0x80070005u);  // access denied
+
+// Trigger kinds and the values of a trigger's fields.
+constexpr int kTriggerDaily = 1;   // TASK_TIME_TRIGGER_DAILY
+constexpr int kTriggerWeekly = 2;  // TASK_TIME_TRIGGER_WEEKLY
+constexpr std::uint32_t kTriggerHasEndDate = 1;
+
+// Work item flags.
+constexpr std::uint32_t kTaskInteractive = 1;
+constexpr std::uint32_t kTaskDontStartOnBatteries = 64;
+constexpr std::uint32_t kTaskKillOnBatteries = 128;
+
+// The fields of a TASK_TRIGGER record (48 bytes on Windows).
+struct TaskTrigger {
+    std::uint16_t triggerSize = 0;
+    std::uint16_t beginYear = 0, beginMonth = 0, beginDay = 0;
+    std::uint16_t endYear = 0, endMonth = 0, endDay = 0;
+    std::uint16_t startHour = 0, startMinute = 0;
+    std::uint32_t minutesDuration = 0, minutesInterval = 0;
+    std::uint32_t flags = 0;
+    int triggerType = 0;
+    std::uint16_t interval = 0;     // DaysInterval (daily) or WeeksInterval (weekly)
+    std::uint16_t daysOfWeek = 0;   // weekly: TASK_SUNDAY (1) .. TASK_SATURDAY (64)
+    std::uint16_t randomMinutesInterval = 0;
+};
+
+// A work item being set up; Save stores it under its name.
+class ScheduledWorkItem {
+public:
+    virtual ~ScheduledWorkItem() = default;
+    virtual TaskResult SetApplicationName(const std::string& application) = 0;
+    virtual TaskResult SetAccountInformation(const std::string& account, const std::string& password) = 0;
+    virtual TaskResult SetParameters(const std::string& parameters) = 0;
+    virtual TaskResult SetWorkingDirectory(const std::string& directory) = 0;
+    virtual TaskResult SetComment(const std::string& comment) = 0;
+    virtual TaskResult SetFlags(std::uint32_t flags) = 0;
+    // Adds a trigger; `index` is its number for SetTrigger.
+    virtual TaskResult CreateTrigger(int& index) = 0;
+    virtual TaskResult SetTrigger(int index, const TaskTrigger& trigger) = 0;
+    virtual TaskResult Save() = 0;
+};
+
+class TaskScheduler {
+public:
+    virtual ~TaskScheduler() = default;
+    // Succeeds when a work item of that name exists.
+    virtual TaskResult Activate(const std::string& name) = 0;
+    virtual TaskResult Delete(const std::string& name) = 0;
+    virtual TaskResult NewWorkItem(const std::string& name, std::unique_ptr<ScheduledWorkItem>& item) = 0;
+    // Undoes the thread's set-up for the scheduler once (COM on Windows).
+    virtual void Uninitialize() = 0;
+};
+
+// Creates the platform's scheduler; its failure code when it cannot.
+TaskResult CreateTaskScheduler(std::unique_ptr<TaskScheduler>& scheduler);
+
+// Whether the system is of the Windows NT family (always on POSIX).
+bool IsNtFamily();
+
+// What a scheduled run starts, on this platform: the runner's program
+// ("tessory.exe" on Windows, the absolute path of the tessory beside this
+// program on POSIX), its working folder, and the sentence part that names
+// both for a person ("tessory.exe and it is in the C://Program
+// Files/Lorvane!/ directory").
+std::string RunnerApplication();
+std::string RunnerWorkingDirectory();
+std::string RunnerLocationText();
+
+}  // namespace lorvane

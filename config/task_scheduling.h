@@ -1,0 +1,72 @@
+// Registering the alert runner with the task scheduler, and removing it.
+#pragma once
+
+#include <cstdint>
+#include <string>
+
+#include "common/automation_date.h"
+#include "config/task_scheduler.h"
+
+namespace lorvane {
+
+// A work item to register: when it runs, what, and as whom.
+class CTaskDescriptor {
+public:
+    CTaskDescriptor() = default;
+    virtual ~CTaskDescriptor() = default;
+
+    // The first run's date and every run's time; seconds and milliseconds
+    // are dropped. A year of 0 means no start is set.
+    void SetStart(const CalendarTime& start);
+    // The last possible run's date; only year, month and day are kept. A
+    // year of 0 means there is no end.
+    void SetEnd(const CalendarTime& end);
+    // 2 daily, 3 weekly.
+    void SetFrequencyKind(int kind) { m_frequencyKind = kind; }
+    void SetApplication(const std::string& application) { m_application = application; }
+    void SetParameters(const std::string& parameters) { m_parameters = parameters; }
+    void SetWorkingDirectory(const std::string& directory) { m_workingDirectory = directory; }
+    void SetComment(const std::string& comment) { m_comment = comment; }
+
+    int frequencyKind() const { return m_frequencyKind; }
+    const CalendarTime& start() const { return m_start; }
+    const CalendarTime& end() const { return m_end; }
+    const std::string& application() const { return m_application; }
+    const std::string& parameters() const { return m_parameters; }
+    const std::string& workingDirectory() const { return m_workingDirectory; }
+    const std::string& comment() const { return m_comment; }
+
+    std::string m_account;
+    std::string m_password;
+
+private:
+    int m_frequencyKind = 0;
+    CalendarTime m_start;
+    CalendarTime m_end;
+    std::string m_application;
+    std::string m_parameters;
+    std::string m_workingDirectory;
+    std::string m_comment;
+};
+
+// Returns the TASK_SUNDAY..TASK_SATURDAY bit of `date`'s weekday.
+std::uint16_t DayBitOf(const CalendarTime& date);
+
+// Returns the trigger record for `descriptor` (whose frequency kind is set).
+TaskTrigger BuildTaskTrigger(const CTaskDescriptor& descriptor);
+
+// Creates work item `name` from `descriptor`, daily for `frequency` 1 and
+// weekly on the start date's weekday otherwise (setting the descriptor's
+// frequency kind to match). An item of that name is replaced, unless
+// `failIfExists`, which gives 0x80070050 and leaves it. Returns 0 on
+// success; 0x80004005 for a start year of 0, an empty name or application
+// (nothing touched); 1 when the account is refused (with two lines on
+// standard output); otherwise the failing step's code.
+TaskResult RegisterTask(CTaskDescriptor& descriptor, const std::string& name, bool failIfExists,
+                        std::int32_t frequency);
+
+// Deletes work item `name`: the scheduler's result, or 0x80004005 for an
+// empty name.
+TaskResult RemoveTask(const std::string& name);
+
+}  // namespace lorvane

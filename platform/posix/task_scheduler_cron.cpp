@@ -1,0 +1,273 @@
+// The POSIX task scheduler: work items are lines of the user's crontab,
+// each behind a tag line with its name, so that it can be found, replaced
+// and removed without touching the user's other lines. Read with
+// "crontab -l", written with "crontab -".
+#include <limits.h>
+#include <pwd.h>
+#include <unistd.h>
+
+#include <cstdio>
+#include <cstdlib>
+#include <map>
+#include <vector>
+
+#include "config/task_scheduler.h"
+#include "platform/posix/child_process.h"
+#include "platform/posix/xdg_paths.h"
+
+namespace lorvane {
+namespace {
+
+const char kTagStart[] = "# Lorvane work item \"";
+
+std::string CurrentUser() {
+    const passwd* account = getpwuid(geteuid());
+    return account && account->pw_name ? account->pw_name : "";
+}
+
+std::string CrontabProgram() {
+    const char* path = std::getenv("PATH");
+    return FindProgram("crontab", path ? path : "");
+}
+
+// Reads the user's crontab into lines; no crontab yet is an empty table.
+TaskResult ReadCrontab(std::vector<std::string>& lines) {
+    lines.clear();
+    const std::string crontab = CrontabProgram();
+    if (crontab.empty()) return kTaskNotFound;
+    ChildResult result;
+    std::string error;
+    if (!RunChild(crontab, {"-l"}, "", result, error)) return kTaskFailed;
+    if (result.exitCode != 0) {
+        if (result.err.find("no crontab for") != std::string::npos) return kTaskOk;
+        std::fprintf(stdout, "crontab -l failed: %s", result.err.c_str());
+        return kTaskFailed;
+    }
+    std::size_t start = 0;
+    while (start < result.out.size()) {
+        std::size_t end = result.out.find('\n', start);
+        if (end == std::string::npos) end = result.out.size();
+        lines.push_back(result.out.substr(start, end - start));
+        start = end + 1;
+    }
+    return kTaskOk;
+}
+
+TaskResult WriteCrontab(const std::vector<std::string>& lines) {
+    const std::string crontab = CrontabProgram();
+    if (crontab.empty()) return kTaskNotFound;
+    std::string table;
+    for (const std::string& line : lines) table += line + "\n";
+    ChildResult result;
+    std::string error;
+    if (!RunChild(crontab, {"-"}, table, result, error) || result.exitCode != 0) {
+        std::fprintf(stdout, "crontab - failed: %s%s\n", error.c_str(), result.err.c_str());
+        return kTaskFailed;
+    }
+    return kTaskOk;
+}
+
+std::string TagOf(const std::string& name) {
+    return kTagStart + name + "\"";
+}
+
+// Index of the tag line of item `name`, or -1.
+int FindItem(const std::vector<std::string>& lines, const std::string& name) {
+    const std::string tag = TagOf(name);
+    for (std::size_t i = 0; i < lines.size(); ++i)
+        if (lines[i].compare(0, tag.size(), tag) == 0 &&
+            (lines[i].size() == tag.size() || lines[i][tag.size()] == ' '))
+            return static_cast<int>(i);
+    return -1;
+}
+
+// Removes the tag line at `index` and the job line after it.
+void EraseItem(std::vector<std::string>& lines, int index) {
+    const auto at = lines.begin() + index;
+    const bool jobFollows = static_cast<std::size_t>(index) + 1 < lines.size() &&
+                            lines[static_cast<std::size_t>(index) + 1].compare(0, 1, "#") != 0;
+    lines.erase(at, at + (jobFollows ? 2 : 1));
+}
+
+// A text quoted for sh: in single quotes, a quote as '\''.
+std::string ShellQuote(const std::string& text) {
+    std::string out = "'";
+    for (const char c : text) out += c == '\'' ? std::string("'\\''") : std::string(1, c);
+    return out + "'";
+}
+
+// cron turns an unescaped "%" of a command into a line break.
+std::string CronEscape(const std::string& command) {
+    std::string out;
+    for (const char c : command) {
+        if (c == '%') out += '\\';
+        out += c;
+    }
+    return out;
+}
+
+bool IsSafeName(const std::string& name) {
+    for (const char c : name)
+        if (c == '"' || static_cast<unsigned char>(c) < 0x20) return false;
+    return !name.empty();
+}
+
+std::string Date(unsigned year, unsigned month, unsigned day) {
+    char text[32];
+    std::snprintf(text, sizeof text, "%04u-%02u-%02u", year, month, day);
+    return text;
+}
+
+class CronWorkItem : public ScheduledWorkItem {
+public:
+    explicit CronWorkItem(std::string name) : m_name(std::move(name)) {}
+
+    TaskResult SetApplicationName(const std::string& application) override {
+        m_application = application;
+        return kTaskOk;
+    }
+    TaskResult SetAccountInformation(const std::string& account, const std::string&) override {
+        // cron runs the user's own table as that user and needs no
+        // password; it is not kept anywhere.
+        return account == CurrentUser() ? kTaskOk : kTaskAccessDenied;
+    }
+    TaskResult SetParameters(const std::string& parameters) override {
+        m_parameters = parameters;
+        return kTaskOk;
+    }
+    TaskResult SetWorkingDirectory(const std::string& directory) override {
+        m_directory = directory;
+        return kTaskOk;
+    }
+    TaskResult SetComment(const std::string& comment) override {
+        m_comment = comment;
+        return kTaskOk;
+    }
+    TaskResult SetFlags(std::uint32_t flags) override {
+        m_flags = flags;
+        return kTaskOk;
+    }
+    TaskResult CreateTrigger(int& index) override {
+        m_triggers.emplace_back();
+        index = static_cast<int>(m_triggers.size()) - 1;
+        return kTaskOk;
+    }
+    TaskResult SetTrigger(int index, const TaskTrigger& trigger) override {
+        if (index < 0 || static_cast<std::size_t>(index) >= m_triggers.size()) return kTaskFailed;
+        if (trigger.triggerType != kTriggerDaily && trigger.triggerType != kTriggerWeekly) return kTaskFailed;
+        m_triggers[static_cast<std::size_t>(index)] = trigger;
+        return kTaskOk;
+    }
+
+    TaskResult Save() override {
+        if (m_application.empty() || m_triggers.empty()) return kTaskFailed;
+        if (!m_directory.empty()) {
+            std::string error;
+            if (!MakeDirectories(m_directory, error)) {
+                std::fprintf(stdout, "%s\n", error.c_str());
+                return kTaskFailed;
+            }
+        }
+        std::vector<std::string> lines;
+        TaskResult result = ReadCrontab(lines);
+        if (result != kTaskOk) return result;
+        for (int at; (at = FindItem(lines, m_name)) >= 0;) EraseItem(lines, at);
+
+        std::string command = m_directory.empty() ? "" : "cd " + ShellQuote(m_directory) + " && ";
+        command += "exec " + ShellQuote(m_application);
+        if (!m_parameters.empty()) command += " " + m_parameters;
+        for (const TaskTrigger& trigger : m_triggers) {
+            std::string tag = TagOf(m_name) + " begin=" +
+                              Date(trigger.beginYear, trigger.beginMonth, trigger.beginDay) + " end=" +
+                              (trigger.flags & kTriggerHasEndDate
+                                   ? Date(trigger.endYear, trigger.endMonth, trigger.endDay)
+                                   : std::string("none")) +
+                              " flags=" + std::to_string(m_flags);
+            if (!m_comment.empty()) tag += " comment=" + m_comment;
+            lines.push_back(tag);
+            std::string days = "*";
+            if (trigger.triggerType == kTriggerWeekly) {
+                days.clear();
+                for (int day = 0; day < 7; ++day)
+                    if (trigger.daysOfWeek & (1u << day)) days += (days.empty() ? "" : ",") + std::to_string(day);
+                if (days.empty()) return kTaskFailed;
+            }
+            lines.push_back(std::to_string(trigger.startMinute) + " " + std::to_string(trigger.startHour) +
+                            " * * " + days + " " + CronEscape(command));
+        }
+        return WriteCrontab(lines);
+    }
+
+private:
+    std::string m_name;
+    std::string m_application;
+    std::string m_parameters;
+    std::string m_directory;
+    std::string m_comment;
+    std::uint32_t m_flags = 0;
+    std::vector<TaskTrigger> m_triggers;
+};
+
+class CronTaskScheduler : public TaskScheduler {
+public:
+    TaskResult Activate(const std::string& name) override {
+        std::vector<std::string> lines;
+        const TaskResult result = ReadCrontab(lines);
+        if (result != kTaskOk) return result;
+        return FindItem(lines, name) >= 0 ? kTaskOk : kTaskNotFound;
+    }
+
+    TaskResult Delete(const std::string& name) override {
+        std::vector<std::string> lines;
+        TaskResult result = ReadCrontab(lines);
+        if (result != kTaskOk) return result;
+        if (FindItem(lines, name) < 0) return kTaskNotFound;
+        for (int at; (at = FindItem(lines, name)) >= 0;) EraseItem(lines, at);
+        return WriteCrontab(lines);
+    }
+
+    TaskResult NewWorkItem(const std::string& name, std::unique_ptr<ScheduledWorkItem>& item) override {
+        if (!IsSafeName(name)) return kTaskFailed;
+        item = std::make_unique<CronWorkItem>(name);
+        return kTaskOk;
+    }
+
+    void Uninitialize() override {}
+};
+
+std::string OwnFolder() {
+    std::vector<char> buffer(PATH_MAX);
+    const ssize_t length = readlink("/proc/self/exe", buffer.data(), buffer.size() - 1);
+    if (length <= 0) return ".";
+    std::string path(buffer.data(), static_cast<std::size_t>(length));
+    return path.substr(0, path.rfind('/'));
+}
+
+}  // namespace
+
+TaskResult CreateTaskScheduler(std::unique_ptr<TaskScheduler>& scheduler) {
+    if (CrontabProgram().empty()) {
+        std::fprintf(stdout, "No crontab program was found on PATH.\n");
+        return kTaskNotFound;
+    }
+    scheduler = std::make_unique<CronTaskScheduler>();
+    return kTaskOk;
+}
+
+bool IsNtFamily() {
+    return true;
+}
+
+std::string RunnerApplication() {
+    return OwnFolder() + "/tessory";
+}
+
+std::string RunnerWorkingDirectory() {
+    return XdgBaseDirectory("XDG_DATA_HOME", ".local/share") + "/Lorvane";
+}
+
+std::string RunnerLocationText() {
+    return "tessory and it is in the " + RunnerWorkingDirectory() + "/ directory.";
+}
+
+}  // namespace lorvane
