@@ -11,7 +11,12 @@ case "$1" in
     if [ -s "$file.new" ] && [ "$(tail -c 1 "$file.new" | od -An -c | tr -d ' ')" != '\n' ]; then
       echo "crontab: premature EOF" >&2; rm -f "$file.new"; exit 1
     fi
-    if ! awk '/^[ \t]*(#|$)/ { next } NF < 6 { exit 1 }' "$file.new"; then
+    # Comments, blank lines and NAME=value lines pass; @reboot and the
+    # like need a command; other lines five time fields and a command.
+    if ! awk '/^[ \t]*(#|$)/ { next }
+              /^[ \t]*[A-Za-z_][A-Za-z0-9_]*[ \t]*=/ { next }
+              /^@/ { if (NF < 2) exit 1; next }
+              NF < 6 { exit 1 }' "$file.new"; then
       echo "crontab: errors in crontab file, can't install." >&2; rm -f "$file.new"; exit 1
     fi
     mv "$file.new" "$file" ;;

@@ -1,0 +1,222 @@
+// Registering and removing the work item over a crontab: the stand-in on
+// PATH keeps the table in a scratch file; in CI one test uses the real
+// crontab of Debian's cron and restores what was there.
+#include <unistd.h>
+
+#include <gtest/gtest.h>
+
+#include <sys/stat.h>
+
+#include <cstdlib>
+#include <fstream>
+
+#include "config/task_scheduling.h"
+#include "platform/posix/child_process.h"
+#include "support/isolation.h"
+#include "support/process.h"
+
+namespace lorvane {
+namespace {
+
+const char kOtherLines[] = "# the user's own\nMAILTO=\"\"\n5 4 * * 1 /usr/bin/backup --all\n";
+
+CalendarTime Date(int year, int month, int day, int hour = 0, int minute = 0) {
+    CalendarTime t;
+    t.year = year;
+    t.month = month;
+    t.day = day;
+    t.hour = hour;
+    t.minute = minute;
+    t.second = 42;  // dropped by the descriptor
+    return t;
+}
+
+class TaskScheduling : public ::testing::Test {
+protected:
+    CTaskDescriptor Descriptor(const CalendarTime& start, int endYear = 2100) {
+        CTaskDescriptor descriptor;
+        descriptor.SetApplication("/opt/lorvane/tessory");
+        descriptor.SetWorkingDirectory(m_isolation.home() + "/data/Lorvane");
+        descriptor.SetStart(start);
+        CalendarTime end = start;
+        end.year = endYear;
+        descriptor.SetEnd(end);
+        descriptor.m_account = LogonName();
+        descriptor.m_password = "unused";
+        return descriptor;
+    }
+    std::string JobLines(const std::string& schedule, const std::string& begin, const std::string& end) {
+        return "# Lorvane work item \"Lorvane\" begin=" + begin + " end=" + end + " flags=193\n" + schedule +
+               " cd '" + m_isolation.home() + "/data/Lorvane' && exec '/opt/lorvane/tessory'\n";
+    }
+
+    static std::string LogonName();
+    test::IsolatedEnvironment m_isolation;
+};
+
+std::string TaskScheduling::LogonName() {
+    ChildResult result;
+    std::string error;
+    RunChild("/usr/bin/id", {"-un"}, "", result, error);
+    return result.out.substr(0, result.out.find('\n'));
+}
+
+TEST_F(TaskScheduling, DailyAtHalfPastSeven) {
+    m_isolation.SetCrontab(kOtherLines);
+    CTaskDescriptor descriptor = Descriptor(Date(2000, 1, 1, 7, 30));
+    EXPECT_EQ(RegisterTask(descriptor, "Lorvane", false, 1), kTaskOk);
+    EXPECT_EQ(descriptor.frequencyKind(), 2);
+    EXPECT_EQ(m_isolation.Crontab(),
+              std::string(kOtherLines) + JobLines("30 7 * * *", "2000-01-01", "2100-01-01"));
+    // The working folder exists for the runner.
+    EXPECT_EQ(access((m_isolation.home() + "/data/Lorvane").c_str(), W_OK), 0);
+}
+
+TEST_F(TaskScheduling, WeeklyOnTheStartDatesWeekday) {
+    CTaskDescriptor wednesday = Descriptor(Date(2000, 1, 5, 18, 45));
+    EXPECT_EQ(RegisterTask(wednesday, "Lorvane", false, 2), kTaskOk);
+    EXPECT_EQ(wednesday.frequencyKind(), 3);
+    EXPECT_EQ(m_isolation.Crontab(), JobLines("45 18 * * 3", "2000-01-05", "2100-01-05"));
+
+    CTaskDescriptor saturday = Descriptor(Date(2000, 1, 1, 6, 0));
+    EXPECT_EQ(RegisterTask(saturday, "Lorvane", false, 0), kTaskOk);  // anything but 1 is weekly
+    EXPECT_EQ(m_isolation.Crontab(), JobLines("0 6 * * 6", "2000-01-01", "2100-01-01"));
+}
+
+TEST_F(TaskScheduling, TriggerRecords) {
+    CTaskDescriptor descriptor = Descriptor(Date(2000, 1, 5, 18, 45));
+    descriptor.SetFrequencyKind(3);
+    TaskTrigger trigger = BuildTaskTrigger(descriptor);
+    EXPECT_EQ(trigger.triggerSize, 48);
+    EXPECT_EQ(trigger.triggerType, kTriggerWeekly);
+    EXPECT_EQ(trigger.interval, 1);
+    EXPECT_EQ(trigger.daysOfWeek, 8);
+    EXPECT_EQ(trigger.flags, kTriggerHasEndDate);
+    EXPECT_EQ(trigger.endYear, 2100);
+    EXPECT_EQ(descriptor.start().second, 0);
+
+    CTaskDescriptor open = Descriptor(Date(2000, 1, 2, 1, 2), 0);
+    open.SetFrequencyKind(2);
+    trigger = BuildTaskTrigger(open);
+    EXPECT_EQ(trigger.triggerType, kTriggerDaily);
+    EXPECT_EQ(trigger.flags, 0u);
+    EXPECT_EQ(trigger.endYear + trigger.endMonth + trigger.endDay, 0);
+    for (int day = 2; day <= 8; ++day) EXPECT_EQ(DayBitOf(Date(2000, 1, day)), 1 << (day - 2)) << day;
+}
+
+TEST_F(TaskScheduling, ReplaceOrRefuseAnExistingItem) {
+    CTaskDescriptor first = Descriptor(Date(2000, 1, 1, 7, 30));
+    ASSERT_EQ(RegisterTask(first, "Lorvane", false, 1), kTaskOk);
+    const std::string before = m_isolation.Crontab();
+    CTaskDescriptor second = Descriptor(Date(2000, 1, 3, 9, 15));
+    EXPECT_EQ(RegisterTask(second, "Lorvane", true, 2), kTaskExists);
+    EXPECT_EQ(m_isolation.Crontab(), before);
+    EXPECT_EQ(RegisterTask(second, "Lorvane", false, 2), kTaskOk);
+    EXPECT_EQ(m_isolation.Crontab(), JobLines("15 9 * * 1", "2000-01-03", "2100-01-03"));
+}
+
+TEST_F(TaskScheduling, ParametersAndQuotingInTheCommand) {
+    CTaskDescriptor descriptor = Descriptor(Date(2000, 1, 1, 7, 30));
+    descriptor.SetApplication("/opt/it's here/tessory");
+    descriptor.SetWorkingDirectory(m_isolation.home() + "/100% data");
+    descriptor.SetParameters("--once");
+    ASSERT_EQ(RegisterTask(descriptor, "Lorvane", false, 1), kTaskOk);
+    const std::string table = m_isolation.Crontab();
+    EXPECT_NE(table.find("30 7 * * * cd '" + m_isolation.home() + "/100\\% data' && exec '/opt/it'\\''s here/tessory' --once\n"),
+              std::string::npos)
+        << table;
+}
+
+TEST_F(TaskScheduling, InputsAreCheckedBeforeAnythingIsTouched) {
+    m_isolation.SetCrontab(kOtherLines);
+    CTaskDescriptor noStart;
+    noStart.SetApplication("/opt/lorvane/tessory");
+    EXPECT_EQ(RegisterTask(noStart, "Lorvane", false, 1), kTaskFailed);
+    CTaskDescriptor noApplication = Descriptor(Date(2000, 1, 1));
+    noApplication.SetApplication("");
+    EXPECT_EQ(RegisterTask(noApplication, "Lorvane", false, 1), kTaskFailed);
+    CTaskDescriptor fine = Descriptor(Date(2000, 1, 1));
+    EXPECT_EQ(RegisterTask(fine, "", false, 1), kTaskFailed);
+    EXPECT_EQ(RemoveTask(""), kTaskFailed);
+    EXPECT_EQ(m_isolation.Crontab(), kOtherLines);
+}
+
+TEST_F(TaskScheduling, AnotherAccountIsRefused) {
+    CTaskDescriptor descriptor = Descriptor(Date(2000, 1, 1, 7, 30));
+    descriptor.m_account = "somebody-else";
+    testing::internal::CaptureStdout();
+    EXPECT_EQ(RegisterTask(descriptor, "Lorvane", false, 1), 1);
+    EXPECT_EQ(testing::internal::GetCapturedStdout(),
+              "Failed calling ITask::SetAccountInformation: error = 0x80070005\n");
+    EXPECT_EQ(m_isolation.Crontab(), "");
+}
+
+TEST_F(TaskScheduling, RemoveLeavesTheUsersOwnLines) {
+    EXPECT_EQ(RemoveTask("Lorvane"), kTaskNotFound);  // no crontab at all yet
+    m_isolation.SetCrontab(kOtherLines);
+    CTaskDescriptor descriptor = Descriptor(Date(2000, 1, 1, 7, 30));
+    ASSERT_EQ(RegisterTask(descriptor, "Lorvane", false, 1), kTaskOk);
+    EXPECT_EQ(RemoveTask("Lorvane"), kTaskOk);
+    EXPECT_EQ(m_isolation.Crontab(), kOtherLines);
+    EXPECT_EQ(RemoveTask("Lorvane"), kTaskNotFound);
+}
+
+TEST_F(TaskScheduling, TheJobLineRunsTheRunnerInItsFolder) {
+    // The command after the five time fields, run by sh as cron would.
+    const std::string folder = m_isolation.home() + "/data/Lorvane";
+    const std::string fake = m_isolation.home() + "/bin/fake-runner";
+    std::ofstream(fake) << "#!/bin/sh\npwd\necho \"$#\"\n";
+    chmod(fake.c_str(), 0755);
+    CTaskDescriptor descriptor = Descriptor(Date(2000, 1, 1, 7, 30));
+    descriptor.SetApplication(fake);
+    ASSERT_EQ(RegisterTask(descriptor, "Lorvane", false, 1), kTaskOk);
+    const std::string table = m_isolation.Crontab();
+    const std::size_t job = table.find("\n30 7 * * * ");
+    ASSERT_NE(job, std::string::npos) << table;
+    const std::string command = table.substr(job + 12, table.find('\n', job + 1) - job - 12);
+    const test::ProcessResult run = test::RunProcess("/bin/sh", {"-c", command}, "/", {});
+    EXPECT_EQ(run.out, folder + "\n0\n") << command << run.err;
+}
+
+TEST(RealCrontab, RegisterAndRemoveRestoringTheTable) {
+    const char* ci = std::getenv("CI");
+    if (!ci || std::string(ci) != "true" || geteuid() != 0 || access("/usr/bin/crontab", X_OK) != 0)
+        GTEST_SKIP() << "only in CI, as root, with Debian's cron";
+    ChildResult saved;
+    std::string error;
+    ASSERT_TRUE(RunChild("/usr/bin/crontab", {"-l"}, "", saved, error)) << error;
+    const bool hadTable = saved.exitCode == 0;
+
+    CTaskDescriptor descriptor;
+    descriptor.SetApplication("/opt/lorvane/tessory");
+    descriptor.SetWorkingDirectory("/tmp/lorvane-ci-data");
+    descriptor.SetStart(Date(2000, 1, 5, 18, 45));
+    descriptor.SetEnd(Date(2100, 1, 5));
+    descriptor.m_account = "root";
+    const char* path = std::getenv("PATH");
+    const std::string savedPath = path ? path : "";
+    setenv("PATH", "/usr/bin:/bin", 1);
+    const TaskResult registered = RegisterTask(descriptor, "LorvaneCiCheck", false, 2);
+    ChildResult listed;
+    RunChild("/usr/bin/crontab", {"-l"}, "", listed, error);
+    const TaskResult removed = RemoveTask("LorvaneCiCheck");
+    ChildResult after;
+    RunChild("/usr/bin/crontab", {"-l"}, "", after, error);
+    setenv("PATH", savedPath.c_str(), 1);
+
+    ChildResult restored;
+    if (hadTable)
+        RunChild("/usr/bin/crontab", {"-"}, saved.out, restored, error);
+    else
+        RunChild("/usr/bin/crontab", {"-r"}, "", restored, error);
+
+    EXPECT_EQ(registered, kTaskOk);
+    EXPECT_NE(listed.out.find("45 18 * * 3 cd '/tmp/lorvane-ci-data' && exec '/opt/lorvane/tessory'"),
+              std::string::npos)
+        << listed.out << listed.err;
+    EXPECT_EQ(removed, kTaskOk);
+    EXPECT_EQ(after.out.find("LorvaneCiCheck"), std::string::npos);
+}
+
+}  // namespace
+}  // namespace lorvane

@@ -1,0 +1,172 @@
+// "Save and exit" driven in the real dialog: the four paths with their
+// store, crontab, messages and confirmation mail, and the two programs
+// together: the crontab line that the dialog wrote runs the runner, which
+// finds the settings and mails the digest.
+#include <QLineEdit>
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <fstream>
+
+#include "config/lorvane_dlg.h"
+#include "config/resource.h"
+#include "config/task_scheduler.h"
+#include "qt/modal_script.h"
+#include "support/isolation.h"
+#include "support/process.h"
+#include "support/scratch.h"
+
+namespace lorvane {
+namespace {
+
+using test::Click;
+
+const char kUsersOwn[] = "MAILTO=\"\"\n5 4 * * 1 /usr/bin/backup --all\n";
+const char kMailSent[] = "An e-mail message with the updated settings was send to you!";
+const char kUpdated[] = "The system was updated successfully!!!";
+const char kFailed[] =
+    "The task scheduling failed!!! You may have misspelled your password! Try again or schedule the "
+    "task manually!";
+
+std::string Normalized(std::string body) {
+    for (std::size_t at; (at = body.find("\r\n")) != std::string::npos;) body.erase(at, 1);
+    return body;
+}
+
+class SaveWorkflow : public ::testing::Test {
+protected:
+    void SetUp() override {
+        std::vector<SettingsValue> values = {{"Email", "reader@example.org"}, {"Day", "Wednesday"},
+                                             {"Hour", "18"},                 {"Minute", "45"},
+                                             {"Format", "HTML"},             {"Query0", "breast_cancer"}};
+        for (int slot = 1; slot < kQuerySlotCount; ++slot) values.push_back({QueryValueName(slot), ""});
+        m_scratch.Write(values);
+        // An older work item and the user's own lines.
+        m_isolation.SetCrontab(std::string(kUsersOwn) +
+                               "# Lorvane work item \"Lorvane\" begin=2000-01-01 end=2100-01-01 flags=193\n"
+                               "0 6 * * * exec '/old/tessory'\n");
+    }
+
+    // Opens the dialog with `frequency` stored, presses "Save and exit",
+    // answers the password prompt (when `password` is not null; Cancel
+    // otherwise) and collects the messages shown.
+    std::vector<std::string> SaveAndExit(const char* frequency, const char* password, bool prompted) {
+        m_scratch.Write({{"Frequency", frequency}});
+        std::vector<std::string> messages;
+        std::vector<test::ModalStep> steps = {[](QWidget* m) { Click(m, IDOK); }};
+        if (prompted) {
+            steps.push_back([password](QWidget* prompt) {
+                if (!password) {
+                    Click(prompt, IDCANCEL);
+                    return;
+                }
+                test::TypeInto(prompt, IDC_PASSWORD_EDIT, password);
+                Click(prompt, IDOK);
+            });
+            steps.push_back([&messages](QWidget* box) { messages.push_back(test::AcceptMessageBox(box)); });
+        }
+        steps.push_back([&messages](QWidget* box) { messages.push_back(test::AcceptMessageBox(box)); });
+        std::unique_ptr<SettingsStore> store = m_scratch.Create();
+        int result = 0;
+        test::RunModal(
+            [&] {
+                CLorvaneDlg dialog(*store);
+                result = dialog.DoModal();
+            },
+            steps);
+        EXPECT_EQ(result, IDOK);
+        return messages;
+    }
+
+    std::string ConfirmationBody(const char* frequency) const {
+        return std::string("The Lorvane! system settings were recently modified. The new settings are:\n\n"
+                           "Email: reader@example.org\n\nFrequency: ") +
+               frequency + "\n\nFormat: HTML\n\nThe following queries will be running:\n\nbreast_cancer\n"
+               "\nThank you for using Lorvane!\n";
+    }
+
+    void ExpectConfirmation(const char* frequency) {
+        const std::vector<test::ReceivedMail> mails = m_isolation.sink().Messages();
+        ASSERT_EQ(mails.size(), 1u);
+        EXPECT_EQ(mails[0].headers.at("Subject"), "Lorvane! configuration settings");
+        EXPECT_EQ(mails[0].headers.at("To"), "Lorvane! <reader@example.org>");
+        EXPECT_EQ(mails[0].headers.at("Content-Type"), "text/plain; charset=\"us-ascii\"");
+        EXPECT_EQ(Normalized(mails[0].body), ConfirmationBody(frequency));
+    }
+
+    std::string JobLine(const std::string& schedule) const {
+        return "# Lorvane work item \"Lorvane\" begin=2000-01-05 end=2100-01-05 flags=193\n" + schedule +
+               " cd '" + m_isolation.home() + "/data/Lorvane' && exec '" + RunnerApplication() + "'\n";
+    }
+
+    test::IsolatedEnvironment m_isolation;
+    test::ScratchStore m_scratch;
+};
+
+TEST_F(SaveWorkflow, AlertsOff) {
+    EXPECT_EQ(SaveAndExit("Off", nullptr, false), std::vector<std::string>{kMailSent});
+    EXPECT_EQ(m_isolation.Crontab(), kUsersOwn);
+    ExpectConfirmation("Turned off");
+}
+
+TEST_F(SaveWorkflow, PromptCancelled) {
+    EXPECT_EQ(SaveAndExit("Weekly", nullptr, true),
+              (std::vector<std::string>{"The task was not created because no password was provided; you "
+                                        "can schedule the task manually. The task name is tessory and it "
+                                        "is in the " +
+                                            m_isolation.home() + "/data/Lorvane/ directory.",
+                                        kMailSent}));
+    EXPECT_EQ(m_isolation.Crontab(), kUsersOwn);  // the old item is gone all the same
+    ExpectConfirmation("Weekly");
+}
+
+TEST_F(SaveWorkflow, RegistrationSucceeds) {
+    EXPECT_EQ(SaveAndExit("Weekly", "secret", true), (std::vector<std::string>{kUpdated, kMailSent}));
+    EXPECT_EQ(m_isolation.Crontab(), std::string(kUsersOwn) + JobLine("45 18 * * 3"));
+    ExpectConfirmation("Weekly");
+    EXPECT_EQ(test::ReadFileOr(m_isolation.home() + "/crontab").find("secret"), std::string::npos);
+}
+
+TEST_F(SaveWorkflow, RegistrationFails) {
+    // The runner's working folder cannot be made: a file stands in the way.
+    std::ofstream(m_isolation.home() + "/blocker") << "x";
+    setenv("XDG_DATA_HOME", (m_isolation.home() + "/blocker/data").c_str(), 1);
+    EXPECT_EQ(SaveAndExit("Daily", "", true), (std::vector<std::string>{kFailed, kMailSent}));
+    EXPECT_EQ(m_isolation.Crontab(), kUsersOwn);
+    ExpectConfirmation("Daily");
+}
+
+TEST_F(SaveWorkflow, TheScheduledLineRunsTheRunnerOverTheSavedSettings) {
+    test::StandIn standIn(R"({"esearch": {"breast+cancer": {"ids": [17284678]}},
+                              "default_efetch": {"file": "medline_17284678.txt"}})");
+    EXPECT_EQ(SaveAndExit("Weekly", "", true), (std::vector<std::string>{kUpdated, kMailSent}));
+    const std::string table = m_isolation.Crontab();
+    const std::size_t job = table.find("\n45 18 * * 3 ");
+    ASSERT_NE(job, std::string::npos) << table;
+    const std::string command = table.substr(job + 13, table.find('\n', job + 1) - job - 13);
+
+    // As cron would: sh runs the line; the settings are where the dialog put them.
+    const std::string configHome =
+        std::filesystem::path(m_scratch.location()).parent_path().parent_path().string();
+    const test::ProcessResult run = test::RunProcess(
+        "/bin/sh", {"-c", command}, "/",
+        {{"XDG_CONFIG_HOME", configHome}, {"LORVANE_EUTILS_URL", standIn.url()}});
+    EXPECT_EQ(run.exitCode, 0) << run.err;
+    EXPECT_EQ(run.out.find("Message delivered!\n<span> <p><br>Results for the PubMed query "
+                           "(<b>breast cancer</b>) in the past week:<br><br>1. Smith JA, Doe B."),
+              0u)
+        << run.out << run.err;
+    EXPECT_NE(test::ReadFileOr(m_isolation.home() + "/data/Lorvane/debug.html"), "<missing>");
+    EXPECT_NE(test::ReadFileOr(m_isolation.home() + "/data/Lorvane/17284678.enw"), "<missing>");
+
+    const std::vector<test::ReceivedMail> mails = m_isolation.sink().Messages();
+    ASSERT_EQ(mails.size(), 2u);
+    EXPECT_EQ(mails[0].headers.at("Subject"), "Lorvane! configuration settings");
+    EXPECT_EQ(mails[1].headers.at("Subject"), "Lorvane! Periodic Search Results");
+    EXPECT_NE(mails[1].body.find("Molecular basis of a dominant form of congenital neutropenia."),
+              std::string::npos);
+}
+
+}  // namespace
+}  // namespace lorvane
