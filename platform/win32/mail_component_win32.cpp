@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "common/mail_component.h"
+#include "platform/win32/com_support.h"
 #include "platform/win32/win32_error.h"
 
 namespace lorvane {
@@ -34,31 +35,12 @@ enum Method {
     kDescribeLastFailure = 59,
 };
 
-class ComReference {
-public:
-    ComReference() = default;
-    ~ComReference() {
-        if (m_object) m_object->Release();
-    }
-    ComReference(const ComReference&) = delete;
-    ComReference& operator=(const ComReference&) = delete;
-    IUnknown* get() const { return m_object; }
-    void** out() { return reinterpret_cast<void**>(&m_object); }
-
-private:
-    IUnknown* m_object = nullptr;
-};
-
 // A COM string converted from 8-bit text with the ANSI code page.
 class WideString {
 public:
     explicit WideString(const std::string& text) {
-        const int length = MultiByteToWideChar(CP_ACP, 0, text.data(), static_cast<int>(text.size()),
-                                               nullptr, 0);
-        std::vector<wchar_t> wide(static_cast<std::size_t>(length) + 1);
-        MultiByteToWideChar(CP_ACP, 0, text.data(), static_cast<int>(text.size()), wide.data(),
-                            length);
-        m_string = SysAllocStringLen(wide.data(), static_cast<UINT>(length));
+        const std::wstring wide = ToWide(text);
+        m_string = SysAllocStringLen(wide.data(), static_cast<UINT>(wide.size()));
     }
     ~WideString() { SysFreeString(m_string); }
     WideString(const WideString&) = delete;
@@ -71,21 +53,15 @@ private:
 
 // Takes a COM string that was handed to us, as 8-bit text, and frees it.
 std::string TakeNarrow(BSTR wide) {
-    std::string text;
-    if (wide) {
-        const int chars = static_cast<int>(SysStringLen(wide));
-        const int length = WideCharToMultiByte(CP_ACP, 0, wide, chars, nullptr, 0, nullptr, nullptr);
-        text.resize(static_cast<std::size_t>(length));
-        WideCharToMultiByte(CP_ACP, 0, wide, chars, &text[0], length, nullptr, nullptr);
-        SysFreeString(wide);
-    }
+    const std::string text = FromWide(wide, wide ? static_cast<int>(SysStringLen(wide)) : 0);
+    SysFreeString(wide);
     return text;
 }
 
 class ComMailComponent : public MailComponent {
 public:
     ComMailComponent() = default;
-    ComReference& reference() { return m_mail; }
+    ComPtr<IUnknown>& reference() { return m_mail; }
 
     MailStatus ClearMessage() override { return Call(kClearMessage); }
     MailStatus SetMailServer(const std::string& server) override {
@@ -149,7 +125,7 @@ private:
         return static_cast<MailStatus>(reinterpret_cast<Entry>(table[method])(object, args...));
     }
 
-    ComReference m_mail;
+    ComPtr<IUnknown> m_mail;
 };
 
 }  // namespace
@@ -160,7 +136,7 @@ std::unique_ptr<MailComponent> CreateMailComponent(std::string& error) {
     CLSID classId{};
     HRESULT result = kProgId[0] == L'{' ? CLSIDFromString(kProgId, &classId)
                                         : CLSIDFromProgID(kProgId, &classId);
-    ComReference unknown;
+    ComPtr<IUnknown> unknown;
     if (SUCCEEDED(result))
         result = CoCreateInstance(classId, nullptr, kAnyServer, IID_IUnknown, unknown.out());
     // A local or remote server must be running before it is asked for more.

@@ -1,0 +1,153 @@
+// The Windows task scheduler: the Task Scheduler 1.0 COM objects (mstask).
+#include <windows.h>
+#include <mstask.h>
+#include <objbase.h>
+
+#include <vector>
+
+#include "config/task_scheduler.h"
+#include "platform/win32/com_support.h"
+
+namespace lorvane {
+namespace {
+
+// {148BD52A-A2AB-11CE-B11F-00AA00530503} and its relatives.
+const CLSID kTaskSchedulerClass = {0x148BD52A, 0xA2AB, 0x11CE, {0xB1, 0x1F, 0x00, 0xAA, 0x00, 0x53, 0x05, 0x03}};
+const IID kTaskSchedulerInterface = {0x148BD527, 0xA2AB, 0x11CE, {0xB1, 0x1F, 0x00, 0xAA, 0x00, 0x53, 0x05, 0x03}};
+const CLSID kTaskClass = {0x148BD520, 0xA2AB, 0x11CE, {0xB1, 0x1F, 0x00, 0xAA, 0x00, 0x53, 0x05, 0x03}};
+const IID kTaskInterface = {0x148BD524, 0xA2AB, 0x11CE, {0xB1, 0x1F, 0x00, 0xAA, 0x00, 0x53, 0x05, 0x03}};
+const IID kPersistFileInterface = {0x0000010B, 0x0000, 0x0000, {0xC0, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x46}};
+
+TaskResult Result(HRESULT result) {
+    return static_cast<TaskResult>(result);
+}
+
+class ComWorkItem : public ScheduledWorkItem {
+public:
+    explicit ComWorkItem(ComPtr<ITask> task) : m_task(std::move(task)) {}
+
+    TaskResult SetApplicationName(const std::string& application) override {
+        return Result(m_task->SetApplicationName(ToWide(application).c_str()));
+    }
+    TaskResult SetAccountInformation(const std::string& account, const std::string& password) override {
+        return Result(m_task->SetAccountInformation(ToWide(account).c_str(), ToWide(password).c_str()));
+    }
+    TaskResult SetParameters(const std::string& parameters) override {
+        return Result(m_task->SetParameters(ToWide(parameters).c_str()));
+    }
+    TaskResult SetWorkingDirectory(const std::string& directory) override {
+        return Result(m_task->SetWorkingDirectory(ToWide(directory).c_str()));
+    }
+    TaskResult SetComment(const std::string& comment) override {
+        return Result(m_task->SetComment(ToWide(comment).c_str()));
+    }
+    TaskResult SetFlags(std::uint32_t flags) override { return Result(m_task->SetFlags(flags)); }
+
+    TaskResult CreateTrigger(int& index) override {
+        WORD number = 0;
+        ComPtr<ITaskTrigger> trigger;
+        const HRESULT result = m_task->CreateTrigger(&number, trigger.address());
+        if (FAILED(result)) return Result(result);
+        m_triggers.push_back(std::move(trigger));
+        index = static_cast<int>(m_triggers.size()) - 1;
+        return kTaskOk;
+    }
+
+    TaskResult SetTrigger(int index, const TaskTrigger& trigger) override {
+        if (index < 0 || static_cast<std::size_t>(index) >= m_triggers.size()) return kTaskFailed;
+        TASK_TRIGGER record{};
+        record.cbTriggerSize = sizeof record;
+        record.wBeginYear = trigger.beginYear;
+        record.wBeginMonth = trigger.beginMonth;
+        record.wBeginDay = trigger.beginDay;
+        record.wEndYear = trigger.endYear;
+        record.wEndMonth = trigger.endMonth;
+        record.wEndDay = trigger.endDay;
+        record.wStartHour = trigger.startHour;
+        record.wStartMinute = trigger.startMinute;
+        record.MinutesDuration = trigger.minutesDuration;
+        record.MinutesInterval = trigger.minutesInterval;
+        record.rgFlags = trigger.flags;
+        record.TriggerType = static_cast<TASK_TRIGGER_TYPE>(trigger.triggerType);
+        if (trigger.triggerType == kTriggerDaily) {
+            record.Type.Daily.DaysInterval = trigger.interval;
+        } else {
+            record.Type.Weekly.WeeksInterval = trigger.interval;
+            record.Type.Weekly.rgfDaysOfTheWeek = trigger.daysOfWeek;
+        }
+        record.wRandomMinutesInterval = trigger.randomMinutesInterval;
+        return Result(m_triggers[static_cast<std::size_t>(index)]->SetTrigger(&record));
+    }
+
+    TaskResult Save() override {
+        ComPtr<IPersistFile> file;
+        HRESULT result = m_task->QueryInterface(kPersistFileInterface, file.out());
+        if (FAILED(result)) return Result(result);
+        return Result(file->Save(nullptr, FALSE));
+    }
+
+private:
+    ComPtr<ITask> m_task;
+    std::vector<ComPtr<ITaskTrigger>> m_triggers;
+};
+
+class ComTaskScheduler : public TaskScheduler {
+public:
+    explicit ComTaskScheduler(ComPtr<ITaskScheduler> scheduler) : m_scheduler(std::move(scheduler)) {}
+
+    TaskResult Activate(const std::string& name) override {
+        ComPtr<IUnknown> task;
+        return Result(m_scheduler->Activate(ToWide(name).c_str(), kTaskInterface, task.address()));
+    }
+
+    TaskResult Delete(const std::string& name) override {
+        return Result(m_scheduler->Delete(ToWide(name).c_str()));
+    }
+
+    TaskResult NewWorkItem(const std::string& name, std::unique_ptr<ScheduledWorkItem>& item) override {
+        ComPtr<IUnknown> created;
+        HRESULT result =
+            m_scheduler->NewWorkItem(ToWide(name).c_str(), kTaskClass, kTaskInterface, created.address());
+        if (FAILED(result)) return Result(result);
+        ComPtr<ITask> task;
+        result = created->QueryInterface(kTaskInterface, task.out());
+        if (FAILED(result)) return Result(result);
+        item = std::make_unique<ComWorkItem>(std::move(task));
+        return kTaskOk;
+    }
+
+    void Uninitialize() override { CoUninitialize(); }
+
+private:
+    ComPtr<ITaskScheduler> m_scheduler;
+};
+
+}  // namespace
+
+TaskResult CreateTaskScheduler(std::unique_ptr<TaskScheduler>& scheduler) {
+    CoInitialize(nullptr);  // stays initialised for the thread
+    ComPtr<ITaskScheduler> created;
+    const HRESULT result = CoCreateInstance(kTaskSchedulerClass, nullptr, CLSCTX_INPROC_SERVER,
+                                            kTaskSchedulerInterface, created.out());
+    if (FAILED(result)) return Result(result);
+    scheduler = std::make_unique<ComTaskScheduler>(std::move(created));
+    return kTaskOk;
+}
+
+bool IsNtFamily() {
+    return (GetVersion() & 0x80000000u) == 0;
+}
+
+std::string RunnerApplication() {
+    return "tessory.exe";
+}
+
+std::string RunnerWorkingDirectory() {
+    return "c:\\Program Files\\Lorvane!";
+}
+
+std::string RunnerLocationText() {
+    return "tessory.exe and it is in the C://Program Files/Lorvane!/ directory.";
+}
+
+}  // namespace lorvane

@@ -1,0 +1,125 @@
+// RegisterTask and RemoveTask against Wine's Task Scheduler, read back
+// through the same COM objects. They change the user's scheduled tasks, so
+// they run only in a scratch Wine prefix (LORVANE_SCRATCH_REGISTRY).
+#include <windows.h>
+#include <mstask.h>
+
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+
+#include "config/task_scheduling.h"
+#include "platform/win32/com_support.h"
+
+namespace lorvane {
+namespace {
+
+const CLSID kSchedulerClass = {0x148BD52A, 0xA2AB, 0x11CE, {0xB1, 0x1F, 0x00, 0xAA, 0x00, 0x53, 0x05, 0x03}};
+const IID kSchedulerInterface = {0x148BD527, 0xA2AB, 0x11CE, {0xB1, 0x1F, 0x00, 0xAA, 0x00, 0x53, 0x05, 0x03}};
+const IID kTaskInterface = {0x148BD524, 0xA2AB, 0x11CE, {0xB1, 0x1F, 0x00, 0xAA, 0x00, 0x53, 0x05, 0x03}};
+
+struct Stored {
+    bool exists = false;
+    std::string application, directory;
+    DWORD flags = 0;
+    TASK_TRIGGER trigger{};
+};
+
+std::string Take(LPWSTR text) {
+    const std::string narrow = FromWide(text, text ? static_cast<int>(wcslen(text)) : 0);
+    CoTaskMemFree(text);
+    return narrow;
+}
+
+Stored ReadBack(const char* name) {
+    Stored stored;
+    CoInitialize(nullptr);
+    ComPtr<ITaskScheduler> scheduler;
+    if (FAILED(CoCreateInstance(kSchedulerClass, nullptr, CLSCTX_INPROC_SERVER, kSchedulerInterface,
+                                scheduler.out())))
+        return stored;
+    ComPtr<ITask> task;
+    if (FAILED(scheduler->Activate(ToWide(name).c_str(), kTaskInterface,
+                                   reinterpret_cast<IUnknown**>(task.address()))))
+        return stored;
+    stored.exists = true;
+    LPWSTR text = nullptr;
+    if (SUCCEEDED(task->GetApplicationName(&text))) stored.application = Take(text);
+    if (SUCCEEDED(task->GetWorkingDirectory(&text))) stored.directory = Take(text);
+    task->GetFlags(&stored.flags);
+    ComPtr<ITaskTrigger> trigger;
+    if (SUCCEEDED(task->GetTrigger(0, trigger.address()))) {
+        stored.trigger.cbTriggerSize = sizeof stored.trigger;
+        trigger->GetTrigger(&stored.trigger);
+    }
+    return stored;
+}
+
+class TaskSchedulerUnderWine : public ::testing::Test {
+protected:
+    void SetUp() override {
+        if (!std::getenv("LORVANE_SCRATCH_REGISTRY"))
+            GTEST_SKIP() << "changes the user's scheduled tasks; run in a scratch Wine prefix";
+        RemoveTask("LorvaneTest");
+    }
+    void TearDown() override {
+        if (std::getenv("LORVANE_SCRATCH_REGISTRY")) RemoveTask("LorvaneTest");
+    }
+    static CTaskDescriptor Descriptor(int day, int hour, int minute) {
+        CTaskDescriptor descriptor;
+        descriptor.SetApplication("tessory.exe");
+        descriptor.SetWorkingDirectory("c:\\Program Files\\Lorvane!");
+        CalendarTime start;
+        start.year = 2000;
+        start.month = 1;
+        start.day = day;
+        start.hour = hour;
+        start.minute = minute;
+        descriptor.SetStart(start);
+        start.year = 2100;
+        descriptor.SetEnd(start);
+        char user[256] = "";
+        DWORD size = sizeof user;
+        GetUserNameA(user, &size);
+        descriptor.m_account = user;
+        return descriptor;
+    }
+};
+
+TEST_F(TaskSchedulerUnderWine, DailyWorkItem) {
+    CTaskDescriptor descriptor = Descriptor(1, 7, 30);
+    ASSERT_EQ(RegisterTask(descriptor, "LorvaneTest", false, 1), kTaskOk);
+    const Stored stored = ReadBack("LorvaneTest");
+    ASSERT_TRUE(stored.exists);
+    EXPECT_EQ(stored.application, "tessory.exe");
+    EXPECT_EQ(stored.directory, "c:\\Program Files\\Lorvane!");
+    EXPECT_EQ(stored.flags, 193u);
+    EXPECT_EQ(stored.trigger.TriggerType, TASK_TIME_TRIGGER_DAILY);
+    EXPECT_EQ(stored.trigger.Type.Daily.DaysInterval, 1);
+    EXPECT_EQ(stored.trigger.wBeginYear, 2000);
+    EXPECT_EQ(stored.trigger.wBeginDay, 1);
+    EXPECT_EQ(stored.trigger.wEndYear, 2100);
+    EXPECT_EQ(stored.trigger.rgFlags & TASK_TRIGGER_FLAG_HAS_END_DATE, TASK_TRIGGER_FLAG_HAS_END_DATE);
+    EXPECT_EQ(stored.trigger.wStartHour, 7);
+    EXPECT_EQ(stored.trigger.wStartMinute, 30);
+}
+
+TEST_F(TaskSchedulerUnderWine, WeeklyReplacedOrRefusedAndRemoved) {
+    CTaskDescriptor first = Descriptor(1, 7, 30);
+    ASSERT_EQ(RegisterTask(first, "LorvaneTest", false, 1), kTaskOk);
+    CTaskDescriptor wednesday = Descriptor(5, 18, 45);
+    EXPECT_EQ(RegisterTask(wednesday, "LorvaneTest", true, 2), kTaskExists);
+    EXPECT_EQ(ReadBack("LorvaneTest").trigger.TriggerType, TASK_TIME_TRIGGER_DAILY);
+    ASSERT_EQ(RegisterTask(wednesday, "LorvaneTest", false, 2), kTaskOk);
+    const Stored stored = ReadBack("LorvaneTest");
+    EXPECT_EQ(stored.trigger.TriggerType, TASK_TIME_TRIGGER_WEEKLY);
+    EXPECT_EQ(stored.trigger.Type.Weekly.WeeksInterval, 1);
+    EXPECT_EQ(stored.trigger.Type.Weekly.rgfDaysOfTheWeek, TASK_WEDNESDAY);
+    EXPECT_EQ(RemoveTask("LorvaneTest"), kTaskOk);
+    EXPECT_FALSE(ReadBack("LorvaneTest").exists);
+    EXPECT_LT(RemoveTask("LorvaneTest"), 0);
+    EXPECT_EQ(RemoveTask(""), kTaskFailed);
+}
+
+}  // namespace
+}  // namespace lorvane
