@@ -92,8 +92,4 @@ const DialogTemplate& FindDialogTemplate(int id) {
     throw std::out_of_range("no dialog template " + std::to_string(id));
 }
 
-std::string LoadResourceString(int id) {
-    return id == IDS_ABOUT_MENU ? "&About Lorvane..." : std::string();
-}
-
 }  // namespace lorvane

@@ -3,11 +3,8 @@
 
 #ifdef _WIN32
 #include <windows.h>
-#include <commctrl.h>
 
 int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
-    INITCOMMONCONTROLSEX controls = {sizeof controls, ICC_DATE_CLASSES | ICC_STANDARD_CLASSES};
-    InitCommonControlsEx(&controls);
     lorvane::CLorvaneApp app;
     app.InitInstance();
     return 0;

@@ -28,11 +28,14 @@ cleanup() {
   rm -rf "$WINEPREFIX"
 }
 trap cleanup EXIT
+# wineboot returns before the new prefix is ready; wait for it to settle.
 wineboot -i >/dev/null 2>&1 || true
+wineserver -w || true
 # An E-utilities stand-in for the Windows runner's end-to-end test.
 python3 tests/standin/eutils_standin.py --scenario tests/win32/standin_scenario.json \
   --log "$WINEPREFIX/standin.log" --lifetime 900 > "$WINEPREFIX/standin.port" &
 standin_pid=$!
 for _ in $(seq 50); do [ -s "$WINEPREFIX/standin.port" ] && break; sleep 0.1; done
 export LORVANE_WINE_STANDIN_URL=http://127.0.0.1:$(awk '{print $2}' "$WINEPREFIX/standin.port")
-ctest --test-dir build/win32 --output-on-failure
+# The Win32 dialogs need a display: a virtual one.
+xvfb-run -a -s "-screen 0 1024x768x24" ctest --test-dir build/win32 --output-on-failure

@@ -405,6 +405,10 @@ std::string LocaleTimeSeparator() {
     return format.substr(after, minute - after);
 }
 
+std::string LoadResourceString(int id) {
+    return id == IDS_ABOUT_MENU ? "&About Lorvane..." : std::string();
+}
+
 std::string LogonUserName() {
     const passwd* account = getpwuid(geteuid());
     return account && account->pw_name ? account->pw_name : "";

@@ -1,0 +1,130 @@
+// The configuration dialog on Win32 resources, under Wine with a display:
+// a helper thread finds the dialog and works its controls as a person
+// would, through window messages. These write the user's settings key and
+// scheduled tasks, so they run only in a scratch Wine prefix.
+#include <windows.h>
+
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+#include <functional>
+#include <thread>
+
+#include "config/lorvane_dlg.h"
+#include "config/resource.h"
+#include "support/scratch.h"
+
+namespace lorvane {
+namespace {
+
+// Waits (a bounded number of tries, not a timing check) for a top-level
+// window with `title`; nullptr when none came.
+HWND WaitForWindow(const char* title) {
+    for (int attempt = 0; attempt < 1000; ++attempt) {
+        HWND window = FindWindowA(nullptr, title);
+        if (window && IsWindowVisible(window)) return window;
+        Sleep(10);
+    }
+    return nullptr;
+}
+
+std::string ItemText(HWND dialog, int id) {
+    char text[4096] = "";
+    GetDlgItemTextA(dialog, id, text, sizeof text);
+    return text;
+}
+
+void Press(HWND dialog, int id) {
+    SendMessageA(dialog, WM_COMMAND, MAKEWPARAM(id, BN_CLICKED), reinterpret_cast<LPARAM>(GetDlgItem(dialog, id)));
+}
+
+class DialogUnderWine : public ::testing::Test {
+protected:
+    void SetUp() override {
+        if (!std::getenv("LORVANE_SCRATCH_REGISTRY") || !std::getenv("DISPLAY"))
+            GTEST_SKIP() << "needs a scratch Wine prefix and a display (Xvfb)";
+        RegDeleteTreeA(HKEY_CURRENT_USER, "Software\\Lorvane");
+    }
+    void TearDown() override {
+        if (std::getenv("LORVANE_SCRATCH_REGISTRY")) RegDeleteTreeA(HKEY_CURRENT_USER, "Software\\Lorvane");
+    }
+    int Run(const std::function<void(HWND)>& person) {
+        std::unique_ptr<SettingsStore> store = CreateUserSettingsStore();
+        CLorvaneDlg dialog(*store);
+        std::thread helper([&] {
+            HWND window = WaitForWindow("Lorvane! Configuration Dialog");
+            if (!window) return;
+            person(window);
+        });
+        const int result = dialog.DoModal();
+        helper.join();
+        return result;
+    }
+    static std::string Stored(const char* name) {
+        std::unique_ptr<SettingsStore> store = CreateUserSettingsStore();
+        std::string error, text = "<missing>";
+        store->Open(error);
+        store->Read(name, kUnlimitedCapacity, text);
+        return text;
+    }
+};
+
+TEST_F(DialogUnderWine, FirstStartThenCancel) {
+    std::string email, day;
+    LRESULT days = 0;
+    const int result = Run([&](HWND dialog) {
+        email = ItemText(dialog, IDC_EMAIL_EDIT);
+        days = SendDlgItemMessageA(dialog, IDC_RUN_DAY, CB_GETCOUNT, 0, 0);
+        day = ItemText(dialog, IDC_RUN_DAY);
+        Press(dialog, IDCANCEL);
+    });
+    EXPECT_EQ(result, IDCANCEL);
+    EXPECT_EQ(email, "your.name@example.org");
+    EXPECT_EQ(days, 7);
+    EXPECT_FALSE(day.empty());
+    EXPECT_EQ(Stored("Frequency"), "Weekly");
+    EXPECT_EQ(Stored("Query199"), "");
+    EXPECT_EQ(Stored("Day"), day);
+}
+
+TEST_F(DialogUnderWine, AddQueriesAndSaveWithAlertsOff) {
+    std::unique_ptr<SettingsStore> store = CreateUserSettingsStore();
+    std::string error;
+    ASSERT_TRUE(store->Write({{"Frequency", "Off"}, {"Email", "reader@example.org"}, {"Format", "Text"},
+                              {"Hour", "7"}, {"Minute", "75"}},
+                             error))
+        << error;
+    std::string message, first;
+    const int result = Run([&](HWND dialog) {
+        for (const char* query : {"zeta", "breast cancer", "Alpha"}) {
+            SetDlgItemTextA(dialog, IDC_QUERY_EDIT, query);
+            Press(dialog, IDC_ADD_QUERY);
+        }
+        char text[256] = "";
+        SendDlgItemMessageA(dialog, IDC_QUERY_LIST, LB_GETTEXT, 0, reinterpret_cast<LPARAM>(text));
+        first = text;
+        // "Save and exit" ends with a message box: answer it from here.
+        std::thread answer([&] {
+            HWND box = WaitForWindow("Lorvane");
+            if (!box) return;
+            char body[512] = "";
+            GetDlgItemTextA(box, 0xFFFF, body, sizeof body);
+            message = body;
+            PostMessageA(box, WM_COMMAND, IDOK, 0);
+        });
+        Press(dialog, IDOK);
+        answer.join();
+    });
+    EXPECT_EQ(result, IDOK);
+    EXPECT_EQ(first, "Alpha");
+    EXPECT_EQ(message, "An e-mail message with the updated settings was send to you!");
+    EXPECT_EQ(Stored("Query0"), "Alpha");
+    EXPECT_EQ(Stored("Query1"), "breast_cancer");
+    EXPECT_EQ(Stored("Query2"), "zeta");
+    EXPECT_EQ(Stored("Frequency"), "Off");
+    EXPECT_EQ(Stored("Format"), "Text");
+    EXPECT_EQ(Stored("Hour") + ":" + Stored("Minute"), "8:15");
+}
+
+}  // namespace
+}  // namespace lorvane
