@@ -56,14 +56,7 @@ protected:
     // Opens the dialog over the scratch store and runs `steps` on it.
     int Open(std::vector<test::ModalStep> steps) {
         std::unique_ptr<SettingsStore> store = m_scratch.Create();
-        int result = 0;
-        test::RunModal(
-            [&] {
-                CLorvaneDlg dialog(*store);
-                result = dialog.DoModal();
-            },
-            std::move(steps));
-        return result;
+        return test::RunConfigDialog(*store, std::move(steps));
     }
 
     static std::vector<std::string> ListItems(QWidget* modal) {

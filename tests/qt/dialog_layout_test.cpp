@@ -75,12 +75,7 @@ protected:
     }
     void OpenMain(std::vector<test::ModalStep> steps) {
         std::unique_ptr<SettingsStore> store = m_scratch.Create();
-        test::RunModal(
-            [&] {
-                CLorvaneDlg dialog(*store);
-                dialog.DoModal();
-            },
-            std::move(steps));
+        test::RunConfigDialog(*store, std::move(steps));
     }
     test::ScratchStore m_scratch;
 };

@@ -35,11 +35,8 @@ TEST(DialogScreenshots, AllThreeDialogs) {
                    {"Query0", "breast_cancer_therapy"}, {"Query1", "\"heart_attack\"[tiab]"},
                    {"Query2", "neutropenia"}});
     std::unique_ptr<SettingsStore> store = scratch.Create();
-    test::RunModal(
-        [&] {
-            CLorvaneDlg dialog(*store);
-            dialog.DoModal();
-        },
+    test::RunConfigDialog(
+        *store,
         {[](QWidget* m) {
              Save(m, "configuration_dialog.png");
              m->findChild<QAction*>(QString("command_%1").arg(IDM_ABOUT))->trigger();

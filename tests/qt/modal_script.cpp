@@ -1,5 +1,7 @@
 #include "qt/modal_script.h"
 
+#include "config/lorvane_dlg.h"
+
 #include <QAbstractButton>
 #include <QApplication>
 #include <QLineEdit>
@@ -67,6 +69,17 @@ void RunModal(const std::function<void()>& show, std::vector<ModalStep> steps) {
     show();
     state->done = true;
     EXPECT_EQ(state->next, state->steps.size()) << "steps left without a window";
+}
+
+int RunConfigDialog(SettingsStore& store, std::vector<ModalStep> steps) {
+    int result = 0;
+    RunModal(
+        [&] {
+            CLorvaneDlg dialog(store);
+            result = dialog.DoModal();
+        },
+        std::move(steps));
+    return result;
 }
 
 void TypeInto(QWidget* modal, int id, const std::string& text) {

@@ -10,6 +10,9 @@
 #include <vector>
 
 namespace lorvane {
+
+class SettingsStore;
+
 namespace test {
 
 using ModalStep = std::function<void(QWidget* modal)>;
@@ -19,6 +22,10 @@ using ModalStep = std::function<void(QWidget* modal)>;
 // window, in order. Fails the test when a window is left with no step for
 // it or a step never got its window; such windows are closed.
 void RunModal(const std::function<void()>& show, std::vector<ModalStep> steps);
+
+// Shows the configuration dialog over `store` while `steps` run; returns
+// the dialog's end code.
+int RunConfigDialog(SettingsStore& store, std::vector<ModalStep> steps);
 
 // The widget of control `id` in `modal` (object name "control_<id>").
 template <typename Widget>

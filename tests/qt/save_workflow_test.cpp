@@ -68,14 +68,7 @@ protected:
         }
         steps.push_back([&messages](QWidget* box) { messages.push_back(test::AcceptMessageBox(box)); });
         std::unique_ptr<SettingsStore> store = m_scratch.Create();
-        int result = 0;
-        test::RunModal(
-            [&] {
-                CLorvaneDlg dialog(*store);
-                result = dialog.DoModal();
-            },
-            steps);
-        EXPECT_EQ(result, IDOK);
+        EXPECT_EQ(test::RunConfigDialog(*store, steps), IDOK);
         return messages;
     }
 
