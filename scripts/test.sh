@@ -20,7 +20,8 @@ cmake --build build/win32
 echo "== Windows tests under Wine"
 # A registry of its own for this run, never the user's Wine prefix.
 WINEPREFIX=$(mktemp -d /tmp/lorvane-wine-XXXXXX)
-export WINEPREFIX WINEDEBUG=-all LORVANE_SCRATCH_REGISTRY=1
+# No Mono or Gecko installer prompts in a fresh prefix: nothing here needs them.
+export WINEPREFIX WINEDEBUG=-all LORVANE_SCRATCH_REGISTRY=1 WINEDLLOVERRIDES="mscoree=;mshtml="
 standin_pid=
 cleanup() {
   [ -n "$standin_pid" ] && kill "$standin_pid" 2>/dev/null
