@@ -25,7 +25,6 @@ public:
     virtual void SetItemText(int id, const std::string& text) = 0;
     virtual bool IsChecked(int id) = 0;
     virtual void SetCheck(int id, bool checked) = 0;
-    virtual bool IsEnabled(int id) = 0;
     virtual void Enable(int id, bool enabled) = 0;
     virtual void SetFocus(int id) = 0;
 
@@ -35,14 +34,12 @@ public:
     virtual void ListInsert(int id, int index, const std::string& text) = 0;
     virtual void ListDelete(int id, int index) = 0;
     virtual bool ListIsSelected(int id, int index) = 0;
-    virtual void ListSelect(int id, int index) = 0;
 
     // Drop-down list: returns false (and shows no selection) for an index
     // outside the items; -1 when nothing is selected.
     virtual bool DropDownSelect(int id, int index) = 0;
     virtual int DropDownSelection(int id) = 0;
     virtual std::string DropDownText(int id, int index) = 0;
-    virtual int DropDownCount(int id) = 0;
 
     // Time picker: a time of day, shown in `format` (Windows picture
     // notation: h, hh, H, HH, m, mm, s, ss, t, tt, quoted literals).

@@ -148,7 +148,6 @@ public:
         if (!checked && group) group->setExclusive(true);
     }
 
-    bool IsEnabled(int id) override { return Control(id)->isEnabled(); }
     void Enable(int id, bool enabled) override { Control(id)->setEnabled(enabled); }
     void SetFocus(int id) override { Control(id)->setFocus(); }
 
@@ -175,7 +174,6 @@ public:
         QListWidgetItem* item = List(id)->item(index);
         return item && item->isSelected();
     }
-    void ListSelect(int id, int index) override { List(id)->setCurrentRow(index); }
 
     bool DropDownSelect(int id, int index) override {
         QComboBox* combo = DropDown(id);
@@ -188,7 +186,6 @@ public:
         QComboBox* combo = DropDown(id);
         return index >= 0 && index < combo->count() ? FromQt(combo->itemText(index)) : std::string();
     }
-    int DropDownCount(int id) override { return DropDown(id)->count(); }
 
     void TimeSetFormat(int id, const std::string& format) override {
         Time(id)->setDisplayFormat(QtTimeFormat(format));

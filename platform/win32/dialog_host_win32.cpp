@@ -47,7 +47,6 @@ public:
     void SetCheck(int id, bool checked) override {
         CheckDlgButton(m_window, id, checked ? BST_CHECKED : BST_UNCHECKED);
     }
-    bool IsEnabled(int id) override { return IsWindowEnabled(Item(id)) != FALSE; }
     void Enable(int id, bool enabled) override { EnableWindow(Item(id), enabled ? TRUE : FALSE); }
     void SetFocus(int id) override {
         SendMessageA(m_window, WM_NEXTDLGCTL, reinterpret_cast<WPARAM>(Item(id)), TRUE);
@@ -70,7 +69,6 @@ public:
     bool ListIsSelected(int id, int index) override {
         return Send(id, LB_GETSEL, static_cast<WPARAM>(index), 0) > 0;
     }
-    void ListSelect(int id, int index) override { Send(id, LB_SETCURSEL, static_cast<WPARAM>(index), 0); }
 
     bool DropDownSelect(int id, int index) override {
         return Send(id, CB_SETCURSEL, static_cast<WPARAM>(index), 0) != CB_ERR;
@@ -86,7 +84,6 @@ public:
         Send(id, CB_GETLBTEXT, static_cast<WPARAM>(index), reinterpret_cast<LPARAM>(text.data()));
         return std::string(text.data(), static_cast<std::size_t>(length));
     }
-    int DropDownCount(int id) override { return static_cast<int>(Send(id, CB_GETCOUNT, 0, 0)); }
 
     void TimeSetFormat(int id, const std::string& format) override {
         Send(id, DTM_SETFORMATA, 0, reinterpret_cast<LPARAM>(format.c_str()));
