@@ -7,6 +7,7 @@
 #include <gtest/gtest.h>
 
 #include <cstdlib>
+#include <fstream>
 #include <functional>
 #include <thread>
 
@@ -32,6 +33,41 @@ std::string ItemText(HWND dialog, int id) {
     char text[4096] = "";
     GetDlgItemTextA(dialog, id, text, sizeof text);
     return text;
+}
+
+// Saves a picture of `window` as a BMP file, for a person to look at.
+void SaveWindowPicture(HWND window, const std::string& path) {
+    RECT rect;
+    GetWindowRect(window, &rect);
+    const int width = rect.right - rect.left, height = rect.bottom - rect.top;
+    HDC screen = GetDC(nullptr);
+    HDC memory = CreateCompatibleDC(screen);
+    HBITMAP bitmap = CreateCompatibleBitmap(screen, width, height);
+    HGDIOBJ old = SelectObject(memory, bitmap);
+    BitBlt(memory, 0, 0, width, height, screen, rect.left, rect.top, SRCCOPY);
+    BITMAPINFOHEADER info{};
+    info.biSize = sizeof info;
+    info.biWidth = width;
+    info.biHeight = height;
+    info.biPlanes = 1;
+    info.biBitCount = 24;
+    const DWORD stride = (static_cast<DWORD>(width) * 3 + 3) & ~3u;
+    std::string pixels(stride * static_cast<DWORD>(height), '\0');
+    GetDIBits(memory, bitmap, 0, static_cast<UINT>(height), &pixels[0],
+              reinterpret_cast<BITMAPINFO*>(&info), DIB_RGB_COLORS);
+    SelectObject(memory, old);
+    DeleteObject(bitmap);
+    DeleteDC(memory);
+    ReleaseDC(nullptr, screen);
+    BITMAPFILEHEADER file{};
+    file.bfType = 0x4D42;
+    file.bfOffBits = sizeof file + sizeof info;
+    file.bfSize = file.bfOffBits + static_cast<DWORD>(pixels.size());
+    CreateDirectoryA(LORVANE_SCREENSHOT_DIR, nullptr);
+    std::ofstream out(path, std::ios::binary);
+    out.write(reinterpret_cast<const char*>(&file), sizeof file);
+    out.write(reinterpret_cast<const char*>(&info), sizeof info);
+    out.write(pixels.data(), static_cast<std::streamsize>(pixels.size()));
 }
 
 void Press(HWND dialog, int id) {
@@ -73,6 +109,8 @@ TEST_F(DialogUnderWine, FirstStartThenCancel) {
     std::string email, day;
     LRESULT days = 0;
     const int result = Run([&](HWND dialog) {
+        Sleep(300);  // let it paint before the picture; not a timing check
+        SaveWindowPicture(dialog, LORVANE_SCREENSHOT_DIR "/configuration_dialog_win32.bmp");
         email = ItemText(dialog, IDC_EMAIL_EDIT);
         days = SendDlgItemMessageA(dialog, IDC_RUN_DAY, CB_GETCOUNT, 0, 0);
         day = ItemText(dialog, IDC_RUN_DAY);
