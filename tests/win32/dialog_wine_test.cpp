@@ -10,8 +10,10 @@
 #include <fstream>
 #include <functional>
 #include <thread>
+#include <vector>
 
 #include "config/lorvane_dlg.h"
+#include "config/task_scheduling.h"
 #include "config/resource.h"
 #include "support/scratch.h"
 
@@ -68,6 +70,18 @@ void SaveWindowPicture(HWND window, const std::string& path) {
     out.write(reinterpret_cast<const char*>(&file), sizeof file);
     out.write(reinterpret_cast<const char*>(&info), sizeof info);
     out.write(pixels.data(), static_cast<std::streamsize>(pixels.size()));
+}
+
+// Presses OK in the message box that is up, after reading its text, and
+// waits until it is gone.
+std::string AnswerMessageBox() {
+    HWND box = WaitForWindow("Lorvane");
+    if (!box) return "<no message box>";
+    char body[512] = "";
+    GetDlgItemTextA(box, 0xFFFF, body, sizeof body);
+    PostMessageA(box, WM_COMMAND, IDOK, 0);
+    for (int attempt = 0; attempt < 1000 && IsWindow(box); ++attempt) Sleep(10);
+    return body;
 }
 
 void Press(HWND dialog, int id) {
@@ -142,14 +156,7 @@ TEST_F(DialogUnderWine, AddQueriesAndSaveWithAlertsOff) {
         SendDlgItemMessageA(dialog, IDC_QUERY_LIST, LB_GETTEXT, 0, reinterpret_cast<LPARAM>(text));
         first = text;
         // "Save and exit" ends with a message box: answer it from here.
-        std::thread answer([&] {
-            HWND box = WaitForWindow("Lorvane");
-            if (!box) return;
-            char body[512] = "";
-            GetDlgItemTextA(box, 0xFFFF, body, sizeof body);
-            message = body;
-            PostMessageA(box, WM_COMMAND, IDOK, 0);
-        });
+        std::thread answer([&] { message = AnswerMessageBox(); });
         Press(dialog, IDOK);
         answer.join();
     });
@@ -162,6 +169,38 @@ TEST_F(DialogUnderWine, AddQueriesAndSaveWithAlertsOff) {
     EXPECT_EQ(Stored("Frequency"), "Off");
     EXPECT_EQ(Stored("Format"), "Text");
     EXPECT_EQ(Stored("Hour") + ":" + Stored("Minute"), "8:15");
+}
+
+TEST_F(DialogUnderWine, SaveWithAlertsOnSchedulesTheRunner) {
+    std::unique_ptr<SettingsStore> store = CreateUserSettingsStore();
+    std::string error;
+    ASSERT_TRUE(store->Write({{"Frequency", "Weekly"}, {"Email", "reader@example.org"}, {"Format", "HTML"},
+                              {"Day", "Wednesday"}, {"Hour", "18"}, {"Minute", "45"}},
+                             error))
+        << error;
+    std::string shownName;
+    std::vector<std::string> messages;
+    const int result = Run([&](HWND dialog) {
+        std::thread person([&] {
+            HWND prompt = WaitForWindow("Enter your user name and password");
+            if (!prompt) return;
+            shownName = ItemText(prompt, IDC_USER_NAME_EDIT);
+            SetDlgItemTextA(prompt, IDC_PASSWORD_EDIT, "secret");
+            PostMessageA(prompt, WM_COMMAND, MAKEWPARAM(IDOK, BN_CLICKED), 0);
+            messages.push_back(AnswerMessageBox());
+            messages.push_back(AnswerMessageBox());
+        });
+        Press(dialog, IDOK);
+        person.join();
+    });
+    EXPECT_EQ(result, IDOK);
+    char user[256] = "";
+    DWORD size = sizeof user;
+    GetUserNameA(user, &size);
+    EXPECT_EQ(shownName, user);
+    EXPECT_EQ(messages, (std::vector<std::string>{"The system was updated successfully!!!",
+                                                  "An e-mail message with the updated settings was send to you!"}));
+    EXPECT_EQ(RemoveTask("Lorvane"), kTaskOk);  // it was there
 }
 
 }  // namespace
