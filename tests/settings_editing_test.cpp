@@ -36,7 +36,7 @@ TEST(SettingsEditing, StoredNumbersAndCarry) {
     EXPECT_EQ(CarryTimeOfDay(7, 75), 8 * 60 + 15);
     EXPECT_EQ(CarryTimeOfDay(23, 61), 1);
     EXPECT_EQ(CarryTimeOfDay(0, -5), 23 * 60 + 55);
-    EXPECT_EQ(CarryTimeOfDay(2147483647, 2147483647), CarryTimeOfDay(2147483647, 2147483647) % 1440);
+    EXPECT_EQ(CarryTimeOfDay(2147483647, 2147483647), 547);  // no overflow on the way
 }
 
 }  // namespace

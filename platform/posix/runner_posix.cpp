@@ -5,6 +5,7 @@
 #include <cstdio>
 #include <vector>
 
+#include "platform/posix/user_paths.h"
 #include "runner/runner_services.h"
 
 namespace lorvane {
@@ -24,16 +25,9 @@ std::string CurrentDirectory() {
 }
 
 std::string CommandScriptProgram(const std::string& directoryText) {
-    std::vector<char> buffer(PATH_MAX);
-    for (;;) {
-        const ssize_t length = readlink("/proc/self/exe", buffer.data(), buffer.size());
-        if (length < 0) break;
-        if (static_cast<std::size_t>(length) < buffer.size())
-            return std::string(buffer.data(), static_cast<std::size_t>(length));
-        buffer.resize(buffer.size() * 2);
-    }
+    const std::string program = RunningProgramPath();
     // Without /proc, the runner installed beside its scripts.
-    return directoryText + "/tessory";
+    return program.empty() ? directoryText + "/tessory" : program;
 }
 
 bool StandardErrorIsTerminal() {

@@ -5,12 +5,10 @@
 #include <unistd.h>
 
 #include <cerrno>
-#include <cstdlib>
-#include <cstring>
 
 #include "platform/posix/ini_format.h"
 #include "platform/posix/posix_error.h"
-#include "platform/posix/xdg_paths.h"
+#include "platform/posix/user_paths.h"
 
 namespace lorvane {
 namespace {
@@ -93,17 +91,11 @@ bool WriteAll(int fd, const std::string& data) {
     return true;
 }
 
-std::string DirectoryOf(const std::string& path) {
-    const std::size_t slash = path.rfind('/');
-    if (slash == std::string::npos) return ".";
-    return slash == 0 ? "/" : path.substr(0, slash);
-}
-
 // Puts `contents` in place of the file at `path` so that a reader, or a
 // crash at any moment, finds either the old file or the new one whole.
 bool ReplaceFile(const std::string& path, const std::string& contents,
                  const std::function<void()>& beforeReplace, std::string& error) {
-    const std::string directory = DirectoryOf(path);
+    const std::string directory = ParentDirectory(path);
     std::string pattern = directory + "/.Lorvane.ini.XXXXXX";
     FileDescriptor fd(::mkostemp(&pattern[0], O_CLOEXEC));
     if (fd.get() < 0) {
@@ -164,7 +156,7 @@ bool SettingsFile::Write(const std::vector<SettingsValue>& values, std::string& 
             return false;
         }
     }
-    if (!MakeDirectories(DirectoryOf(m_path), error)) return false;
+    if (!MakeDirectories(ParentDirectory(m_path), error)) return false;
 
     // Start from the file as it is now, so that values and lines written
     // by anyone else since it was opened are kept.

@@ -2,7 +2,6 @@
 // each behind a tag line with its name, so that it can be found, replaced
 // and removed without touching the user's other lines. Read with
 // "crontab -l", written with "crontab -".
-#include <limits.h>
 #include <pwd.h>
 #include <unistd.h>
 
@@ -13,7 +12,7 @@
 
 #include "config/task_scheduler.h"
 #include "platform/posix/child_process.h"
-#include "platform/posix/xdg_paths.h"
+#include "platform/posix/user_paths.h"
 
 namespace lorvane {
 namespace {
@@ -235,14 +234,6 @@ public:
     void Uninitialize() override {}
 };
 
-std::string OwnFolder() {
-    std::vector<char> buffer(PATH_MAX);
-    const ssize_t length = readlink("/proc/self/exe", buffer.data(), buffer.size() - 1);
-    if (length <= 0) return ".";
-    std::string path(buffer.data(), static_cast<std::size_t>(length));
-    return path.substr(0, path.rfind('/'));
-}
-
 }  // namespace
 
 TaskResult CreateTaskScheduler(std::unique_ptr<TaskScheduler>& scheduler) {
@@ -259,7 +250,8 @@ bool IsNtFamily() {
 }
 
 std::string RunnerApplication() {
-    return OwnFolder() + "/tessory";
+    const std::string program = RunningProgramPath();
+    return (program.empty() ? std::string(".") : ParentDirectory(program)) + "/tessory";
 }
 
 std::string RunnerWorkingDirectory() {

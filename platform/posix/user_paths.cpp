@@ -1,11 +1,13 @@
-#include "platform/posix/xdg_paths.h"
+#include "platform/posix/user_paths.h"
 
+#include <limits.h>
 #include <pwd.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
 #include <cerrno>
 #include <cstdlib>
+#include <vector>
 
 #include "platform/posix/posix_error.h"
 
@@ -19,13 +21,24 @@ std::string HomeDirectory() {
     return account && account->pw_dir ? account->pw_dir : "";
 }
 
-std::string ParentOf(const std::string& path) {
+}  // namespace
+
+std::string ParentDirectory(const std::string& path) {
     const std::size_t slash = path.rfind('/');
     if (slash == std::string::npos) return ".";
     return slash == 0 ? "/" : path.substr(0, slash);
 }
 
-}  // namespace
+std::string RunningProgramPath() {
+    std::vector<char> buffer(PATH_MAX);
+    for (;;) {
+        const ssize_t length = readlink("/proc/self/exe", buffer.data(), buffer.size());
+        if (length < 0) return std::string();
+        if (static_cast<std::size_t>(length) < buffer.size())
+            return std::string(buffer.data(), static_cast<std::size_t>(length));
+        buffer.resize(buffer.size() * 2);
+    }
+}
 
 std::string XdgBaseDirectory(const char* variable, const std::string& homeRelative) {
     const char* value = std::getenv(variable);
@@ -40,7 +53,7 @@ bool MakeDirectories(const std::string& directory, std::string& error) {
         error = directory + " is not a directory";
         return false;
     }
-    const std::string parent = ParentOf(directory);
+    const std::string parent = ParentDirectory(directory);
     if (parent != directory && !MakeDirectories(parent, error)) return false;
     if (::mkdir(directory.c_str(), 0700) != 0 && errno != EEXIST) {
         error = DescribeErrno("cannot create " + directory, errno);
