@@ -34,4 +34,8 @@ const char* StoredFrequencyText(AlertFrequency frequency) {
     return kOffText;
 }
 
+const char* StoredFormatText(MailFormat format) {
+    return format == MailFormat::Text ? kTextText : kHtmlText;
+}
+
 }  // namespace lorvane

@@ -15,6 +15,12 @@ enum class AlertFrequency : int {
     Off = 3,
 };
 
+// The mail format; the numbers are those the configuration program keeps.
+enum class MailFormat : int {
+    Html = 0,
+    Text = 1,
+};
+
 // Number of query slots in the settings key (values Query0 to Query199).
 constexpr int kQuerySlotCount = 200;
 
@@ -60,5 +66,8 @@ AlertFrequency ParseStoredFrequency(const std::string& text);
 
 // Returns the stored text of a frequency: "Daily", "Weekly" or "Off".
 const char* StoredFrequencyText(AlertFrequency frequency);
+
+// Returns the stored text of a mail format: "HTML" or "Text".
+const char* StoredFormatText(MailFormat format);
 
 }  // namespace lorvane

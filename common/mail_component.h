@@ -5,6 +5,7 @@
 #pragma once
 
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <string>
 
@@ -53,5 +54,8 @@ public:
 // Creates a mail component. Returns nullptr with `error` set when none is
 // available (on Windows: "ANSMTP.OBJ" not registered).
 std::unique_ptr<MailComponent> CreateMailComponent(std::string& error);
+
+// Creates a mail component as CreateMailComponent does; tests hand in others.
+using MailComponentFactory = std::function<std::unique_ptr<MailComponent>(std::string&)>;
 
 }  // namespace lorvane

@@ -1,19 +1,12 @@
 #include "common/mail_delivery.h"
 
-#include <cstdio>
-
 namespace lorvane {
 namespace {
 
-void PrintLine(const std::string& text) {
-    std::fputs((text + "\n").c_str(), stdout);
-    std::fflush(stdout);
-}
-
 // Reports a failing operation; returns whether `status` is a success.
-bool Succeeded(MailComponent& mail, MailStatus status, const char* operation) {
+bool Succeeded(MailComponent& mail, Console& console, MailStatus status, const char* operation) {
     if (status == kMailOk) return true;
-    PrintLine(std::string("Mail not sent: ") + operation + " " + mail.DescribeStatus(status));
+    console.Line(std::string("Mail not sent: ") + operation + " " + mail.DescribeStatus(status));
     return false;
 }
 
@@ -24,47 +17,47 @@ const char* MailSubject(MailKind kind) {
                                         : "Lorvane! Colleague Article Alert";
 }
 
-void DeliverMail(MailComponent& mail, const std::string& sender, const std::string& recipient,
-                 const std::string& subject, const std::string& body, bool html) {
+void DeliverMail(MailComponent& mail, Console& console, const std::string& sender,
+                 const std::string& recipient, const std::string& subject,
+                 const std::string& body, bool html) {
+    auto ok = [&](MailStatus status, const char* operation) {
+        return Succeeded(mail, console, status, operation);
+    };
     std::int32_t number = 0, outcome = 1;
-    if (!Succeeded(mail, mail.ClearMessage(), "clearing the message")) return;
-    if (!Succeeded(mail, mail.SetMailServer(""), "choosing the mail server")) return;
-    if (!Succeeded(mail, mail.SetSenderAddress(sender), "setting the sender")) return;
-    if (!Succeeded(mail, mail.AddAddressee("Lorvane!", recipient, kToAddressee, number),
-                   "adding the recipient"))
+    if (!ok(mail.ClearMessage(), "clearing the message")) return;
+    if (!ok(mail.SetMailServer(""), "choosing the mail server")) return;
+    if (!ok(mail.SetSenderAddress(sender), "setting the sender")) return;
+    if (!ok(mail.AddAddressee("Lorvane!", recipient, kToAddressee, number), "adding the recipient"))
         return;
-    if (!Succeeded(mail, mail.SetSubjectLine(subject), "setting the subject")) return;
-    if (html && !Succeeded(mail, mail.SetMessageFormat(kHtmlFormat), "setting the format")) return;
-    if (!Succeeded(mail, mail.SetMessageText(body), "setting the text")) return;
-    if (!Succeeded(mail, mail.DeliverMessage(outcome), "delivering")) return;
+    if (!ok(mail.SetSubjectLine(subject), "setting the subject")) return;
+    if (html && !ok(mail.SetMessageFormat(kHtmlFormat), "setting the format")) return;
+    if (!ok(mail.SetMessageText(body), "setting the text")) return;
+    if (!ok(mail.DeliverMessage(outcome), "delivering")) return;
     if (outcome == 0) {
-        PrintLine("Message delivered!");
+        console.Line("Message delivered!");
         return;
     }
     std::string failure;
-    if (!Succeeded(mail, mail.DescribeLastFailure(failure), "describing the failure")) return;
-    PrintLine(failure);
+    if (!ok(mail.DescribeLastFailure(failure), "describing the failure")) return;
+    console.Line(failure);
 }
 
-void DeliverMail(const std::string& sender, const std::string& recipient,
-                 const std::string& subject, const std::string& body, bool html) {
+void DeliverMail(const MailComponentFactory& create, Console& console, const std::string& sender,
+                 const std::string& recipient, const std::string& subject,
+                 const std::string& body, bool html) {
     std::string error;
-    std::unique_ptr<MailComponent> mail = CreateMailComponent(error);
+    std::unique_ptr<MailComponent> mail = create(error);
     if (!mail) {
-        PrintLine("Mail not sent: " + error);
+        console.Line("Mail not sent: " + error);
         return;
     }
-    DeliverMail(*mail, sender, recipient, subject, body, html);
+    DeliverMail(*mail, console, sender, recipient, subject, body, html);
 }
 
-void SendAlertMail(MailComponent& mail, const std::string& sender, const std::string& recipient,
-                   const std::string& body, bool plainText, MailKind kind) {
-    DeliverMail(mail, sender, recipient, MailSubject(kind), body, !plainText);
-}
-
-void SendAlertMail(const std::string& sender, const std::string& recipient,
-                   const std::string& body, bool plainText, MailKind kind) {
-    DeliverMail(sender, recipient, MailSubject(kind), body, !plainText);
+void SendAlertMail(const MailComponentFactory& create, Console& console, const std::string& sender,
+                   const std::string& recipient, const std::string& body, bool plainText,
+                   MailKind kind) {
+    DeliverMail(create, console, sender, recipient, MailSubject(kind), body, !plainText);
 }
 
 }  // namespace lorvane

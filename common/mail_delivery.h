@@ -3,6 +3,7 @@
 
 #include <string>
 
+#include "common/console.h"
 #include "common/mail_component.h"
 
 namespace lorvane {
@@ -18,28 +19,25 @@ const char* MailSubject(MailKind kind);
 
 // Mails `body` from `sender` to `recipient` (shown as "Lorvane!") with
 // `subject` through `mail`, marked as HTML when `html` is set and in the
-// component's default format otherwise. Prints "Message delivered!" or the
-// component's failure text on standard output; a failing operation ends
-// the sequence with a line saying what failed. Never throws.
-void DeliverMail(MailComponent& mail, const std::string& sender, const std::string& recipient,
-                 const std::string& subject, const std::string& body, bool html);
+// component's default format otherwise. Reports "Message delivered!" or
+// the component's failure text on `console`; a failing operation ends the
+// sequence with a line saying what failed. Never throws.
+void DeliverMail(MailComponent& mail, Console& console, const std::string& sender,
+                 const std::string& recipient, const std::string& subject,
+                 const std::string& body, bool html);
 
-// The same through a newly created mail component; when none can be
-// created, prints why on standard output and returns.
-void DeliverMail(const std::string& sender, const std::string& recipient,
-                 const std::string& subject, const std::string& body, bool html);
+// The same through a component that `create` makes; when it makes none,
+// reports why on `console` and returns.
+void DeliverMail(const MailComponentFactory& create, Console& console, const std::string& sender,
+                 const std::string& recipient, const std::string& subject,
+                 const std::string& body, bool html);
 
 // Mails `body` from `sender` to `recipient` (shown as "Lorvane!") through
-// `mail`, as plain text when `plainText` is set and as HTML otherwise,
-// with the subject that `kind` chooses. Prints "Message delivered!" or
-// the component's failure text on standard output; a failing operation
-// ends the sequence with a line saying what failed. Never throws.
-void SendAlertMail(MailComponent& mail, const std::string& sender, const std::string& recipient,
-                   const std::string& body, bool plainText, MailKind kind);
-
-// The same through a newly created mail component; when none can be
-// created, prints why on standard output and returns.
-void SendAlertMail(const std::string& sender, const std::string& recipient,
-                   const std::string& body, bool plainText, MailKind kind);
+// a component that `create` makes, as plain text when `plainText` is set
+// and as HTML otherwise, with the subject that `kind` chooses. Reports as
+// DeliverMail does. Never throws.
+void SendAlertMail(const MailComponentFactory& create, Console& console, const std::string& sender,
+                   const std::string& recipient, const std::string& body, bool plainText,
+                   MailKind kind);
 
 }  // namespace lorvane

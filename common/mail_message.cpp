@@ -1,9 +1,10 @@
 #include "common/mail_message.h"
 
+#include "common/text.h"
+
 namespace lorvane {
 namespace {
 
-const char kHex[] = "0123456789ABCDEF";
 const char kBase64[] = "ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz0123456789+/";
 
 bool IsAscii(const std::string& text) {
@@ -134,7 +135,7 @@ std::string QuotedPrintable(const std::string& text) {
         if (literal) {
             put(std::string(1, static_cast<char>(c)));
         } else {
-            put(std::string{'=', kHex[c >> 4], kHex[c & 0xF]});
+            put(std::string{'=', kHexDigits[c >> 4], kHexDigits[c & 0xF]});
         }
     }
     // A text that does not end in a line break ends in a soft one, so

@@ -52,6 +52,10 @@ public:
     virtual bool Write(const std::vector<SettingsValue>& values, std::string& error) = 0;
 };
 
+// Returns whether every one of `values` can be stored; false with `error`
+// set for the first that cannot (a text holding a NUL character).
+bool CheckStorableValues(const std::vector<SettingsValue>& values, std::string& error);
+
 // Returns the store of the current user's settings key on this platform.
 // Creating it touches nothing; Open and Write do the work.
 std::unique_ptr<SettingsStore> CreateUserSettingsStore();

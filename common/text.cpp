@@ -63,3 +63,57 @@ std::string HtmlEscape(const std::string& text) {
 }
 
 }  // namespace lorvane
+
+namespace lorvane {
+
+const char kHexDigits[] = "0123456789ABCDEF";
+const char kPubmedHost[] = "www.ncbi.nlm.nih.gov";
+
+std::vector<std::string> SplitLines(const std::string& text) {
+    std::vector<std::string> lines;
+    std::size_t start = 0;
+    while (start < text.size()) {
+        std::size_t end = text.find('\n', start);
+        if (end == std::string::npos) end = text.size();
+        lines.push_back(text.substr(start, end - start));
+        start = end + 1;
+    }
+    return lines;
+}
+
+std::string JoinLines(const std::string& text, const std::string& separator) {
+    std::string joined;
+    for (std::string line : SplitLines(text)) {
+        if (!line.empty() && line.back() == '\r') line.pop_back();
+        if (!line.empty()) joined += (joined.empty() ? "" : separator) + line;
+    }
+    return joined;
+}
+
+char AsciiLower(char c) {
+    return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c;
+}
+
+std::string AsciiLower(std::string text) {
+    for (char& c : text) c = AsciiLower(c);
+    return text;
+}
+
+int HexDigitValue(char c) {
+    if (c >= '0' && c <= '9') return c - '0';
+    if (c >= 'a' && c <= 'f') return c - 'a' + 10;
+    if (c >= 'A' && c <= 'F') return c - 'A' + 10;
+    return -1;
+}
+
+void AppendHexByte(unsigned char byte, std::string& out) {
+    out += kHexDigits[byte >> 4];
+    out += kHexDigits[byte & 0xF];
+}
+
+std::string PubmedAbstractLink(const std::string& pmid) {
+    return std::string("http://") + kPubmedHost +
+           "/entrez/query.fcgi?cmd=Retrieve&db=pubmed&dopt=Abstract&list_uids=" + pmid;
+}
+
+}  // namespace lorvane

@@ -3,6 +3,7 @@
 
 #include <cstdint>
 #include <string>
+#include <vector>
 
 namespace lorvane {
 
@@ -23,5 +24,36 @@ std::int32_t ReadLikeAtoi(const std::string& text);
 
 // Returns `text` with "&", "<" and ">" written as HTML entities.
 std::string HtmlEscape(const std::string& text);
+
+// Returns the pieces of `text` between line feeds, in order, empty ones
+// included; a line feed at the very end starts no further piece.
+std::vector<std::string> SplitLines(const std::string& text);
+
+// Returns the non-empty lines of `text` (a carriage return before a line
+// feed dropped) joined by `separator`: a program's multi-line message as
+// one line.
+std::string JoinLines(const std::string& text, const std::string& separator);
+
+// Returns `c`, or its lower-case letter for "A" to "Z".
+char AsciiLower(char c);
+
+// Returns `text` with "A" to "Z" turned into "a" to "z"; other bytes stay.
+std::string AsciiLower(std::string text);
+
+// Upper-case hexadecimal digits, indexed by value.
+extern const char kHexDigits[];
+
+// Returns the value of hexadecimal digit `c` (either case), or -1.
+int HexDigitValue(char c);
+
+// Appends `byte` as two upper-case hexadecimal digits to `out`.
+void AppendHexByte(unsigned char byte, std::string& out);
+
+// Host of the PubMed web site that the abstract links name.
+extern const char kPubmedHost[];
+
+// Returns the address of PubMed's abstract page of article `pmid` (a
+// decimal identifier), over plain HTTP as the mails have always linked it.
+std::string PubmedAbstractLink(const std::string& pmid);
 
 }  // namespace lorvane

@@ -4,7 +4,8 @@ namespace lorvane {
 
 bool CLorvaneApp::InitInstance() {
     std::unique_ptr<SettingsStore> store = CreateUserSettingsStore();
-    CLorvaneDlg dialog(*store);
+    StandardConsole console("Lorvane", false);
+    CLorvaneDlg dialog(*store, console);
     dialog.DoModal();
     return false;
 }

@@ -21,8 +21,8 @@ const char kWorkItemName[] = "Lorvane";
 
 CAboutDlg::CAboutDlg(CDialog* parent) : CDialog(IDD_ABOUT_DIALOG, parent) {}
 
-CLorvaneDlg::CLorvaneDlg(SettingsStore& store, CDialog* parent)
-    : CDialog(IDD_CONFIG_DIALOG, parent), m_store(store) {}
+CLorvaneDlg::CLorvaneDlg(SettingsStore& store, Console& console, CDialog* parent)
+    : CDialog(IDD_CONFIG_DIALOG, parent), m_store(store), m_console(console) {}
 
 bool CLorvaneDlg::OnInitDialog() {
     CDialog::OnInitDialog();
@@ -46,9 +46,9 @@ bool CLorvaneDlg::OnCommand(int id, ControlEvent event) {
         {IDC_ADD_QUERY, ControlEvent::Clicked, [](CLorvaneDlg& d) { d.OnAddQuery(); }},
         {IDC_REMOVE_QUERY, ControlEvent::Clicked, [](CLorvaneDlg& d) { d.OnRemoveQuery(); }},
         {IDCANCEL, ControlEvent::Clicked, [](CLorvaneDlg& d) { d.OnCancel(); }},
-        {IDC_FREQ_DAILY, ControlEvent::Clicked, [](CLorvaneDlg& d) { d.SelectFrequency(1); }},
-        {IDC_FREQ_WEEKLY, ControlEvent::Clicked, [](CLorvaneDlg& d) { d.SelectFrequency(2); }},
-        {IDC_FREQ_OFF, ControlEvent::Clicked, [](CLorvaneDlg& d) { d.SelectFrequency(3); }},
+        {IDC_FREQ_DAILY, ControlEvent::Clicked, [](CLorvaneDlg& d) { d.SelectFrequency(AlertFrequency::Daily); }},
+        {IDC_FREQ_WEEKLY, ControlEvent::Clicked, [](CLorvaneDlg& d) { d.SelectFrequency(AlertFrequency::Weekly); }},
+        {IDC_FREQ_OFF, ControlEvent::Clicked, [](CLorvaneDlg& d) { d.SelectFrequency(AlertFrequency::Off); }},
     };
     return Dispatch(*this, kMessageMap, id, event);
 }
@@ -70,10 +70,10 @@ void CLorvaneDlg::LoadSettings() {
     if (frequency.empty()) {
         // First start: the whole default set goes into the store at once.
         std::vector<SettingsValue> defaults;
-        SelectFrequency(2);
+        SelectFrequency(AlertFrequency::Weekly);
         host.SetItemText(IDC_EMAIL_EDIT, kSampleAddress);
         defaults.push_back({kEmailValue, kSampleAddress});
-        defaults.push_back({kFrequencyValue, kWeeklyText});
+        defaults.push_back({kFrequencyValue, StoredFrequencyText(AlertFrequency::Weekly)});
         for (int slot = 0; slot < kQuerySlotCount; ++slot) defaults.push_back({QueryValueName(slot), ""});
         SetTimePickerFormat();
         host.TimeSet(IDC_RUN_TIME, now.hour, now.minute);
@@ -81,13 +81,13 @@ void CLorvaneDlg::LoadSettings() {
         defaults.push_back({kDayValue, host.DropDownText(IDC_RUN_DAY, now.dayOfWeek)});
         defaults.push_back({kHourValue, std::to_string(now.hour)});
         defaults.push_back({kMinuteValue, std::to_string(now.minute)});
-        defaults.push_back({kFormatValue, kHtmlText});
+        defaults.push_back({kFormatValue, StoredFormatText(MailFormat::Html)});
         host.SetCheck(IDC_FORMAT_HTML, true);
         if (!m_store.Write(defaults, error)) ReportStoreError("saved", error);
         return;
     }
 
-    SelectFrequency(static_cast<int>(ParseStoredFrequency(frequency)));
+    SelectFrequency(ParseStoredFrequency(frequency));
     host.SetItemText(IDC_EMAIL_EDIT, read(kEmailValue));
     for (int slot = 0; slot < kQuerySlotCount; ++slot)
         AddLoadedQuery(ReplaceChar(read(QueryValueName(slot)), '_', ' '));
@@ -97,19 +97,21 @@ void CLorvaneDlg::LoadSettings() {
     host.DropDownSelect(IDC_RUN_DAY, index);  // no day matched: no selection
     SetTimePickerFormat();
     const int timeOfDay =
-        CarryTimeOfDay(ParseLeadingInteger(read(kHourValue)), ParseLeadingInteger(read(kMinuteValue)));
+        CarryTimeOfDay(ReadLikeAtoi(read(kHourValue)), ReadLikeAtoi(read(kMinuteValue)));
     host.TimeSet(IDC_RUN_TIME, timeOfDay / 60, timeOfDay % 60);
-    const bool text = read(kFormatValue) == kTextText;
+    const bool text = read(kFormatValue) == StoredFormatText(MailFormat::Text);
     host.SetCheck(IDC_FORMAT_TEXT, text);
     host.SetCheck(IDC_FORMAT_HTML, !text);
 }
 
-void CLorvaneDlg::SelectFrequency(int code) {
+void CLorvaneDlg::SelectFrequency(AlertFrequency frequency) {
     DialogHost& host = Host();
-    const int radio = code == 1 ? IDC_FREQ_DAILY : code == 2 ? IDC_FREQ_WEEKLY : IDC_FREQ_OFF;
+    const int radio = frequency == AlertFrequency::Daily    ? IDC_FREQ_DAILY
+                      : frequency == AlertFrequency::Weekly ? IDC_FREQ_WEEKLY
+                                                            : IDC_FREQ_OFF;
     host.SetCheck(radio, true);
-    const bool timeUsed = code == 1 || code == 2;
-    const bool dayUsed = code == 2;
+    const bool timeUsed = frequency != AlertFrequency::Off;
+    const bool dayUsed = frequency == AlertFrequency::Weekly;
     host.Enable(IDC_RUN_TIME, timeUsed);
     host.Enable(IDC_TIME_LABEL, timeUsed);
     host.Enable(IDC_RUN_DAY, dayUsed);
@@ -159,13 +161,10 @@ void CLorvaneDlg::SaveSettings() {
         values.push_back({QueryValueName(slot), m_queryTexts[static_cast<std::size_t>(slot)]});
     }
 
-    m_frequency = 0;
-    if (host.IsChecked(IDC_FREQ_DAILY)) m_frequency = 1;
-    if (host.IsChecked(IDC_FREQ_WEEKLY)) m_frequency = 2;
-    if (host.IsChecked(IDC_FREQ_OFF)) m_frequency = 3;
-    values.push_back({kFrequencyValue, m_frequency == 1   ? kDailyText
-                                       : m_frequency == 2 ? kWeeklyText
-                                                          : kOffText});
+    m_frequency = AlertFrequency::Off;
+    if (host.IsChecked(IDC_FREQ_DAILY)) m_frequency = AlertFrequency::Daily;
+    if (host.IsChecked(IDC_FREQ_WEEKLY)) m_frequency = AlertFrequency::Weekly;
+    values.push_back({kFrequencyValue, StoredFrequencyText(m_frequency)});
 
     m_email = host.GetItemText(IDC_EMAIL_EDIT);
     values.push_back({kEmailValue, m_email});
@@ -182,9 +181,8 @@ void CLorvaneDlg::SaveSettings() {
     values.push_back({kMinuteValue, std::to_string(m_minute)});
     values.push_back({kHourValue, std::to_string(m_hour)});
 
-    const bool html = host.IsChecked(IDC_FORMAT_HTML);
-    m_format = html ? 0 : 1;
-    values.push_back({kFormatValue, html ? kHtmlText : kTextText});
+    m_format = host.IsChecked(IDC_FORMAT_HTML) ? MailFormat::Html : MailFormat::Text;
+    values.push_back({kFormatValue, StoredFormatText(m_format)});
 
     std::string error;
     if (!m_store.Write(values, error)) ReportStoreError("saved", error);
@@ -193,8 +191,8 @@ void CLorvaneDlg::SaveSettings() {
 void CLorvaneDlg::OnSaveAndExit() {
     CDialogGetPassword prompt;
     SaveSettings();
-    RemoveTask(kWorkItemName);  // a missing work item is no error
-    if (m_frequency != 3) {
+    RemoveTask(m_console, kWorkItemName);  // a missing work item is no error
+    if (m_frequency != AlertFrequency::Off) {
         if (prompt.DoModal() == IDCANCEL) {
             AppMessageBox("The task was not created because no password was provided; you can "
                           "schedule the task manually. The task name is " +
@@ -206,7 +204,7 @@ void CLorvaneDlg::OnSaveAndExit() {
             ScheduleRunner();
         }
     }
-    SendSettingsConfirmation(m_email, m_email, m_frequency, m_queryTexts.data(), m_queryCount,
+    SendSettingsConfirmation(m_console, m_email, m_email, m_frequency, m_queryTexts.data(), m_queryCount,
                              m_format);
     AppMessageBox("An e-mail message with the updated settings was send to you!");
     OnOK();
@@ -230,7 +228,7 @@ void CLorvaneDlg::ScheduleRunner() {
     start.dayOfWeek = 6;
     start.hour = m_hour;
     start.minute = m_minute;
-    if (m_frequency != 1 && m_dayIndex >= 0 && m_dayIndex <= 5) {
+    if (m_frequency != AlertFrequency::Daily && m_dayIndex >= 0 && m_dayIndex <= 5) {
         start.day = 2 + m_dayIndex;
         start.dayOfWeek = m_dayIndex;
     }
@@ -238,7 +236,8 @@ void CLorvaneDlg::ScheduleRunner() {
     start.year = 2100;
     descriptor.SetEnd(start);
 
-    const TaskResult result = RegisterTask(descriptor, kWorkItemName, false, m_frequency);
+    const TaskResult result =
+        RegisterTask(m_console, descriptor, kWorkItemName, false, m_frequency);
     AppMessageBox(result == kTaskOk
                       ? "The system was updated successfully!!!"
                       : "The task scheduling failed!!! You may have misspelled your password! Try "

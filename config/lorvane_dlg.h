@@ -5,6 +5,7 @@
 #include <string>
 
 #include "common/alert_settings.h"
+#include "common/console.h"
 #include "common/settings_store.h"
 #include "config/dialog.h"
 
@@ -17,8 +18,9 @@ public:
 
 class CLorvaneDlg : public CDialog {
 public:
-    // The dialog over the settings in `store`, optionally over `parent`.
-    explicit CLorvaneDlg(SettingsStore& store, CDialog* parent = nullptr);
+    // The dialog over the settings in `store`, optionally over `parent`;
+    // scheduling and mail diagnostics go to `console`.
+    CLorvaneDlg(SettingsStore& store, Console& console, CDialog* parent = nullptr);
 
     bool OnInitDialog() override;
     void OnSysCommand(unsigned command) override;
@@ -27,9 +29,9 @@ public:
     // Fills every control from the store; on a first start (no Frequency)
     // writes the whole default set at once.
     void LoadSettings();
-    // Checks the radio of frequency `code` (1 daily, 2 weekly, 3 off) and
-    // enables the time and day controls that it uses.
-    void SelectFrequency(int code);
+    // Checks the radio of `frequency` and enables the time and day
+    // controls that it uses.
+    void SelectFrequency(AlertFrequency frequency);
     // Lists a query of the store (display form) unless it is empty.
     void AddLoadedQuery(const std::string& query);
     // Adds the query box's text to the list in its sorted place and empties
@@ -55,8 +57,8 @@ public:
     int m_minute = 0;
     std::string m_dayName;
     int m_dayIndex = -1;  // -1: no day selected
-    int m_frequency = 0;
-    int m_format = 0;  // 0 HTML, 1 text
+    AlertFrequency m_frequency = AlertFrequency::Off;
+    MailFormat m_format = MailFormat::Html;
     // Filled from the password prompt by the save workflow.
     std::string m_accountPassword;
     std::string m_accountUserName;
@@ -67,6 +69,7 @@ private:
     void ReportStoreError(const std::string& what, const std::string& error);
 
     SettingsStore& m_store;
+    Console& m_console;
 };
 
 class CLorvaneApp {

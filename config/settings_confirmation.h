@@ -3,19 +3,22 @@
 
 #include <string>
 
+#include "common/alert_settings.h"
+#include "common/console.h"
+
 namespace lorvane {
 
-// Returns the summary: address, frequency (1 Daily, 2 Weekly, else
-// Turned off), format (0 HTML, else Text) and the first `queryCount` of
-// `queryTexts`, one per line.
-std::string ComposeSettingsConfirmation(const std::string& recipient, int frequency,
-                                        const std::string* queryTexts, int queryCount, int format);
+// Returns the summary: address, frequency (Daily, Weekly, else Turned
+// off), format and the first `queryCount` of `queryTexts`, one per line.
+std::string ComposeSettingsConfirmation(const std::string& recipient, AlertFrequency frequency,
+                                        const std::string* queryTexts, int queryCount,
+                                        MailFormat format);
 
 // Mails that summary from `sender` to `recipient` with the subject
 // "Lorvane! configuration settings", in the mail component's default
-// format, and prints the outcome on standard output.
-void SendSettingsConfirmation(const std::string& sender, const std::string& recipient,
-                              int frequency, const std::string* queryTexts, int queryCount,
-                              int format);
+// format, and reports the outcome on `console`.
+void SendSettingsConfirmation(Console& console, const std::string& sender,
+                              const std::string& recipient, AlertFrequency frequency,
+                              const std::string* queryTexts, int queryCount, MailFormat format);
 
 }  // namespace lorvane

@@ -9,10 +9,8 @@ const char kSampleAddress[] = "your.name@example.org";
 bool QuerySortsBefore(const std::string& a, const std::string& b) {
     const std::size_t length = a.size() < b.size() ? a.size() : b.size();
     for (std::size_t i = 0; i < length; ++i) {
-        unsigned char x = static_cast<unsigned char>(a[i]);
-        unsigned char y = static_cast<unsigned char>(b[i]);
-        if (x >= 'A' && x <= 'Z') x = static_cast<unsigned char>(x - 'A' + 'a');
-        if (y >= 'A' && y <= 'Z') y = static_cast<unsigned char>(y - 'A' + 'a');
+        const unsigned char x = static_cast<unsigned char>(AsciiLower(a[i]));
+        const unsigned char y = static_cast<unsigned char>(AsciiLower(b[i]));
         if (x != y) return x < y;
     }
     if (a.size() != b.size()) return a.size() < b.size();
@@ -26,10 +24,6 @@ std::string TimeFormatWithoutSeconds(const std::string& format, const std::strin
     at = result.find(separator + "s");
     if (at != std::string::npos) result.erase(at, separator.size() + 1);
     return result;
-}
-
-int ParseLeadingInteger(const std::string& text) {
-    return ReadLikeAtoi(text);
 }
 
 int CarryTimeOfDay(int hour, int minute) {

@@ -18,9 +18,6 @@ bool QuerySortsBefore(const std::string& a, const std::string& b);
 // separator + "s" (h:mm:ss tt becomes h:mm tt).
 std::string TimeFormatWithoutSeconds(const std::string& format, const std::string& separator);
 
-// Reads a leading decimal integer as atoi does; 0 when there is none.
-int ParseLeadingInteger(const std::string& text);
-
 // Returns the time of day that `hour`:`minute` comes to with calendar
 // carry (minute 75 is 15 past the next hour), as minutes after midnight.
 int CarryTimeOfDay(int hour, int minute);

@@ -18,9 +18,13 @@ constexpr TaskResult kTaskExists = static_cast<TaskResult>(0x80070050u);       /
 constexpr TaskResult kTaskNotFound = static_cast<TaskResult>(0x80070002u);     // file not found
 constexpr TaskResult kTaskAccessDenied = static_cast<TaskResult>(0x80070005u);  // access denied
 
-// Trigger kinds and the values of a trigger's fields.
-constexpr int kTriggerDaily = 1;   // TASK_TIME_TRIGGER_DAILY
-constexpr int kTriggerWeekly = 2;  // TASK_TIME_TRIGGER_WEEKLY
+// Trigger types, as TASK_TRIGGER_TYPE numbers them.
+enum class TriggerType : int {
+    Daily = 1,   // TASK_TIME_TRIGGER_DAILY
+    Weekly = 2,  // TASK_TIME_TRIGGER_WEEKLY
+};
+
+// Trigger flags.
 constexpr std::uint32_t kTriggerHasEndDate = 1;
 
 // Work item flags.
@@ -36,7 +40,7 @@ struct TaskTrigger {
     std::uint16_t startHour = 0, startMinute = 0;
     std::uint32_t minutesDuration = 0, minutesInterval = 0;
     std::uint32_t flags = 0;
-    int triggerType = 0;
+    TriggerType triggerType = TriggerType::Daily;
     std::uint16_t interval = 0;     // DaysInterval (daily) or WeeksInterval (weekly)
     std::uint16_t daysOfWeek = 0;   // weekly: TASK_SUNDAY (1) .. TASK_SATURDAY (64)
     std::uint16_t randomMinutesInterval = 0;
@@ -65,12 +69,15 @@ public:
     virtual TaskResult Activate(const std::string& name) = 0;
     virtual TaskResult Delete(const std::string& name) = 0;
     virtual TaskResult NewWorkItem(const std::string& name, std::unique_ptr<ScheduledWorkItem>& item) = 0;
-    // Undoes the thread's set-up for the scheduler once (COM on Windows).
-    virtual void Uninitialize() = 0;
+    // Says in words why the last failing operation of this scheduler or of
+    // one of its work items failed, beyond its code; empty when there is
+    // nothing more to say.
+    virtual std::string DescribeLastFailure() const = 0;
 };
 
-// Creates the platform's scheduler; its failure code when it cannot.
-TaskResult CreateTaskScheduler(std::unique_ptr<TaskScheduler>& scheduler);
+// Creates the platform's scheduler; its failure code when it cannot, with
+// `error` saying why where there is more to say than the code.
+TaskResult CreateTaskScheduler(std::unique_ptr<TaskScheduler>& scheduler, std::string& error);
 
 // Whether the system is of the Windows NT family (always on POSIX).
 bool IsNtFamily();

@@ -9,6 +9,27 @@ bool Failed(TaskResult result) {
     return result < 0;
 }
 
+// Passes on what the scheduler says of a failure, where it says anything.
+TaskResult Explained(Console& console, const TaskScheduler& scheduler, TaskResult result) {
+    const std::string said = scheduler.DescribeLastFailure();
+    if (Failed(result) && !said.empty()) console.Line(said);
+    return result;
+}
+
+// Creates the platform's scheduler, saying why on `console` when it cannot.
+TaskResult OpenScheduler(Console& console, std::unique_ptr<TaskScheduler>& scheduler) {
+    std::string error;
+    const TaskResult result = CreateTaskScheduler(scheduler, error);
+    if (Failed(result) && !error.empty()) console.Line(error);
+    return result;
+}
+
+// Deletes item `name` through `scheduler`; a missing item is said nothing of.
+TaskResult Delete(Console& console, TaskScheduler& scheduler, const std::string& name) {
+    const TaskResult result = scheduler.Delete(name);
+    return result == kTaskNotFound ? result : Explained(console, scheduler, result);
+}
+
 }  // namespace
 
 void CTaskDescriptor::SetStart(const CalendarTime& start) {
@@ -50,77 +71,78 @@ TaskTrigger BuildTaskTrigger(const CTaskDescriptor& descriptor) {
     }
     trigger.startHour = static_cast<std::uint16_t>(start.hour);
     trigger.startMinute = static_cast<std::uint16_t>(start.minute);
-    if (descriptor.frequencyKind() == 2) {
-        trigger.triggerType = kTriggerDaily;
+    if (descriptor.frequencyKind() == TriggerKind::Daily) {
+        trigger.triggerType = TriggerType::Daily;
         trigger.interval = 1;
     } else {
-        trigger.triggerType = kTriggerWeekly;
+        trigger.triggerType = TriggerType::Weekly;
         trigger.interval = 1;
         trigger.daysOfWeek = DayBitOf(start);
     }
     return trigger;
 }
 
-TaskResult RegisterTask(CTaskDescriptor& descriptor, const std::string& name, bool failIfExists,
-                        std::int32_t frequency) {
+TaskResult RegisterTask(Console& console, CTaskDescriptor& descriptor, const std::string& name,
+                        bool failIfExists, AlertFrequency frequency) {
     if (descriptor.start().year == 0 || name.empty() || descriptor.application().empty())
         return kTaskFailed;
 
     std::unique_ptr<TaskScheduler> scheduler;
-    TaskResult result = CreateTaskScheduler(scheduler);
+    TaskResult result = OpenScheduler(console, scheduler);
     if (Failed(result)) return result;
+    const TaskScheduler& said = *scheduler;
 
     if (!Failed(scheduler->Activate(name))) {
         if (failIfExists) return kTaskExists;
-        result = RemoveTask(name);
+        result = Delete(console, *scheduler, name);
         if (Failed(result)) return result;
     }
 
     std::unique_ptr<ScheduledWorkItem> task;
-    result = scheduler->NewWorkItem(name, task);
+    result = Explained(console, said, scheduler->NewWorkItem(name, task));
     if (Failed(result)) return result;
-    result = task->SetApplicationName(descriptor.application());
+    result = Explained(console, said, task->SetApplicationName(descriptor.application()));
     if (Failed(result)) return result;
     result = task->SetAccountInformation(descriptor.m_account, descriptor.m_password);
     if (Failed(result)) {
-        std::printf("Failed calling ITask::SetAccountInformation: ");
-        std::printf("error = 0x%x\n", static_cast<unsigned>(result));
-        std::fflush(stdout);
-        scheduler->Uninitialize();
+        char code[16];
+        std::snprintf(code, sizeof code, "0x%x", static_cast<unsigned>(result));
+        console.Line(std::string("Failed calling ITask::SetAccountInformation: error = ") + code);
         return 1;
     }
     if (!descriptor.parameters().empty()) {
-        result = task->SetParameters(descriptor.parameters());
+        result = Explained(console, said, task->SetParameters(descriptor.parameters()));
         if (Failed(result)) return result;
     }
     if (!descriptor.workingDirectory().empty()) {
-        result = task->SetWorkingDirectory(descriptor.workingDirectory());
+        result = Explained(console, said, task->SetWorkingDirectory(descriptor.workingDirectory()));
         if (Failed(result)) return result;
     }
     if (!descriptor.comment().empty()) {
-        result = task->SetComment(descriptor.comment());
+        result = Explained(console, said, task->SetComment(descriptor.comment()));
         if (Failed(result)) return result;
     }
     std::uint32_t flags = kTaskDontStartOnBatteries | kTaskKillOnBatteries;
     if (IsNtFamily()) flags |= kTaskInteractive;
-    result = task->SetFlags(flags);
+    result = Explained(console, said, task->SetFlags(flags));
     if (Failed(result)) return result;
 
     int index = 0;
-    result = task->CreateTrigger(index);
+    result = Explained(console, said, task->CreateTrigger(index));
     if (Failed(result)) return result;
-    descriptor.SetFrequencyKind(frequency == 1 ? 2 : 3);
-    result = task->SetTrigger(index, BuildTaskTrigger(descriptor));
+    descriptor.SetFrequencyKind(frequency == AlertFrequency::Daily ? TriggerKind::Daily
+                                                                   : TriggerKind::Weekly);
+    result = Explained(console, said, task->SetTrigger(index, BuildTaskTrigger(descriptor)));
     if (Failed(result)) return result;
-    return task->Save();
+    return Explained(console, said, task->Save());
 }
 
-TaskResult RemoveTask(const std::string& name) {
+TaskResult RemoveTask(Console& console, const std::string& name) {
     if (name.empty()) return kTaskFailed;
     std::unique_ptr<TaskScheduler> scheduler;
-    const TaskResult result = CreateTaskScheduler(scheduler);
+    const TaskResult result = OpenScheduler(console, scheduler);
     if (Failed(result)) return result;
-    return scheduler->Delete(name);
+    return Delete(console, *scheduler, name);
 }
 
 }  // namespace lorvane

@@ -4,10 +4,19 @@
 #include <cstdint>
 #include <string>
 
+#include "common/alert_settings.h"
 #include "common/automation_date.h"
+#include "common/console.h"
 #include "config/task_scheduler.h"
 
 namespace lorvane {
+
+// How often a work item runs; the numbers are the descriptor's own.
+enum class TriggerKind : int {
+    None = 0,
+    Daily = 2,
+    Weekly = 3,
+};
 
 // A work item to register: when it runs, what, and as whom.
 class CTaskDescriptor {
@@ -21,14 +30,13 @@ public:
     // The last possible run's date; only year, month and day are kept. A
     // year of 0 means there is no end.
     void SetEnd(const CalendarTime& end);
-    // 2 daily, 3 weekly.
-    void SetFrequencyKind(int kind) { m_frequencyKind = kind; }
+    void SetFrequencyKind(TriggerKind kind) { m_frequencyKind = kind; }
     void SetApplication(const std::string& application) { m_application = application; }
     void SetParameters(const std::string& parameters) { m_parameters = parameters; }
     void SetWorkingDirectory(const std::string& directory) { m_workingDirectory = directory; }
     void SetComment(const std::string& comment) { m_comment = comment; }
 
-    int frequencyKind() const { return m_frequencyKind; }
+    TriggerKind frequencyKind() const { return m_frequencyKind; }
     const CalendarTime& start() const { return m_start; }
     const CalendarTime& end() const { return m_end; }
     const std::string& application() const { return m_application; }
@@ -40,7 +48,7 @@ public:
     std::string m_password;
 
 private:
-    int m_frequencyKind = 0;
+    TriggerKind m_frequencyKind = TriggerKind::None;
     CalendarTime m_start;
     CalendarTime m_end;
     std::string m_application;
@@ -55,18 +63,20 @@ std::uint16_t DayBitOf(const CalendarTime& date);
 // Returns the trigger record for `descriptor` (whose frequency kind is set).
 TaskTrigger BuildTaskTrigger(const CTaskDescriptor& descriptor);
 
-// Creates work item `name` from `descriptor`, daily for `frequency` 1 and
-// weekly on the start date's weekday otherwise (setting the descriptor's
-// frequency kind to match). An item of that name is replaced, unless
-// `failIfExists`, which gives 0x80070050 and leaves it. Returns 0 on
-// success; 0x80004005 for a start year of 0, an empty name or application
-// (nothing touched); 1 when the account is refused (with two lines on
-// standard output); otherwise the failing step's code.
-TaskResult RegisterTask(CTaskDescriptor& descriptor, const std::string& name, bool failIfExists,
-                        std::int32_t frequency);
+// Creates work item `name` from `descriptor`, daily for a Daily
+// `frequency` and weekly on the start date's weekday otherwise (setting
+// the descriptor's frequency kind to match). An item of that name is
+// replaced, unless `failIfExists`, which gives 0x80070050 and leaves it.
+// Returns 0 on success; 0x80004005 for a start year of 0, an empty name
+// or application (nothing touched); 1 when the account is refused (with
+// two lines on `console`); otherwise the failing step's code. Whatever the
+// scheduler says of a failure goes to `console` as one more line.
+TaskResult RegisterTask(Console& console, CTaskDescriptor& descriptor, const std::string& name,
+                        bool failIfExists, AlertFrequency frequency);
 
 // Deletes work item `name`: the scheduler's result, or 0x80004005 for an
-// empty name.
-TaskResult RemoveTask(const std::string& name);
+// empty name. A failure other than a missing item is explained on
+// `console` where the scheduler says more than its code.
+TaskResult RemoveTask(Console& console, const std::string& name);
 
 }  // namespace lorvane

@@ -7,12 +7,7 @@
 
 namespace lorvane {
 
-const char kPubmedHost[] = "www.ncbi.nlm.nih.gov";
-
 namespace {
-
-const char kAbstractPath[] =
-    "/entrez/query.fcgi?cmd=Retrieve&db=pubmed&dopt=Abstract&list_uids=";
 
 void AppendCommonBeginning(int ordinal, const std::string& authors, std::string& digest) {
     digest += std::to_string(ordinal) + ". ";
@@ -38,8 +33,8 @@ void AppendArticleEntry(int ordinal, const ArticleRecord& record, bool plainText
         AppendCommonBeginning(ordinal, record.authors, digest);
         digest += record.title;
         digest += record.journal;
-        digest += ". " + record.volume + ", " + record.pages + " (" + record.year + "). PubMed: http://";
-        digest += std::string(kPubmedHost) + kAbstractPath + pmid;
+        digest += ". " + record.volume + ", " + record.pages + " (" + record.year + "). PubMed: ";
+        digest += PubmedAbstractLink(pmid);
         digest += "\n\n";
         return;
     }
@@ -47,8 +42,7 @@ void AppendArticleEntry(int ordinal, const ArticleRecord& record, bool plainText
     digest += "<b>" + HtmlEscape(record.title) + "</b> ";
     digest += HtmlEscape(record.journal) + ". " + HtmlEscape(record.volume) + ", " +
               HtmlEscape(record.pages) + " (" + HtmlEscape(record.year) + "). ";
-    digest += "PubMed: <a href=\"http://" + std::string(kPubmedHost) + kAbstractPath + pmid + "\">" +
-              pmid + "</a> ";
+    digest += "PubMed: <a href=\"" + PubmedAbstractLink(pmid) + "\">" + pmid + "</a> ";
     digest += "| <a href=\"file://" + directoryText + "/" + pmid +
               ".enw\">Export citation </a> |  ";
     digest += "<a href=\"file://" + directoryText + "/" + pmid +

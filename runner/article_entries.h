@@ -9,9 +9,6 @@
 
 namespace lorvane {
 
-// Host of the PubMed web site that the abstract links name.
-extern const char kPubmedHost[];
-
 // Returns the directory text D: the working directory with every "\"
 // turned into "/".
 std::string DirectoryText();

@@ -3,12 +3,10 @@
 #include <chrono>
 #include <cstdio>
 #include <fstream>
-#include <iostream>
-#include <thread>
 
 #include "common/mail_delivery.h"
 #include "common/text.h"
-#include "runner/article_entries.h"
+#include "runner/run_context.h"
 
 namespace lorvane {
 namespace {
@@ -21,21 +19,21 @@ bool IsWhiteSpace(int c) {
     return c == ' ' || (c >= '\t' && c <= '\r');
 }
 
-// Reads one word from standard input: leading white space skipped, up to
-// the next white space. Returns false at the end of input before a word,
-// or for a word longer than kMaxColleagueAddress (then `tooLong` is set).
-bool ReadWord(std::string& word, bool& tooLong) {
+// Reads one word from `input`: leading white space skipped, up to the
+// next white space. Returns false at the end of input before a word, or
+// for a word longer than kMaxColleagueAddress (then `tooLong` is set).
+bool ReadWord(std::istream& input, std::string& word, bool& tooLong) {
     word.clear();
     tooLong = false;
-    int c = std::cin.get();
-    while (c != EOF && IsWhiteSpace(c)) c = std::cin.get();
+    int c = input.get();
+    while (c != EOF && IsWhiteSpace(c)) c = input.get();
     while (c != EOF && !IsWhiteSpace(c)) {
         if (word.size() == kMaxColleagueAddress) {
             tooLong = true;
             return false;
         }
         word += static_cast<char>(c);
-        c = std::cin.get();
+        c = input.get();
     }
     return !word.empty();
 }
@@ -72,32 +70,30 @@ std::string ComposeColleagueMessage(std::istream& citation, const std::string& i
         }
     }
     const std::string id = HtmlEscape(identifier);
-    message += "<br>PMID: <a href=\"http://" + std::string(kPubmedHost) +
-               "/entrez/query.fcgi?cmd=Retrieve&db=pubmed&dopt=Abstract&list_uids=" + id + "\">" +
-               id + "</a><br><br>";
+    message += "<br>PMID: <a href=\"" + PubmedAbstractLink(id) + "\">" + id + "</a><br><br>";
     message += HtmlEscape(colleague);
     message += "<br><hr>Thank you for using Lorvane!</body></html>";
     return message;
 }
 
-void SendColleagueAlert(const std::string& argument, const AlertSettings& settings) {
-    std::fputs("Please enter your colleague's e-mail address:\n", stdout);
-    std::fflush(stdout);
+void SendColleagueAlert(RunContext& context, const std::string& argument) {
+    context.console.Line("Please enter your colleague's e-mail address:");
     std::string colleague;
     bool tooLong = false;
-    const bool typed = ReadWord(colleague, tooLong);
-    if (tooLong) std::printf("That address is longer than %zu characters; nothing was sent.\n",
-                             kMaxColleagueAddress);
+    const bool typed = ReadWord(context.input, colleague, tooLong);
+    if (tooLong)
+        context.console.Line("That address is longer than " + std::to_string(kMaxColleagueAddress) +
+                             " characters; nothing was sent.");
 
     const std::string path = RemoveAll(argument, "\"");
     std::ifstream citation(path);
     if (typed && citation) {
         const std::string message = ComposeColleagueMessage(citation, ArticleIdentifier(path), colleague);
         citation.close();
-        SendAlertMail(settings.email, colleague, message, false, kColleagueAlertMail);
+        SendAlertMail(context.platform.createMailComponent, context.console, context.settings.email,
+                      colleague, message, false, kColleagueAlertMail);
     }
-    std::fflush(stdout);
-    std::this_thread::sleep_for(std::chrono::milliseconds(2000));
+    context.sleep(std::chrono::milliseconds(2000));
 }
 
 }  // namespace lorvane

@@ -5,9 +5,10 @@
 #include <istream>
 #include <string>
 
-#include "common/alert_settings.h"
 
 namespace lorvane {
+
+struct RunContext;
 
 // Longest colleague address taken from the console, in characters.
 constexpr std::size_t kMaxColleagueAddress = 1999;
@@ -24,12 +25,12 @@ std::string ArticleIdentifier(const std::string& path);
 std::string ComposeColleagueMessage(std::istream& citation, const std::string& identifier,
                                     const std::string& colleague);
 
-// Asks on the console for a colleague's address (one word from standard
-// input), reads the citation file named by `argument` (double quotes
-// removed) and mails the article from the user's address in `settings` to
-// the colleague. Nothing is mailed when the file cannot be read or no
+// Asks on the console of `context` for a colleague's address (one word of
+// its input), reads the citation file named by `argument` (double quotes
+// removed) and mails the article from the user's address in the settings
+// of `context` to the colleague. Nothing is mailed when the file cannot be read or no
 // address was typed. Waits two seconds before it returns, so that a
 // console window opened for it stays readable.
-void SendColleagueAlert(const std::string& argument, const AlertSettings& settings);
+void SendColleagueAlert(RunContext& context, const std::string& argument);
 
 }  // namespace lorvane

@@ -10,14 +10,31 @@
 
 namespace lorvane {
 
+// The user agent that the runner's requests send.
+extern const char kRunnerAgent[];
+
+// The E-utilities service a run talks to, and how: where requests go, how
+// they are spaced and retried, and the limits of one transfer.
 struct HttpClientOptions {
-    std::string baseUrl;    // scheme, host and optional port, no trailing "/"
-    std::string userAgent;  // sent as User-Agent
+    std::string baseUrl;                // scheme, host and optional port, no trailing "/"
+    std::string userAgent = kRunnerAgent;
+    bool paced = true;                  // the public service allows 3 requests a second
+    int paceMilliseconds = 350;         // from one paced request's start to the next
+    int retries = 3;                    // further tries after a 429 or 5xx answer
+    int firstRetryWaitMilliseconds = 1000;  // doubled for every further try
+    int maxRetryWaitSeconds = 60;       // cap on a server's Retry-After
     int connectTimeoutSeconds = 30;
-    // A body that delivers nothing for this long has failed.
-    int stallTimeoutSeconds = 30;
+    int stallTimeoutSeconds = 30;       // a body that delivers nothing this long has failed
     std::size_t maxBodyBytes = 64u * 1024u * 1024u;
 };
+
+// The public E-utilities service.
+extern const char kPublicEutilsUrl[];
+
+// Returns the options for the service at `mirror` (a local copy or a test
+// server: not paced, trailing "/" dropped), or for the public service over
+// HTTPS (paced) when `mirror` is empty.
+HttpClientOptions EutilsService(const std::string& mirror);
 
 struct HttpResponse {
     long status = 0;

@@ -1,30 +1,16 @@
 #include "runner/internet.h"
 
-#include <chrono>
 #include <cstdlib>
-#include <thread>
+
+#include "common/text.h"
+#include "runner/run_context.h"
 
 namespace lorvane {
+
+const char kRunnerAgent[] = "My Session";
+const char kPublicEutilsUrl[] = "https://eutils.ncbi.nlm.nih.gov";
+
 namespace {
-
-const char kPublicEutils[] = "https://eutils.ncbi.nlm.nih.gov";
-
-using SteadyClock = std::chrono::steady_clock;
-
-// Start of the last paced request of this process.
-SteadyClock::time_point g_lastPacedStart;
-bool g_anyPacedRequest = false;
-
-void WaitForPace(const InternetPolicy& policy) {
-    const auto interval = std::chrono::milliseconds(policy.paceMilliseconds);
-    if (g_anyPacedRequest) {
-        const auto due = g_lastPacedStart + interval;
-        const auto now = SteadyClock::now();
-        if (now < due) std::this_thread::sleep_for(due - now);
-    }
-    g_lastPacedStart = SteadyClock::now();
-    g_anyPacedRequest = true;
-}
 
 bool IsRetryable(long status) {
     return status == 429 || (status >= 500 && status <= 599);
@@ -32,40 +18,43 @@ bool IsRetryable(long status) {
 
 // The wait before try `attempt` (1 for the first retry): the server's
 // Retry-After in seconds where it gives one, else a doubling wait.
-std::chrono::milliseconds RetryWait(const InternetPolicy& policy, const HttpResponse& response,
+std::chrono::milliseconds RetryWait(const HttpClientOptions& options, const HttpResponse& response,
                                     int attempt) {
     const std::string& after = response.retryAfter;
     if (!after.empty() && after.find_first_not_of("0123456789") == std::string::npos) {
-        const long seconds = after.size() > 6 ? policy.maxRetryWaitSeconds : std::atol(after.c_str());
-        return std::chrono::seconds(seconds < policy.maxRetryWaitSeconds ? seconds
-                                                                         : policy.maxRetryWaitSeconds);
+        const long seconds = after.size() > 6 ? options.maxRetryWaitSeconds : std::atol(after.c_str());
+        return std::chrono::seconds(seconds < options.maxRetryWaitSeconds ? seconds
+                                                                          : options.maxRetryWaitSeconds);
     }
-    return std::chrono::milliseconds(static_cast<long long>(policy.firstRetryWaitMilliseconds)
+    return std::chrono::milliseconds(static_cast<long long>(options.firstRetryWaitMilliseconds)
                                      << (attempt - 1));
 }
 
 std::string HeaderName(const std::string& header) {
-    std::string name = header.substr(0, header.find(':'));
-    for (char& c : name)
-        if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
-    return name;
+    return AsciiLower(header.substr(0, header.find(':')));
 }
 
 }  // namespace
 
-EutilsServer EutilsServerFromEnvironment() {
-    const char* mirror = std::getenv("LORVANE_EUTILS_URL");
-    if (mirror && *mirror) {
-        std::string base = mirror;
-        while (!base.empty() && base.back() == '/') base.pop_back();
-        return EutilsServer{base, false};
-    }
-    return EutilsServer{kPublicEutils, true};
+HttpClientOptions EutilsService(const std::string& mirror) {
+    HttpClientOptions options;
+    options.baseUrl = mirror.empty() ? kPublicEutilsUrl : mirror;
+    options.paced = mirror.empty();
+    while (!mirror.empty() && !options.baseUrl.empty() && options.baseUrl.back() == '/')
+        options.baseUrl.pop_back();
+    return options;
 }
 
-HttpFile::HttpFile(HttpClient& client, const EutilsServer& server, const InternetPolicy& policy,
-                   std::string path)
-    : m_client(client), m_server(server), m_policy(policy), m_path(std::move(path)) {}
+void Pacer::Wait(std::chrono::milliseconds interval, const Sleeper& sleep) {
+    using SteadyClock = std::chrono::steady_clock;
+    if (m_anyRequest) {
+        const auto due = m_lastStart + interval;
+        const auto now = SteadyClock::now();
+        if (now < due) sleep(std::chrono::duration_cast<std::chrono::milliseconds>(due - now));
+    }
+    m_lastStart = SteadyClock::now();
+    m_anyRequest = true;
+}
 
 bool HttpFile::AddRequestHeaders(const std::string& header) {
     const std::size_t colon = header.find(':');
@@ -80,14 +69,10 @@ bool HttpFile::AddRequestHeaders(const std::string& header) {
     return true;
 }
 
-void HttpFile::SendRequest() {
-    for (int attempt = 0;; ++attempt) {
-        if (attempt > 0) std::this_thread::sleep_for(RetryWait(m_policy, m_response, attempt));
-        if (m_server.paced) WaitForPace(m_policy);
-        if (!m_client.Get(m_path, m_headers, m_response)) throw InternetException(m_response.error);
-        if (!IsRetryable(m_response.status) || attempt >= m_policy.retries) break;
-    }
+void HttpFile::Answered(HttpResponse response) {
+    m_response = std::move(response);
     m_sent = true;
+    m_failureReported = false;
     m_position = 0;
 }
 
@@ -109,34 +94,35 @@ bool HttpFile::ReadString(std::string& piece) {
     return false;
 }
 
-HttpConnection::HttpConnection(HttpClient& client, EutilsServer server,
-                               const InternetPolicy& policy)
-    : m_client(client), m_server(std::move(server)), m_policy(policy) {}
+HttpConnection::HttpConnection(std::unique_ptr<HttpClient> client, HttpClientOptions options,
+                               Pacer& pacer, Sleeper sleep)
+    : m_client(std::move(client)), m_options(std::move(options)), m_pacer(pacer),
+      m_sleep(std::move(sleep)) {}
 
-std::unique_ptr<HttpFile> HttpConnection::OpenRequest(const std::string& path) {
-    return std::make_unique<HttpFile>(m_client, m_server, m_policy, path);
+void HttpConnection::SendRequest(HttpFile& request) {
+    HttpResponse response;
+    for (int attempt = 0;; ++attempt) {
+        if (attempt > 0) m_sleep(RetryWait(m_options, response, attempt));
+        if (m_options.paced) m_pacer.Wait(std::chrono::milliseconds(m_options.paceMilliseconds), m_sleep);
+        if (!m_client->Get(request.path(), request.headers(), response))
+            throw InternetException(response.error);
+        if (!IsRetryable(response.status) || attempt >= m_options.retries) break;
+    }
+    request.Answered(std::move(response));
 }
 
-InternetSession::InternetSession(std::string agent, InternetPolicy policy)
-    : m_agent(std::move(agent)), m_policy(policy) {}
-
-std::unique_ptr<HttpConnection> InternetSession::GetHttpConnection(const EutilsServer& server) {
-    HttpClientOptions options;
-    options.baseUrl = server.baseUrl;
-    options.userAgent = m_agent;
-    options.connectTimeoutSeconds = m_policy.connectTimeoutSeconds;
-    options.stallTimeoutSeconds = m_policy.stallTimeoutSeconds;
-    options.maxBodyBytes = m_policy.maxBodyBytes;
+std::unique_ptr<HttpConnection> OpenConnection(RunContext& context) {
     std::string error;
-    m_client = CreateHttpClient(options, error);
-    if (!m_client) throw InternetException(error);
-    return std::make_unique<HttpConnection>(*m_client, server, m_policy);
+    std::unique_ptr<HttpClient> client = context.platform.createHttpClient(context.service, error);
+    if (!client) throw InternetException(error);
+    return std::make_unique<HttpConnection>(std::move(client), context.service, context.pacer,
+                                            context.sleep);
 }
 
-std::unique_ptr<HttpFile> SendRunnerRequest(HttpConnection& connection, const std::string& path) {
-    std::unique_ptr<HttpFile> request = connection.OpenRequest(path);
-    request->AddRequestHeaders("test");
-    request->SendRequest();
+HttpFile SendRunnerRequest(HttpConnection& connection, const std::string& path) {
+    HttpFile request = connection.OpenRequest(path);
+    request.AddRequestHeaders("test");
+    connection.SendRequest(request);
     return request;
 }
 

@@ -1,18 +1,23 @@
 // The alert runner's internet access in the shape its steps use: a
-// session, a connection to the E-utilities server, requests whose bodies
-// are read piece by piece. Failures are raised as InternetException.
-// Requests to the public service are paced, and answers of 429 or 5xx are
-// retried, before a body is handed over.
+// connection to the E-utilities server and requests whose bodies are read
+// piece by piece. Failures are raised as InternetException. Requests to
+// the public service are paced, and answers of 429 or 5xx are retried,
+// before a body is handed over.
 #pragma once
 
+#include <chrono>
 #include <cstddef>
+#include <functional>
 #include <memory>
 #include <stdexcept>
 #include <string>
+#include <vector>
 
 #include "runner/http_client.h"
 
 namespace lorvane {
+
+struct RunContext;
 
 // The one failure type of the internet classes.
 class InternetException : public std::runtime_error {
@@ -23,52 +28,43 @@ public:
 // Longest piece that ReadString hands out.
 constexpr std::size_t kMaxPieceLength = 4095;
 
-// Where the E-utilities requests go.
-struct EutilsServer {
-    std::string baseUrl;  // scheme, host and optional port
-    bool paced = true;    // the public service allows 3 requests a second
+// Waits for the given time; tests hand in one that does not.
+using Sleeper = std::function<void(std::chrono::milliseconds)>;
+
+// Spaces the requests of one run: a request may start only `interval`
+// after the start of the one before it.
+class Pacer {
+public:
+    void Wait(std::chrono::milliseconds interval, const Sleeper& sleep);
+
+private:
+    bool m_anyRequest = false;
+    std::chrono::steady_clock::time_point m_lastStart;
 };
 
-// Returns the server named by LORVANE_EUTILS_URL (not paced), or the
-// public service over HTTPS (paced).
-EutilsServer EutilsServerFromEnvironment();
-
-// How requests are spaced and retried.
-struct InternetPolicy {
-    int paceMilliseconds = 350;  // from one paced request's start to the next
-    int retries = 3;             // further tries after a 429 or 5xx answer
-    int firstRetryWaitMilliseconds = 1000;  // doubled for every further try
-    int maxRetryWaitSeconds = 60;           // cap on a server's Retry-After
-    int connectTimeoutSeconds = 30;
-    int stallTimeoutSeconds = 30;
-    std::size_t maxBodyBytes = 64u * 1024u * 1024u;
-};
-
+// One request and, once sent, its answer.
 class HttpFile {
 public:
-    HttpFile(HttpClient& client, const EutilsServer& server, const InternetPolicy& policy,
-             std::string path);
+    explicit HttpFile(std::string path) : m_path(std::move(path)) {}
 
     // Adds a header line for the request unless it is malformed (no
     // "Name: value" form) or one of that name is there already. Returns
     // whether it was added.
     bool AddRequestHeaders(const std::string& header);
 
-    // Sends the request, waiting first where pacing asks for it and trying
-    // again after 429 and 5xx answers. Throws InternetException when no
-    // answer arrived.
-    void SendRequest();
-
     // Sets `piece` to the next piece of the body: up to and including the
     // next line feed, carriage returns dropped, at most 4095 characters.
     // Returns false at the end of the body. Throws InternetException when
-    // the body broke off, once the part that arrived has been handed out.
+    // the request was not sent, or when the body broke off, once the part
+    // that arrived has been handed out.
     bool ReadString(std::string& piece);
 
+    const std::string& path() const { return m_path; }
+    const std::vector<std::string>& headers() const { return m_headers; }
+    // Takes the answer to this request; reading starts at its beginning.
+    void Answered(HttpResponse response);
+
 private:
-    HttpClient& m_client;
-    const EutilsServer& m_server;
-    const InternetPolicy& m_policy;
     std::string m_path;
     std::vector<std::string> m_headers;
     HttpResponse m_response;
@@ -77,38 +73,37 @@ private:
     std::size_t m_position = 0;
 };
 
+// A connection to the run's E-utilities service: it owns the platform's
+// HTTP client and sends requests paced and retried as the service's
+// options say.
 class HttpConnection {
 public:
-    HttpConnection(HttpClient& client, EutilsServer server, const InternetPolicy& policy);
+    HttpConnection(std::unique_ptr<HttpClient> client, HttpClientOptions options, Pacer& pacer,
+                   Sleeper sleep);
 
-    // Opens a GET request for `path` on this connection's server.
-    std::unique_ptr<HttpFile> OpenRequest(const std::string& path);
+    // Returns a GET request for `path` on this connection's server.
+    HttpFile OpenRequest(const std::string& path) const { return HttpFile(path); }
 
-private:
-    HttpClient& m_client;
-    EutilsServer m_server;
-    const InternetPolicy& m_policy;
-};
-
-class InternetSession {
-public:
-    // A session that sends `agent` as its user agent.
-    explicit InternetSession(std::string agent, InternetPolicy policy = InternetPolicy());
-
-    // Opens a connection to `server`. Throws InternetException when the
-    // platform's HTTP client cannot be set up.
-    std::unique_ptr<HttpConnection> GetHttpConnection(const EutilsServer& server);
+    // Sends `request`, waiting first where pacing asks for it and trying
+    // again after 429 and 5xx answers. Throws InternetException when no
+    // answer arrived.
+    void SendRequest(HttpFile& request);
 
 private:
-    std::string m_agent;
-    InternetPolicy m_policy;
     std::unique_ptr<HttpClient> m_client;
+    HttpClientOptions m_options;
+    Pacer& m_pacer;
+    Sleeper m_sleep;
 };
+
+// Opens a connection to the service of `context`. Throws
+// InternetException when the platform's HTTP client cannot be set up.
+std::unique_ptr<HttpConnection> OpenConnection(RunContext& context);
 
 // Opens a GET request for `path` on `connection`, adds the runner's
 // header line "test" (which is malformed and so never sent; the request
 // goes out all the same) and sends it. Throws InternetException.
-std::unique_ptr<HttpFile> SendRunnerRequest(HttpConnection& connection, const std::string& path);
+HttpFile SendRunnerRequest(HttpConnection& connection, const std::string& path);
 
 // Appends the whole body of a sent request to `body`. Returns false when
 // the body broke off; what arrived before is appended all the same.

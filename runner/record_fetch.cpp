@@ -1,18 +1,14 @@
 #include "runner/record_fetch.h"
 
-#include <cstdio>
-
 #include "runner/article_entries.h"
 #include "runner/internet.h"
-#include "runner/progress.h"
 #include "runner/record_fields.h"
+#include "runner/run_context.h"
 
 namespace lorvane {
 namespace {
 
-void ReportConnectionProblem() {
-    std::fputs("connection problem\n", stdout);
-}
+const char kConnectionProblem[] = "connection problem";
 
 }  // namespace
 
@@ -21,25 +17,27 @@ std::string BuildFetchPath(std::int32_t pmid) {
            "&rettype=medline&retmode=text";
 }
 
-void FetchArticles(const IdentifierArray& ids, int count, std::string& digest, bool plainText) {
-    InternetSession session(kRunnerAgent);
+void FetchArticles(RunContext& context, const IdentifierArray& ids, int count, std::string& digest,
+                   bool plainText) {
     std::unique_ptr<HttpConnection> connection;
     try {
-        connection = session.GetHttpConnection(EutilsServerFromEnvironment());
+        connection = OpenConnection(context);
     } catch (const InternetException&) {
-        ReportConnectionProblem();
+        context.console.Line(kConnectionProblem);
         return;
     }
 
     for (int i = 0; i < count && i < static_cast<int>(ids.size()); ++i) {
-        ShowProgress("article " + std::to_string(i + 1) + " of " + std::to_string(count));
+        context.console.ShowProgress("article " + std::to_string(i + 1) + " of " +
+                                     std::to_string(count));
         std::string response;
         try {
-            std::unique_ptr<HttpFile> request =
+            HttpFile request =
                 SendRunnerRequest(*connection, BuildFetchPath(ids[static_cast<std::size_t>(i)]));
-            if (!ReadBody(*request, response)) ReportConnectionProblem();  // and use what arrived
+            // A body that broke off still gives an entry from what arrived.
+            if (!ReadBody(request, response)) context.console.Line(kConnectionProblem);
         } catch (const InternetException&) {
-            ReportConnectionProblem();
+            context.console.Line(kConnectionProblem);
             break;
         }
 

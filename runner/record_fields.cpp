@@ -1,5 +1,6 @@
 #include "runner/record_fields.h"
 
+#include <algorithm>
 #include <vector>
 
 #include "common/text.h"
@@ -13,14 +14,8 @@ bool Contains(const std::string& text, const char* what) {
 
 // The non-empty pieces of `text` between line feeds, in order.
 std::vector<std::string> Lines(const std::string& text) {
-    std::vector<std::string> lines;
-    std::size_t start = 0;
-    while (start < text.size()) {
-        std::size_t end = text.find('\n', start);
-        if (end == std::string::npos) end = text.size();
-        if (end > start) lines.push_back(text.substr(start, end - start));
-        start = end + 1;
-    }
+    std::vector<std::string> lines = SplitLines(text);
+    lines.erase(std::remove(lines.begin(), lines.end(), std::string()), lines.end());
     return lines;
 }
 
@@ -40,16 +35,24 @@ std::string RemoveNameKeyword(std::string text) {
     return text;
 }
 
+// The first cleaning of a title: doubled blanks, square brackets and the
+// ASN.1 closers and keywords that a title's lines carry.
+std::string CleanTitleMarkup(const std::string& text) {
+    std::string clean = RemoveAll(text, "  ");
+    clean = RemoveAll(clean, "[");
+    clean = RemoveAll(clean, "]");
+    clean = ReplaceAll(clean, "?},", "?");
+    clean = RemoveAll(clean, "},");
+    return RemoveAll(clean, "authors {");
+}
+
+// The last cleaning of a title: doubled blanks again, then quotes.
+std::string FinishTitle(const std::string& text) {
+    return RemoveQuotes(RemoveAll(text, "  "));
+}
+
 std::string CleanTitle(const std::string& collected) {
-    std::string text = RemoveAll(collected, "  ");
-    text = RemoveAll(text, "[");
-    text = RemoveAll(text, "]");
-    text = ReplaceAll(text, "?},", "?");
-    text = RemoveAll(text, "},");
-    text = RemoveAll(text, "authors {");
-    text = RemoveNameKeyword(text);
-    text = RemoveAll(text, "  ");
-    return RemoveQuotes(text);
+    return FinishTitle(RemoveNameKeyword(CleanTitleMarkup(collected)));
 }
 
 std::string CleanJournal(const std::string& line) {
@@ -196,11 +199,11 @@ void ExtractMedlineFields(const std::string& text, ArticleRecord& record) {
         if (i > 0) record.authors += ", ";
         record.authors += authors[i];
     }
-    // Each value is cleaned as the ASN.1 line that holds it would be, in
-    // the layout the service used (values indented by ten blanks), so that
-    // both forms of one article give the same record.
-    record.title = haveTitle ? CleanTitle("        name \"" + title + "\" },") : std::string();
-    record.journal = haveJournal ? CleanJournal("          ml-jta \"" + journal + "\",") : std::string();
+    // Each value gets the cleaning of its ASN.1 field, and the one blank
+    // that the ASN.1 layout leaves before a journal and on either side of
+    // a title, so that both forms of one article give the same record.
+    record.title = haveTitle ? " " + FinishTitle(CleanTitleMarkup(title)) + " " : std::string();
+    record.journal = haveJournal ? " " + CleanJournal(journal) : std::string();
     record.volume = haveVolume ? CleanCompact(volume, "volume") : std::string();
     record.pages = havePages ? CleanCompact(pages, "pages") : std::string();
     record.year.clear();

@@ -3,23 +3,28 @@
 
 #include <string>
 
-#include "common/alert_settings.h"
-#include "common/local_time.h"
+#include "runner/run_context.h"
 
 namespace lorvane {
 
-// Runs the alert runner for its command line. With exactly one argument it
+// Runs the alert runner for its command line, with the context of this
+// process: lines on standard output and error, input from standard input,
+// the public E-utilities service or the one LORVANE_EUTILS_URL names.
+// Returns the process exit code, as the other RunTessory.
+int RunTessory(int argc, const char* const argv[]);
+
+// Runs the alert runner in `context`. With exactly one argument it
 // forwards the article of that citation file to a colleague; otherwise
 // (no argument, or two or more, which are ignored) it runs the scheduled
 // search. Ends quietly when the settings key is missing or, for a
 // scheduled run, when alerts are off. Returns the process exit code: 1
 // when the process could not be initialised, 0 otherwise.
-int RunTessory(int argc, const char* const argv[]);
+int RunTessory(RunContext& context, int argc, const char* const argv[]);
 
-// Searches every non-empty query slot of `settings` for the window that
-// `clock` gives and returns the digest: the opening text, a heading and
-// the article entries for each query with hits, and the closing text.
-// Sets `anyHits` when at least one query found something.
-std::string RunScheduledAlert(const AlertSettings& settings, Clock clock, bool& anyHits);
+// Searches every non-empty query slot of the settings in `context` for the
+// window that its clock gives and returns the digest: the opening text, a
+// heading and the article entries for each query with hits, and the
+// closing text. Sets `anyHits` when at least one query found something.
+std::string RunScheduledAlert(RunContext& context, bool& anyHits);
 
 }  // namespace lorvane

@@ -6,10 +6,10 @@
 
 namespace lorvane {
 
-// Tells the person at the machine about a lost connection: a message box
-// that the run waits on (Windows), a line on standard output (POSIX, where
-// a scheduled run has no one to close a box).
-void ShowConnectionMessage(const std::string& text);
+// Tells the person at the machine about a lost connection in a message box
+// that the run waits on, and returns true (Windows). Returns false where a
+// scheduled run has no one to close a box (POSIX): the caller reports it.
+bool ShowConnectionMessageBox(const std::string& text);
 
 // Returns the current working directory as the platform writes it, or the
 // empty text when it cannot be found.

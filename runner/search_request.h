@@ -7,11 +7,10 @@
 
 namespace lorvane {
 
+struct RunContext;
+
 // PubMed identifiers of one search, filled from index 0.
 using IdentifierArray = std::array<std::int32_t, 1000>;
-
-// The agent name that the runner's requests send.
-extern const char kRunnerAgent[];
 
 // Returns the esearch request path for `query` (words joined by "+") and
 // the window. Every character goes out as typed except blanks, sent as
@@ -26,12 +25,13 @@ std::string BuildSearchPath(const std::string& query, const std::string& minDate
 // returns how many it stored.
 int ExtractIdentifiers(const std::string& answer, IdentifierArray& ids);
 
-// Searches `query` (words joined by "+") for articles dated from `minDate`
-// to `maxDate` and stores the identifiers found, at most 50, in `ids`.
-// Returns the number stored: 0 when the search found nothing or failed.
-// Prints "not connected for Lorvane! update" when the request cannot be
-// sent; tells the user when the answer breaks off, and uses what arrived.
-int SearchQuery(const std::string& query, const std::string& minDate,
+// Searches `query` (words joined by "+") on the service of `context` for
+// articles dated from `minDate` to `maxDate` and stores the identifiers
+// found, at most 50, in `ids`. Returns the number stored: 0 when the
+// search found nothing or failed. Reports "not connected for Lorvane!
+// update" when the request cannot be sent; tells the user when the answer
+// breaks off, and uses what arrived.
+int SearchQuery(RunContext& context, const std::string& query, const std::string& minDate,
                 const std::string& maxDate, IdentifierArray& ids);
 
 }  // namespace lorvane

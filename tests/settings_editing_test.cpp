@@ -4,6 +4,7 @@
 #include <algorithm>
 #include <vector>
 
+#include "common/text.h"
 #include "config/settings_editing.h"
 
 namespace lorvane {
@@ -26,13 +27,13 @@ TEST(SettingsEditing, SecondsLeaveTheTimeFormat) {
 }
 
 TEST(SettingsEditing, StoredNumbersAndCarry) {
-    EXPECT_EQ(ParseLeadingInteger("7"), 7);
-    EXPECT_EQ(ParseLeadingInteger(" 30x"), 30);
-    EXPECT_EQ(ParseLeadingInteger(""), 0);
-    EXPECT_EQ(ParseLeadingInteger("x7"), 0);
-    EXPECT_EQ(ParseLeadingInteger("-5"), -5);
-    EXPECT_EQ(ParseLeadingInteger("99999999999"), 2147483647);
-    EXPECT_EQ(ParseLeadingInteger("-99999999999"), -2147483647 - 1);
+    EXPECT_EQ(ReadLikeAtoi("7"), 7);
+    EXPECT_EQ(ReadLikeAtoi(" 30x"), 30);
+    EXPECT_EQ(ReadLikeAtoi(""), 0);
+    EXPECT_EQ(ReadLikeAtoi("x7"), 0);
+    EXPECT_EQ(ReadLikeAtoi("-5"), -5);
+    EXPECT_EQ(ReadLikeAtoi("99999999999"), 2147483647);
+    EXPECT_EQ(ReadLikeAtoi("-99999999999"), -2147483647 - 1);
     EXPECT_EQ(CarryTimeOfDay(7, 75), 8 * 60 + 15);
     EXPECT_EQ(CarryTimeOfDay(23, 61), 1);
     EXPECT_EQ(CarryTimeOfDay(0, -5), 23 * 60 + 55);

@@ -1,8 +1,5 @@
 // Dialogs on Qt Widgets, laid out from the dialog templates: dialog units
 // become pixels by the font's average character size, as on Windows.
-#include <pwd.h>
-#include <unistd.h>
-
 #include <QAction>
 #include <QApplication>
 #include <QButtonGroup>
@@ -29,6 +26,7 @@
 #include "config/dialog_template.h"
 #include "config/resource.h"
 #include "platform/posix/app_icon.h"
+#include "platform/posix/user_paths.h"
 
 namespace lorvane {
 namespace {
@@ -407,8 +405,7 @@ std::string LoadResourceString(int id) {
 }
 
 std::string LogonUserName() {
-    const passwd* account = getpwuid(geteuid());
-    return account && account->pw_name ? account->pw_name : "";
+    return CurrentUserName();
 }
 
 }  // namespace lorvane

@@ -3,6 +3,7 @@
 
 #include <memory>
 
+#include "common/text.h"
 #include "runner/http_client.h"
 
 namespace lorvane {
@@ -29,9 +30,7 @@ bool StartsWithIgnoringCase(const std::string& text, const char* prefix) {
     std::size_t i = 0;
     for (; prefix[i]; ++i) {
         if (i >= text.size()) return false;
-        char c = text[i];
-        if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
-        if (c != prefix[i]) return false;
+        if (AsciiLower(text[i]) != prefix[i]) return false;
     }
     return true;
 }

@@ -2,10 +2,10 @@
 
 #include <cstddef>
 
+#include "common/text.h"
+
 namespace lorvane {
 namespace {
-
-const char kHexDigits[] = "0123456789ABCDEF";
 
 bool IsBlank(char c) { return c == ' ' || c == '\t'; }
 
@@ -14,13 +14,6 @@ std::string Trim(const std::string& text) {
     while (begin < end && IsBlank(text[begin])) ++begin;
     while (end > begin && (IsBlank(text[end - 1]) || text[end - 1] == '\r')) --end;
     return text.substr(begin, end - begin);
-}
-
-int HexValue(char c) {
-    if (c >= '0' && c <= '9') return c - '0';
-    if (c >= 'a' && c <= 'f') return c - 'a' + 10;
-    if (c >= 'A' && c <= 'F') return c - 'A' + 10;
-    return -1;
 }
 
 // What one line of the file is.
@@ -56,12 +49,6 @@ std::string ValueLine(const SettingsValue& value) {
 
 }  // namespace
 
-std::string AsciiLower(std::string text) {
-    for (char& c : text)
-        if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
-    return text;
-}
-
 std::string EscapeIniValue(const std::string& value) {
     std::string out;
     out.reserve(value.size() + 8);
@@ -78,8 +65,7 @@ std::string EscapeIniValue(const std::string& value) {
             out += "\\t";
         } else if (c < 0x20 || c == 0x7F || edgeBlank) {
             out += "\\x";
-            out += kHexDigits[c >> 4];
-            out += kHexDigits[c & 0xF];
+            AppendHexByte(c, out);
         } else {
             out += static_cast<char>(c);
         }
@@ -108,29 +94,17 @@ std::string UnescapeIniValue(const std::string& text) {
         } else if (next == 't') {
             out += '\t';
             ++i;
-        } else if (next == 'x' && i + 3 < text.size() && HexValue(text[i + 2]) >= 0 &&
-                   HexValue(text[i + 3]) >= 0 &&
-                   HexValue(text[i + 2]) * 16 + HexValue(text[i + 3]) != 0) {
+        } else if (next == 'x' && i + 3 < text.size() && HexDigitValue(text[i + 2]) >= 0 &&
+                   HexDigitValue(text[i + 3]) >= 0 &&
+                   HexDigitValue(text[i + 2]) * 16 + HexDigitValue(text[i + 3]) != 0) {
             // "\x00" is not taken: a value holds no NUL.
-            out += static_cast<char>(HexValue(text[i + 2]) * 16 + HexValue(text[i + 3]));
+            out += static_cast<char>(HexDigitValue(text[i + 2]) * 16 + HexDigitValue(text[i + 3]));
             i += 3;
         } else {
             out += '\\';  // not an escape: keep the backslash as typed
         }
     }
     return out;
-}
-
-IniLines SplitIniLines(const std::string& contents) {
-    IniLines lines;
-    std::size_t start = 0;
-    while (start < contents.size()) {
-        std::size_t end = contents.find('\n', start);
-        if (end == std::string::npos) end = contents.size();
-        lines.push_back(contents.substr(start, end - start));
-        start = end + 1;
-    }
-    return lines;
 }
 
 std::string JoinIniLines(const IniLines& lines) {

@@ -25,9 +25,6 @@ std::string UnescapeIniValue(const std::string& text);
 // A settings file as its lines, without their line feeds.
 using IniLines = std::vector<std::string>;
 
-// Splits file contents into lines. A final line feed ends the last line.
-IniLines SplitIniLines(const std::string& contents);
-
 // Joins lines into file contents, each ending in a line feed.
 std::string JoinIniLines(const IniLines& lines);
 
@@ -43,8 +40,5 @@ std::map<std::string, std::string> ReadIniSection(const IniLines& lines,
 // added at the end.
 void SetIniValues(IniLines& lines, const std::string& section,
                   const std::vector<SettingsValue>& values);
-
-// Returns `text` in ASCII lower case.
-std::string AsciiLower(std::string text);
 
 }  // namespace lorvane

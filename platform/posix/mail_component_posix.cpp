@@ -8,6 +8,7 @@
 
 #include "common/mail_component.h"
 #include "common/mail_message.h"
+#include "common/text.h"
 #include "platform/posix/child_process.h"
 
 namespace lorvane {
@@ -109,16 +110,7 @@ public:
             return kMailOk;
         }
         // The description is printed as one line: sendmail's lines joined.
-        std::string said;
-        std::size_t start = 0;
-        while (start < child.err.size()) {
-            std::size_t end = child.err.find('\n', start);
-            if (end == std::string::npos) end = child.err.size();
-            std::string line = child.err.substr(start, end - start);
-            if (!line.empty() && line.back() == '\r') line.pop_back();
-            if (!line.empty()) said += (said.empty() ? "" : "; ") + line;
-            start = end + 1;
-        }
+        const std::string said = JoinLines(child.err, "; ");
         m_lastFailure = sendmail + (child.exitCode < 0 ? " was stopped"
                                                        : " exited with status " +
                                                              std::to_string(child.exitCode));

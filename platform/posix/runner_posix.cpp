@@ -2,7 +2,6 @@
 #include <unistd.h>
 
 #include <cerrno>
-#include <cstdio>
 #include <vector>
 
 #include "platform/posix/user_paths.h"
@@ -10,9 +9,8 @@
 
 namespace lorvane {
 
-void ShowConnectionMessage(const std::string& text) {
-    std::printf("%s\n", text.c_str());
-    std::fflush(stdout);
+bool ShowConnectionMessageBox(const std::string&) {
+    return false;
 }
 
 std::string CurrentDirectory() {

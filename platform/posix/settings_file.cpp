@@ -6,6 +6,7 @@
 
 #include <cerrno>
 
+#include "common/text.h"
 #include "platform/posix/ini_format.h"
 #include "platform/posix/posix_error.h"
 #include "platform/posix/user_paths.h"
@@ -132,7 +133,7 @@ bool SettingsFile::Open(std::string& error) {
     m_values.clear();
     std::string contents;
     if (ReadWholeFile(m_path, contents, error) != FileRead::Ok) return false;
-    m_values = ReadIniSection(SplitIniLines(contents), m_section);
+    m_values = ReadIniSection(SplitLines(contents), m_section);
     m_open = true;
     return true;
 }
@@ -150,19 +151,14 @@ ValueRead SettingsFile::Read(const std::string& name, std::size_t capacity,
 
 bool SettingsFile::Write(const std::vector<SettingsValue>& values, std::string& error) {
     error.clear();
-    for (const SettingsValue& value : values) {
-        if (value.text.find('\0') != std::string::npos) {
-            error = "the value " + value.name + " holds a NUL byte, which a setting cannot";
-            return false;
-        }
-    }
+    if (!CheckStorableValues(values, error)) return false;
     if (!MakeDirectories(ParentDirectory(m_path), error)) return false;
 
     // Start from the file as it is now, so that values and lines written
     // by anyone else since it was opened are kept.
     std::string contents;
     if (ReadWholeFile(m_path, contents, error) == FileRead::Failed) return false;
-    IniLines lines = SplitIniLines(contents);
+    IniLines lines = SplitLines(contents);
     SetIniValues(lines, m_section, values);
     return ReplaceFile(m_path, JoinIniLines(lines), m_beforeReplace, error);
 }

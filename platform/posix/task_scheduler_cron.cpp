@@ -2,14 +2,11 @@
 // each behind a tag line with its name, so that it can be found, replaced
 // and removed without touching the user's other lines. Read with
 // "crontab -l", written with "crontab -".
-#include <pwd.h>
-#include <unistd.h>
-
 #include <cstdio>
 #include <cstdlib>
-#include <map>
 #include <vector>
 
+#include "common/text.h"
 #include "config/task_scheduler.h"
 #include "platform/posix/child_process.h"
 #include "platform/posix/user_paths.h"
@@ -18,49 +15,58 @@ namespace lorvane {
 namespace {
 
 const char kTagStart[] = "# Lorvane work item \"";
+const char kNoCrontabProgram[] = "No crontab program was found on PATH.";
 
-std::string CurrentUser() {
-    const passwd* account = getpwuid(geteuid());
-    return account && account->pw_name ? account->pw_name : "";
-}
+// Why the scheduler's last operation failed; shared with its work items.
+using FailureText = std::shared_ptr<std::string>;
 
 std::string CrontabProgram() {
     const char* path = std::getenv("PATH");
     return FindProgram("crontab", path ? path : "");
 }
 
+// Returns what a crontab run that failed says: its error output on one
+// line, or how it ended when it said nothing.
+std::string DescribeCrontabFailure(const std::string& command, const ChildResult& result,
+                                   const std::string& error) {
+    std::string said = error.empty() ? JoinLines(result.err, "; ") : error;
+    if (said.empty())
+        said = result.exitCode < 0 ? "it was stopped"
+                                   : "it exited with status " + std::to_string(result.exitCode);
+    return command + " failed: " + said;
+}
+
 // Reads the user's crontab into lines; no crontab yet is an empty table.
-TaskResult ReadCrontab(std::vector<std::string>& lines) {
+TaskResult ReadCrontab(std::vector<std::string>& lines, std::string& failure) {
     lines.clear();
     const std::string crontab = CrontabProgram();
-    if (crontab.empty()) return kTaskNotFound;
+    if (crontab.empty()) {
+        failure = kNoCrontabProgram;
+        return kTaskNotFound;
+    }
     ChildResult result;
     std::string error;
-    if (!RunChild(crontab, {"-l"}, "", result, error)) return kTaskFailed;
-    if (result.exitCode != 0) {
-        if (result.err.find("no crontab for") != std::string::npos) return kTaskOk;
-        std::fprintf(stdout, "crontab -l failed: %s", result.err.c_str());
+    if (!RunChild(crontab, {"-l"}, "", result, error) || result.exitCode != 0) {
+        if (error.empty() && result.err.find("no crontab for") != std::string::npos) return kTaskOk;
+        failure = DescribeCrontabFailure("crontab -l", result, error);
         return kTaskFailed;
     }
-    std::size_t start = 0;
-    while (start < result.out.size()) {
-        std::size_t end = result.out.find('\n', start);
-        if (end == std::string::npos) end = result.out.size();
-        lines.push_back(result.out.substr(start, end - start));
-        start = end + 1;
-    }
+    lines = SplitLines(result.out);
     return kTaskOk;
 }
 
-TaskResult WriteCrontab(const std::vector<std::string>& lines) {
+TaskResult WriteCrontab(const std::vector<std::string>& lines, std::string& failure) {
     const std::string crontab = CrontabProgram();
-    if (crontab.empty()) return kTaskNotFound;
+    if (crontab.empty()) {
+        failure = kNoCrontabProgram;
+        return kTaskNotFound;
+    }
     std::string table;
     for (const std::string& line : lines) table += line + "\n";
     ChildResult result;
     std::string error;
     if (!RunChild(crontab, {"-"}, table, result, error) || result.exitCode != 0) {
-        std::fprintf(stdout, "crontab - failed: %s%s\n", error.c_str(), result.err.c_str());
+        failure = DescribeCrontabFailure("crontab -", result, error);
         return kTaskFailed;
     }
     return kTaskOk;
@@ -119,7 +125,8 @@ std::string Date(unsigned year, unsigned month, unsigned day) {
 
 class CronWorkItem : public ScheduledWorkItem {
 public:
-    explicit CronWorkItem(std::string name) : m_name(std::move(name)) {}
+    CronWorkItem(std::string name, FailureText failure)
+        : m_name(std::move(name)), m_failure(std::move(failure)) {}
 
     TaskResult SetApplicationName(const std::string& application) override {
         m_application = application;
@@ -128,7 +135,7 @@ public:
     TaskResult SetAccountInformation(const std::string& account, const std::string&) override {
         // cron runs the user's own table as that user and needs no
         // password; it is not kept anywhere.
-        return account == CurrentUser() ? kTaskOk : kTaskAccessDenied;
+        return account == CurrentUserName() ? kTaskOk : kTaskAccessDenied;
     }
     TaskResult SetParameters(const std::string& parameters) override {
         m_parameters = parameters;
@@ -153,7 +160,6 @@ public:
     }
     TaskResult SetTrigger(int index, const TaskTrigger& trigger) override {
         if (index < 0 || static_cast<std::size_t>(index) >= m_triggers.size()) return kTaskFailed;
-        if (trigger.triggerType != kTriggerDaily && trigger.triggerType != kTriggerWeekly) return kTaskFailed;
         m_triggers[static_cast<std::size_t>(index)] = trigger;
         return kTaskOk;
     }
@@ -163,12 +169,12 @@ public:
         if (!m_directory.empty()) {
             std::string error;
             if (!MakeDirectories(m_directory, error)) {
-                std::fprintf(stdout, "%s\n", error.c_str());
+                *m_failure = error;
                 return kTaskFailed;
             }
         }
         std::vector<std::string> lines;
-        TaskResult result = ReadCrontab(lines);
+        TaskResult result = ReadCrontab(lines, *m_failure);
         if (result != kTaskOk) return result;
         for (int at; (at = FindItem(lines, m_name)) >= 0;) EraseItem(lines, at);
 
@@ -185,7 +191,7 @@ public:
             if (!m_comment.empty()) tag += " comment=" + m_comment;
             lines.push_back(tag);
             std::string days = "*";
-            if (trigger.triggerType == kTriggerWeekly) {
+            if (trigger.triggerType == TriggerType::Weekly) {
                 days.clear();
                 for (int day = 0; day < 7; ++day)
                     if (trigger.daysOfWeek & (1u << day)) days += (days.empty() ? "" : ",") + std::to_string(day);
@@ -194,11 +200,12 @@ public:
             lines.push_back(std::to_string(trigger.startMinute) + " " + std::to_string(trigger.startHour) +
                             " * * " + days + " " + CronEscape(command));
         }
-        return WriteCrontab(lines);
+        return WriteCrontab(lines, *m_failure);
     }
 
 private:
     std::string m_name;
+    FailureText m_failure;
     std::string m_application;
     std::string m_parameters;
     std::string m_directory;
@@ -211,34 +218,40 @@ class CronTaskScheduler : public TaskScheduler {
 public:
     TaskResult Activate(const std::string& name) override {
         std::vector<std::string> lines;
-        const TaskResult result = ReadCrontab(lines);
+        const TaskResult result = ReadCrontab(lines, *m_failure);
         if (result != kTaskOk) return result;
         return FindItem(lines, name) >= 0 ? kTaskOk : kTaskNotFound;
     }
 
     TaskResult Delete(const std::string& name) override {
         std::vector<std::string> lines;
-        TaskResult result = ReadCrontab(lines);
+        TaskResult result = ReadCrontab(lines, *m_failure);
         if (result != kTaskOk) return result;
         if (FindItem(lines, name) < 0) return kTaskNotFound;
         for (int at; (at = FindItem(lines, name)) >= 0;) EraseItem(lines, at);
-        return WriteCrontab(lines);
+        return WriteCrontab(lines, *m_failure);
     }
 
     TaskResult NewWorkItem(const std::string& name, std::unique_ptr<ScheduledWorkItem>& item) override {
-        if (!IsSafeName(name)) return kTaskFailed;
-        item = std::make_unique<CronWorkItem>(name);
+        if (!IsSafeName(name)) {
+            *m_failure = "a work item name may not hold a double quote or a control character";
+            return kTaskFailed;
+        }
+        item = std::make_unique<CronWorkItem>(name, m_failure);
         return kTaskOk;
     }
 
-    void Uninitialize() override {}
+    std::string DescribeLastFailure() const override { return *m_failure; }
+
+private:
+    FailureText m_failure = std::make_shared<std::string>();
 };
 
 }  // namespace
 
-TaskResult CreateTaskScheduler(std::unique_ptr<TaskScheduler>& scheduler) {
+TaskResult CreateTaskScheduler(std::unique_ptr<TaskScheduler>& scheduler, std::string& error) {
     if (CrontabProgram().empty()) {
-        std::fprintf(stdout, "No crontab program was found on PATH.\n");
+        error = kNoCrontabProgram;
         return kTaskNotFound;
     }
     scheduler = std::make_unique<CronTaskScheduler>();

@@ -23,6 +23,11 @@ std::string HomeDirectory() {
 
 }  // namespace
 
+std::string CurrentUserName() {
+    const passwd* account = ::getpwuid(::geteuid());
+    return account && account->pw_name ? account->pw_name : "";
+}
+
 std::string ParentDirectory(const std::string& path) {
     const std::size_t slash = path.rfind('/');
     if (slash == std::string::npos) return ".";

@@ -1,5 +1,6 @@
-// Paths on POSIX: the user's base folders as the XDG base directory rules
-// name them, the running program, and folders made on demand.
+// The user on POSIX: the account's name, its base folders as the XDG base
+// directory rules name them, the running program, and folders made on
+// demand.
 #pragma once
 
 #include <string>
@@ -10,6 +11,10 @@ namespace lorvane {
 // holds an absolute path, else $HOME/`homeRelative` (the account's home
 // folder when HOME is unset or empty).
 std::string XdgBaseDirectory(const char* variable, const std::string& homeRelative);
+
+// Returns the name of the account the process runs as (its effective user),
+// or the empty text when the system does not know it.
+std::string CurrentUserName();
 
 // Returns the folder part of `path`: "." without a "/", "/" for the root.
 std::string ParentDirectory(const std::string& path);

@@ -1,5 +1,5 @@
-// What the Win32 files need to talk to COM: an owner for interface
-// references, and 8-bit text converted to UTF-16 (and back) with the ANSI
+// What the Win32 files need to talk to COM: owners for the thread's
+// apartment and for interface references, and 8-bit text converted to UTF-16 (and back) with the ANSI
 // code page at the call.
 #pragma once
 
@@ -46,6 +46,22 @@ public:
 
 private:
     Interface* m_pointer = nullptr;
+};
+
+// Joins this thread to a single-threaded COM apartment for the owner's
+// lifetime; leaves it again when the joining succeeded. Nested owners on
+// one thread are counted by COM itself.
+class ComApartment {
+public:
+    ComApartment() : m_result(CoInitialize(nullptr)) {}
+    ~ComApartment() {
+        if (SUCCEEDED(m_result)) CoUninitialize();
+    }
+    ComApartment(const ComApartment&) = delete;
+    ComApartment& operator=(const ComApartment&) = delete;
+
+private:
+    HRESULT m_result;
 };
 
 // `text` as UTF-16, converted with the ANSI code page.

@@ -41,6 +41,17 @@ std::string QueryHeader(HINTERNET request, DWORD which) {
     return std::string(value, size);
 }
 
+// Returns the length that a Content-Length header announces; 0 when it
+// announces none that can be read.
+unsigned long long AnnouncedLength(const std::string& header) {
+    unsigned long long length = 0;
+    for (const char c : header) {
+        if (c < '0' || c > '9' || length > 1000000000000ULL) return 0;
+        length = length * 10 + static_cast<unsigned long long>(c - '0');
+    }
+    return length;
+}
+
 class WinInetHttpClient : public HttpClient {
 public:
     WinInetHttpClient(const HttpClientOptions& options, HINTERNET session, HINTERNET connection,
@@ -90,7 +101,7 @@ public:
             response.body.append(buffer, got);
         }
         // WinInet ends a body that the server cut short like a whole one.
-        if (!announced.empty() && std::stoull(announced) > response.body.size()) {
+        if (AnnouncedLength(announced) > response.body.size()) {
             response.error = "the answer broke off after " + std::to_string(response.body.size()) +
                              " of " + announced + " bytes";
             return true;

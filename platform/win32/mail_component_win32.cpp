@@ -125,14 +125,14 @@ private:
         return static_cast<MailStatus>(reinterpret_cast<Entry>(table[method])(object, args...));
     }
 
+    ComApartment m_apartment;  // declared first: left after the reference is released
     ComPtr<IUnknown> m_mail;
 };
 
 }  // namespace
 
 std::unique_ptr<MailComponent> CreateMailComponent(std::string& error) {
-    CoInitialize(nullptr);  // stays initialised for the rest of the thread's life
-
+    auto component = std::make_unique<ComMailComponent>();
     CLSID classId{};
     HRESULT result = kProgId[0] == L'{' ? CLSIDFromString(kProgId, &classId)
                                         : CLSIDFromProgID(kProgId, &classId);
@@ -141,7 +141,6 @@ std::unique_ptr<MailComponent> CreateMailComponent(std::string& error) {
         result = CoCreateInstance(classId, nullptr, kAnyServer, IID_IUnknown, unknown.out());
     // A local or remote server must be running before it is asked for more.
     if (SUCCEEDED(result)) result = OleRun(unknown.get());
-    auto component = std::make_unique<ComMailComponent>();
     if (SUCCEEDED(result)) result = unknown.get()->QueryInterface(kMailInterface, component->reference().out());
     if (result == CO_E_CLASSSTRING || result == REGDB_E_CLASSNOTREG) {
         error = "the mail component \"ANSMTP.OBJ\" is not available: it is not registered on "

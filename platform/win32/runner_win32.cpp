@@ -1,15 +1,15 @@
 #include <windows.h>
 #include <io.h>
 
-#include <cstdio>
 #include <vector>
 
 #include "runner/runner_services.h"
 
 namespace lorvane {
 
-void ShowConnectionMessage(const std::string& text) {
+bool ShowConnectionMessageBox(const std::string& text) {
     MessageBoxA(nullptr, text.c_str(), "Lorvane", MB_OK);
+    return true;
 }
 
 std::string CurrentDirectory() {

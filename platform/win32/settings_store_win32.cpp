@@ -73,12 +73,7 @@ public:
 
     bool Write(const std::vector<SettingsValue>& values, std::string& error) override {
         error.clear();
-        for (const SettingsValue& value : values) {
-            if (value.text.find('\0') != std::string::npos) {
-                error = "the value " + value.name + " holds a NUL byte, which a setting cannot";
-                return false;
-            }
-        }
+        if (!CheckStorableValues(values, error)) return false;
         HKEY created = nullptr;
         const LONG opened = RegCreateKeyExA(HKEY_CURRENT_USER, m_keyPath.c_str(), 0, nullptr,
                                             REG_OPTION_NON_VOLATILE, KEY_WRITE, nullptr,

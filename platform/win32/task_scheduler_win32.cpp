@@ -7,6 +7,7 @@
 
 #include "config/task_scheduler.h"
 #include "platform/win32/com_support.h"
+#include "platform/win32/win32_error.h"
 
 namespace lorvane {
 namespace {
@@ -25,6 +26,7 @@ TaskResult Result(HRESULT result) {
 class ComWorkItem : public ScheduledWorkItem {
 public:
     explicit ComWorkItem(ComPtr<ITask> task) : m_task(std::move(task)) {}
+
 
     TaskResult SetApplicationName(const std::string& application) override {
         return Result(m_task->SetApplicationName(ToWide(application).c_str()));
@@ -69,7 +71,7 @@ public:
         record.MinutesInterval = trigger.minutesInterval;
         record.rgFlags = trigger.flags;
         record.TriggerType = static_cast<TASK_TRIGGER_TYPE>(trigger.triggerType);
-        if (trigger.triggerType == kTriggerDaily) {
+        if (trigger.triggerType == TriggerType::Daily) {
             record.Type.Daily.DaysInterval = trigger.interval;
         } else {
             record.Type.Weekly.WeeksInterval = trigger.interval;
@@ -87,13 +89,15 @@ public:
     }
 
 private:
+    ComApartment m_apartment;  // declared first: left after the references go
     ComPtr<ITask> m_task;
     std::vector<ComPtr<ITaskTrigger>> m_triggers;
 };
 
 class ComTaskScheduler : public TaskScheduler {
 public:
-    explicit ComTaskScheduler(ComPtr<ITaskScheduler> scheduler) : m_scheduler(std::move(scheduler)) {}
+    ComTaskScheduler() = default;
+    ComPtr<ITaskScheduler>& reference() { return m_scheduler; }
 
     TaskResult Activate(const std::string& name) override {
         ComPtr<IUnknown> task;
@@ -116,21 +120,26 @@ public:
         return kTaskOk;
     }
 
-    void Uninitialize() override { CoUninitialize(); }
+    // The codes of the scheduler's operations say all there is to say.
+    std::string DescribeLastFailure() const override { return std::string(); }
 
 private:
+    ComApartment m_apartment;  // declared first: left after the reference goes
     ComPtr<ITaskScheduler> m_scheduler;
 };
 
 }  // namespace
 
-TaskResult CreateTaskScheduler(std::unique_ptr<TaskScheduler>& scheduler) {
-    CoInitialize(nullptr);  // stays initialised for the thread
-    ComPtr<ITaskScheduler> created;
+TaskResult CreateTaskScheduler(std::unique_ptr<TaskScheduler>& scheduler, std::string& error) {
+    auto created = std::make_unique<ComTaskScheduler>();
     const HRESULT result = CoCreateInstance(kTaskSchedulerClass, nullptr, CLSCTX_INPROC_SERVER,
-                                            kTaskSchedulerInterface, created.out());
-    if (FAILED(result)) return Result(result);
-    scheduler = std::make_unique<ComTaskScheduler>(std::move(created));
+                                            kTaskSchedulerInterface, created->reference().out());
+    if (FAILED(result)) {
+        error = DescribeWin32Error("the Task Scheduler is not available",
+                                   static_cast<unsigned long>(result));
+        return Result(result);
+    }
+    scheduler = std::move(created);
     return kTaskOk;
 }
 

@@ -4,8 +4,11 @@
 
 #include <filesystem>
 #include <fstream>
+#include <sstream>
 
 #include "runner/internet.h"
+#include "runner/run_context.h"
+#include "support/captured_console.h"
 #include "support/process.h"
 #include "support/standin.h"
 
@@ -25,12 +28,15 @@ protected:
         answer += "}";
         m_standIn = std::make_unique<test::StandIn>(
             "{\"fixtures\": \"" + m_files + "\", \"efetch\": {\"1\": " + answer + "}}", stall);
-        m_server = EutilsServer{m_standIn->url(), false};
+        m_context.service = EutilsService(m_standIn->url());
     }
 
-    std::unique_ptr<HttpFile> Open(InternetSession& session) {
-        m_connection = session.GetHttpConnection(m_server);
-        return m_connection->OpenRequest("/entrez/eutils/efetch.fcgi?db=pubmed&id=1");
+    // Sends the request for efetch id 1 on a new connection.
+    HttpFile Send() {
+        m_connection = OpenConnection(m_context);
+        HttpFile file = m_connection->OpenRequest("/entrez/eutils/efetch.fcgi?db=pubmed&id=1");
+        m_connection->SendRequest(file);
+        return file;
     }
 
     static std::vector<std::string> ReadAll(HttpFile& file) {
@@ -42,16 +48,16 @@ protected:
 
     std::string m_files;
     std::unique_ptr<test::StandIn> m_standIn;
-    EutilsServer m_server;
+    test::CapturedConsole m_console;
+    std::istringstream m_input;
+    RunContext m_context{m_console, m_input};
     std::unique_ptr<HttpConnection> m_connection;
 };
 
 TEST_F(InternetTest, BodyComesInLinePieces) {
     Serve("a\r\nb\n" + std::string(5000, 'x') + "\n\ntail");
-    InternetSession session("My Session");
-    auto file = Open(session);
-    file->SendRequest();
-    const std::vector<std::string> pieces = ReadAll(*file);
+    HttpFile file = Send();
+    const std::vector<std::string> pieces = ReadAll(file);
     ASSERT_EQ(pieces.size(), 6u);
     EXPECT_EQ(pieces[0], "a\n");
     EXPECT_EQ(pieces[1], "b\n");
@@ -60,67 +66,55 @@ TEST_F(InternetTest, BodyComesInLinePieces) {
     EXPECT_EQ(pieces[4], "\n");
     EXPECT_EQ(pieces[5], "tail");
     std::string piece = "stale";
-    EXPECT_FALSE(file->ReadString(piece));
+    EXPECT_FALSE(file.ReadString(piece));
     EXPECT_EQ(piece, "");
 }
 
 TEST_F(InternetTest, ThrottledAnswerIsRetried) {
     Serve("the record\n", "429-once");
-    InternetSession session("My Session");
-    auto file = Open(session);
-    file->SendRequest();
-    EXPECT_EQ(ReadAll(*file), std::vector<std::string>{"the record\n"});
+    HttpFile file = Send();
+    EXPECT_EQ(ReadAll(file), std::vector<std::string>{"the record\n"});
     EXPECT_EQ(m_standIn->Requests().size(), 2u);
 }
 
 TEST_F(InternetTest, ServerErrorsAreRetriedThenHandedOver) {
     Serve("unused", "500");
-    InternetSession session("My Session");
-    auto file = Open(session);
-    file->SendRequest();
-    EXPECT_EQ(ReadAll(*file),
+    HttpFile file = Send();
+    EXPECT_EQ(ReadAll(file),
               std::vector<std::string>{"<html><body>Internal Server Error</body></html>\n"});
     EXPECT_EQ(m_standIn->Requests().size(), 4u);  // the first try and three more
 }
 
 TEST_F(InternetTest, BrokenBodyHandsOutWhatArrivedThenFails) {
     Serve("first line\nsecond line!\n", "drop-half");
-    InternetSession session("My Session");
-    auto file = Open(session);
-    file->SendRequest();
+    HttpFile file = Send();
     std::string piece;
-    ASSERT_TRUE(file->ReadString(piece));
+    ASSERT_TRUE(file.ReadString(piece));
     EXPECT_EQ(piece, "first line\n");
-    ASSERT_TRUE(file->ReadString(piece));
+    ASSERT_TRUE(file.ReadString(piece));
     EXPECT_EQ(piece, "s");
-    EXPECT_THROW(file->ReadString(piece), InternetException);
-    EXPECT_FALSE(file->ReadString(piece));
+    EXPECT_THROW(file.ReadString(piece), InternetException);
+    EXPECT_FALSE(file.ReadString(piece));
 }
 
 TEST_F(InternetTest, StalledBodyFailsInBoundedTime) {
     Serve(std::string(200, 'r') + "\n", "stall", 20);
-    InternetPolicy policy;
-    policy.stallTimeoutSeconds = 1;
-    InternetSession session("My Session", policy);
-    auto file = Open(session);
-    file->SendRequest();
+    m_context.service.stallTimeoutSeconds = 1;
+    HttpFile file = Send();
     std::string piece;
-    ASSERT_TRUE(file->ReadString(piece));
+    ASSERT_TRUE(file.ReadString(piece));
     EXPECT_EQ(piece, std::string(100, 'r'));
-    EXPECT_THROW(file->ReadString(piece), InternetException);
+    EXPECT_THROW(file.ReadString(piece), InternetException);
 }
 
 TEST_F(InternetTest, OversizedBodyIsAFailure) {
     Serve(std::string(5000, 'b'));
-    InternetPolicy policy;
-    policy.maxBodyBytes = 1000;
-    InternetSession session("My Session", policy);
-    auto file = Open(session);
-    file->SendRequest();
+    m_context.service.maxBodyBytes = 1000;
+    HttpFile file = Send();
     std::string piece;
     while (true) {
         try {
-            if (!file->ReadString(piece)) {
+            if (!file.ReadString(piece)) {
                 ADD_FAILURE() << "an oversized body ended normally";
                 break;
             }
@@ -134,36 +128,28 @@ TEST_F(InternetTest, OversizedBodyIsAFailure) {
 
 TEST_F(InternetTest, NoAnswerIsASendFailure) {
     Serve("unused", "close");
-    InternetSession session("My Session");
-    auto file = Open(session);
-    EXPECT_THROW(file->SendRequest(), InternetException);
+    EXPECT_THROW(Send(), InternetException);
 
-    m_server = EutilsServer{test::ClosedPortUrl(), false};
-    auto refused = Open(session);
-    EXPECT_THROW(refused->SendRequest(), InternetException);
+    m_context.service = EutilsService(test::ClosedPortUrl());
+    EXPECT_THROW(Send(), InternetException);
 }
 
 TEST_F(InternetTest, HeadersMustBeWellFormed) {
-    Serve("x");
-    InternetSession session("My Session");
-    auto file = Open(session);
-    EXPECT_FALSE(file->AddRequestHeaders("test"));
-    EXPECT_FALSE(file->AddRequestHeaders("Bad Name: x"));
-    EXPECT_TRUE(file->AddRequestHeaders("X-Trace: 1"));
-    EXPECT_FALSE(file->AddRequestHeaders("x-trace: 2"));
-    EXPECT_FALSE(file->AddRequestHeaders("X-Split: a\r\nInjected: b"));
+    HttpFile file("/");
+    EXPECT_FALSE(file.AddRequestHeaders("test"));
+    EXPECT_FALSE(file.AddRequestHeaders("Bad Name: x"));
+    EXPECT_TRUE(file.AddRequestHeaders("X-Trace: 1"));
+    EXPECT_FALSE(file.AddRequestHeaders("x-trace: 2"));
+    EXPECT_FALSE(file.AddRequestHeaders("X-Split: a\r\nInjected: b"));
 }
 
-TEST(EutilsServer, PublicServiceOrMirror) {
-    unsetenv("LORVANE_EUTILS_URL");
-    EutilsServer server = EutilsServerFromEnvironment();
-    EXPECT_EQ(server.baseUrl, "https://eutils.ncbi.nlm.nih.gov");
-    EXPECT_TRUE(server.paced);
-    setenv("LORVANE_EUTILS_URL", "http://127.0.0.1:8080/", 1);
-    server = EutilsServerFromEnvironment();
-    EXPECT_EQ(server.baseUrl, "http://127.0.0.1:8080");
-    EXPECT_FALSE(server.paced);
-    unsetenv("LORVANE_EUTILS_URL");
+TEST(EutilsService, PublicServiceOrMirror) {
+    HttpClientOptions service = EutilsService("");
+    EXPECT_EQ(service.baseUrl, "https://eutils.ncbi.nlm.nih.gov");
+    EXPECT_TRUE(service.paced);
+    service = EutilsService("http://127.0.0.1:8080/");
+    EXPECT_EQ(service.baseUrl, "http://127.0.0.1:8080");
+    EXPECT_FALSE(service.paced);
 }
 
 }  // namespace

@@ -3,6 +3,7 @@
 #include "common/mail_delivery.h"
 #include "platform/posix/child_process.h"
 #include "posix/tessory_fixture.h"
+#include "support/captured_console.h"
 
 namespace lorvane {
 namespace {
@@ -92,10 +93,10 @@ TEST(MailComponent, RefusedAddressStopsTheSequence) {
     std::string error;
     std::unique_ptr<MailComponent> mail = CreateMailComponent(error);
     ASSERT_TRUE(mail) << error;
-    testing::internal::CaptureStdout();
-    SendAlertMail(*mail, "reader@example.org", "friend@example.org\r\nBcc: all@example.org", "body",
-                  false, kColleagueAlertMail);
-    const std::string out = testing::internal::GetCapturedStdout();
+    test::CapturedConsole console;
+    DeliverMail(*mail, console, "reader@example.org", "friend@example.org\r\nBcc: all@example.org",
+                MailSubject(kColleagueAlertMail), "body", true);
+    const std::string& out = console.out;
     EXPECT_EQ(out.find("Mail not sent: adding the recipient refused"), 0u) << out;
     EXPECT_EQ(out.find("Message delivered!"), std::string::npos);
 }

@@ -12,6 +12,7 @@
 
 #include "config/task_scheduling.h"
 #include "platform/posix/child_process.h"
+#include "support/captured_console.h"
 #include "support/isolation.h"
 #include "support/process.h"
 
@@ -52,6 +53,7 @@ protected:
 
     static std::string LogonName();
     test::IsolatedEnvironment m_isolation;
+    test::CapturedConsole m_console;
 };
 
 std::string TaskScheduling::LogonName() {
@@ -64,8 +66,8 @@ std::string TaskScheduling::LogonName() {
 TEST_F(TaskScheduling, DailyAtHalfPastSeven) {
     m_isolation.SetCrontab(kOtherLines);
     CTaskDescriptor descriptor = Descriptor(Date(2000, 1, 1, 7, 30));
-    EXPECT_EQ(RegisterTask(descriptor, "Lorvane", false, 1), kTaskOk);
-    EXPECT_EQ(descriptor.frequencyKind(), 2);
+    EXPECT_EQ(RegisterTask(m_console, descriptor, "Lorvane", false, AlertFrequency::Daily), kTaskOk);
+    EXPECT_EQ(descriptor.frequencyKind(), TriggerKind::Daily);
     EXPECT_EQ(m_isolation.Crontab(),
               std::string(kOtherLines) + JobLines("30 7 * * *", "2000-01-01", "2100-01-01"));
     // The working folder exists for the runner.
@@ -74,21 +76,21 @@ TEST_F(TaskScheduling, DailyAtHalfPastSeven) {
 
 TEST_F(TaskScheduling, WeeklyOnTheStartDatesWeekday) {
     CTaskDescriptor wednesday = Descriptor(Date(2000, 1, 5, 18, 45));
-    EXPECT_EQ(RegisterTask(wednesday, "Lorvane", false, 2), kTaskOk);
-    EXPECT_EQ(wednesday.frequencyKind(), 3);
+    EXPECT_EQ(RegisterTask(m_console, wednesday, "Lorvane", false, AlertFrequency::Weekly), kTaskOk);
+    EXPECT_EQ(wednesday.frequencyKind(), TriggerKind::Weekly);
     EXPECT_EQ(m_isolation.Crontab(), JobLines("45 18 * * 3", "2000-01-05", "2100-01-05"));
 
     CTaskDescriptor saturday = Descriptor(Date(2000, 1, 1, 6, 0));
-    EXPECT_EQ(RegisterTask(saturday, "Lorvane", false, 0), kTaskOk);  // anything but 1 is weekly
+    EXPECT_EQ(RegisterTask(m_console, saturday, "Lorvane", false, AlertFrequency::Off), kTaskOk);  // anything but daily is weekly
     EXPECT_EQ(m_isolation.Crontab(), JobLines("0 6 * * 6", "2000-01-01", "2100-01-01"));
 }
 
 TEST_F(TaskScheduling, TriggerRecords) {
     CTaskDescriptor descriptor = Descriptor(Date(2000, 1, 5, 18, 45));
-    descriptor.SetFrequencyKind(3);
+    descriptor.SetFrequencyKind(TriggerKind::Weekly);
     TaskTrigger trigger = BuildTaskTrigger(descriptor);
     EXPECT_EQ(trigger.triggerSize, 48);
-    EXPECT_EQ(trigger.triggerType, kTriggerWeekly);
+    EXPECT_EQ(trigger.triggerType, TriggerType::Weekly);
     EXPECT_EQ(trigger.interval, 1);
     EXPECT_EQ(trigger.daysOfWeek, 8);
     EXPECT_EQ(trigger.flags, kTriggerHasEndDate);
@@ -96,9 +98,9 @@ TEST_F(TaskScheduling, TriggerRecords) {
     EXPECT_EQ(descriptor.start().second, 0);
 
     CTaskDescriptor open = Descriptor(Date(2000, 1, 2, 1, 2), 0);
-    open.SetFrequencyKind(2);
+    open.SetFrequencyKind(TriggerKind::Daily);
     trigger = BuildTaskTrigger(open);
-    EXPECT_EQ(trigger.triggerType, kTriggerDaily);
+    EXPECT_EQ(trigger.triggerType, TriggerType::Daily);
     EXPECT_EQ(trigger.flags, 0u);
     EXPECT_EQ(trigger.endYear + trigger.endMonth + trigger.endDay, 0);
     for (int day = 2; day <= 8; ++day) EXPECT_EQ(DayBitOf(Date(2000, 1, day)), 1 << (day - 2)) << day;
@@ -106,12 +108,12 @@ TEST_F(TaskScheduling, TriggerRecords) {
 
 TEST_F(TaskScheduling, ReplaceOrRefuseAnExistingItem) {
     CTaskDescriptor first = Descriptor(Date(2000, 1, 1, 7, 30));
-    ASSERT_EQ(RegisterTask(first, "Lorvane", false, 1), kTaskOk);
+    ASSERT_EQ(RegisterTask(m_console, first, "Lorvane", false, AlertFrequency::Daily), kTaskOk);
     const std::string before = m_isolation.Crontab();
     CTaskDescriptor second = Descriptor(Date(2000, 1, 3, 9, 15));
-    EXPECT_EQ(RegisterTask(second, "Lorvane", true, 2), kTaskExists);
+    EXPECT_EQ(RegisterTask(m_console, second, "Lorvane", true, AlertFrequency::Weekly), kTaskExists);
     EXPECT_EQ(m_isolation.Crontab(), before);
-    EXPECT_EQ(RegisterTask(second, "Lorvane", false, 2), kTaskOk);
+    EXPECT_EQ(RegisterTask(m_console, second, "Lorvane", false, AlertFrequency::Weekly), kTaskOk);
     EXPECT_EQ(m_isolation.Crontab(), JobLines("15 9 * * 1", "2000-01-03", "2100-01-03"));
 }
 
@@ -120,7 +122,7 @@ TEST_F(TaskScheduling, ParametersAndQuotingInTheCommand) {
     descriptor.SetApplication("/opt/it's here/tessory");
     descriptor.SetWorkingDirectory(m_isolation.home() + "/100% data");
     descriptor.SetParameters("--once");
-    ASSERT_EQ(RegisterTask(descriptor, "Lorvane", false, 1), kTaskOk);
+    ASSERT_EQ(RegisterTask(m_console, descriptor, "Lorvane", false, AlertFrequency::Daily), kTaskOk);
     const std::string table = m_isolation.Crontab();
     EXPECT_NE(table.find("30 7 * * * cd '" + m_isolation.home() + "/100\\% data' && exec '/opt/it'\\''s here/tessory' --once\n"),
               std::string::npos)
@@ -131,34 +133,33 @@ TEST_F(TaskScheduling, InputsAreCheckedBeforeAnythingIsTouched) {
     m_isolation.SetCrontab(kOtherLines);
     CTaskDescriptor noStart;
     noStart.SetApplication("/opt/lorvane/tessory");
-    EXPECT_EQ(RegisterTask(noStart, "Lorvane", false, 1), kTaskFailed);
+    EXPECT_EQ(RegisterTask(m_console, noStart, "Lorvane", false, AlertFrequency::Daily), kTaskFailed);
     CTaskDescriptor noApplication = Descriptor(Date(2000, 1, 1));
     noApplication.SetApplication("");
-    EXPECT_EQ(RegisterTask(noApplication, "Lorvane", false, 1), kTaskFailed);
+    EXPECT_EQ(RegisterTask(m_console, noApplication, "Lorvane", false, AlertFrequency::Daily), kTaskFailed);
     CTaskDescriptor fine = Descriptor(Date(2000, 1, 1));
-    EXPECT_EQ(RegisterTask(fine, "", false, 1), kTaskFailed);
-    EXPECT_EQ(RemoveTask(""), kTaskFailed);
+    EXPECT_EQ(RegisterTask(m_console, fine, "", false, AlertFrequency::Daily), kTaskFailed);
+    EXPECT_EQ(RemoveTask(m_console, ""), kTaskFailed);
     EXPECT_EQ(m_isolation.Crontab(), kOtherLines);
 }
 
 TEST_F(TaskScheduling, AnotherAccountIsRefused) {
     CTaskDescriptor descriptor = Descriptor(Date(2000, 1, 1, 7, 30));
     descriptor.m_account = "somebody-else";
-    testing::internal::CaptureStdout();
-    EXPECT_EQ(RegisterTask(descriptor, "Lorvane", false, 1), 1);
-    EXPECT_EQ(testing::internal::GetCapturedStdout(),
+    EXPECT_EQ(RegisterTask(m_console, descriptor, "Lorvane", false, AlertFrequency::Daily), 1);
+    EXPECT_EQ(m_console.out,
               "Failed calling ITask::SetAccountInformation: error = 0x80070005\n");
     EXPECT_EQ(m_isolation.Crontab(), "");
 }
 
 TEST_F(TaskScheduling, RemoveLeavesTheUsersOwnLines) {
-    EXPECT_EQ(RemoveTask("Lorvane"), kTaskNotFound);  // no crontab at all yet
+    EXPECT_EQ(RemoveTask(m_console, "Lorvane"), kTaskNotFound);  // no crontab at all yet
     m_isolation.SetCrontab(kOtherLines);
     CTaskDescriptor descriptor = Descriptor(Date(2000, 1, 1, 7, 30));
-    ASSERT_EQ(RegisterTask(descriptor, "Lorvane", false, 1), kTaskOk);
-    EXPECT_EQ(RemoveTask("Lorvane"), kTaskOk);
+    ASSERT_EQ(RegisterTask(m_console, descriptor, "Lorvane", false, AlertFrequency::Daily), kTaskOk);
+    EXPECT_EQ(RemoveTask(m_console, "Lorvane"), kTaskOk);
     EXPECT_EQ(m_isolation.Crontab(), kOtherLines);
-    EXPECT_EQ(RemoveTask("Lorvane"), kTaskNotFound);
+    EXPECT_EQ(RemoveTask(m_console, "Lorvane"), kTaskNotFound);
 }
 
 TEST_F(TaskScheduling, TheJobLineRunsTheRunnerInItsFolder) {
@@ -169,7 +170,7 @@ TEST_F(TaskScheduling, TheJobLineRunsTheRunnerInItsFolder) {
     chmod(fake.c_str(), 0755);
     CTaskDescriptor descriptor = Descriptor(Date(2000, 1, 1, 7, 30));
     descriptor.SetApplication(fake);
-    ASSERT_EQ(RegisterTask(descriptor, "Lorvane", false, 1), kTaskOk);
+    ASSERT_EQ(RegisterTask(m_console, descriptor, "Lorvane", false, AlertFrequency::Daily), kTaskOk);
     const std::string table = m_isolation.Crontab();
     const std::size_t job = table.find("\n30 7 * * * ");
     ASSERT_NE(job, std::string::npos) << table;
@@ -182,6 +183,7 @@ TEST(RealCrontab, RegisterAndRemoveRestoringTheTable) {
     const char* ci = std::getenv("CI");
     if (!ci || std::string(ci) != "true" || geteuid() != 0 || access("/usr/bin/crontab", X_OK) != 0)
         GTEST_SKIP() << "only in CI, as root, with Debian's cron";
+    test::CapturedConsole m_console;
     ChildResult saved;
     std::string error;
     ASSERT_TRUE(RunChild("/usr/bin/crontab", {"-l"}, "", saved, error)) << error;
@@ -196,10 +198,10 @@ TEST(RealCrontab, RegisterAndRemoveRestoringTheTable) {
     const char* path = std::getenv("PATH");
     const std::string savedPath = path ? path : "";
     setenv("PATH", "/usr/bin:/bin", 1);
-    const TaskResult registered = RegisterTask(descriptor, "LorvaneCiCheck", false, 2);
+    const TaskResult registered = RegisterTask(m_console, descriptor, "LorvaneCiCheck", false, AlertFrequency::Weekly);
     ChildResult listed;
     RunChild("/usr/bin/crontab", {"-l"}, "", listed, error);
-    const TaskResult removed = RemoveTask("LorvaneCiCheck");
+    const TaskResult removed = RemoveTask(m_console, "LorvaneCiCheck");
     ChildResult after;
     RunChild("/usr/bin/crontab", {"-l"}, "", after, error);
     setenv("PATH", savedPath.c_str(), 1);

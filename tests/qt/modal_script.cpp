@@ -75,7 +75,8 @@ int RunConfigDialog(SettingsStore& store, std::vector<ModalStep> steps) {
     int result = 0;
     RunModal(
         [&] {
-            CLorvaneDlg dialog(store);
+            StandardConsole console("Lorvane", false);
+            CLorvaneDlg dialog(store, console);
             result = dialog.DoModal();
         },
         std::move(steps));

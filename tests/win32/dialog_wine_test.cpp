@@ -100,7 +100,8 @@ protected:
     }
     int Run(const std::function<void(HWND)>& person) {
         std::unique_ptr<SettingsStore> store = CreateUserSettingsStore();
-        CLorvaneDlg dialog(*store);
+        StandardConsole console("Lorvane", false);
+        CLorvaneDlg dialog(*store, console);
         std::thread helper([&] {
             HWND window = WaitForWindow("Lorvane! Configuration Dialog");
             if (!window) return;

@@ -10,6 +10,7 @@
 
 #include "config/task_scheduling.h"
 #include "platform/win32/com_support.h"
+#include "support/captured_console.h"
 
 namespace lorvane {
 namespace {
@@ -60,10 +61,10 @@ protected:
     void SetUp() override {
         if (!std::getenv("LORVANE_SCRATCH_REGISTRY"))
             GTEST_SKIP() << "changes the user's scheduled tasks; run in a scratch Wine prefix";
-        RemoveTask("LorvaneTest");
+        RemoveTask(m_console, "LorvaneTest");
     }
     void TearDown() override {
-        if (std::getenv("LORVANE_SCRATCH_REGISTRY")) RemoveTask("LorvaneTest");
+        if (std::getenv("LORVANE_SCRATCH_REGISTRY")) RemoveTask(m_console, "LorvaneTest");
     }
     static CTaskDescriptor Descriptor(int day, int hour, int minute) {
         CTaskDescriptor descriptor;
@@ -84,11 +85,13 @@ protected:
         descriptor.m_account = user;
         return descriptor;
     }
+
+    test::CapturedConsole m_console;
 };
 
 TEST_F(TaskSchedulerUnderWine, DailyWorkItem) {
     CTaskDescriptor descriptor = Descriptor(1, 7, 30);
-    ASSERT_EQ(RegisterTask(descriptor, "LorvaneTest", false, 1), kTaskOk);
+    ASSERT_EQ(RegisterTask(m_console, descriptor, "LorvaneTest", false, AlertFrequency::Daily), kTaskOk);
     const Stored stored = ReadBack("LorvaneTest");
     ASSERT_TRUE(stored.exists);
     EXPECT_EQ(stored.application, "tessory.exe");
@@ -106,19 +109,19 @@ TEST_F(TaskSchedulerUnderWine, DailyWorkItem) {
 
 TEST_F(TaskSchedulerUnderWine, WeeklyReplacedOrRefusedAndRemoved) {
     CTaskDescriptor first = Descriptor(1, 7, 30);
-    ASSERT_EQ(RegisterTask(first, "LorvaneTest", false, 1), kTaskOk);
+    ASSERT_EQ(RegisterTask(m_console, first, "LorvaneTest", false, AlertFrequency::Daily), kTaskOk);
     CTaskDescriptor wednesday = Descriptor(5, 18, 45);
-    EXPECT_EQ(RegisterTask(wednesday, "LorvaneTest", true, 2), kTaskExists);
+    EXPECT_EQ(RegisterTask(m_console, wednesday, "LorvaneTest", true, AlertFrequency::Weekly), kTaskExists);
     EXPECT_EQ(ReadBack("LorvaneTest").trigger.TriggerType, TASK_TIME_TRIGGER_DAILY);
-    ASSERT_EQ(RegisterTask(wednesday, "LorvaneTest", false, 2), kTaskOk);
+    ASSERT_EQ(RegisterTask(m_console, wednesday, "LorvaneTest", false, AlertFrequency::Weekly), kTaskOk);
     const Stored stored = ReadBack("LorvaneTest");
     EXPECT_EQ(stored.trigger.TriggerType, TASK_TIME_TRIGGER_WEEKLY);
     EXPECT_EQ(stored.trigger.Type.Weekly.WeeksInterval, 1);
     EXPECT_EQ(stored.trigger.Type.Weekly.rgfDaysOfTheWeek, TASK_WEDNESDAY);
-    EXPECT_EQ(RemoveTask("LorvaneTest"), kTaskOk);
+    EXPECT_EQ(RemoveTask(m_console, "LorvaneTest"), kTaskOk);
     EXPECT_FALSE(ReadBack("LorvaneTest").exists);
-    EXPECT_LT(RemoveTask("LorvaneTest"), 0);
-    EXPECT_EQ(RemoveTask(""), kTaskFailed);
+    EXPECT_LT(RemoveTask(m_console, "LorvaneTest"), 0);
+    EXPECT_EQ(RemoveTask(m_console, ""), kTaskFailed);
 }
 
 }  // namespace

@@ -1,0 +1,15 @@
+#include "runner/run_context.h"
+
+#include <thread>
+
+#include "runner/runner_services.h"
+
+namespace lorvane {
+
+RunContext::RunContext(Console& console_, std::istream& input_)
+    : service(EutilsService("")), console(console_), input(input_),
+      sleep([](std::chrono::milliseconds time) { std::this_thread::sleep_for(time); }) {
+    platform.showConnectionMessageBox = ShowConnectionMessageBox;
+}
+
+}  // namespace lorvane

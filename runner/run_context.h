@@ -1,0 +1,50 @@
+// What one run of the alert runner depends on, made once at its start and
+// handed to every step: the E-utilities service and how requests to it
+// are paced and retried, the clock, where lines go and where input comes
+// from, the factories of the platform services, and the user's settings. Steps read nothing
+// of this from the environment or from process-wide state.
+#pragma once
+
+#include <functional>
+#include <istream>
+#include <memory>
+#include <string>
+
+#include "common/alert_settings.h"
+#include "common/console.h"
+#include "common/local_time.h"
+#include "common/mail_component.h"
+#include "common/settings_store.h"
+#include "runner/http_client.h"
+#include "runner/internet.h"
+
+namespace lorvane {
+
+// Creates the platform's services; tests hand in others.
+struct RunnerPlatform {
+    std::function<std::unique_ptr<HttpClient>(const HttpClientOptions&, std::string&)>
+        createHttpClient = CreateHttpClient;
+    MailComponentFactory createMailComponent = CreateMailComponent;
+    std::function<std::unique_ptr<SettingsStore>()> createSettingsStore = CreateUserSettingsStore;
+    // Where the platform shows a lost connection in a message box that the
+    // run waits on, it does so and returns true; elsewhere false, and the
+    // text goes to the report.
+    std::function<bool(const std::string&)> showConnectionMessageBox;
+};
+
+struct RunContext {
+    // The public service, the system clock, real waits and the platform's
+    // services, with lines going to `console` and input read from `input`.
+    RunContext(Console& console, std::istream& input);
+
+    HttpClientOptions service;
+    Clock clock = SystemClock;
+    Console& console;
+    std::istream& input;  // where the colleague's address is typed
+    Sleeper sleep;
+    RunnerPlatform platform;
+    AlertSettings settings;  // as loaded at the run's start
+    Pacer pacer;             // the spacing of this run's requests
+};
+
+}  // namespace lorvane
