@@ -56,8 +56,6 @@ const DialogTemplate kAboutDialog = {
     {},
 };
 
-// The explanation's closing pointer to a vendor article is left out: it
-// names no page that a POSIX user could follow.
 const DialogTemplate kPasswordDialog = {
     IDD_PASSWORD_DIALOG,
     "Enter your user name and password",
@@ -81,6 +79,10 @@ const DialogTemplate kPasswordDialog = {
 };
 
 }  // namespace
+
+std::string LoadResourceString(int id) {
+    return id == IDS_ABOUT_MENU ? "&About Lorvane..." : std::string();
+}
 
 const DialogTemplate& FindDialogTemplate(int id) {
     switch (id) {

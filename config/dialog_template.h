@@ -55,8 +55,8 @@ struct DialogTemplate {
 // IDD_PASSWORD_DIALOG); throws std::out_of_range for any other.
 const DialogTemplate& FindDialogTemplate(int id);
 
-// Returns the text of string resource `id` (IDS_ABOUT_MENU), empty when
-// there is none.
+// Returns the text of string `id` (IDS_ABOUT_MENU), empty when there is
+// none.
 std::string LoadResourceString(int id);
 
 }  // namespace lorvane

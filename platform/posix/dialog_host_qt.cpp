@@ -400,10 +400,6 @@ std::string LocaleTimeSeparator() {
     return format.substr(after, minute - after);
 }
 
-std::string LoadResourceString(int id) {
-    return id == IDS_ABOUT_MENU ? "&About Lorvane..." : std::string();
-}
-
 std::string LogonUserName() {
     return CurrentUserName();
 }

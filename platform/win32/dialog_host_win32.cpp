@@ -216,12 +216,6 @@ std::string LocaleTimeSeparator() {
     return separator;
 }
 
-std::string LoadResourceString(int id) {
-    char text[256] = "";
-    const int length = LoadStringA(Module(), static_cast<UINT>(id), text, sizeof text);
-    return std::string(text, static_cast<std::size_t>(length > 0 ? length : 0));
-}
-
 std::string LogonUserName() {
     char name[1000] = "";
     DWORD size = sizeof name;

@@ -52,9 +52,11 @@ TEST_F(TessoryProcess, TwoOrMoreArgumentsAreAScheduledRun) {
 }
 
 TEST_F(TessoryProcess, OneArgumentIsNotAScheduledRun) {
-    Configure("Off", "HTML");
+    // Alerts on: a scheduled run would search and write the debug copy.
+    Configure("Weekly", "HTML", {"neutropenia"});
     const test::ProcessResult result = Run({m_work + "/12345.enw"});
     EXPECT_EQ(result.exitCode, 0);
+    EXPECT_EQ(result.out, "Please enter your colleague's e-mail address:\n");
     EXPECT_EQ(DebugCopy(), "<missing>");
 }
 

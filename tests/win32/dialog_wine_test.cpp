@@ -15,6 +15,7 @@
 #include "config/lorvane_dlg.h"
 #include "config/task_scheduling.h"
 #include "config/resource.h"
+#include "support/captured_console.h"
 #include "support/scratch.h"
 
 namespace lorvane {
@@ -201,7 +202,8 @@ TEST_F(DialogUnderWine, SaveWithAlertsOnSchedulesTheRunner) {
     EXPECT_EQ(shownName, user);
     EXPECT_EQ(messages, (std::vector<std::string>{"The system was updated successfully!!!",
                                                   "An e-mail message with the updated settings was send to you!"}));
-    EXPECT_EQ(RemoveTask("Lorvane"), kTaskOk);  // it was there
+    test::CapturedConsole console;
+    EXPECT_EQ(RemoveTask(console, "Lorvane"), kTaskOk);  // it was there
 }
 
 }  // namespace
