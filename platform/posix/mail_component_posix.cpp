@@ -5,6 +5,7 @@
 #include <cstdlib>
 #include <cstdio>
 #include <ctime>
+#include <random>
 
 #include "common/mail_component.h"
 #include "common/mail_message.h"
@@ -26,12 +27,13 @@ std::string RfcDate() {
     return text;
 }
 
+// A fresh identifier for every message: time, process and a random number.
 std::string MessageId() {
-    static unsigned serial = 0;
+    std::random_device random;
     char host[256] = "localhost";
     if (gethostname(host, sizeof host - 1) != 0 || !IsSafeAddress(host)) std::snprintf(host, sizeof host, "localhost");
     return "<" + std::to_string(std::time(nullptr)) + "." + std::to_string(getpid()) + "." +
-           std::to_string(++serial) + ".lorvane@" + host + ">";
+           std::to_string(random()) + ".lorvane@" + host + ">";
 }
 
 bool HasLineBreak(const std::string& text) {

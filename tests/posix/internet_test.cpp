@@ -17,7 +17,10 @@ namespace {
 
 class InternetTest : public ::testing::Test {
 protected:
-    void SetUp() override { m_files = test::MakeScratchDirectory(); }
+    void SetUp() override {
+        m_files = test::MakeScratchDirectory();
+        m_context.sleep = [](std::chrono::milliseconds) {};  // retries at once
+    }
     void TearDown() override { std::filesystem::remove_all(m_files); }
 
     // Serves `body` for efetch id 1 with the given failure mode.
