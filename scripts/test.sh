@@ -38,5 +38,15 @@ python3 tests/standin/eutils_standin.py --scenario tests/win32/standin_scenario.
 standin_pid=$!
 for _ in $(seq 50); do [ -s "$WINEPREFIX/standin.port" ] && break; sleep 0.1; done
 export LORVANE_WINE_STANDIN_URL=http://127.0.0.1:$(awk '{print $2}' "$WINEPREFIX/standin.port")
-# The Win32 dialogs need a display: a virtual one.
-xvfb-run -a -s "-screen 0 1024x768x24" ctest --test-dir build/win32 --output-on-failure
+# The Win32 dialogs need a display: a virtual one. Every test case is a
+# Wine process of its own; a console program kept waiting on a pipe keeps
+# Wine's helper processes up, so that no case waits for them to start and
+# end (they would hold the case's output open for seconds).
+mkfifo "$WINEPREFIX/keep"
+xvfb-run -a -s "-screen 0 1024x768x24" bash -c '
+  wine cmd.exe < "$WINEPREFIX/keep" > /dev/null 2>&1 &
+  exec 9> "$WINEPREFIX/keep"
+  status=0
+  ctest --test-dir build/win32 --output-on-failure || status=$?
+  exec 9>&-
+  exit $status'
