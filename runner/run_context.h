@@ -1,8 +1,8 @@
 // What one run of the alert runner depends on, made once at its start and
 // handed to every step: the E-utilities service and how requests to it
 // are paced and retried, the clock, where lines go and where input comes
-// from, the factories of the platform services, and the user's settings. Steps read nothing
-// of this from the environment or from process-wide state.
+// from, the factories of the platform services, and the user's settings.
+// Steps read nothing of this from the environment or process-wide state.
 #pragma once
 
 #include <functional>

@@ -8,6 +8,7 @@
 #include <QDialog>
 #include <QFontMetrics>
 #include <QGroupBox>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
@@ -66,6 +67,49 @@ QIcon AppIcon() {
 
 class QtDialogHost;
 
+// A radio button of a group as Win32's dialog manager treats one: Tab
+// stops only at the group's checked button, and the arrow keys move to
+// the group's next or previous enabled button and click it.
+class GroupRadio : public QRadioButton {
+public:
+    using QRadioButton::QRadioButton;
+
+protected:
+    void keyPressEvent(QKeyEvent* event) override {
+        const int key = event->key();
+        const int step = key == Qt::Key_Down || key == Qt::Key_Right ? 1
+                         : key == Qt::Key_Up || key == Qt::Key_Left  ? -1
+                                                                     : 0;
+        QButtonGroup* buttons = group();
+        if (step == 0 || !buttons) {
+            QRadioButton::keyPressEvent(event);
+            return;
+        }
+        const QList<QAbstractButton*> list = buttons->buttons();
+        const int count = static_cast<int>(list.size());
+        const int at = static_cast<int>(list.indexOf(this));
+        for (int i = 1; i < count; ++i) {
+            QAbstractButton* next = list[((at + step * i) % count + count) % count];
+            if (next->isEnabled() && !next->isHidden()) {
+                next->setFocus(Qt::TabFocusReason);
+                next->click();
+                break;
+            }
+        }
+        event->accept();
+    }
+};
+
+// Gives Tab focus to the checked button of `group` only (to its first
+// button while none is checked); the others take focus from a click.
+void FixGroupTabStop(QButtonGroup* group) {
+    const QList<QAbstractButton*> buttons = group->buttons();
+    QAbstractButton* stop = group->checkedButton();
+    if (!stop && !buttons.isEmpty()) stop = buttons.front();
+    for (QAbstractButton* button : buttons)
+        button->setFocusPolicy(button == stop ? Qt::StrongFocus : Qt::ClickFocus);
+}
+
 // The dialog window: Esc and the close box send IDCANCEL to the owner,
 // as on Windows, instead of closing by themselves.
 class TemplateDialog : public QDialog {
@@ -103,7 +147,7 @@ public:
         const bool defaultFocus = m_owner.OnInitDialog();
         if (defaultFocus) {
             for (QWidget* widget : m_tabOrder) {
-                if (widget->isEnabled()) {
+                if (widget->isEnabled() && (widget->focusPolicy() & Qt::TabFocus)) {
                     widget->setFocus();
                     break;
                 }
@@ -233,6 +277,7 @@ private:
         m_dialog->setFixedSize(px(m_template.width, baseX, 4), px(m_template.height, baseY, 8));
 
         QButtonGroup* group = nullptr;
+        QButtonGroup* tabGroup = nullptr;  // a radio group that Tab stops at
         int staticIndex = 0;
         for (const ControlTemplate& control : m_template.controls) {
             if (control.styles & kGroup) group = nullptr;
@@ -247,17 +292,30 @@ private:
                                                            : QString("control_%1").arg(control.id));
             if (control.styles & kDisabled) widget->setEnabled(false);
             if (control.id != IDC_STATIC) m_controls[control.id] = widget;
-            if (control.styles & kTabStop && !(control.styles & kDisabled)) {
+            if (control.kind == ControlKind::RadioButton) {
+                // The buttons of a group with a tab stop stand together in
+                // the tab order; FixGroupTabStop picks the one Tab visits.
+                if (control.styles & kTabStop) tabGroup = group;
+                widget->setFocusPolicy(Qt::ClickFocus);
+                if (group == tabGroup) m_tabOrder.push_back(widget);
+            } else if (control.styles & kTabStop && !(control.styles & kDisabled)) {
                 widget->setFocusPolicy(Qt::StrongFocus);
                 m_tabOrder.push_back(widget);
-            } else if (control.kind == ControlKind::RadioButton) {
-                widget->setFocusPolicy(Qt::ClickFocus);
             } else {
                 widget->setFocusPolicy(Qt::NoFocus);
             }
         }
         for (std::size_t i = 1; i < m_tabOrder.size(); ++i)
             QWidget::setTabOrder(m_tabOrder[i - 1], m_tabOrder[i]);
+        for (QButtonGroup* buttons : m_dialog->findChildren<QButtonGroup*>()) {
+            if (buttons->buttons().isEmpty() ||
+                std::find(m_tabOrder.begin(), m_tabOrder.end(), buttons->buttons().front()) ==
+                    m_tabOrder.end())
+                continue;
+            FixGroupTabStop(buttons);
+            QObject::connect(buttons, &QButtonGroup::buttonToggled,
+                             [buttons](QAbstractButton*, bool) { FixGroupTabStop(buttons); });
+        }
         // Frames stay behind the controls they surround.
         for (QGroupBox* box : m_dialog->findChildren<QGroupBox*>()) box->lower();
     }
@@ -276,7 +334,7 @@ private:
                 return button;
             }
             case ControlKind::RadioButton: {
-                auto* radio = new QRadioButton(text, m_dialog);
+                auto* radio = new GroupRadio(text, m_dialog);
                 if (!group) {
                     group = new QButtonGroup(m_dialog);
                     group->setExclusive(true);

@@ -2,6 +2,9 @@
 // and text, the tab order, the radio groups, the layout in dialog units,
 // the About entry and the password prompt's behaviour.
 #include <QAction>
+#include <QButtonGroup>
+#include <QApplication>
+#include <QTest>
 #include <QComboBox>
 #include <QGroupBox>
 #include <QLabel>
@@ -15,6 +18,8 @@
 #include <unistd.h>
 
 #include <gtest/gtest.h>
+
+#include <algorithm>
 
 #include "config/dialog_template.h"
 #include "config/lorvane_dlg.h"
@@ -87,7 +92,8 @@ const char* QtClassOf(ControlKind kind) {
 
 // Checks `modal` against its template: caption, every control's class and
 // text, the static texts in order, the default button, and the tab order
-// (the enabled controls with a tab stop, in template order).
+// (the enabled controls with a tab stop, in template order, a radio group
+// standing at its checked button).
 void ExpectTemplateControls(QWidget* modal, int dialogId) {
     const DialogTemplate& dialog = FindDialogTemplate(dialogId);
     EXPECT_EQ(modal->windowTitle().toStdString(), dialog.caption);
@@ -101,7 +107,12 @@ void ExpectTemplateControls(QWidget* modal, int dialogId) {
         if (auto* button = ControlOf<QPushButton>(modal, control.id)) {
             EXPECT_EQ(button->isDefault(), control.kind == ControlKind::DefaultPushButton) << control.id;
         }
-        if ((control.styles & kTabStop) && !(control.styles & kDisabled))
+        if (!(control.styles & kTabStop) || (control.styles & kDisabled)) continue;
+        // Tab stops at the checked button of a radio group.
+        auto* radio = ControlOf<QRadioButton>(modal, control.id);
+        if (radio && radio->group() && radio->group()->checkedButton())
+            tabOrder.push_back(radio->group()->checkedButton()->objectName().mid(8).toStdString());
+        else
             tabOrder.push_back(std::to_string(control.id));
     }
     EXPECT_EQ(StaticTexts(modal), statics);
@@ -144,6 +155,43 @@ TEST_F(DialogLayout, ConfigurationDialogControls) {
         EXPECT_NEAR(cancel / m->width(), 155.0 / 324.0, 0.02);
         EXPECT_NEAR(static_cast<double>(ControlOf<QWidget>(m, IDC_QUERY_LIST)->height()) / m->height(),
                     78.0 / 266.0, 0.02);
+        Click(m, IDCANCEL);
+    }});
+}
+
+TEST_F(DialogLayout, TabReachesEveryGroupAndArrowsMoveWithinIt) {
+    OpenMain({[](QWidget* m) {
+        // Tab from "Save and exit" round the dialog, as a person would.
+        QWidget* first = ControlOf<QWidget>(m, IDOK);
+        first->setFocus();
+        std::vector<std::string> visited;
+        for (int i = 0; i < 30 && (visited.empty() || m->focusWidget() != first); ++i) {
+            visited.push_back(m->focusWidget()->objectName().toStdString());
+            QTest::keyClick(m->focusWidget(), Qt::Key_Tab);
+        }
+        auto reached = [&](int id) {
+            return std::find(visited.begin(), visited.end(), "control_" + std::to_string(id)) !=
+                   visited.end();
+        };
+        // The checked radio of each group stands for its group.
+        EXPECT_TRUE(reached(IDC_FREQ_WEEKLY)) << testing::PrintToString(visited);
+        EXPECT_FALSE(reached(IDC_FREQ_DAILY) || reached(IDC_FREQ_OFF));
+        EXPECT_TRUE(reached(IDC_FORMAT_TEXT)) << testing::PrintToString(visited);
+        EXPECT_FALSE(reached(IDC_FORMAT_HTML));
+        for (int id : {IDOK, IDCANCEL, IDC_QUERY_LIST, IDC_QUERY_EDIT, IDC_ADD_QUERY, IDC_REMOVE_QUERY,
+                       IDC_EMAIL_EDIT, IDC_RUN_TIME, IDC_RUN_DAY})
+            EXPECT_TRUE(reached(id)) << id;
+
+        // Down moves to the next radio of the group and checks it, as a
+        // click would: "Turn off" disables the time and day.
+        auto* weekly = ControlOf<QRadioButton>(m, IDC_FREQ_WEEKLY);
+        weekly->setFocus();
+        QTest::keyClick(weekly, Qt::Key_Down);
+        EXPECT_TRUE(ControlOf<QRadioButton>(m, IDC_FREQ_OFF)->isChecked());
+        EXPECT_FALSE(ControlOf<QWidget>(m, IDC_RUN_TIME)->isEnabled());
+        QTest::keyClick(m->focusWidget(), Qt::Key_Up);
+        EXPECT_TRUE(weekly->isChecked());
+        EXPECT_TRUE(ControlOf<QWidget>(m, IDC_RUN_TIME)->isEnabled());
         Click(m, IDCANCEL);
     }});
 }
