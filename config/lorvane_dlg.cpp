@@ -4,6 +4,7 @@
 
 #include "common/local_time.h"
 #include "common/text.h"
+#include "config/dialog_host.h"
 #include "config/dialog_template.h"
 #include "config/password_dlg.h"
 #include "config/resource.h"
@@ -147,7 +148,7 @@ void CLorvaneDlg::OnRemoveQuery() {
     }
 }
 
-void CLorvaneDlg::SaveSettings() {
+bool CLorvaneDlg::SaveSettings() {
     OnAddQuery();
     DialogHost& host = Host();
     std::vector<SettingsValue> values;
@@ -185,14 +186,25 @@ void CLorvaneDlg::SaveSettings() {
     values.push_back({kFormatValue, StoredFormatText(m_format)});
 
     std::string error;
-    if (!m_store.Write(values, error)) ReportStoreError("saved", error);
+    if (m_store.Write(values, error)) return true;
+    ReportStoreError("saved", error);
+    return false;
 }
 
 void CLorvaneDlg::OnSaveAndExit() {
-    CDialogGetPassword prompt;
-    SaveSettings();
+    CDialogGetPassword prompt(this);
+    if (!SaveSettings()) {
+        // The runner still reads the old settings: the old schedule stays
+        // and no summary of settings that were not stored goes out.
+        OnCancel();
+        return;
+    }
     RemoveTask(m_console, kWorkItemName);  // a missing work item is no error
-    if (m_frequency != AlertFrequency::Off) {
+    if (m_frequency != AlertFrequency::Off && !SchedulerNeedsPassword()) {
+        m_accountUserName = LogonUserName();
+        m_accountPassword.clear();
+        ScheduleRunner();
+    } else if (m_frequency != AlertFrequency::Off) {
         if (prompt.DoModal() == IDCANCEL) {
             AppMessageBox("The task was not created because no password was provided; you can "
                           "schedule the task manually. The task name is " +

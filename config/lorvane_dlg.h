@@ -40,10 +40,13 @@ public:
     // Removes the selected query, if any.
     void OnRemoveQuery();
     // Writes every control to the store as one update and into the fields.
-    void SaveSettings();
+    // Returns false, having said why, when the store could not be written.
+    bool SaveSettings();
     // "Save and exit": stores the settings, replaces the scheduled work
     // item "Lorvane" (asking for the account's password when alerts are
-    // on), mails the user a summary, says what happened, and closes.
+    // on and the scheduler takes one), mails the user a summary, says what
+    // happened, and closes. When the settings could not be stored it says
+    // so and closes, leaving the work item as it was and mailing nothing.
     void OnSaveAndExit();
     // Registers the runner as work item "Lorvane" from the saved schedule
     // and the account fields, and says whether that worked.

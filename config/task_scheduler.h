@@ -82,6 +82,10 @@ TaskResult CreateTaskScheduler(std::unique_ptr<TaskScheduler>& scheduler, std::s
 // Whether the system is of the Windows NT family (always on POSIX).
 bool IsNtFamily();
 
+// Whether registering a work item takes the account's password: the Task
+// Scheduler does; cron runs the user's own table and needs none.
+bool SchedulerNeedsPassword();
+
 // What a scheduled run starts, on this platform: the runner's program
 // ("tessory.exe" on Windows, the absolute path of the tessory beside this
 // program on POSIX), its working folder, and the sentence part that names

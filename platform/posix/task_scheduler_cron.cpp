@@ -262,6 +262,10 @@ bool IsNtFamily() {
     return true;
 }
 
+bool SchedulerNeedsPassword() {
+    return false;
+}
+
 std::string RunnerApplication() {
     const std::string program = RunningProgramPath();
     return (program.empty() ? std::string(".") : ParentDirectory(program)) + "/tessory";

@@ -143,6 +143,10 @@ TaskResult CreateTaskScheduler(std::unique_ptr<TaskScheduler>& scheduler, std::s
     return kTaskOk;
 }
 
+bool SchedulerNeedsPassword() {
+    return true;
+}
+
 bool IsNtFamily() {
     return (GetVersion() & 0x80000000u) == 0;
 }

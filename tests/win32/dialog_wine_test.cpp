@@ -12,6 +12,7 @@
 #include <thread>
 #include <vector>
 
+#include "common/text.h"
 #include "config/lorvane_dlg.h"
 #include "config/task_scheduling.h"
 #include "config/resource.h"
@@ -85,6 +86,47 @@ std::string AnswerMessageBox() {
     return body;
 }
 
+// Returns the texts of the one-line labels, buttons and radio buttons of
+// `dialog` that do not fit their window with the font the dialog uses,
+// each with the width it needs and the width it has.
+std::vector<std::string> ClippedTexts(HWND dialog) {
+    std::vector<std::string> clipped;
+    for (HWND child = GetWindow(dialog, GW_CHILD); child; child = GetWindow(child, GW_HWNDNEXT)) {
+        char className[64] = "";
+        GetClassNameA(child, className, sizeof className);
+        const LONG style = GetWindowLongA(child, GWL_STYLE);
+        const LONG kind = style & 0x0F;
+        int margin = 0;
+        if (lstrcmpiA(className, "Static") == 0 && kind <= SS_RIGHT) {
+            margin = 0;  // a label's text starts at its left edge
+        } else if (lstrcmpiA(className, "Button") == 0 && (kind == BS_AUTORADIOBUTTON || kind == BS_RADIOBUTTON)) {
+            margin = GetSystemMetrics(SM_CXMENUCHECK) + 4;  // the mark and the gap after it
+        } else if (lstrcmpiA(className, "Button") == 0 && kind <= BS_DEFPUSHBUTTON) {
+            margin = 8;
+        } else {
+            continue;
+        }
+        char buffer[512] = "";
+        GetWindowTextA(child, buffer, sizeof buffer);
+        const std::string text = RemoveAll(buffer, "&");
+        RECT client;
+        GetClientRect(child, &client);
+        HDC dc = GetDC(child);
+        HGDIOBJ old = SelectObject(dc, reinterpret_cast<HGDIOBJ>(SendMessageA(child, WM_GETFONT, 0, 0)));
+        SIZE size{};
+        GetTextExtentPoint32A(dc, text.c_str(), static_cast<int>(text.size()), &size);
+        TEXTMETRICA metrics{};
+        GetTextMetricsA(dc, &metrics);
+        SelectObject(dc, old);
+        ReleaseDC(child, dc);
+        const bool oneLine = client.bottom < 2 * metrics.tmHeight;
+        if (oneLine && size.cx + margin > client.right)
+            clipped.push_back(text + " (" + std::to_string(size.cx + margin) + " > " +
+                              std::to_string(client.right) + ")");
+    }
+    return clipped;
+}
+
 void Press(HWND dialog, int id) {
     SendMessageA(dialog, WM_COMMAND, MAKEWPARAM(id, BN_CLICKED), reinterpret_cast<LPARAM>(GetDlgItem(dialog, id)));
 }
@@ -123,16 +165,19 @@ protected:
 
 TEST_F(DialogUnderWine, FirstStartThenCancel) {
     std::string email, day;
+    std::vector<std::string> clipped;
     LRESULT days = 0;
     const int result = Run([&](HWND dialog) {
         Sleep(300);  // let it paint before the picture; not a timing check
         SaveWindowPicture(dialog, LORVANE_SCREENSHOT_DIR "/configuration_dialog_win32.bmp");
+        clipped = ClippedTexts(dialog);
         email = ItemText(dialog, IDC_EMAIL_EDIT);
         days = SendDlgItemMessageA(dialog, IDC_RUN_DAY, CB_GETCOUNT, 0, 0);
         day = ItemText(dialog, IDC_RUN_DAY);
         Press(dialog, IDCANCEL);
     });
     EXPECT_EQ(result, IDCANCEL);
+    EXPECT_TRUE(clipped.empty()) << testing::PrintToString(clipped);
     EXPECT_EQ(email, "your.name@example.org");
     EXPECT_EQ(days, 7);
     EXPECT_FALSE(day.empty());
@@ -182,10 +227,17 @@ TEST_F(DialogUnderWine, SaveWithAlertsOnSchedulesTheRunner) {
         << error;
     std::string shownName;
     std::vector<std::string> messages;
+    bool ownedByMain = false;
+    bool mainEnabled = true;
+    RECT mainRect{};
     const int result = Run([&](HWND dialog) {
+        GetWindowRect(dialog, &mainRect);
         std::thread person([&] {
             HWND prompt = WaitForWindow("Enter your user name and password");
             if (!prompt) return;
+            // The prompt belongs to the main dialog, which waits behind it.
+            ownedByMain = GetWindow(prompt, GW_OWNER) == dialog;
+            mainEnabled = IsWindowEnabled(dialog) != FALSE;
             shownName = ItemText(prompt, IDC_USER_NAME_EDIT);
             SetDlgItemTextA(prompt, IDC_PASSWORD_EDIT, "secret");
             PostMessageA(prompt, WM_COMMAND, MAKEWPARAM(IDOK, BN_CLICKED), 0);
@@ -196,6 +248,10 @@ TEST_F(DialogUnderWine, SaveWithAlertsOnSchedulesTheRunner) {
         person.join();
     });
     EXPECT_EQ(result, IDOK);
+    EXPECT_TRUE(ownedByMain);
+    EXPECT_FALSE(mainEnabled);
+    EXPECT_GT(mainRect.left, 0);  // centred, not in the screen's corner
+    EXPECT_GT(mainRect.top, 0);
     char user[256] = "";
     DWORD size = sizeof user;
     GetUserNameA(user, &size);
