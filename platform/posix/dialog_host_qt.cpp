@@ -100,6 +100,25 @@ protected:
     }
 };
 
+// A time picker in which a click selects the whole section it lands in
+// (hours, minutes, AM/PM), so that what is typed next replaces it, as in
+// the Windows time picker.
+class SectionTimeEdit : public QTimeEdit {
+public:
+    SectionTimeEdit(const QTime& time, QWidget* parent) : QTimeEdit(time, parent) {
+        lineEdit()->installEventFilter(this);
+    }
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override {
+        // The press has placed the cursor, and with it the section, by now.
+        if (watched == lineEdit() && event->type() == QEvent::MouseButtonRelease &&
+            !lineEdit()->hasSelectedText())
+            setSelectedSection(currentSection());
+        return QTimeEdit::eventFilter(watched, event);
+    }
+};
+
 // Gives Tab focus to the checked button of `group` only (to its first
 // button while none is checked); the others take focus from a click.
 void FixGroupTabStop(QButtonGroup* group) {
@@ -371,7 +390,7 @@ private:
             case ControlKind::GroupBox:
                 return new QGroupBox(text, m_dialog);
             case ControlKind::TimePicker: {
-                auto* time = new QTimeEdit(QTime::currentTime(), m_dialog);
+                auto* time = new SectionTimeEdit(QTime::currentTime(), m_dialog);
                 time->setAlignment(Qt::AlignRight);
                 return time;
             }

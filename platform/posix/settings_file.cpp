@@ -5,6 +5,7 @@
 #include <unistd.h>
 
 #include <cerrno>
+#include <filesystem>
 
 #include "common/text.h"
 #include "platform/posix/ini_format.h"
@@ -94,10 +95,27 @@ bool WriteAll(int fd, const std::string& data) {
 
 // Puts `contents` in place of the file at `path` so that a reader, or a
 // crash at any moment, finds either the old file or the new one whole.
+const char kTemporaryPrefix[] = ".Lorvane.ini.";
+
+// Removes the temporary files that saves stopped half-way (a crash, a
+// kill) left in `directory`. A save running at this moment in another
+// process then fails to replace the file and says so; nothing is lost.
+void RemoveLeftoverTemporaries(const std::string& directory) {
+    std::error_code error;
+    for (std::filesystem::directory_iterator entry(directory, error), end; !error && entry != end;
+         entry.increment(error)) {
+        const std::string name = entry->path().filename().string();
+        if (name.size() == sizeof kTemporaryPrefix - 1 + 6 && name.rfind(kTemporaryPrefix, 0) == 0 &&
+            entry->is_regular_file(error))
+            ::unlink(entry->path().c_str());
+    }
+}
+
 bool ReplaceFile(const std::string& path, const std::string& contents,
                  const std::function<void()>& beforeReplace, std::string& error) {
     const std::string directory = ParentDirectory(path);
-    std::string pattern = directory + "/.Lorvane.ini.XXXXXX";
+    RemoveLeftoverTemporaries(directory);
+    std::string pattern = directory + "/" + kTemporaryPrefix + "XXXXXX";
     FileDescriptor fd(::mkostemp(&pattern[0], O_CLOEXEC));
     if (fd.get() < 0) {
         error = DescribeErrno("cannot create a file in " + directory, errno);

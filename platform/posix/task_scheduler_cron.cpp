@@ -166,6 +166,14 @@ public:
 
     TaskResult Save() override {
         if (m_application.empty() || m_triggers.empty()) return kTaskFailed;
+        // A line break would end the job's line early and start another.
+        for (const std::string* text : {&m_application, &m_directory, &m_parameters, &m_comment}) {
+            if (text->find_first_of("\r\n") != std::string::npos) {
+                *m_failure = "A crontab line cannot hold a line break, and this one would: \"" +
+                             ReplaceAll(ReplaceAll(*text, "\n", "\\n"), "\r", "\\r") + "\"";
+                return kTaskFailed;
+            }
+        }
         if (!m_directory.empty()) {
             std::string error;
             if (!MakeDirectories(m_directory, error)) {

@@ -149,9 +149,17 @@ TEST_F(SettingsFileTest, SaveStoppedBeforeTheReplaceLeavesTheOldFile) {
 
     EXPECT_EQ(Contents(), before);
     EXPECT_EQ(ReadValue("Email"), "old@example.org");
-    // The next save goes through despite the leftover.
+    // The next save goes through despite the leftover, and clears it away.
+    const auto leftovers = [this] {
+        int count = 0;
+        for (const auto& entry : std::filesystem::directory_iterator(std::filesystem::path(m_path).parent_path()))
+            count += entry.path().filename().string().rfind(".Lorvane.ini.", 0) == 0 ? 1 : 0;
+        return count;
+    };
+    EXPECT_EQ(leftovers(), 1);
     Save({{"Email", "new@example.org"}});
     EXPECT_EQ(ReadValue("Email"), "new@example.org");
+    EXPECT_EQ(leftovers(), 0);
 }
 
 TEST_F(SettingsFileTest, ReaderDuringSavesSeesOldOrNewWhole) {

@@ -143,6 +143,16 @@ TEST_F(TaskScheduling, InputsAreCheckedBeforeAnythingIsTouched) {
     EXPECT_EQ(m_isolation.Crontab(), kOtherLines);
 }
 
+TEST_F(TaskScheduling, LineBreaksNeverReachTheTable) {
+    m_isolation.SetCrontab(kOtherLines);
+    CTaskDescriptor descriptor = Descriptor(Date(2000, 1, 1, 7, 30));
+    descriptor.SetWorkingDirectory(m_isolation.home() + "/data\n* * * * * touch /tmp/owned\n");
+    EXPECT_EQ(RegisterTask(m_console, descriptor, "Lorvane", false, AlertFrequency::Daily), kTaskFailed);
+    EXPECT_EQ(m_isolation.Crontab(), kOtherLines);
+    EXPECT_NE(m_console.out.find("cannot hold a line break"), std::string::npos) << m_console.out;
+    EXPECT_EQ(m_console.out.back(), '\n');
+}
+
 TEST_F(TaskScheduling, AnotherAccountIsRefused) {
     CTaskDescriptor descriptor = Descriptor(Date(2000, 1, 1, 7, 30));
     descriptor.m_account = "somebody-else";

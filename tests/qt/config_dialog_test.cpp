@@ -8,6 +8,9 @@
 #include <QListWidget>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QApplication>
+#include <QMouseEvent>
+#include <QTest>
 #include <QTimeEdit>
 
 #include <gtest/gtest.h>
@@ -184,6 +187,34 @@ TEST_F(ConfigDialog, TimeCarriesLikeTheCalendar) {
           MailSentBox});
     EXPECT_EQ(Read("Hour"), "8");
     EXPECT_EQ(Read("Minute"), "15");
+}
+
+TEST_F(ConfigDialog, ClickingIntoTheHoursAndTypingReplacesThem) {
+    m_scratch.Write(Stored("Daily"));
+    Open({[](QWidget* m) {
+        auto* time = ControlOf<QTimeEdit>(m, IDC_RUN_TIME);
+        ASSERT_EQ(time->time(), QTime(7, 30));
+        auto* line = time->findChild<QLineEdit*>();
+        ASSERT_TRUE(line);
+        // A click between the two digits of the hours, then "09".
+        time->setFocus();
+        line->setCursorPosition(1);
+        const QPoint between = line->inputMethodQuery(Qt::ImCursorRectangle).toRect().center();
+        line->setCursorPosition(line->text().size());
+        QMouseEvent press(QEvent::MouseButtonPress, between, line->mapToGlobal(between), Qt::LeftButton,
+                          Qt::LeftButton, Qt::NoModifier);
+        QMouseEvent release(QEvent::MouseButtonRelease, between, line->mapToGlobal(between),
+                            Qt::LeftButton, Qt::NoButton, Qt::NoModifier);
+        QApplication::sendEvent(line, &press);
+        QApplication::sendEvent(line, &release);
+        QTest::keyClicks(time, "09");
+        EXPECT_EQ(time->time().toString().toStdString(), "09:30:00") << time->text().toStdString();
+        Click(m, IDOK);
+    },
+          [](QWidget* box) { test::AcceptMessageBox(box); },  // the schedule's outcome
+          MailSentBox});
+    EXPECT_EQ(Read("Hour"), "9");
+    EXPECT_EQ(Read("Minute"), "30");
 }
 
 TEST_F(ConfigDialog, FrequencyRadiosEnableTheScheduleControls) {
