@@ -8,6 +8,7 @@ const char kFormatValue[] = "Format";
 const char kDayValue[] = "Day";
 const char kHourValue[] = "Hour";
 const char kMinuteValue[] = "Minute";
+const char kApiKeyValue[] = "ApiKey";
 
 const char kDailyText[] = "Daily";
 const char kWeeklyText[] = "Weekly";

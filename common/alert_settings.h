@@ -35,6 +35,7 @@ extern const char kFormatValue[];     // "Format"
 extern const char kDayValue[];        // "Day"
 extern const char kHourValue[];       // "Hour"
 extern const char kMinuteValue[];     // "Minute"
+extern const char kApiKeyValue[];     // "ApiKey"
 
 // Stored texts of the frequency and the mail format.
 extern const char kDailyText[];   // "Daily"
@@ -50,6 +51,8 @@ struct AlertSettings {
     AlertFrequency frequency = AlertFrequency::Off;
     // false: HTML mail; true: plain-text mail.
     bool plainText = false;
+    // The user's E-utilities API key; empty for none. Alert runner only.
+    std::string apiKey;
     // Used by the configuration program only.
     std::string day;
     int hour = 0;

@@ -95,15 +95,16 @@ std::string CitationText(const ArticleRecord& record) {
     return text;
 }
 
-std::string CommandScriptLine(const ArticleRecord& record, const std::string& directoryText) {
-    return "\"" + CommandScriptProgram(directoryText) + "\" \"" + directoryText + "/" +
-           std::to_string(record.pmid) + ".enw\"";
+std::string CommandScriptLine(const ArticleRecord& record, const std::string& directoryText,
+                              const std::string& program) {
+    return "\"" + program + "\" \"" + directoryText + "/" + std::to_string(record.pmid) + ".enw\"";
 }
 
-void WriteCitationFiles(const ArticleRecord& record, const std::string& directoryText) {
+void WriteCitationFiles(const ArticleRecord& record, const std::string& directoryText,
+                        const std::string& program) {
     const std::string base = directoryText + "/" + std::to_string(record.pmid);
     WriteTextFile(base + ".enw", CitationText(record));
-    WriteTextFile(base + ".cmd", CommandScriptLine(record, directoryText) + "\n");
+    WriteTextFile(base + ".cmd", CommandScriptLine(record, directoryText, program) + "\n");
 }
 
 }  // namespace lorvane

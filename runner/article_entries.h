@@ -32,12 +32,14 @@ std::string AuthorLine(const std::string& piece);
 std::string CitationText(const ArticleRecord& record);
 
 // Returns the command script's one line (without a line end): the quoted
-// program and the quoted path of the citation file in `directoryText`.
-std::string CommandScriptLine(const ArticleRecord& record, const std::string& directoryText);
+// `program` and the quoted path of the citation file in `directoryText`.
+std::string CommandScriptLine(const ArticleRecord& record, const std::string& directoryText,
+                              const std::string& program);
 
-// Writes the citation file and then the command script of `record` into
-// `directoryText`, replacing older ones. A file that cannot be written is
-// skipped; the other is still attempted.
-void WriteCitationFiles(const ArticleRecord& record, const std::string& directoryText);
+// Writes the citation file and then the command script of `record` (which
+// starts `program`) into `directoryText`, replacing older ones. A file
+// that cannot be written is skipped; the other is still attempted.
+void WriteCitationFiles(const ArticleRecord& record, const std::string& directoryText,
+                        const std::string& program);
 
 }  // namespace lorvane

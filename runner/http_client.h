@@ -26,7 +26,12 @@ struct HttpClientOptions {
     int connectTimeoutSeconds = 30;
     int stallTimeoutSeconds = 30;       // a body that delivers nothing this long has failed
     std::size_t maxBodyBytes = 64u * 1024u * 1024u;
+    std::string apiKey;  // sent with every request when set; never shown
 };
+
+// The spacing of requests when they carry an API key: 10 a second, with a
+// margin.
+constexpr int kKeyedPaceMilliseconds = 110;
 
 // The public E-utilities service.
 extern const char kPublicEutilsUrl[];

@@ -1,5 +1,6 @@
 #include "runner/internet.h"
 
+#include <cctype>
 #include <cstdlib>
 
 #include "common/text.h"
@@ -100,11 +101,24 @@ HttpConnection::HttpConnection(std::unique_ptr<HttpClient> client, HttpClientOpt
       m_sleep(std::move(sleep)) {}
 
 void HttpConnection::SendRequest(HttpFile& request) {
+    std::string path = request.path();
+    if (!m_options.apiKey.empty()) {
+        path += "&api_key=";
+        for (const char c : m_options.apiKey) {
+            const unsigned char byte = static_cast<unsigned char>(c);
+            if (std::isalnum(byte) || c == '-' || c == '_' || c == '.') {
+                path += c;
+            } else {
+                path += '%';
+                AppendHexByte(byte, path);
+            }
+        }
+    }
     HttpResponse response;
     for (int attempt = 0;; ++attempt) {
         if (attempt > 0) m_sleep(RetryWait(m_options, response, attempt));
         if (m_options.paced) m_pacer.Wait(std::chrono::milliseconds(m_options.paceMilliseconds), m_sleep);
-        if (!m_client->Get(request.path(), request.headers(), response))
+        if (!m_client->Get(path, request.headers(), response))
             throw InternetException(response.error);
         if (!IsRetryable(response.status) || attempt >= m_options.retries) break;
     }

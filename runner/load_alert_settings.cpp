@@ -22,6 +22,7 @@ bool LoadAlertSettings(SettingsStore& store, AlertSettings& settings, std::strin
         loaded.queries[slot] = ReplaceChar(ReadValue(store, QueryValueName(slot)), '_', '+');
     loaded.frequency = ParseStoredFrequency(ReadValue(store, kFrequencyValue));
     loaded.plainText = ReadValue(store, kFormatValue) != kHtmlText;
+    loaded.apiKey = ReadValue(store, kApiKeyValue);
     settings = loaded;
     return true;
 }

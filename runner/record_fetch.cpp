@@ -1,52 +1,137 @@
 #include "runner/record_fetch.h"
 
+#include <algorithm>
+
+#include "common/text.h"
 #include "runner/article_entries.h"
 #include "runner/internet.h"
-#include "runner/record_fields.h"
 #include "runner/run_context.h"
 
 namespace lorvane {
 namespace {
 
 const char kConnectionProblem[] = "connection problem";
+const char kFetchPath[] = "/entrez/eutils/efetch.fcgi?db=pubmed&id=";
+const char kMedlineForm[] = "&rettype=medline&retmode=text";
+
+// Opens the run's connection to the service when it is not open yet.
+// Returns false, having reported it, when it cannot be opened.
+bool Connect(RunContext& context, std::unique_ptr<HttpConnection>& connection) {
+    if (connection) return true;
+    try {
+        connection = OpenConnection(context);
+        return true;
+    } catch (const InternetException&) {
+        context.console.Line(kConnectionProblem);
+        return false;
+    }
+}
+
+// Fetches one batch into `records`.
+void FetchBatch(RunContext& context, HttpConnection& connection,
+                const std::vector<std::int32_t>& batch, RecordCache& records) {
+    std::string answer;
+    bool whole = true;
+    try {
+        HttpFile request = SendRunnerRequest(connection, BuildBatchFetchPath(batch));
+        whole = ReadBody(request, answer);
+    } catch (const InternetException&) {
+        context.console.Line(kConnectionProblem);
+        for (const std::int32_t pmid : batch) records[pmid].listed = false;
+        return;
+    }
+    if (!whole) context.console.Line(kConnectionProblem);
+    // Only the MEDLINE form can be split into its records; the identifiers
+    // of any other answer are fetched one by one.
+    if (DetectRecordForm(answer) != RecordForm::Medline) return;
+    for (auto& [pmid, text] : SplitMedlineRecords(answer, !whole)) {
+        const bool asked = std::find(batch.begin(), batch.end(), pmid) != batch.end();
+        if (!asked || records.count(pmid)) continue;
+        FetchedRecord& fetched = records[pmid];
+        fetched.record.pmid = pmid;
+        ExtractArticleFields(text, fetched.record);
+    }
+}
 
 }  // namespace
 
 std::string BuildFetchPath(std::int32_t pmid) {
-    return "/entrez/eutils/efetch.fcgi?db=pubmed&id=" + std::to_string(pmid) +
-           "&rettype=medline&retmode=text";
+    return kFetchPath + std::to_string(pmid) + kMedlineForm;
+}
+
+std::string BuildBatchFetchPath(const std::vector<std::int32_t>& pmids) {
+    std::string path = kFetchPath;
+    for (std::size_t i = 0; i < pmids.size(); ++i) path += (i ? "," : "") + std::to_string(pmids[i]);
+    return path + kMedlineForm;
+}
+
+std::vector<std::pair<std::int32_t, std::string>> SplitMedlineRecords(const std::string& answer,
+                                                                      bool lastMayBeCut) {
+    std::vector<std::pair<std::int32_t, std::string>> records;
+    std::vector<std::size_t> starts;
+    for (std::size_t at = 0; at < answer.size();) {
+        if (answer.compare(at, 6, "PMID- ") == 0) starts.push_back(at);
+        const std::size_t end = answer.find('\n', at);
+        if (end == std::string::npos) break;
+        at = end + 1;
+    }
+    starts.push_back(answer.size());
+    // The last record of an answer that broke off may be cut short.
+    const std::size_t whole = starts.size() - (lastMayBeCut && starts.size() > 1 ? 2 : 1);
+    for (std::size_t i = 0; i < whole; ++i) {
+        const std::size_t end = starts[i + 1];
+        std::string text = answer.substr(starts[i], end - starts[i]);
+        const std::int32_t pmid = ReadLikeAtoi(text.substr(6, text.find('\n') - 6));
+        records.emplace_back(pmid, std::move(text));
+    }
+    return records;
+}
+
+void FetchRecordBatches(RunContext& context, const std::vector<std::int32_t>& pmids,
+                        RecordCache& records) {
+    std::unique_ptr<HttpConnection> connection;
+    for (std::size_t first = 0; first < pmids.size(); first += kBatchSize) {
+        if (!Connect(context, connection)) return;
+        const std::size_t last = std::min(pmids.size(), first + kBatchSize);
+        context.console.ShowProgress("records " + std::to_string(first + 1) + " to " +
+                                     std::to_string(last) + " of " + std::to_string(pmids.size()));
+        FetchBatch(context, *connection,
+                   std::vector<std::int32_t>(pmids.begin() + static_cast<std::ptrdiff_t>(first),
+                                             pmids.begin() + static_cast<std::ptrdiff_t>(last)),
+                   records);
+    }
 }
 
 void FetchArticles(RunContext& context, const IdentifierArray& ids, int count, std::string& digest,
-                   bool plainText) {
+                   bool plainText, RecordCache& records) {
     std::unique_ptr<HttpConnection> connection;
-    try {
-        connection = OpenConnection(context);
-    } catch (const InternetException&) {
-        context.console.Line(kConnectionProblem);
-        return;
-    }
-
+    int ordinal = 0;
     for (int i = 0; i < count && i < static_cast<int>(ids.size()); ++i) {
-        context.console.ShowProgress("article " + std::to_string(i + 1) + " of " +
-                                     std::to_string(count));
-        std::string response;
-        try {
-            HttpFile request =
-                SendRunnerRequest(*connection, BuildFetchPath(ids[static_cast<std::size_t>(i)]));
-            // A body that broke off still gives an entry from what arrived.
-            if (!ReadBody(request, response)) context.console.Line(kConnectionProblem);
-        } catch (const InternetException&) {
-            context.console.Line(kConnectionProblem);
-            break;
+        const std::int32_t pmid = ids[static_cast<std::size_t>(i)];
+        auto found = records.find(pmid);
+        if (found == records.end()) {
+            // Not among the batches' records: fetched alone, as one request.
+            if (!Connect(context, connection)) return;
+            context.console.ShowProgress("article " + std::to_string(i + 1) + " of " +
+                                         std::to_string(count));
+            std::string response;
+            try {
+                HttpFile request = SendRunnerRequest(*connection, BuildFetchPath(pmid));
+                // A body that broke off still gives an entry from what arrived.
+                if (!ReadBody(request, response)) context.console.Line(kConnectionProblem);
+            } catch (const InternetException&) {
+                context.console.Line(kConnectionProblem);
+                records[pmid].listed = false;
+                return;
+            }
+            found = records.emplace(pmid, FetchedRecord()).first;
+            found->second.record.pmid = pmid;
+            ExtractArticleFields(response, found->second.record);
         }
-
-        ArticleRecord record;
-        record.pmid = ids[static_cast<std::size_t>(i)];
-        ExtractArticleFields(response, record);
-        const std::string directory = plainText ? std::string() : DirectoryText();
-        AppendArticleEntry(i + 1, record, plainText, directory, digest);
-        if (!plainText) WriteCitationFiles(record, directory);
+        if (!found->second.listed) continue;
+        AppendArticleEntry(++ordinal, found->second.record, plainText, context.directoryText, digest);
+        if (!plainText)
+            WriteCitationFiles(found->second.record, context.directoryText, context.scriptProgram);
     }
 }
 

@@ -1,25 +1,66 @@
-// Fetching the records of a search's hits and appending their entries.
+// Fetching the records of a run's hits and appending their entries.
 #pragma once
 
+#include <cstdint>
+#include <map>
 #include <string>
+#include <utility>
+#include <vector>
 
+#include "runner/record_fields.h"
 #include "runner/search_request.h"
 
 namespace lorvane {
 
 struct RunContext;
 
+// Most identifiers asked for in one efetch request.
+constexpr std::size_t kBatchSize = 200;
+
+// A record of this run, as far as it was fetched.
+struct FetchedRecord {
+    ArticleRecord record;  // the extracted fields; raw text is not kept
+    bool listed = true;    // false: its request could not be sent, so no entry
+};
+
+// The records fetched in one run, by identifier: each identifier is asked
+// for once per run, and listed under every query that found it.
+using RecordCache = std::map<std::int32_t, FetchedRecord>;
+
 // Returns the efetch request path for `pmid`, asking for the MEDLINE form.
 std::string BuildFetchPath(std::int32_t pmid);
 
-// Fetches the record of each of the first `count` identifiers in `ids`
-// from the service of `context`, one request each on one connection, extracts its fields and appends
-// one entry per article to `digest` (ordinals from 1); in HTML mode
-// (`plainText` false) also writes each article's citation file and command
-// script into the working directory. A body that breaks off reports
-// "connection problem" and still gives an entry from what arrived; a
-// request that cannot be sent reports it and ends this query's articles.
+// Returns the efetch request path for the identifiers `pmids`, in order,
+// comma-separated, asking for the MEDLINE form.
+std::string BuildBatchFetchPath(const std::vector<std::int32_t>& pmids);
+
+// Splits a MEDLINE answer into its records: each starts at a line
+// beginning "PMID- " and runs to the next such line. Returns each with the
+// identifier its PMID line names, in the order of the answer. When
+// `lastMayBeCut` (the answer broke off), the last record is left out.
+std::vector<std::pair<std::int32_t, std::string>> SplitMedlineRecords(const std::string& answer,
+                                                                      bool lastMayBeCut);
+
+// Fetches the records of `pmids` (distinct identifiers) from the service of
+// `context` in requests of up to kBatchSize identifiers and stores the
+// fields of each record that arrived whole in `records`. A request that
+// cannot be sent reports "connection problem" and its identifiers get no
+// entry; one whose answer breaks off reports it and keeps the records that
+// arrived whole. Identifiers whose record did not come (left out of the
+// answer, cut off, or an answer in another form) are left for
+// FetchArticles to fetch alone.
+void FetchRecordBatches(RunContext& context, const std::vector<std::int32_t>& pmids,
+                        RecordCache& records);
+
+// Appends one entry per article for the first `count` identifiers in `ids`
+// to `digest` (ordinals from 1), taking each record from `records` and
+// fetching one that is not there alone, from the service of `context`; in
+// HTML mode (`plainText` false) also writes each article's citation file
+// and command script into the working directory. A body that breaks off
+// reports "connection problem" and still gives an entry from what
+// arrived; a request that cannot be sent reports it and ends this query's
+// articles.
 void FetchArticles(RunContext& context, const IdentifierArray& ids, int count, std::string& digest,
-                   bool plainText);
+                   bool plainText, RecordCache& records);
 
 }  // namespace lorvane

@@ -45,6 +45,11 @@ struct RunContext {
     RunnerPlatform platform;
     AlertSettings settings;  // as loaded at the run's start
     Pacer pacer;             // the spacing of this run's requests
+    // Looked up once per run, for the HTML entries and command scripts:
+    // the working directory with "/" separators, and the program a
+    // command script starts.
+    std::string directoryText;
+    std::string scriptProgram;
 };
 
 }  // namespace lorvane

@@ -1,13 +1,17 @@
 #include "runner/run_driver.h"
 
+#include <algorithm>
 #include <cstdlib>
 #include <fstream>
 #include <iostream>
+#include <set>
+#include <vector>
 
 #include "common/mail_delivery.h"
 #include "common/settings_store.h"
 #include "common/system_services.h"
 #include "common/text.h"
+#include "runner/article_entries.h"
 #include "runner/colleague_alert.h"
 #include "runner/load_alert_settings.h"
 #include "runner/record_fetch.h"
@@ -53,7 +57,16 @@ std::string RunScheduledAlert(RunContext& context, bool& anyHits) {
     int queryCount = 0;
     for (const std::string& query : settings.queries) queryCount += query.empty() ? 0 : 1;
 
-    anyHits = false;
+    if (!settings.plainText) {
+        context.directoryText = DirectoryText();
+        context.scriptProgram = CommandScriptProgram(context.directoryText);
+    }
+
+    // Every query is searched first, so that the records of all hits can
+    // be fetched in a few requests, each identifier once.
+    std::vector<std::pair<const std::string*, std::vector<std::int32_t>>> hits;
+    std::vector<std::int32_t> distinct;
+    std::set<std::int32_t> seen;
     IdentifierArray ids{};
     int queryNumber = 0;
     for (const std::string& query : settings.queries) {
@@ -62,9 +75,18 @@ std::string RunScheduledAlert(RunContext& context, bool& anyHits) {
                                      std::to_string(queryCount));
         const int count = SearchQuery(context, query, windowStart, windowEnd, ids);
         if (count <= 0) continue;
-        AppendHeading(query, settings.frequency, settings.plainText, digest);
-        FetchArticles(context, ids, count, digest, settings.plainText);
-        anyHits = true;
+        hits.emplace_back(&query, std::vector<std::int32_t>(ids.begin(), ids.begin() + count));
+        for (const std::int32_t pmid : hits.back().second)
+            if (seen.insert(pmid).second) distinct.push_back(pmid);
+    }
+
+    RecordCache records;
+    FetchRecordBatches(context, distinct, records);
+    anyHits = !hits.empty();
+    for (const auto& [query, found] : hits) {
+        AppendHeading(*query, settings.frequency, settings.plainText, digest);
+        std::copy(found.begin(), found.end(), ids.begin());
+        FetchArticles(context, ids, static_cast<int>(found.size()), digest, settings.plainText, records);
     }
     context.console.EndProgress();
 
@@ -91,6 +113,11 @@ int RunTessory(RunContext& context, int argc, const char* const argv[]) {
         return 0;
     }
     const AlertSettings& settings = context.settings;
+    if (!settings.apiKey.empty()) {
+        // With a key the service allows 10 requests a second instead of 3.
+        context.service.apiKey = settings.apiKey;
+        context.service.paceMilliseconds = std::min(context.service.paceMilliseconds, kKeyedPaceMilliseconds);
+    }
 
     if (argc == 2) {
         SendColleagueAlert(context, argv[1]);
@@ -113,6 +140,12 @@ int RunTessory(int argc, const char* const argv[]) {
     RunContext context(console, std::cin);
     const char* mirror = std::getenv("LORVANE_EUTILS_URL");
     context.service = EutilsService(mirror ? mirror : "");
+    // For measuring: pace the requests to any server at this interval.
+    const char* pace = std::getenv("LORVANE_EUTILS_PACE_MS");
+    if (pace && *pace) {
+        context.service.paced = true;
+        context.service.paceMilliseconds = ReadLikeAtoi(pace);
+    }
     return RunTessory(context, argc, argv);
 }
 

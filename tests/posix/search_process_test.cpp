@@ -3,6 +3,7 @@
 // service can fail.
 #include "posix/tessory_fixture.h"
 #include "runner/search_window.h"
+#include "platform/posix/settings_file.h"
 
 namespace lorvane {
 namespace {
@@ -96,14 +97,82 @@ TEST_F(SearchRun, HtmlDigestFilesAndRequests) {
     EXPECT_EQ(mails[0].body, digest);
 
     if (minBefore == minDate && maxBefore == maxDate) {  // not across midnight
+        // Every query first, then one request for all four records; the
+        // two that are not in the MEDLINE form come alone.
         EXPECT_EQ(standIn.Requests(),
                   (std::vector<std::string>{
-                      SearchPath("neutropenia+therapy", minDate, maxDate), FetchPath("17284678"),
-                      FetchPath("18000003"), FetchPath("18000005"),
+                      SearchPath("neutropenia+therapy", minDate, maxDate),
                       SearchPath("nothing+found", minDate, maxDate),
                       SearchPath("\"heart+attack\"[tiab]+%231", minDate, maxDate),
-                      FetchPath("18000004")}));
+                      FetchPath("17284678,18000003,18000005,18000004"), FetchPath("17284678"),
+                      FetchPath("18000003")}));
     }
+}
+
+// What one run left: its report, digest, mail, requests and files.
+struct RunOutcome {
+    std::string out, digest, mail, files;
+    std::vector<std::string> requests;
+};
+
+TEST_F(SearchRun, BatchesGiveWhatSingleRequestsGive) {
+    const std::vector<std::string> pmids = {"17284678", "18000001", "18000003",
+                                            "18000004", "18000005", "18000006"};
+    Configure("Weekly", "HTML", {"a", "b", "c"});
+    auto run = [&](const std::string& batch) {
+        std::string efetch;
+        for (const std::string& pmid : pmids)
+            efetch += (efetch.empty() ? "" : ", ") + ("\"" + pmid + "\": {\"file\": \"medline_" + pmid + ".txt\"}");
+        test::StandIn standIn(R"({"esearch": {"a": {"ids": [17284678, 18000001, 18000003]},
+                                              "b": {"ids": [18000004, 17284678, 18000005]},
+                                              "c": {"ids": [18000006]}},
+                                  "efetch": {)" + efetch + "}" + batch + "}");
+        RunOutcome outcome;
+        outcome.out = Run({}, standIn.url()).out;
+        outcome.digest = DebugCopy();
+        const std::vector<test::ReceivedMail> mails = m_sink->Messages();
+        outcome.mail = mails.empty() ? "<none>" : mails.back().body;
+        for (const std::string& pmid : pmids)
+            outcome.files += test::ReadFileOr(m_work + "/" + pmid + ".enw") +
+                             test::ReadFileOr(m_work + "/" + pmid + ".cmd");
+        outcome.requests = standIn.Requests();
+        return outcome;
+    };
+    // The batches answer nothing: every record is asked for alone, once
+    // although 17284678 is listed twice.
+    const RunOutcome single = run(R"(, "batch_fail": "empty")");
+    ASSERT_EQ(single.requests.size(), 3u + 1u + 6u);
+    EXPECT_EQ(Count(single.digest, "17284678.enw\">Export"), 2u);
+
+    // One request for all six records, which come back in reverse order.
+    const RunOutcome batched = run(R"(, "batch_order": "reverse")");
+    ASSERT_EQ(batched.requests.size(), 3u + 1u);
+    EXPECT_EQ(batched.requests[3], FetchPath("17284678,18000001,18000003,18000004,18000005,18000006"));
+    EXPECT_EQ(batched.out, single.out);
+    EXPECT_EQ(batched.digest, single.digest);
+    EXPECT_EQ(batched.mail, single.mail);
+    EXPECT_EQ(batched.files, single.files);
+
+    // A batch answer cut half-way: the records that arrived whole are
+    // kept, the others are asked for alone; the digest is the same.
+    const RunOutcome cut = run(R"(, "batch_fail": "drop-half")");
+    EXPECT_EQ(cut.digest, single.digest);
+    EXPECT_EQ(cut.files, single.files);
+    EXPECT_EQ(cut.out, "connection problem\n" + single.out);
+    EXPECT_GT(cut.requests.size(), 4u);
+    EXPECT_LT(cut.requests.size(), single.requests.size());
+
+    // An API key goes with every request and nowhere else.
+    SettingsFile file(m_home + "/config/Lorvane/Lorvane.ini", "Lorvane");
+    std::string error;
+    ASSERT_TRUE(file.Write({{"ApiKey", "k3y0f4u53r"}}, error)) << error;
+    const RunOutcome keyed = run("");
+    ASSERT_EQ(keyed.requests.size(), 4u);
+    for (const std::string& request : keyed.requests)
+        EXPECT_EQ(request.substr(request.size() - 19), "&api_key=k3y0f4u53r") << request;
+    EXPECT_EQ(keyed.digest, single.digest);
+    for (const std::string* text : {&keyed.out, &keyed.mail, &keyed.files})
+        EXPECT_EQ(text->find("k3y0f4u53r"), std::string::npos);
 }
 
 TEST_F(SearchRun, TextDigestWritesNoFiles) {

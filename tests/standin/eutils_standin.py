@@ -11,7 +11,9 @@ The scenario is a JSON file:
     "fixtures": "folder of the answer files (default: beside the scenario)",
     "esearch": {"<term as sent>": ANSWER, ...},     # other terms: empty list
     "efetch":  {"<pmid>": ANSWER, ...},             # other ids: "default_efetch"
-    "default_efetch": ANSWER
+    "default_efetch": ANSWER,
+    "batch_order": "reverse",                       # optional: records of a batch backwards
+    "batch_fail": FAIL                              # optional: how every batch request fails
   }
 ANSWER is {"file": NAME} or {"ids": [..]}, optionally with "fail":
   "drop-half"  send half of the body, then close the connection
@@ -19,6 +21,12 @@ ANSWER is {"file": NAME} or {"ids": [..]}, optionally with "fail":
   "close"      close the connection without answering
   "429-once"   answer 429 (Retry-After: 0) the first time, then normally
   "500"        always answer 500 (Retry-After: 0)
+
+An efetch request for several identifiers (id=1,2,3) is a batch: its answer
+holds, one after another, the MEDLINE records of those identifiers whose
+answer names a file in the MEDLINE form and sets no "fail"; the others are
+left out, to be asked for alone. "batch_fail" makes the batch fail as a
+single answer would, or, as "empty", answer with no record at all.
 """
 import argparse
 import http.server
@@ -57,7 +65,27 @@ class Scenario:
             return self.data.get("default_efetch", {"file": None})
         return {"ids": []}
 
+    def batch_answer(self, ids):
+        records = []
+        for pmid in ids:
+            answer = self.answer_for("efetch", pmid)
+            if answer.get("fail") or not answer.get("file"):
+                continue
+            body = self.body_of(answer)
+            if body.lstrip().startswith(b"PMID- "):
+                records.append(body)
+        if self.data.get("batch_order") == "reverse":
+            records.reverse()
+        answer = {"body": b"".join(records)}
+        if self.data.get("batch_fail") == "empty":
+            answer["body"] = b""
+        elif self.data.get("batch_fail"):
+            answer["fail"] = self.data["batch_fail"]
+        return answer
+
     def body_of(self, answer):
+        if "body" in answer:
+            return answer["body"]
         if "ids" in answer:
             ids = "".join("<Id>%d</Id>\n" % i for i in answer["ids"])
             return ESEARCH_TEMPLATE.format(count=len(answer["ids"]), ids=ids).encode()
@@ -99,7 +127,10 @@ class Handler(http.server.BaseHTTPRequestHandler):
             kind, key = "efetch", params.get("id", "")
         else:
             return self.reply(404, b"not found\n")
-        answer = server.scenario.answer_for(kind, key)
+        if kind == "efetch" and "," in key:
+            answer = server.scenario.batch_answer(key.split(","))
+        else:
+            answer = server.scenario.answer_for(kind, key)
         fail = answer.get("fail")
         if fail == "close":
             self.close_connection = True
