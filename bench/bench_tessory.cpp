@@ -1,7 +1,12 @@
 // Benchmarks of the alert runner, printed as figures (nothing is asserted):
-//   1. field extraction speed of each record form over one large record;
-//   2. a whole run of 20 queries x 50 hits against the local E-utilities
-//      stand-in, unpaced: records per second and the runner's peak memory.
+//   1. whole runs of 1 x 50, 20 x 50 and 200 x 50 distinct hits against the
+//      local E-utilities stand-in, in HTML mode (two files per article) and
+//      in text mode: the requests sent; the unpaced wall time
+//      against curl sending the same requests over one kept-alive
+//      connection; the wall time paced at 110 ms (LORVANE_EUTILS_PACE_MS,
+//      the pace with an API key) against the pacing floor (requests x
+//      110 ms); the runner's peak RSS;
+//   2. field extraction speed of each record form over one large record.
 #include <signal.h>
 #include <sys/resource.h>
 #include <sys/wait.h>
@@ -14,6 +19,7 @@
 #include <fstream>
 #include <sstream>
 #include <string>
+#include <vector>
 
 #include "runner/record_fields.h"
 
@@ -68,52 +74,91 @@ void BenchExtraction(const char* form, const std::string& text) {
                 record.authors.size());
 }
 
-void BenchWholeRun(const std::string& tessory) {
-    const std::string dir = std::filesystem::temp_directory_path() / "lorvane-bench";
-    std::filesystem::remove_all(dir);
-    std::filesystem::create_directories(dir + "/config/Lorvane");
+// One stand-in over `queries` queries of `hits` distinct hits each; its
+// records are one fixture, answered under each asked identifier.
+class BenchStandIn {
+public:
+    BenchStandIn(const std::string& dir, int queries, int hits) {
+        std::ostringstream scenario;
+        scenario << "{\"fixtures\": \"" LORVANE_FIXTURES_DIR "\", \"esearch\": {";
+        for (int q = 0; q < queries; ++q) {
+            scenario << (q ? ", " : "") << "\"query" << q << "\": {\"ids\": [";
+            for (int i = 0; i < hits; ++i) scenario << (i ? ", " : "") << 30000000 + q * 100 + i;
+            scenario << "]}";
+        }
+        scenario << "}, \"default_efetch\": {\"file\": \"medline_17284678.txt\"}, "
+                    "\"default_pmid\": \"asked\"}";
+        std::ofstream(dir + "/scenario.json") << scenario.str();
+        m_log = dir + "/requests.log";
+        int out[2];
+        if (pipe(out) != 0) return;
+        std::fflush(stdout);  // children must not print what is buffered here
+        m_pid = fork();
+        if (m_pid == 0) {
+            dup2(out[1], 1);
+            execlp("python3", "python3", LORVANE_STANDIN_SCRIPT, "--scenario",
+                   (dir + "/scenario.json").c_str(), "--log", m_log.c_str(), "--lifetime", "3600",
+                   static_cast<char*>(nullptr));
+            _exit(127);
+        }
+        close(out[1]);
+        char line[64] = "";
+        FILE* reader = fdopen(out[0], "r");
+        if (std::fgets(line, sizeof line, reader)) std::sscanf(line, "PORT %d", &m_port);
+        std::fclose(reader);
+    }
+    ~BenchStandIn() {
+        if (m_pid > 0) kill(m_pid, SIGTERM), waitpid(m_pid, nullptr, 0);
+    }
+    std::string url() const { return "http://127.0.0.1:" + std::to_string(m_port); }
+    int port() const { return m_port; }
+    // The request paths logged since the last call.
+    std::vector<std::string> TakeRequests() {
+        std::vector<std::string> paths;
+        std::istringstream lines(ReadFile(m_log));
+        for (std::string path; std::getline(lines, path);) paths.push_back(path);
+        std::ofstream(m_log, std::ios::trunc);
+        return paths;
+    }
+
+private:
+    pid_t m_pid = -1;
+    int m_port = 0;
+    std::string m_log;
+};
+
+struct RunFigures {
+    std::vector<std::string> paths;  // the requests the stand-in received
+    std::size_t requests = 0;
+    double seconds = 0;
+    long peakKiB = 0;
+    int exit = -1;
+};
+
+// Runs tessory once over `queries` stored queries in mail `format` ("HTML"
+// writes two files per article, "Text" none), paced at `paceMs` (0: not
+// paced), and measures it.
+RunFigures RunOnce(const std::string& tessory, const std::string& dir, BenchStandIn& standIn,
+                   int queries, int paceMs, const char* format) {
+    std::filesystem::remove_all(dir + "/work");
     std::filesystem::create_directories(dir + "/work");
-
-    std::ostringstream scenario;
-    scenario << "{\"fixtures\": \"" LORVANE_FIXTURES_DIR "\", \"esearch\": {";
+    std::filesystem::create_directories(dir + "/config/Lorvane");
     std::ofstream settings(dir + "/config/Lorvane/Lorvane.ini");
-    settings << "[Lorvane]\nEmail=bench@example.org\nFrequency=Weekly\nFormat=HTML\n";
-    for (int q = 0; q < 20; ++q) {
-        scenario << (q ? ", " : "") << "\"query" << q << "\": {\"ids\": [";
-        for (int i = 0; i < 50; ++i) scenario << (i ? ", " : "") << 30000000 + q * 100 + i;
-        scenario << "]}";
-        settings << "Query" << q << "=query" << q << "\n";
-    }
-    scenario << "}, \"default_efetch\": {\"file\": \"medline_17284678.txt\"}}";
+    settings << "[Lorvane]\nEmail=bench@example.org\nFrequency=Weekly\nFormat=" << format << "\n";
+    for (int q = 0; q < queries; ++q) settings << "Query" << q << "=query" << q << "\n";
     settings.close();
-    std::ofstream(dir + "/scenario.json") << scenario.str();
+    standIn.TakeRequests();
 
-    int out[2];
-    if (pipe(out) != 0) return;
-    std::fflush(stdout);  // children must not print what is buffered here
-    const pid_t standIn = fork();
-    if (standIn == 0) {
-        dup2(out[1], 1);
-        execlp("python3", "python3", LORVANE_STANDIN_SCRIPT, "--scenario",
-               (dir + "/scenario.json").c_str(), "--log", (dir + "/requests.log").c_str(),
-               static_cast<char*>(nullptr));
-        _exit(127);
-    }
-    close(out[1]);
-    char line[64] = "";
-    FILE* reader = fdopen(out[0], "r");
-    int port = 0;
-    if (!std::fgets(line, sizeof line, reader) || std::sscanf(line, "PORT %d", &port) != 1) {
-        std::printf("whole run   the stand-in did not start\n");
-        return;
-    }
-
+    std::fflush(stdout);
     const auto start = Clock::now();
     const pid_t runner = fork();
     if (runner == 0) {
         if (chdir((dir + "/work").c_str()) != 0) _exit(126);
         setenv("XDG_CONFIG_HOME", (dir + "/config").c_str(), 1);
-        setenv("LORVANE_EUTILS_URL", ("http://127.0.0.1:" + std::to_string(port)).c_str(), 1);
+        setenv("HOME", dir.c_str(), 1);  // no sendmail of the person's own: mail fails fast
+        setenv("PATH", "/nonexistent", 1);
+        setenv("LORVANE_EUTILS_URL", standIn.url().c_str(), 1);
+        if (paceMs > 0) setenv("LORVANE_EUTILS_PACE_MS", std::to_string(paceMs).c_str(), 1);
         if (!freopen("/dev/null", "w", stdout) || !freopen("/dev/null", "w", stderr)) _exit(125);
         execl(tessory.c_str(), tessory.c_str(), static_cast<char*>(nullptr));
         _exit(127);
@@ -121,16 +166,63 @@ void BenchWholeRun(const std::string& tessory) {
     int status = 0;
     rusage usage{};
     wait4(runner, &status, 0, &usage);
-    const double seconds = std::chrono::duration<double>(Clock::now() - start).count();
-    kill(standIn, SIGTERM);
-    waitpid(standIn, nullptr, 0);
-    std::fclose(reader);
+    RunFigures figures;
+    figures.seconds = std::chrono::duration<double>(Clock::now() - start).count();
+    figures.peakKiB = usage.ru_maxrss;
+    figures.exit = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+    figures.paths = standIn.TakeRequests();
+    figures.requests = figures.paths.size();
+    return figures;
+}
 
-    const std::size_t digestBytes = ReadFile(dir + "/work/debug.html").size();
-    std::printf("whole run   20 queries x 50 hits  %6.2f s  %7.1f records/s  peak %ld KiB  "
-                "digest %zu bytes  exit %d\n",
-                seconds, 1000.0 / seconds, usage.ru_maxrss, digestBytes,
-                WIFEXITED(status) ? WEXITSTATUS(status) : -1);
+// Sends `paths` one after another over one kept-alive connection with the
+// curl program; returns the wall time, or -1 when curl cannot run.
+double CurlOnce(BenchStandIn& standIn, const std::vector<std::string>& paths) {
+    std::vector<std::string> args = {"curl", "-s", "-g", "--fail"};
+    for (const std::string& path : paths) {
+        args.push_back(standIn.url() + path);
+        args.push_back("-o");
+        args.push_back("/dev/null");
+    }
+    std::vector<char*> argv;
+    for (std::string& arg : args) argv.push_back(&arg[0]);
+    argv.push_back(nullptr);
+    std::fflush(stdout);
+    const auto start = Clock::now();
+    const pid_t child = fork();
+    if (child == 0) {
+        execvp("curl", argv.data());
+        _exit(127);
+    }
+    int status = 0;
+    waitpid(child, &status, 0);
+    const double seconds = std::chrono::duration<double>(Clock::now() - start).count();
+    return WIFEXITED(status) && WEXITSTATUS(status) != 127 ? seconds : -1;
+}
+
+// A whole run of `queries` x `hits`: requests, unpaced time against curl
+// over the same requests, paced time against the pacing floor, peak memory.
+void BenchWholeRun(const std::string& tessory, int queries, int hits, int paceMs,
+                   const char* format) {
+    const std::string dir = std::filesystem::temp_directory_path() / "lorvane-bench";
+    std::filesystem::remove_all(dir);
+    std::filesystem::create_directories(dir);
+    {
+        BenchStandIn standIn(dir, queries, hits);
+        if (!standIn.port()) {
+            std::printf("the stand-in did not start\n");
+            return;
+        }
+        const RunFigures unpaced = RunOnce(tessory, dir, standIn, queries, 0, format);
+        const double curl = CurlOnce(standIn, unpaced.paths);
+        const RunFigures paced = paceMs > 0 ? RunOnce(tessory, dir, standIn, queries, paceMs, format) : RunFigures();
+        const double floor = static_cast<double>(paced.requests) * paceMs / 1000.0;
+        std::printf("| %6d | %-4s | %8zu | %7.2f s | %7.2f s | %5.2f | %7.2f s | %7.2f s | %5.3f | %6.1f MB |\n",
+                    queries * hits, format, unpaced.requests, unpaced.seconds, curl,
+                    curl > 0 ? unpaced.seconds / curl : 0.0, paced.seconds, floor,
+                    floor > 0 ? paced.seconds / floor : 0.0, unpaced.peakKiB / 1024.0);
+        if (unpaced.exit != 0) std::printf("  (tessory exited with %d)\n", unpaced.exit);
+    }
     std::filesystem::remove_all(dir);
 }
 
@@ -139,7 +231,14 @@ void BenchWholeRun(const std::string& tessory) {
 int main(int argc, char* argv[]) {
     // The whole run first: a child's peak memory counts what it shared with
     // this process before it started the runner.
-    BenchWholeRun(argc > 1 ? argv[1] : TESSORY_PATH);
+    const std::string tessory = argc > 1 ? argv[1] : TESSORY_PATH;
+    std::printf("| records | mail | requests | unpaced | curl | ratio | paced (110 ms) | floor | ratio | peak RSS |\n"
+                "|---|---|---|---|---|---|---|---|---|---|\n");
+    for (const char* format : {"HTML", "Text"}) {
+        BenchWholeRun(tessory, 1, 50, 0, format);
+        BenchWholeRun(tessory, 20, 50, 110, format);
+        BenchWholeRun(tessory, 200, 50, 110, format);
+    }
     const std::string fixtures = LORVANE_FIXTURES_DIR;
     const std::size_t size = 4u * 1024u * 1024u;
     BenchExtraction("ASN.1 html", LargeAsn1(ReadFile(fixtures + "/asn1_html_17284678.html"), size, true));

@@ -12,6 +12,7 @@ The scenario is a JSON file:
     "esearch": {"<term as sent>": ANSWER, ...},     # other terms: empty list
     "efetch":  {"<pmid>": ANSWER, ...},             # other ids: "default_efetch"
     "default_efetch": ANSWER,
+    "default_pmid": "asked",                        # optional: default answers renamed to the id asked
     "batch_order": "reverse",                       # optional: records of a batch backwards
     "batch_fail": FAIL                              # optional: how every batch request fails
   }
@@ -32,6 +33,7 @@ import argparse
 import http.server
 import json
 import os
+import re
 import socket
 import socketserver
 import sys
@@ -65,13 +67,21 @@ class Scenario:
             return self.data.get("default_efetch", {"file": None})
         return {"ids": []}
 
+    def record_of(self, pmid):
+        """The body of efetch for one identifier, under that identifier when
+        the scenario asks for it and the answer is the default one."""
+        answer = self.answer_for("efetch", pmid)
+        body = self.body_of(answer)
+        if pmid not in self.data.get("efetch", {}) and self.data.get("default_pmid") == "asked":
+            body = re.sub(rb"^PMID- \d+", b"PMID- " + pmid.encode(), body, count=1, flags=re.M)
+        return answer, body
+
     def batch_answer(self, ids):
         records = []
         for pmid in ids:
-            answer = self.answer_for("efetch", pmid)
+            answer, body = self.record_of(pmid)
             if answer.get("fail") or not answer.get("file"):
                 continue
-            body = self.body_of(answer)
             if body.lstrip().startswith(b"PMID- "):
                 records.append(body)
         if self.data.get("batch_order") == "reverse":
@@ -129,6 +139,9 @@ class Handler(http.server.BaseHTTPRequestHandler):
             return self.reply(404, b"not found\n")
         if kind == "efetch" and "," in key:
             answer = server.scenario.batch_answer(key.split(","))
+        elif kind == "efetch":
+            answer, body = server.scenario.record_of(key)
+            answer = dict(answer, body=body)
         else:
             answer = server.scenario.answer_for(kind, key)
         fail = answer.get("fail")
