@@ -3,6 +3,7 @@
 #include <fstream>
 
 #include "common/text.h"
+#include "common/console.h"
 #include "runner/runner_services.h"
 
 namespace lorvane {
@@ -15,9 +16,29 @@ void AppendCommonBeginning(int ordinal, const std::string& authors, std::string&
 }
 
 // Writes `text` as a text file at `path`, replacing what was there.
-void WriteTextFile(const std::string& path, const std::string& text) {
+// Returns whether it was written.
+bool WriteTextFile(const std::string& path, const std::string& text) {
     std::ofstream file(path, std::ios::out);
     if (file) file << text;
+    if (file) file.close();
+    return static_cast<bool>(file);
+}
+
+// The directory text as it goes into a file:// link: characters that would
+// end the attribute, start a fragment or query, or read as an escape are
+// percent-encoded; blanks and everything else stay as they are.
+std::string FileLinkText(const std::string& directoryText) {
+    std::string link;
+    for (const char c : directoryText) {
+        const unsigned char byte = static_cast<unsigned char>(c);
+        if (byte < 0x20 || byte == 0x7F || std::string("\"%#?`$<>\\").find(c) != std::string::npos) {
+            link += '%';
+            AppendHexByte(byte, link);
+        } else {
+            link += c;
+        }
+    }
+    return link;
 }
 
 }  // namespace
@@ -43,9 +64,9 @@ void AppendArticleEntry(int ordinal, const ArticleRecord& record, bool plainText
     digest += HtmlEscape(record.journal) + ". " + HtmlEscape(record.volume) + ", " +
               HtmlEscape(record.pages) + " (" + HtmlEscape(record.year) + "). ";
     digest += "PubMed: <a href=\"" + PubmedAbstractLink(pmid) + "\">" + pmid + "</a> ";
-    digest += "| <a href=\"file://" + directoryText + "/" + pmid +
-              ".enw\">Export citation </a> |  ";
-    digest += "<a href=\"file://" + directoryText + "/" + pmid +
+    const std::string link = FileLinkText(directoryText);
+    digest += "| <a href=\"file://" + link + "/" + pmid + ".enw\">Export citation </a> |  ";
+    digest += "<a href=\"file://" + link + "/" + pmid +
               ".cmd\">Send an e-mail about this article to a colleague</a><br><br>";
 }
 
@@ -95,16 +116,28 @@ std::string CitationText(const ArticleRecord& record) {
     return text;
 }
 
-std::string CommandScriptLine(const ArticleRecord& record, const std::string& directoryText,
-                              const std::string& program) {
-    return "\"" + program + "\" \"" + directoryText + "/" + std::to_string(record.pmid) + ".enw\"";
+bool CommandScriptLine(const ArticleRecord& record, const std::string& directoryText,
+                       const std::string& program, std::string& line, std::string& error) {
+    std::string quotedProgram, quotedCitation;
+    if (!QuoteScriptPath(program, quotedProgram, error) ||
+        !QuoteScriptPath(directoryText + "/" + std::to_string(record.pmid) + ".enw", quotedCitation,
+                         error))
+        return false;
+    line = "\"" + quotedProgram + "\" \"" + quotedCitation + "\"";
+    return true;
 }
 
 void WriteCitationFiles(const ArticleRecord& record, const std::string& directoryText,
-                        const std::string& program) {
+                        const std::string& program, Console& console) {
     const std::string base = directoryText + "/" + std::to_string(record.pmid);
     WriteTextFile(base + ".enw", CitationText(record));
-    WriteTextFile(base + ".cmd", CommandScriptLine(record, directoryText, program) + "\n");
+    std::string line, error;
+    if (!CommandScriptLine(record, directoryText, program, line, error)) {
+        console.Diagnose("no script to forward article " + std::to_string(record.pmid) + ": " + error);
+        return;
+    }
+    if (WriteTextFile(base + ".cmd", line + "\n") && !MakeScriptRunnable(base + ".cmd", error))
+        console.Diagnose(error);
 }
 
 }  // namespace lorvane

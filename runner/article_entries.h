@@ -5,6 +5,7 @@
 
 #include <string>
 
+#include "common/console.h"
 #include "runner/record_fields.h"
 
 namespace lorvane {
@@ -31,15 +32,19 @@ std::string AuthorLine(const std::string& piece);
 // "%0 Journal Article", %J, %V and %P.
 std::string CitationText(const ArticleRecord& record);
 
-// Returns the command script's one line (without a line end): the quoted
-// `program` and the quoted path of the citation file in `directoryText`.
-std::string CommandScriptLine(const ArticleRecord& record, const std::string& directoryText,
-                              const std::string& program);
+// Sets `line` to the command script's one line (without a line end): the
+// quoted `program` and the quoted path of the citation file in
+// `directoryText`, each as the platform's shell takes it literally.
+// Returns false with `error` set when the shell cannot take a path so.
+bool CommandScriptLine(const ArticleRecord& record, const std::string& directoryText,
+                       const std::string& program, std::string& line, std::string& error);
 
 // Writes the citation file and then the command script of `record` (which
-// starts `program`) into `directoryText`, replacing older ones. A file
-// that cannot be written is skipped; the other is still attempted.
+// starts `program`) into `directoryText`, replacing older ones, the script
+// runnable. A file that cannot be written is skipped; the other is still
+// attempted. A script whose paths the shell cannot take literally is not
+// written, and `console` says why.
 void WriteCitationFiles(const ArticleRecord& record, const std::string& directoryText,
-                        const std::string& program);
+                        const std::string& program, Console& console);
 
 }  // namespace lorvane

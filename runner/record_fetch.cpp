@@ -131,7 +131,8 @@ void FetchArticles(RunContext& context, const IdentifierArray& ids, int count, s
         if (!found->second.listed) continue;
         AppendArticleEntry(++ordinal, found->second.record, plainText, context.directoryText, digest);
         if (!plainText)
-            WriteCitationFiles(found->second.record, context.directoryText, context.scriptProgram);
+            WriteCitationFiles(found->second.record, context.directoryText, context.scriptProgram,
+                               context.console);
     }
 }
 

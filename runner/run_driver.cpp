@@ -30,7 +30,8 @@ void AppendHeading(const std::string& query, AlertFrequency frequency, bool plai
     if (html) digest += "<br>";
     digest += "Results for the PubMed query (";
     if (html) digest += "<b>";
-    digest += ReplaceChar(query, '+', ' ');
+    const std::string shown = ReplaceChar(query, '+', ' ');
+    digest += html ? HtmlEscape(shown) : shown;
     if (html) digest += "</b>";
     digest += ") in the past ";
     digest += frequency == AlertFrequency::Daily ? "day:" : "week:";

@@ -21,6 +21,17 @@ std::string CurrentDirectory();
 // path on POSIX.
 std::string CommandScriptProgram(const std::string& directoryText);
 
+// Returns `path` as the command script's shell takes it literally inside
+// double quotes, in `quoted`: on POSIX with "$", "`", a double quote and
+// "\" escaped by a backslash. Returns false with `error` set for a path
+// that the platform's shell cannot take literally (Windows: one holding
+// "%" or a double quote).
+bool QuoteScriptPath(const std::string& path, std::string& quoted, std::string& error);
+
+// Lets the command script at `path` be run directly (mode 0755 on POSIX;
+// nothing to do on Windows). Returns false with `error` set when it cannot.
+bool MakeScriptRunnable(const std::string& path, std::string& error);
+
 // Returns whether standard error goes to a terminal that a person watches.
 bool StandardErrorIsTerminal();
 

@@ -25,6 +25,21 @@ std::string CommandScriptProgram(const std::string& directoryText) {
     return directoryText + "/tessory.exe";
 }
 
+bool QuoteScriptPath(const std::string& path, std::string& quoted, std::string& error) {
+    // cmd.exe expands "%...%" even inside double quotes, and a double quote
+    // would end the quoted path.
+    if (path.find_first_of("%\"") != std::string::npos) {
+        error = "cmd.exe cannot take the path " + path + " as it is (it holds % or \")";
+        return false;
+    }
+    quoted = path;
+    return true;
+}
+
+bool MakeScriptRunnable(const std::string&, std::string&) {
+    return true;
+}
+
 bool StandardErrorIsTerminal() {
     return _isatty(_fileno(stderr)) != 0;
 }

@@ -1,6 +1,10 @@
 // tessory as a process, the way the scheduler starts it: exit codes, what
 // it prints, and the debug copy it leaves in its working directory.
+#include <sys/stat.h>
+
 #include "posix/tessory_fixture.h"
+#include "runner/article_entries.h"
+#include "support/captured_console.h"
 
 namespace lorvane {
 namespace {
@@ -76,6 +80,33 @@ TEST_F(TessoryProcess, UnwritableDebugCopyDoesNotStopTheRun) {
     EXPECT_EQ(result.exitCode, 0);
     EXPECT_EQ(result.out, kTextEmptyDigest);
     EXPECT_NE(result.err.find("debug.html"), std::string::npos) << result.err;
+}
+
+TEST_F(TessoryProcess, CommandScriptsTakeHostileFoldersLiterally) {
+    const std::string folder = m_work + "/a $(touch pwned) `touch pwned2` \"q\" %x #y";
+    std::filesystem::create_directories(folder);
+    ArticleRecord record;
+    record.pmid = 7;
+    test::CapturedConsole console;
+    WriteCitationFiles(record, folder, "/bin/echo", console);
+    EXPECT_EQ(console.err, "");
+    struct stat info {};
+    ASSERT_EQ(stat((folder + "/7.cmd").c_str(), &info), 0);
+    EXPECT_EQ(info.st_mode & 0777, 0755u);
+    // sh runs the script as a file manager would; nothing in the name runs.
+    const test::ProcessResult run = test::RunProcess("/bin/sh", {folder + "/7.cmd"}, m_work, {});
+    EXPECT_EQ(run.out, folder + "/7.enw\n") << run.err;
+    EXPECT_FALSE(std::filesystem::exists(m_work + "/pwned"));
+    EXPECT_FALSE(std::filesystem::exists(m_work + "/pwned2"));
+
+    // In the digest's links the name cannot end the attribute or start a
+    // fragment.
+    std::string digest;
+    AppendArticleEntry(1, record, false, folder, digest);
+    EXPECT_NE(digest.find("<a href=\"file://" + m_work +
+                          "/a %24(touch pwned) %60touch pwned2%60 %22q%22 %25x %23y/7.enw\">"),
+              std::string::npos)
+        << digest;
 }
 
 }  // namespace
