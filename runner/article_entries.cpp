@@ -15,13 +15,14 @@ void AppendCommonBeginning(int ordinal, const std::string& authors, std::string&
     if (!authors.empty()) digest += authors + ". ";
 }
 
-// Writes `text` as a text file at `path`, replacing what was there.
-// Returns whether it was written.
-bool WriteTextFile(const std::string& path, const std::string& text) {
-    std::ofstream file(path, std::ios::out);
-    if (file) file << text;
-    if (file) file.close();
-    return static_cast<bool>(file);
+// Writes one of an article's files, whole or not at all; when
+// `keepExisting`, a file that is there already stays as it is. A failure
+// is reported on `console`.
+void WriteArticleFile(const std::string& path, const std::string& text, bool script,
+                      bool keepExisting, Console& console) {
+    if (keepExisting && std::ifstream(path)) return;
+    std::string error;
+    if (!WriteTextFileWhole(path, text, script, error)) console.Diagnose(error);
 }
 
 // The directory text as it goes into a file:// link: characters that would
@@ -128,16 +129,15 @@ bool CommandScriptLine(const ArticleRecord& record, const std::string& directory
 }
 
 void WriteCitationFiles(const ArticleRecord& record, const std::string& directoryText,
-                        const std::string& program, Console& console) {
+                        const std::string& program, Console& console, bool keepExisting) {
     const std::string base = directoryText + "/" + std::to_string(record.pmid);
-    WriteTextFile(base + ".enw", CitationText(record));
+    WriteArticleFile(base + ".enw", CitationText(record), false, keepExisting, console);
     std::string line, error;
     if (!CommandScriptLine(record, directoryText, program, line, error)) {
         console.Diagnose("no script to forward article " + std::to_string(record.pmid) + ": " + error);
         return;
     }
-    if (WriteTextFile(base + ".cmd", line + "\n") && !MakeScriptRunnable(base + ".cmd", error))
-        console.Diagnose(error);
+    WriteArticleFile(base + ".cmd", line + "\n", true, keepExisting, console);
 }
 
 }  // namespace lorvane

@@ -40,11 +40,13 @@ bool CommandScriptLine(const ArticleRecord& record, const std::string& directory
                        const std::string& program, std::string& line, std::string& error);
 
 // Writes the citation file and then the command script of `record` (which
-// starts `program`) into `directoryText`, replacing older ones, the script
-// runnable. A file that cannot be written is skipped; the other is still
-// attempted. A script whose paths the shell cannot take literally is not
-// written, and `console` says why.
+// starts `program`) into `directoryText`, each whole or not at all, the
+// script runnable, replacing older ones unless `keepExisting` (a record
+// that did not arrive whole must not replace good files of an earlier
+// run). A file that cannot be written is reported on `console` and
+// skipped; the other is still attempted. A script whose paths the shell
+// cannot take literally is not written, and `console` says why.
 void WriteCitationFiles(const ArticleRecord& record, const std::string& directoryText,
-                        const std::string& program, Console& console);
+                        const std::string& program, Console& console, bool keepExisting = false);
 
 }  // namespace lorvane

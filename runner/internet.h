@@ -61,6 +61,8 @@ public:
 
     const std::string& path() const { return m_path; }
     const std::vector<std::string>& headers() const { return m_headers; }
+    // The status of the answer; 0 before it was sent.
+    long status() const { return m_response.status; }
     // Takes the answer to this request; reading starts at its beginning.
     void Answered(HttpResponse response);
 

@@ -115,16 +115,20 @@ void FetchArticles(RunContext& context, const IdentifierArray& ids, int count, s
             context.console.ShowProgress("article " + std::to_string(i + 1) + " of " +
                                          std::to_string(count));
             std::string response;
+            bool whole = false;
             try {
                 HttpFile request = SendRunnerRequest(*connection, BuildFetchPath(pmid));
                 // A body that broke off still gives an entry from what arrived.
-                if (!ReadBody(request, response)) context.console.Line(kConnectionProblem);
+                whole = ReadBody(request, response);
+                if (!whole) context.console.Line(kConnectionProblem);
+                whole = whole && request.status() == 200;
             } catch (const InternetException&) {
                 context.console.Line(kConnectionProblem);
                 records[pmid].listed = false;
                 return;
             }
             found = records.emplace(pmid, FetchedRecord()).first;
+            found->second.whole = whole;
             found->second.record.pmid = pmid;
             ExtractArticleFields(response, found->second.record);
         }
@@ -132,7 +136,7 @@ void FetchArticles(RunContext& context, const IdentifierArray& ids, int count, s
         AppendArticleEntry(++ordinal, found->second.record, plainText, context.directoryText, digest);
         if (!plainText)
             WriteCitationFiles(found->second.record, context.directoryText, context.scriptProgram,
-                               context.console);
+                               context.console, !found->second.whole);
     }
 }
 

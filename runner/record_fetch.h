@@ -21,6 +21,7 @@ constexpr std::size_t kBatchSize = 200;
 struct FetchedRecord {
     ArticleRecord record;  // the extracted fields; raw text is not kept
     bool listed = true;    // false: its request could not be sent, so no entry
+    bool whole = true;     // false: an error answer or a cut body, fields may be missing
 };
 
 // The records fetched in one run, by identifier: each identifier is asked

@@ -28,9 +28,12 @@ std::string CommandScriptProgram(const std::string& directoryText);
 // "%" or a double quote).
 bool QuoteScriptPath(const std::string& path, std::string& quoted, std::string& error);
 
-// Lets the command script at `path` be run directly (mode 0755 on POSIX;
-// nothing to do on Windows). Returns false with `error` set when it cannot.
-bool MakeScriptRunnable(const std::string& path, std::string& error);
+// Writes `text` as a text file at `path` (line ends as the platform writes
+// text) whole or not at all: a temporary file beside it, renamed over it.
+// A `script` can be run directly (mode 0755 on POSIX). Returns false with
+// `error` set, leaving the old file and no temporary file.
+bool WriteTextFileWhole(const std::string& path, const std::string& text, bool script,
+                        std::string& error);
 
 // Returns whether standard error goes to a terminal that a person watches.
 bool StandardErrorIsTerminal();

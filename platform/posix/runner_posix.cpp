@@ -5,7 +5,7 @@
 #include <cerrno>
 #include <vector>
 
-#include "platform/posix/posix_error.h"
+#include "platform/posix/posix_file.h"
 #include "platform/posix/user_paths.h"
 #include "runner/runner_services.h"
 
@@ -39,10 +39,12 @@ bool QuoteScriptPath(const std::string& path, std::string& quoted, std::string& 
     return true;
 }
 
-bool MakeScriptRunnable(const std::string& path, std::string& error) {
-    if (::chmod(path.c_str(), 0755) == 0) return true;
-    error = DescribeErrno("cannot make " + path + " runnable", errno);
-    return false;
+bool WriteTextFileWhole(const std::string& path, const std::string& text, bool script,
+                        std::string& error) {
+    // The modes a new file would get, under the user's umask.
+    const mode_t mask = ::umask(0);
+    ::umask(mask);
+    return ReplaceFile(path, text, (script ? 0777 : 0666) & ~mask, false, {}, error);
 }
 
 bool StandardErrorIsTerminal() {

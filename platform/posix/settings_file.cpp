@@ -5,11 +5,13 @@
 #include <unistd.h>
 
 #include <cerrno>
+#include <cstdlib>
 #include <filesystem>
 
 #include "common/text.h"
 #include "platform/posix/ini_format.h"
 #include "platform/posix/posix_error.h"
+#include "platform/posix/posix_file.h"
 #include "platform/posix/user_paths.h"
 
 namespace lorvane {
@@ -21,30 +23,12 @@ const char kSettingsSection[] = "Lorvane";
 // larger is not one of ours.
 constexpr off_t kMaxFileSize = 64 * 1024 * 1024;
 
-class FileDescriptor {
-public:
-    explicit FileDescriptor(int fd) : m_fd(fd) {}
-    ~FileDescriptor() {
-        if (m_fd >= 0) ::close(m_fd);
-    }
-    FileDescriptor(const FileDescriptor&) = delete;
-    FileDescriptor& operator=(const FileDescriptor&) = delete;
-    int get() const { return m_fd; }
-    // Closes now and reports the outcome, which a plain close would lose.
-    bool Close() {
-        const int fd = m_fd;
-        m_fd = -1;
-        return ::close(fd) == 0;
-    }
-
-private:
-    int m_fd;
-};
-
 enum class FileRead { Ok, Missing, Failed };
 
 FileRead ReadWholeFile(const std::string& path, std::string& contents, std::string& error) {
-    FileDescriptor fd(::open(path.c_str(), O_RDONLY | O_CLOEXEC));
+    // Without blocking: a FIFO put in the file's place must not hold the
+    // run until something writes to it.
+    FileDescriptor fd(::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC));
     if (fd.get() < 0) {
         if (errno == ENOENT || errno == ENOTDIR) return FileRead::Missing;
         error = DescribeErrno("cannot open " + path, errno);
@@ -59,6 +43,8 @@ FileRead ReadWholeFile(const std::string& path, std::string& contents, std::stri
         error = path + " is not a regular file";
         return FileRead::Failed;
     }
+    const int flags = ::fcntl(fd.get(), F_GETFL);
+    if (flags >= 0) ::fcntl(fd.get(), F_SETFL, flags & ~O_NONBLOCK);
     if (info.st_size > kMaxFileSize) {
         error = path + " is too large to be a settings file";
         return FileRead::Failed;
@@ -82,62 +68,31 @@ FileRead ReadWholeFile(const std::string& path, std::string& contents, std::stri
     return FileRead::Ok;
 }
 
-bool WriteAll(int fd, const std::string& data) {
-    std::size_t done = 0;
-    while (done < data.size()) {
-        const ssize_t wrote = ::write(fd, data.data() + done, data.size() - done);
-        if (wrote < 0 && errno == EINTR) continue;
-        if (wrote <= 0) return false;
-        done += static_cast<std::size_t>(wrote);
-    }
-    return true;
-}
-
-// Puts `contents` in place of the file at `path` so that a reader, or a
-// crash at any moment, finds either the old file or the new one whole.
-const char kTemporaryPrefix[] = ".Lorvane.ini.";
-
-// Removes the temporary files that saves stopped half-way (a crash, a
-// kill) left in `directory`. A save running at this moment in another
+// Removes the temporary files that writes of `path` stopped half-way (a
+// crash, a kill) left beside it. A save running at this moment in another
 // process then fails to replace the file and says so; nothing is lost.
-void RemoveLeftoverTemporaries(const std::string& directory) {
+void RemoveLeftoverTemporaries(const std::string& path) {
+    const std::string prefix = "." + std::filesystem::path(path).filename().string() + ".";
     std::error_code error;
-    for (std::filesystem::directory_iterator entry(directory, error), end; !error && entry != end;
-         entry.increment(error)) {
+    for (std::filesystem::directory_iterator entry(ParentDirectory(path), error), end;
+         !error && entry != end; entry.increment(error)) {
         const std::string name = entry->path().filename().string();
-        if (name.size() == sizeof kTemporaryPrefix - 1 + 6 && name.rfind(kTemporaryPrefix, 0) == 0 &&
+        if (name.size() == prefix.size() + 6 && name.rfind(prefix, 0) == 0 &&
             entry->is_regular_file(error))
             ::unlink(entry->path().c_str());
     }
 }
 
-bool ReplaceFile(const std::string& path, const std::string& contents,
-                 const std::function<void()>& beforeReplace, std::string& error) {
-    const std::string directory = ParentDirectory(path);
-    RemoveLeftoverTemporaries(directory);
-    std::string pattern = directory + "/" + kTemporaryPrefix + "XXXXXX";
-    FileDescriptor fd(::mkostemp(&pattern[0], O_CLOEXEC));
-    if (fd.get() < 0) {
-        error = DescribeErrno("cannot create a file in " + directory, errno);
-        return false;
-    }
-    const std::string temporary = pattern;
-    auto fail = [&](const std::string& what) {
-        error = DescribeErrno(what, errno);
-        ::unlink(temporary.c_str());
-        return false;
-    };
-    if (::fchmod(fd.get(), 0600) != 0) return fail("cannot set the mode of " + temporary);
-    if (!WriteAll(fd.get(), contents)) return fail("cannot write " + temporary);
-    if (::fsync(fd.get()) != 0) return fail("cannot flush " + temporary);
-    if (!fd.Close()) return fail("cannot write " + temporary);
-    if (beforeReplace) beforeReplace();
-    if (::rename(temporary.c_str(), path.c_str()) != 0) return fail("cannot replace " + path);
-
-    // Make the rename itself durable.
-    FileDescriptor dir(::open(directory.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
-    if (dir.get() >= 0) ::fsync(dir.get());
-    return true;
+// The file that `path` stands for: the target of a symbolic link, so that
+// a replacement goes where the link points and the link stays.
+std::string WrittenPath(const std::string& path) {
+    struct stat info {};
+    if (::lstat(path.c_str(), &info) != 0 || !S_ISLNK(info.st_mode)) return path;
+    char* resolved = ::realpath(path.c_str(), nullptr);
+    if (!resolved) return path;
+    const std::string target = resolved;
+    std::free(resolved);
+    return target;
 }
 
 }  // namespace
@@ -178,7 +133,9 @@ bool SettingsFile::Write(const std::vector<SettingsValue>& values, std::string& 
     if (ReadWholeFile(m_path, contents, error) == FileRead::Failed) return false;
     IniLines lines = SplitLines(contents);
     SetIniValues(lines, m_section, values);
-    return ReplaceFile(m_path, JoinIniLines(lines), m_beforeReplace, error);
+    const std::string target = WrittenPath(m_path);
+    RemoveLeftoverTemporaries(target);
+    return ReplaceFile(target, JoinIniLines(lines), 0600, true, m_beforeReplace, error);
 }
 
 void SettingsFile::SetBeforeReplaceHook(std::function<void()> hook) {

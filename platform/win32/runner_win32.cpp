@@ -1,8 +1,10 @@
 #include <windows.h>
 #include <io.h>
 
+#include <string>
 #include <vector>
 
+#include "platform/win32/win32_error.h"
 #include "runner/runner_services.h"
 
 namespace lorvane {
@@ -36,7 +38,60 @@ bool QuoteScriptPath(const std::string& path, std::string& quoted, std::string& 
     return true;
 }
 
-bool MakeScriptRunnable(const std::string&, std::string&) {
+namespace {
+
+// Owns a file handle and closes it.
+class FileHandle {
+public:
+    explicit FileHandle(HANDLE handle) : m_handle(handle) {}
+    ~FileHandle() { Close(); }
+    FileHandle(const FileHandle&) = delete;
+    FileHandle& operator=(const FileHandle&) = delete;
+    bool valid() const { return m_handle != INVALID_HANDLE_VALUE; }
+    HANDLE get() const { return m_handle; }
+    // Closes now and reports the outcome.
+    bool Close() {
+        const HANDLE handle = m_handle;
+        m_handle = INVALID_HANDLE_VALUE;
+        return handle == INVALID_HANDLE_VALUE || CloseHandle(handle) != FALSE;
+    }
+
+private:
+    HANDLE m_handle;
+};
+
+}  // namespace
+
+bool WriteTextFileWhole(const std::string& path, const std::string& text, bool,
+                        std::string& error) {
+    std::string data;
+    data.reserve(text.size() + text.size() / 16);
+    for (const char c : text) {
+        if (c == '\n') data += '\r';
+        data += c;
+    }
+    const std::string temporary = path + "." + std::to_string(GetCurrentProcessId()) + ".tmp";
+    FileHandle file(CreateFileA(temporary.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
+                                FILE_ATTRIBUTE_NORMAL, nullptr));
+    if (!file.valid()) {
+        error = DescribeWin32Error("cannot create " + temporary, GetLastError());
+        return false;
+    }
+    DWORD written = 0;
+    const bool wrote = WriteFile(file.get(), data.data(), static_cast<DWORD>(data.size()), &written,
+                                 nullptr) != FALSE &&
+                       written == data.size();
+    const DWORD writeError = GetLastError();
+    if (!file.Close() || !wrote) {
+        error = DescribeWin32Error("cannot write " + temporary, wrote ? GetLastError() : writeError);
+        DeleteFileA(temporary.c_str());
+        return false;
+    }
+    if (!MoveFileExA(temporary.c_str(), path.c_str(), MOVEFILE_REPLACE_EXISTING)) {
+        error = DescribeWin32Error("cannot replace " + path, GetLastError());
+        DeleteFileA(temporary.c_str());
+        return false;
+    }
     return true;
 }
 

@@ -175,6 +175,43 @@ TEST_F(SearchRun, BatchesGiveWhatSingleRequestsGive) {
         EXPECT_EQ(text->find("k3y0f4u53r"), std::string::npos);
 }
 
+TEST_F(SearchRun, GoodFilesSurviveBadAnswersAndFailedWrites) {
+    Configure("Weekly", "HTML", {"q"});
+    const std::string scenario = R"({"esearch": {"q": {"ids": [17284678, 18000001]}},
+                                     "efetch": {"17284678": {"file": "medline_17284678.txt"FAIL},
+                                                "18000001": {"file": "medline_18000001.txt"}}})";
+    auto withFailure = [&](const std::string& fail) {
+        std::string text = scenario;
+        return text.replace(text.find("FAIL"), 4, fail);
+    };
+    {
+        test::StandIn good(withFailure(""));
+        Run({}, good.url());
+    }
+    const std::string enw = test::ReadFileOr(m_work + "/17284678.enw");
+    const std::string cmd = test::ReadFileOr(m_work + "/17284678.cmd");
+    ASSERT_NE(enw.find("%A J. A. Smith"), std::string::npos);
+    for (const char* fail : {", \"fail\": \"500\"", ", \"fail\": \"drop-half\""}) {
+        test::StandIn bad(withFailure(fail));
+        const test::ProcessResult result = Run({}, bad.url());
+        EXPECT_NE(result.out.find("1. "), std::string::npos);  // the entry is still listed
+        EXPECT_EQ(test::ReadFileOr(m_work + "/17284678.enw"), enw) << fail;
+        EXPECT_EQ(test::ReadFileOr(m_work + "/17284678.cmd"), cmd) << fail;
+    }
+
+    // A file that cannot be written is said on standard error and leaves
+    // nothing behind; the article's other files are still written.
+    std::filesystem::remove(m_work + "/18000001.enw");
+    std::filesystem::create_directories(m_work + "/18000001.enw/blocked");
+    std::filesystem::remove(m_work + "/18000001.cmd");
+    test::StandIn good(withFailure(""));
+    const test::ProcessResult result = Run({}, good.url());
+    EXPECT_NE(result.err.find("18000001.enw"), std::string::npos) << result.err;
+    EXPECT_NE(test::ReadFileOr(m_work + "/18000001.cmd"), "<missing>");
+    for (const auto& entry : std::filesystem::directory_iterator(m_work))
+        EXPECT_NE(entry.path().filename().string()[0], '.') << entry.path();
+}
+
 TEST_F(SearchRun, TextDigestWritesNoFiles) {
     test::StandIn standIn(R"({"esearch": {"neutropenia": {"ids": [17284678]}},
                               "efetch": {"17284678": {"file": "medline_17284678.txt"}}})");

@@ -125,6 +125,24 @@ TEST_F(SettingsFileTest, UnreadableFileIsAnErrorNotAMissingKey) {
     EXPECT_NE(error.find(m_path), std::string::npos) << error;
     EXPECT_FALSE(file.Write({{"Email", "x@example.org"}}, error));
     EXPECT_FALSE(error.empty());
+
+    // A FIFO in the file's place is refused at once, not waited on.
+    std::filesystem::remove_all(m_path);
+    ASSERT_EQ(mkfifo(m_path.c_str(), 0600), 0);
+    error.clear();
+    EXPECT_FALSE(file.Open(error));
+    EXPECT_NE(error.find("not a regular file"), std::string::npos) << error;
+}
+
+TEST_F(SettingsFileTest, ALinkIsReadAndWrittenThrough) {
+    const std::string real = m_directory + "/elsewhere.ini";
+    std::ofstream(real) << "[Lorvane]\nEmail=old@example.org\n";
+    std::filesystem::create_directories(m_directory + "/Lorvane");
+    std::filesystem::create_symlink(real, m_path);
+    EXPECT_EQ(ReadValue("Email"), "old@example.org");
+    Save({{"Email", "new@example.org"}});
+    EXPECT_TRUE(std::filesystem::is_symlink(m_path));
+    EXPECT_EQ(test::ReadFileOr(real), "[Lorvane]\nEmail=new@example.org\n");
 }
 
 TEST_F(SettingsFileTest, SaveStoppedBeforeTheReplaceLeavesTheOldFile) {

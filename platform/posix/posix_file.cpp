@@ -1,0 +1,67 @@
+#include "platform/posix/posix_file.h"
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cerrno>
+
+#include "platform/posix/posix_error.h"
+#include "platform/posix/user_paths.h"
+
+namespace lorvane {
+
+FileDescriptor::~FileDescriptor() {
+    if (m_fd >= 0) ::close(m_fd);
+}
+
+bool FileDescriptor::Close() {
+    const int fd = m_fd;
+    m_fd = -1;
+    return ::close(fd) == 0;
+}
+
+bool WriteAll(int fd, const std::string& data) {
+    std::size_t done = 0;
+    while (done < data.size()) {
+        const ssize_t wrote = ::write(fd, data.data() + done, data.size() - done);
+        if (wrote < 0 && errno == EINTR) continue;
+        if (wrote <= 0) return false;
+        done += static_cast<std::size_t>(wrote);
+    }
+    return true;
+}
+
+bool ReplaceFile(const std::string& path, const std::string& contents, mode_t mode, bool durable,
+                 const std::function<void()>& beforeReplace, std::string& error) {
+    const std::string directory = ParentDirectory(path);
+    const std::size_t slash = path.rfind('/');
+    std::string pattern = directory + "/." + path.substr(slash == std::string::npos ? 0 : slash + 1) +
+                          ".XXXXXX";
+    FileDescriptor fd(::mkostemp(&pattern[0], O_CLOEXEC));
+    if (fd.get() < 0) {
+        error = DescribeErrno("cannot create a file in " + directory, errno);
+        return false;
+    }
+    const std::string temporary = pattern;
+    auto fail = [&](const std::string& what) {
+        error = DescribeErrno(what, errno);
+        ::unlink(temporary.c_str());
+        return false;
+    };
+    if (::fchmod(fd.get(), mode) != 0) return fail("cannot set the mode of " + temporary);
+    if (!WriteAll(fd.get(), contents)) return fail("cannot write " + temporary);
+    if (durable && ::fsync(fd.get()) != 0) return fail("cannot flush " + temporary);
+    if (!fd.Close()) return fail("cannot write " + temporary);
+    if (beforeReplace) beforeReplace();
+    if (::rename(temporary.c_str(), path.c_str()) != 0) return fail("cannot replace " + path);
+
+    if (durable) {
+        // Make the rename itself durable.
+        FileDescriptor dir(::open(directory.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
+        if (dir.get() >= 0) ::fsync(dir.get());
+    }
+    return true;
+}
+
+}  // namespace lorvane

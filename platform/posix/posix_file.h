@@ -1,0 +1,39 @@
+// Files on POSIX: an owner for a descriptor, writing everything, and
+// replacing a file whole.
+#pragma once
+
+#include <sys/types.h>
+
+#include <functional>
+#include <string>
+
+namespace lorvane {
+
+// Owns one file descriptor and closes it.
+class FileDescriptor {
+public:
+    explicit FileDescriptor(int fd) : m_fd(fd) {}
+    ~FileDescriptor();
+    FileDescriptor(const FileDescriptor&) = delete;
+    FileDescriptor& operator=(const FileDescriptor&) = delete;
+    int get() const { return m_fd; }
+    // Closes now and reports the outcome, which a plain close would lose.
+    bool Close();
+
+private:
+    int m_fd;
+};
+
+// Writes all of `data` to `fd`. Returns false (errno set) when it cannot.
+bool WriteAll(int fd, const std::string& data);
+
+// Puts `contents` in place of the file at `path`, with `mode`, so that a
+// reader, or the writer stopped at any moment, finds the old file or the
+// new one whole: a temporary file ".<name>.XXXXXX" beside it, renamed over
+// it. `durable` also flushes the data and the rename to the disk.
+// `beforeReplace`, when set, runs just before the rename. Returns false
+// with `error` set, leaving the old file and no temporary file.
+bool ReplaceFile(const std::string& path, const std::string& contents, mode_t mode, bool durable,
+                 const std::function<void()>& beforeReplace, std::string& error);
+
+}  // namespace lorvane
