@@ -102,16 +102,20 @@ void FetchRecordBatches(RunContext& context, const std::vector<std::int32_t>& pm
     }
 }
 
-void FetchArticles(RunContext& context, const IdentifierArray& ids, int count, std::string& digest,
-                   bool plainText, RecordCache& records) {
+FetchTally FetchArticles(RunContext& context, const IdentifierArray& ids, int count,
+                         std::string& digest, bool plainText, RecordCache& records) {
     std::unique_ptr<HttpConnection> connection;
-    int ordinal = 0;
-    for (int i = 0; i < count && i < static_cast<int>(ids.size()); ++i) {
+    FetchTally tally;
+    const int total = std::min(count, static_cast<int>(ids.size()));
+    for (int i = 0; i < total; ++i) {
         const std::int32_t pmid = ids[static_cast<std::size_t>(i)];
         auto found = records.find(pmid);
         if (found == records.end()) {
             // Not among the batches' records: fetched alone, as one request.
-            if (!Connect(context, connection)) return;
+            if (!Connect(context, connection)) {
+                tally.missed += total - i;
+                return tally;
+            }
             context.console.ShowProgress("article " + std::to_string(i + 1) + " of " +
                                          std::to_string(count));
             std::string response;
@@ -121,23 +125,28 @@ void FetchArticles(RunContext& context, const IdentifierArray& ids, int count, s
                 // A body that broke off still gives an entry from what arrived.
                 whole = ReadBody(request, response);
                 if (!whole) context.console.Line(kConnectionProblem);
-                whole = whole && request.status() == 200;
+                // An error answer, or a page that holds no record at all.
+                whole = whole && request.status() == 200 &&
+                        DetectRecordForm(response) != RecordForm::Unknown;
             } catch (const InternetException&) {
                 context.console.Line(kConnectionProblem);
                 records[pmid].listed = false;
-                return;
+                tally.missed += total - i;
+                return tally;
             }
             found = records.emplace(pmid, FetchedRecord()).first;
             found->second.whole = whole;
             found->second.record.pmid = pmid;
             ExtractArticleFields(response, found->second.record);
         }
+        if (!found->second.listed || !found->second.whole) ++tally.missed;
         if (!found->second.listed) continue;
-        AppendArticleEntry(++ordinal, found->second.record, plainText, context.directoryText, digest);
+        AppendArticleEntry(++tally.listed, found->second.record, plainText, context.directoryText, digest);
         if (!plainText)
             WriteCitationFiles(found->second.record, context.directoryText, context.scriptProgram,
                                context.console, !found->second.whole);
     }
+    return tally;
 }
 
 }  // namespace lorvane

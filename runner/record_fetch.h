@@ -53,6 +53,12 @@ std::vector<std::pair<std::int32_t, std::string>> SplitMedlineRecords(const std:
 void FetchRecordBatches(RunContext& context, const std::vector<std::int32_t>& pmids,
                         RecordCache& records);
 
+// What FetchArticles did for one query's articles.
+struct FetchTally {
+    int listed = 0;  // entries appended
+    int missed = 0;  // articles without an entry, or whose record did not arrive whole
+};
+
 // Appends one entry per article for the first `count` identifiers in `ids`
 // to `digest` (ordinals from 1), taking each record from `records` and
 // fetching one that is not there alone, from the service of `context`; in
@@ -60,8 +66,8 @@ void FetchRecordBatches(RunContext& context, const std::vector<std::int32_t>& pm
 // and command script into the working directory. A body that breaks off
 // reports "connection problem" and still gives an entry from what
 // arrived; a request that cannot be sent reports it and ends this query's
-// articles.
-void FetchArticles(RunContext& context, const IdentifierArray& ids, int count, std::string& digest,
-                   bool plainText, RecordCache& records);
+// articles. Returns how many articles were listed and how many missed.
+FetchTally FetchArticles(RunContext& context, const IdentifierArray& ids, int count,
+                         std::string& digest, bool plainText, RecordCache& records);
 
 }  // namespace lorvane

@@ -38,6 +38,33 @@ void AppendHeading(const std::string& query, AlertFrequency frequency, bool plai
     digest += html ? "<br><br>" : "\n\n";
 }
 
+// Returns the note that ends a digest when the run could not look at
+// everything: the queries that could not be searched and those whose
+// articles could not all be fetched, so that "nothing new" is told apart
+// from "could not look". Empty when nothing was missed.
+std::string ShortfallNote(const std::vector<std::string>& unsearched, int queryCount,
+                          const std::vector<std::string>& unfetched, int missedArticles, bool html) {
+    if (unsearched.empty() && missedArticles == 0) return std::string();
+    auto list = [html](const std::vector<std::string>& queries) {
+        std::string text;
+        for (const std::string& query : queries) {
+            const std::string shown = ReplaceChar(query, '+', ' ');
+            text += (text.empty() ? "" : "; ") + (html ? HtmlEscape(shown) : shown);
+        }
+        return text;
+    };
+    std::string note = "Not everything could be looked at in this run:";
+    if (!unsearched.empty())
+        note += " " + std::to_string(unsearched.size()) + " of " + std::to_string(queryCount) +
+                (queryCount == 1 ? " query" : " queries") + " could not be searched (" +
+                list(unsearched) + ")" + (missedArticles ? ";" : ".");
+    if (missedArticles)
+        note += " " + std::to_string(missedArticles) +
+                (missedArticles == 1 ? " article" : " articles") +
+                " could not be fetched whole (" + list(unfetched) + ").";
+    return html ? "<br>" + note + "<br>" : "\n" + note + "\n";
+}
+
 // Keeps a copy of the digest beside the run. The copy is only for looking
 // at; a failure to write it must not stop the run, but is not hidden.
 void WriteDebugCopy(Console& console, const std::string& digest) {
@@ -66,6 +93,7 @@ std::string RunScheduledAlert(RunContext& context, bool& anyHits) {
     // Every query is searched first, so that the records of all hits can
     // be fetched in a few requests, each identifier once.
     std::vector<std::pair<const std::string*, std::vector<std::int32_t>>> hits;
+    std::vector<std::string> unsearched, unfetched;
     std::vector<std::int32_t> distinct;
     std::set<std::int32_t> seen;
     IdentifierArray ids{};
@@ -74,7 +102,9 @@ std::string RunScheduledAlert(RunContext& context, bool& anyHits) {
         if (query.empty()) continue;
         context.console.ShowProgress("query " + std::to_string(++queryNumber) + " of " +
                                      std::to_string(queryCount));
-        const int count = SearchQuery(context, query, windowStart, windowEnd, ids);
+        bool failed = false;
+        const int count = SearchQuery(context, query, windowStart, windowEnd, ids, failed);
+        if (failed) unsearched.push_back(query);
         if (count <= 0) continue;
         hits.emplace_back(&query, std::vector<std::int32_t>(ids.begin(), ids.begin() + count));
         for (const std::int32_t pmid : hits.back().second)
@@ -83,13 +113,23 @@ std::string RunScheduledAlert(RunContext& context, bool& anyHits) {
 
     RecordCache records;
     FetchRecordBatches(context, distinct, records);
-    anyHits = !hits.empty();
+    int listed = 0, missed = 0;
     for (const auto& [query, found] : hits) {
         AppendHeading(*query, settings.frequency, settings.plainText, digest);
         std::copy(found.begin(), found.end(), ids.begin());
-        FetchArticles(context, ids, static_cast<int>(found.size()), digest, settings.plainText, records);
+        const FetchTally tally = FetchArticles(context, ids, static_cast<int>(found.size()), digest,
+                                               settings.plainText, records);
+        listed += tally.listed;
+        missed += tally.missed;
+        if (tally.missed) unfetched.push_back(*query);
     }
     context.console.EndProgress();
+    // Headings without a single article are no results to mail.
+    anyHits = listed > 0;
+    if (!hits.empty() && listed == 0)
+        context.console.Line("No article could be fetched; the digest is not mailed.");
+
+    digest += ShortfallNote(unsearched, queryCount, unfetched, missed, !settings.plainText);
 
     digest += settings.plainText ? "\nThank you for using Lorvane!\n"
                                  : "<br>Thank you for using Lorvane!<br></span>";

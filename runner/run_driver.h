@@ -24,7 +24,9 @@ int RunTessory(RunContext& context, int argc, const char* const argv[]);
 // Searches every non-empty query slot of the settings in `context` for the
 // window that its clock gives and returns the digest: the opening text, a
 // heading and the article entries for each query with hits, and the
-// closing text. Sets `anyHits` when at least one query found something.
+// closing text, with a note before it when some queries could not be
+// searched or some articles not fetched. Sets `anyHits` when at least one
+// article is listed: headings alone are no results to mail.
 std::string RunScheduledAlert(RunContext& context, bool& anyHits);
 
 }  // namespace lorvane

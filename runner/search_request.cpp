@@ -49,11 +49,18 @@ int ExtractIdentifiers(const std::string& answer, IdentifierArray& ids) {
 }
 
 int SearchQuery(RunContext& context, const std::string& query, const std::string& minDate,
-                const std::string& maxDate, IdentifierArray& ids) {
+                const std::string& maxDate, IdentifierArray& ids, bool& failed) {
+    failed = false;
     std::string answer;
     try {
         std::unique_ptr<HttpConnection> connection = OpenConnection(context);
         HttpFile request = SendRunnerRequest(*connection, BuildSearchPath(query, minDate, maxDate));
+        if (request.status() != 200) {
+            context.console.Line("not connected for Lorvane! update (the service answered " +
+                                 std::to_string(request.status()) + ")");
+            failed = true;
+            return 0;
+        }
         if (!ReadBody(request, answer)) {
             if (!context.platform.showConnectionMessageBox(kLostConnectionText))
                 context.console.Line(kLostConnectionText);
@@ -64,6 +71,7 @@ int SearchQuery(RunContext& context, const std::string& query, const std::string
         }
     } catch (const InternetException&) {
         context.console.Line("not connected for Lorvane! update");
+        failed = true;
         return 0;
     }
     return ExtractIdentifiers(answer, ids);

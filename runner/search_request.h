@@ -30,8 +30,10 @@ int ExtractIdentifiers(const std::string& answer, IdentifierArray& ids);
 // found, at most 50, in `ids`. Returns the number stored: 0 when the
 // search found nothing or failed. Reports "not connected for Lorvane!
 // update" when the request cannot be sent; tells the user when the answer
-// breaks off, and uses what arrived.
+// breaks off, and uses what arrived. A search answered with an error
+// status (after the retries) is reported like one that could not be sent,
+// with the status. Sets `failed` when the search could not be made.
 int SearchQuery(RunContext& context, const std::string& query, const std::string& minDate,
-                const std::string& maxDate, IdentifierArray& ids);
+                const std::string& maxDate, IdentifierArray& ids, bool& failed);
 
 }  // namespace lorvane

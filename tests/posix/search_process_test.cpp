@@ -239,10 +239,32 @@ TEST_F(SearchRun, NoConnectionLeavesEveryQueryOut) {
     Configure("Weekly", "Text", {"first", "", "second"});
     const test::ProcessResult result = Run({}, test::ClosedPortUrl());
     EXPECT_EQ(result.exitCode, 0);
-    EXPECT_EQ(result.out, std::string("not connected for Lorvane! update\n"
-                                      "not connected for Lorvane! update\n") +
-                              kTextEmptyDigest);
-    EXPECT_EQ(DebugCopy(), kTextEmptyDigest);
+    // The digest says that it could not look, so that it does not read as
+    // "nothing new".
+    const std::string digest = std::string("\nNot everything could be looked at in this run: 2 of 2 "
+                                           "queries could not be searched (first; second).\n") +
+                               kTextEmptyDigest;
+    EXPECT_EQ(result.out, "not connected for Lorvane! update\nnot connected for Lorvane! update\n" +
+                              digest);
+    EXPECT_EQ(DebugCopy(), digest);
+}
+
+TEST_F(SearchRun, ErrorAnswersAreSaidAndHeadingsAloneAreNotMailed) {
+    test::StandIn standIn(R"({"esearch": {"down": {"ids": [], "fail": "500"}, "up": {"ids": [1, 2]}},
+                              "efetch": {"1": {"file": "medline_18000001.txt", "fail": "close"},
+                                         "2": {"file": "medline_18000003.txt", "fail": "close"}}})");
+    Configure("Weekly", "Text", {"down", "up"});
+    const test::ProcessResult result = Run({}, standIn.url());
+    EXPECT_EQ(result.exitCode, 0);
+    EXPECT_EQ(result.out.find("not connected for Lorvane! update (the service answered 500)\n"
+                              "connection problem\n"
+                              "No article could be fetched; the digest is not mailed.\n"
+                              "Results for the PubMed query (up) in the past week:\n\n\n"
+                              "Not everything could be looked at in this run: 1 of 2 queries could "
+                              "not be searched (down); 2 articles could not be fetched whole (up).\n"),
+              0u)
+        << result.out;
+    EXPECT_TRUE(m_sink->Messages().empty());
 }
 
 TEST_F(SearchRun, BrokenSearchAnswerUsesWhatArrived) {
@@ -299,6 +321,11 @@ TEST_F(SearchRun, FetchFailures) {
     EXPECT_EQ(Count(out.substr(c), ". ,  (). PubMed: http"), 3u) << out.substr(c);
     EXPECT_EQ(out.find("connection problem\nconnection problem\nMessage delivered!\n"), 0u) << out;
     EXPECT_EQ(Count(out, "connection problem\n"), 2u);
+    // Three of a's articles got no entry, b's came cut, c's were error pages.
+    EXPECT_NE(out.find("\nNot everything could be looked at in this run: 7 articles could not be "
+                       "fetched whole (a; b; c).\n\nThank you for using Lorvane!\n"),
+              std::string::npos)
+        << out;
 }
 
 }  // namespace
