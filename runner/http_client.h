@@ -22,9 +22,14 @@ struct HttpClientOptions {
     int paceMilliseconds = 350;         // from one paced request's start to the next
     int retries = 3;                    // further tries after a 429 or 5xx answer
     int firstRetryWaitMilliseconds = 1000;  // doubled for every further try
-    int maxRetryWaitSeconds = 60;       // cap on a server's Retry-After
+    int maxRetryWaitSeconds = 30;       // a longer Retry-After is not waited for
+    int retryBudgetSeconds = 600;       // all retry waits of one run together
     int connectTimeoutSeconds = 30;
-    int stallTimeoutSeconds = 30;       // a body that delivers nothing this long has failed
+    // A body slower than this many bytes a second for the stall time has
+    // failed: it catches a server that stops and one that trickles.
+    int lowSpeedBytesPerSecond = 100;
+    int stallTimeoutSeconds = 30;
+    int maxTransferSeconds = 300;       // one request, answer included
     std::size_t maxBodyBytes = 64u * 1024u * 1024u;
     std::string apiKey;  // sent with every request when set; never shown
 };

@@ -18,17 +18,17 @@ bool IsRetryable(long status) {
 }
 
 // The wait before try `attempt` (1 for the first retry): the server's
-// Retry-After in seconds where it gives one, else a doubling wait.
+// Retry-After in seconds where it gives one, else a doubling wait. A wait
+// longer than the options allow comes back as -1: not worth waiting for.
 std::chrono::milliseconds RetryWait(const HttpClientOptions& options, const HttpResponse& response,
                                     int attempt) {
     const std::string& after = response.retryAfter;
-    if (!after.empty() && after.find_first_not_of("0123456789") == std::string::npos) {
-        const long seconds = after.size() > 6 ? options.maxRetryWaitSeconds : std::atol(after.c_str());
-        return std::chrono::seconds(seconds < options.maxRetryWaitSeconds ? seconds
-                                                                          : options.maxRetryWaitSeconds);
-    }
-    return std::chrono::milliseconds(static_cast<long long>(options.firstRetryWaitMilliseconds)
-                                     << (attempt - 1));
+    std::chrono::milliseconds wait(static_cast<long long>(options.firstRetryWaitMilliseconds)
+                                   << (attempt - 1));
+    if (!after.empty() && after.find_first_not_of("0123456789") == std::string::npos)
+        wait = std::chrono::seconds(after.size() > 9 ? 999999999L : std::atol(after.c_str()));
+    if (wait > std::chrono::seconds(options.maxRetryWaitSeconds)) return std::chrono::milliseconds(-1);
+    return wait;
 }
 
 std::string HeaderName(const std::string& header) {
@@ -55,6 +55,12 @@ void Pacer::Wait(std::chrono::milliseconds interval, const Sleeper& sleep) {
     }
     m_lastStart = SteadyClock::now();
     m_anyRequest = true;
+}
+
+bool Pacer::TakeRetryWait(std::chrono::milliseconds wait, std::chrono::seconds budget) {
+    if (m_retryWaited + wait > budget) return false;
+    m_retryWaited += wait;
+    return true;
 }
 
 bool HttpFile::AddRequestHeaders(const std::string& header) {
@@ -116,7 +122,14 @@ void HttpConnection::SendRequest(HttpFile& request) {
     }
     HttpResponse response;
     for (int attempt = 0;; ++attempt) {
-        if (attempt > 0) m_sleep(RetryWait(m_options, response, attempt));
+        if (attempt > 0) {
+            // A wait too long, or past the run's budget, hands the answer over.
+            const std::chrono::milliseconds wait = RetryWait(m_options, response, attempt);
+            if (wait.count() < 0 ||
+                !m_pacer.TakeRetryWait(wait, std::chrono::seconds(m_options.retryBudgetSeconds)))
+                break;
+            m_sleep(wait);
+        }
         if (m_options.paced) m_pacer.Wait(std::chrono::milliseconds(m_options.paceMilliseconds), m_sleep);
         if (!m_client->Get(path, request.headers(), response))
             throw InternetException(response.error);

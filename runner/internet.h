@@ -32,14 +32,20 @@ constexpr std::size_t kMaxPieceLength = 4095;
 using Sleeper = std::function<void(std::chrono::milliseconds)>;
 
 // Spaces the requests of one run: a request may start only `interval`
-// after the start of the one before it.
+// after the start of the one before it; and keeps the run's retry waits
+// within their budget.
 class Pacer {
 public:
     void Wait(std::chrono::milliseconds interval, const Sleeper& sleep);
 
+    // Takes `wait` from a budget of `budget` for the whole run. Returns
+    // false, taking nothing, when the budget does not hold it.
+    bool TakeRetryWait(std::chrono::milliseconds wait, std::chrono::seconds budget);
+
 private:
     bool m_anyRequest = false;
     std::chrono::steady_clock::time_point m_lastStart;
+    std::chrono::milliseconds m_retryWaited{0};
 };
 
 // One request and, once sent, its answer.

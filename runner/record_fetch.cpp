@@ -91,7 +91,7 @@ void FetchRecordBatches(RunContext& context, const std::vector<std::int32_t>& pm
                         RecordCache& records) {
     std::unique_ptr<HttpConnection> connection;
     for (std::size_t first = 0; first < pmids.size(); first += kBatchSize) {
-        if (!Connect(context, connection)) return;
+        if (context.TimeIsUp() || !Connect(context, connection)) return;
         const std::size_t last = std::min(pmids.size(), first + kBatchSize);
         context.console.ShowProgress("records " + std::to_string(first + 1) + " to " +
                                      std::to_string(last) + " of " + std::to_string(pmids.size()));
@@ -112,7 +112,7 @@ FetchTally FetchArticles(RunContext& context, const IdentifierArray& ids, int co
         auto found = records.find(pmid);
         if (found == records.end()) {
             // Not among the batches' records: fetched alone, as one request.
-            if (!Connect(context, connection)) {
+            if (context.TimeIsUp() || !Connect(context, connection)) {
                 tally.missed += total - i;
                 return tally;
             }

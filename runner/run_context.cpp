@@ -8,7 +8,8 @@ namespace lorvane {
 
 RunContext::RunContext(Console& console_, std::istream& input_)
     : service(EutilsService("")), console(console_), input(input_),
-      sleep([](std::chrono::milliseconds time) { std::this_thread::sleep_for(time); }) {
+      sleep([](std::chrono::milliseconds time) { std::this_thread::sleep_for(time); }),
+      deadline(std::chrono::steady_clock::now() + kRunTimeLimit) {
     platform.showConnectionMessageBox = ShowConnectionMessageBox;
 }
 

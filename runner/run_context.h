@@ -5,6 +5,7 @@
 // Steps read nothing of this from the environment or process-wide state.
 #pragma once
 
+#include <chrono>
 #include <functional>
 #include <istream>
 #include <memory>
@@ -32,10 +33,18 @@ struct RunnerPlatform {
     std::function<bool(const std::string&)> showConnectionMessageBox;
 };
 
+// How long one run may look for articles; after that it stops searching
+// and fetching, and mails and keeps what it has.
+constexpr std::chrono::seconds kRunTimeLimit{2 * 60 * 60};
+
 struct RunContext {
-    // The public service, the system clock, real waits and the platform's
-    // services, with lines going to `console` and input read from `input`.
+    // The public service, the system clock, real waits, the platform's
+    // services and a run time limit of kRunTimeLimit from now, with lines
+    // going to `console` and input read from `input`.
     RunContext(Console& console, std::istream& input);
+
+    // Returns whether the run's time limit has passed.
+    bool TimeIsUp() const { return std::chrono::steady_clock::now() >= deadline; }
 
     HttpClientOptions service;
     Clock clock = SystemClock;
@@ -45,6 +54,7 @@ struct RunContext {
     RunnerPlatform platform;
     AlertSettings settings;  // as loaded at the run's start
     Pacer pacer;             // the spacing of this run's requests
+    std::chrono::steady_clock::time_point deadline;  // the run's time limit
     // Looked up once per run, for the HTML entries and command scripts:
     // the working directory with "/" separators, and the program a
     // command script starts.

@@ -43,7 +43,8 @@ void AppendHeading(const std::string& query, AlertFrequency frequency, bool plai
 // articles could not all be fetched, so that "nothing new" is told apart
 // from "could not look". Empty when nothing was missed.
 std::string ShortfallNote(const std::vector<std::string>& unsearched, int queryCount,
-                          const std::vector<std::string>& unfetched, int missedArticles, bool html) {
+                          const std::vector<std::string>& unfetched, int missedArticles, bool timeUp,
+                          bool html) {
     if (unsearched.empty() && missedArticles == 0) return std::string();
     auto list = [html](const std::vector<std::string>& queries) {
         std::string text;
@@ -53,7 +54,8 @@ std::string ShortfallNote(const std::vector<std::string>& unsearched, int queryC
         }
         return text;
     };
-    std::string note = "Not everything could be looked at in this run:";
+    std::string note = "Not everything could be looked at in this run";
+    note += timeUp ? " (it reached its time limit):" : ":";
     if (!unsearched.empty())
         note += " " + std::to_string(unsearched.size()) + " of " + std::to_string(queryCount) +
                 (queryCount == 1 ? " query" : " queries") + " could not be searched (" +
@@ -102,8 +104,8 @@ std::string RunScheduledAlert(RunContext& context, bool& anyHits) {
         if (query.empty()) continue;
         context.console.ShowProgress("query " + std::to_string(++queryNumber) + " of " +
                                      std::to_string(queryCount));
-        bool failed = false;
-        const int count = SearchQuery(context, query, windowStart, windowEnd, ids, failed);
+        bool failed = context.TimeIsUp();
+        const int count = failed ? 0 : SearchQuery(context, query, windowStart, windowEnd, ids, failed);
         if (failed) unsearched.push_back(query);
         if (count <= 0) continue;
         hits.emplace_back(&query, std::vector<std::int32_t>(ids.begin(), ids.begin() + count));
@@ -129,7 +131,11 @@ std::string RunScheduledAlert(RunContext& context, bool& anyHits) {
     if (!hits.empty() && listed == 0)
         context.console.Line("No article could be fetched; the digest is not mailed.");
 
-    digest += ShortfallNote(unsearched, queryCount, unfetched, missed, !settings.plainText);
+    const bool timeUp = context.TimeIsUp();
+    if (timeUp)
+        context.console.Line("This run reached its time limit and stopped looking; what it found is "
+                             "kept and mailed.");
+    digest += ShortfallNote(unsearched, queryCount, unfetched, missed, timeUp, !settings.plainText);
 
     digest += settings.plainText ? "\nThank you for using Lorvane!\n"
                                  : "<br>Thank you for using Lorvane!<br></span>";
@@ -181,7 +187,11 @@ int RunTessory(int argc, const char* const argv[]) {
     RunContext context(console, std::cin);
     const char* mirror = std::getenv("LORVANE_EUTILS_URL");
     context.service = EutilsService(mirror ? mirror : "");
-    // For measuring: pace the requests to any server at this interval.
+    // For tests and measuring: the run's time limit in seconds, and a pace
+    // for the requests to any server.
+    const char* limit = std::getenv("LORVANE_RUN_TIME_LIMIT");
+    if (limit && *limit)
+        context.deadline = std::chrono::steady_clock::now() + std::chrono::seconds(ReadLikeAtoi(limit));
     const char* pace = std::getenv("LORVANE_EUTILS_PACE_MS");
     if (pace && *pace) {
         context.service.paced = true;

@@ -7,6 +7,7 @@
 #include <unistd.h>
 
 #include <cerrno>
+#include <chrono>
 #include <csignal>
 
 #include "platform/posix/posix_error.h"
@@ -91,6 +92,8 @@ bool RunChild(const std::string& program, const std::vector<std::string>& args,
         return false;
     }
     if (pid == 0) {
+        // A group of its own, so that a time limit stops what it starts too.
+        setpgid(0, 0);
         dup2(in.read(), 0);
         dup2(out.write(), 1);
         dup2(err.write(), 2);
@@ -115,6 +118,17 @@ bool RunChild(const std::string& program, const std::vector<std::string>& args,
 
     // Feed the input and drain both outputs together, so that a child that
     // writes much before it reads cannot block on a full pipe.
+    using SteadyClock = std::chrono::steady_clock;
+    const bool limited = options.timeLimitSeconds > 0;
+    const SteadyClock::time_point deadline =
+        SteadyClock::now() + std::chrono::seconds(limited ? options.timeLimitSeconds : 0);
+    // Milliseconds left for poll(): -1 without a limit, 0 once it has passed.
+    auto left = [&]() -> int {
+        if (!limited) return -1;
+        const auto rest = std::chrono::duration_cast<std::chrono::milliseconds>(deadline - SteadyClock::now());
+        return rest.count() > 0 ? static_cast<int>(rest.count()) : 0;
+    };
+    bool timedOut = false;
     std::size_t written = 0;
     bool inOpen = !execFailed && !input.empty();
     if (!inOpen) in.CloseWrite();
@@ -122,8 +136,13 @@ bool RunChild(const std::string& program, const std::vector<std::string>& args,
     while (outOpen || errOpen) {
         pollfd fds[3] = {{out.read(), POLLIN, 0}, {err.read(), POLLIN, 0},
                          {inOpen ? in.write() : -1, POLLOUT, 0}};
-        if (poll(fds, 3, -1) < 0) {
+        const int ready = poll(fds, 3, left());
+        if (ready < 0) {
             if (errno == EINTR) continue;
+            break;
+        }
+        if (ready == 0) {
+            timedOut = true;
             break;
         }
         char buffer[16384];
@@ -148,7 +167,22 @@ bool RunChild(const std::string& program, const std::vector<std::string>& args,
     in.CloseWrite();
 
     int status = 0;
-    while (waitpid(pid, &status, 0) < 0 && errno == EINTR) {
+    for (;;) {
+        if (timedOut) {
+            ::kill(-pid, SIGKILL);
+            ::kill(pid, SIGKILL);
+        }
+        const pid_t done = waitpid(pid, &status, limited && !timedOut ? WNOHANG : 0);
+        if (done == pid || (done < 0 && errno != EINTR)) break;
+        if (done == 0 && left() == 0)
+            timedOut = true;
+        else if (done == 0)
+            ::usleep(10000);
+    }
+    if (timedOut) {
+        error = program + " did not finish within " + std::to_string(options.timeLimitSeconds) +
+                " seconds and was stopped";
+        return false;
     }
     if (execFailed) {
         error = DescribeErrno("cannot run " + program, code);

@@ -16,11 +16,14 @@ struct ChildResult {
 struct ChildOptions {
     std::string directory;                           // working folder; empty: this one
     std::map<std::string, std::string> environment;  // changes; an empty value removes one
+    int timeLimitSeconds = 0;                        // 0: wait as long as it takes
 };
 
 // Runs `program` (a path) with `args`, `input` on its standard input, and
-// waits for it. Returns false with `error` set when it could not be
-// started at all; otherwise true, with its exit code and output.
+// waits for it, at most the options' time limit: then it and what it
+// started are killed. Returns false with `error` set when it could not be
+// started at all or was killed for its time; otherwise true, with its exit
+// code and output.
 bool RunChild(const std::string& program, const std::vector<std::string>& args,
               const std::string& input, ChildResult& result, std::string& error,
               const ChildOptions& options = ChildOptions());

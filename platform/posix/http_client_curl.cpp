@@ -104,9 +104,12 @@ public:
         curl_easy_setopt(curl, CURLOPT_REDIR_PROTOCOLS_STR, "http,https");
         curl_easy_setopt(curl, CURLOPT_NOSIGNAL, 1L);
         curl_easy_setopt(curl, CURLOPT_CONNECTTIMEOUT, static_cast<long>(m_options.connectTimeoutSeconds));
-        // Less than one byte a second for the stall time ends the transfer.
-        curl_easy_setopt(curl, CURLOPT_LOW_SPEED_LIMIT, 1L);
+        // A body that stalls or trickles for the stall time ends the
+        // transfer, and so does one request that takes too long in all.
+        curl_easy_setopt(curl, CURLOPT_LOW_SPEED_LIMIT,
+                         static_cast<long>(m_options.lowSpeedBytesPerSecond));
         curl_easy_setopt(curl, CURLOPT_LOW_SPEED_TIME, static_cast<long>(m_options.stallTimeoutSeconds));
+        curl_easy_setopt(curl, CURLOPT_TIMEOUT, static_cast<long>(m_options.maxTransferSeconds));
         curl_easy_setopt(curl, CURLOPT_ACCEPT_ENCODING, "");
         curl_easy_setopt(curl, CURLOPT_WRITEFUNCTION, OnBody);
         curl_easy_setopt(curl, CURLOPT_WRITEDATA, &transfer);

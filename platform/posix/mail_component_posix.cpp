@@ -19,6 +19,9 @@ namespace {
 constexpr MailStatus kInvalidArgument = static_cast<MailStatus>(0x80070057u);
 constexpr MailStatus kNotSupported = static_cast<MailStatus>(0x80004001u);
 
+// How long sendmail may take to accept one message.
+constexpr int kSendmailTimeLimitSeconds = 120;
+
 std::string RfcDate() {
     const std::time_t now = std::time(nullptr);
     std::tm local{};
@@ -102,8 +105,11 @@ public:
 
         ChildResult child;
         std::string error;
+        // A sendmail that never returns must not hold the run.
+        ChildOptions options;
+        options.timeLimitSeconds = kSendmailTimeLimitSeconds;
         if (!RunChild(sendmail, args, ComposeMailMessage(m_message, RfcDate(), MessageId()), child,
-                      error)) {
+                      error, options)) {
             m_lastFailure = error;
             return kMailOk;
         }

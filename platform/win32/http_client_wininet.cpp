@@ -85,8 +85,16 @@ public:
         response.retryAfter = QueryHeader(request.get(), HTTP_QUERY_RETRY_AFTER);
         const std::string announced = QueryHeader(request.get(), HTTP_QUERY_CONTENT_LENGTH);
 
+        // A whole request has a time limit: a body that trickles in keeps
+        // each read alive but must not hold the run.
+        const ULONGLONG limit = GetTickCount64() + static_cast<ULONGLONG>(m_options.maxTransferSeconds) * 1000;
         char buffer[16384];
         for (;;) {
+            if (GetTickCount64() > limit) {
+                response.error = "the answer took longer than " +
+                                 std::to_string(m_options.maxTransferSeconds) + " seconds";
+                return true;
+            }
             DWORD got = 0;
             if (!InternetReadFile(request.get(), buffer, sizeof buffer, &got)) {
                 response.error = DescribeInternetError("the answer broke off");

@@ -110,6 +110,24 @@ TEST_F(InternetTest, StalledBodyFailsInBoundedTime) {
     EXPECT_THROW(file.ReadString(piece), InternetException);
 }
 
+TEST_F(InternetTest, TricklingBodyFailsInBoundedTime) {
+    Serve(std::string(200, 't') + "\n", "trickle");
+    m_context.service.stallTimeoutSeconds = 1;  // two bytes a second is below the floor
+    HttpFile file = Send();
+    std::string piece;
+    EXPECT_THROW(while (file.ReadString(piece)) {}, InternetException);
+}
+
+TEST_F(InternetTest, ARetryAfterBeyondTheCapIsNotWaitedFor) {
+    Serve("unused", "503-late");
+    std::vector<std::chrono::milliseconds> waits;
+    m_context.sleep = [&](std::chrono::milliseconds wait) { waits.push_back(wait); };
+    HttpFile file = Send();
+    EXPECT_EQ(file.status(), 503);
+    EXPECT_TRUE(waits.empty());
+    EXPECT_EQ(m_standIn->Requests().size(), 1u);
+}
+
 TEST_F(InternetTest, OversizedBodyIsAFailure) {
     Serve(std::string(5000, 'b'));
     m_context.service.maxBodyBytes = 1000;

@@ -89,6 +89,16 @@ TEST_F(MailRun, ColleagueAlertWithoutFileOrAddressMailsNothing) {
     EXPECT_TRUE(m_sink->Messages().empty());
 }
 
+TEST(ChildProcess, ATimeLimitStopsAProgramThatNeverEnds) {
+    // As a sendmail that hangs would: it holds its output open and waits.
+    ChildOptions options;
+    options.timeLimitSeconds = 1;
+    ChildResult result;
+    std::string error;
+    EXPECT_FALSE(RunChild("/bin/sh", {"-c", "sleep 60 & sleep 60"}, "", result, error, options));
+    EXPECT_NE(error.find("did not finish within 1 seconds"), std::string::npos) << error;
+}
+
 TEST(MailComponent, RefusedAddressStopsTheSequence) {
     std::string error;
     std::unique_ptr<MailComponent> mail = CreateMailComponent(error);

@@ -267,6 +267,21 @@ TEST_F(SearchRun, ErrorAnswersAreSaidAndHeadingsAloneAreNotMailed) {
     EXPECT_TRUE(m_sink->Messages().empty());
 }
 
+TEST_F(SearchRun, ARunPastItsTimeLimitKeepsWhatItHas) {
+    test::StandIn standIn(R"({"esearch": {"a": {"ids": [18000001]}}})");
+    Configure("Weekly", "Text", {"a", "b"});
+    const test::ProcessResult result = Run({}, standIn.url(), "", {{"LORVANE_RUN_TIME_LIMIT", "0"}});
+    EXPECT_EQ(result.exitCode, 0);
+    const std::string digest = std::string("\nNot everything could be looked at in this run (it "
+                                           "reached its time limit): 2 of 2 queries could not be "
+                                           "searched (a; b).\n") +
+                               kTextEmptyDigest;
+    EXPECT_EQ(result.out, "This run reached its time limit and stopped looking; what it found is kept "
+                          "and mailed.\n" + digest);
+    EXPECT_EQ(DebugCopy(), digest);
+    EXPECT_TRUE(standIn.Requests().empty());
+}
+
 TEST_F(SearchRun, BrokenSearchAnswerUsesWhatArrived) {
     // The first half of the answer holds its first identifier and the
     // start of the second, "<Id>1800", which must not be searched for.

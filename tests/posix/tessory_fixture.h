@@ -51,8 +51,10 @@ protected:
     // input. Mail goes to the sink; without a stand-in, requests go
     // nowhere rather than to the internet.
     test::ProcessResult Run(const std::vector<std::string>& args = {},
-                            const std::string& eutils = "", const std::string& input = "") {
+                            const std::string& eutils = "", const std::string& input = "",
+                            const std::map<std::string, std::string>& extra = {}) {
         std::map<std::string, std::string> environment = m_sink->Environment();
+        for (const auto& [name, value] : extra) environment[name] = value;
         environment["XDG_CONFIG_HOME"] = m_home + "/config";
         environment["LORVANE_EUTILS_URL"] = eutils.empty() ? test::ClosedPortUrl() : eutils;
         return test::RunProcess(TESSORY_PATH, args, m_work, environment, input);

@@ -22,6 +22,8 @@ ANSWER is {"file": NAME} or {"ids": [..]}, optionally with "fail":
   "close"      close the connection without answering
   "429-once"   answer 429 (Retry-After: 0) the first time, then normally
   "500"        always answer 500 (Retry-After: 0)
+  "503-late"   always answer 503 with a Retry-After of 99999999 seconds
+  "trickle"    send the body two bytes a second
 
 An efetch request for several identifiers (id=1,2,3) is a batch: its answer
 holds, one after another, the MEDLINE records of those identifiers whose
@@ -150,9 +152,24 @@ class Handler(http.server.BaseHTTPRequestHandler):
             return
         if fail == "500":
             return self.reply(500, b"<html><body>Internal Server Error</body></html>\n", retry=True)
+        if fail == "503-late":
+            return self.reply(503, b"<html><body>Come back later</body></html>\n", retry="99999999")
         if fail == "429-once" and server.scenario.first_failure(kind + key):
             return self.reply(429, b'{"error":"API rate limit exceeded"}\n', retry=True)
         body = server.scenario.body_of(answer)
+        if fail == "trickle":
+            self.send_response(200)
+            self.send_header("Content-Length", str(len(body)))
+            self.end_headers()
+            try:
+                for i in range(0, len(body), 2):
+                    self.wfile.write(body[i : i + 2])
+                    self.wfile.flush()
+                    time.sleep(1)
+            except OSError:
+                pass
+            self.close_connection = True
+            return
         if fail in ("drop-half", "stall"):
             self.send_response(200)
             self.send_header("Content-Type", "text/plain")
@@ -171,7 +188,7 @@ class Handler(http.server.BaseHTTPRequestHandler):
         self.send_header("Content-Type", "text/plain")
         self.send_header("Content-Length", str(len(body)))
         if retry:
-            self.send_header("Retry-After", "0")
+            self.send_header("Retry-After", "0" if retry is True else retry)
         self.end_headers()
         self.wfile.write(body)
 
