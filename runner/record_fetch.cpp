@@ -46,7 +46,8 @@ void FetchBatch(RunContext& context, HttpConnection& connection,
     if (DetectRecordForm(answer) != RecordForm::Medline) return;
     for (auto& [pmid, text] : SplitMedlineRecords(answer, !whole)) {
         const bool asked = std::find(batch.begin(), batch.end(), pmid) != batch.end();
-        if (!asked || records.count(pmid)) continue;
+        // An oversized record is left for its own request, which cuts it.
+        if (!asked || records.count(pmid) || text.size() > kMaxRecordBytes) continue;
         FetchedRecord& fetched = records[pmid];
         fetched.record.pmid = pmid;
         ExtractArticleFields(text, fetched.record);
@@ -124,6 +125,10 @@ FetchTally FetchArticles(RunContext& context, const IdentifierArray& ids, int co
                 HttpFile request = SendRunnerRequest(*connection, BuildFetchPath(pmid));
                 // A body that broke off still gives an entry from what arrived.
                 whole = ReadBody(request, response);
+                if (response.size() > kMaxRecordBytes) {
+                    response.resize(kMaxRecordBytes);
+                    whole = false;
+                }
                 if (!whole) context.console.Line(kConnectionProblem);
                 // An error answer, or a page that holds no record at all.
                 whole = whole && request.status() == 200 &&
@@ -141,6 +146,10 @@ FetchTally FetchArticles(RunContext& context, const IdentifierArray& ids, int co
         }
         if (!found->second.listed || !found->second.whole) ++tally.missed;
         if (!found->second.listed) continue;
+        if (digest.size() >= kMaxDigestBytes) {
+            ++tally.leftOut;
+            continue;
+        }
         AppendArticleEntry(++tally.listed, found->second.record, plainText, context.directoryText, digest);
         if (!plainText)
             WriteCitationFiles(found->second.record, context.directoryText, context.scriptProgram,

@@ -17,6 +17,12 @@ struct RunContext;
 // Most identifiers asked for in one efetch request.
 constexpr std::size_t kBatchSize = 200;
 
+// Largest record of one article taken in; a larger one is a read failure.
+constexpr std::size_t kMaxRecordBytes = 4u * 1024u * 1024u;
+
+// Size of a digest past which no further article is appended.
+constexpr std::size_t kMaxDigestBytes = 20u * 1024u * 1024u;
+
 // A record of this run, as far as it was fetched.
 struct FetchedRecord {
     ArticleRecord record;  // the extracted fields; raw text is not kept
@@ -55,8 +61,9 @@ void FetchRecordBatches(RunContext& context, const std::vector<std::int32_t>& pm
 
 // What FetchArticles did for one query's articles.
 struct FetchTally {
-    int listed = 0;  // entries appended
-    int missed = 0;  // articles without an entry, or whose record did not arrive whole
+    int listed = 0;   // entries appended
+    int missed = 0;   // articles without an entry, or whose record did not arrive whole
+    int leftOut = 0;  // articles not appended because the digest is full
 };
 
 // Appends one entry per article for the first `count` identifiers in `ids`
@@ -66,7 +73,9 @@ struct FetchTally {
 // and command script into the working directory. A body that breaks off
 // reports "connection problem" and still gives an entry from what
 // arrived; a request that cannot be sent reports it and ends this query's
-// articles. Returns how many articles were listed and how many missed.
+// articles. A record over kMaxRecordBytes counts as one that broke off at
+// that size. Once the digest holds kMaxDigestBytes, further articles are
+// left out. Returns how many articles were listed, missed and left out.
 FetchTally FetchArticles(RunContext& context, const IdentifierArray& ids, int count,
                          std::string& digest, bool plainText, RecordCache& records);
 

@@ -43,9 +43,9 @@ void AppendHeading(const std::string& query, AlertFrequency frequency, bool plai
 // articles could not all be fetched, so that "nothing new" is told apart
 // from "could not look". Empty when nothing was missed.
 std::string ShortfallNote(const std::vector<std::string>& unsearched, int queryCount,
-                          const std::vector<std::string>& unfetched, int missedArticles, bool timeUp,
-                          bool html) {
-    if (unsearched.empty() && missedArticles == 0) return std::string();
+                          const std::vector<std::string>& unfetched, int missedArticles,
+                          int leftOut, bool timeUp, bool html) {
+    if (unsearched.empty() && missedArticles == 0 && leftOut == 0) return std::string();
     auto list = [html](const std::vector<std::string>& queries) {
         std::string text;
         for (const std::string& query : queries) {
@@ -64,6 +64,9 @@ std::string ShortfallNote(const std::vector<std::string>& unsearched, int queryC
         note += " " + std::to_string(missedArticles) +
                 (missedArticles == 1 ? " article" : " articles") +
                 " could not be fetched whole (" + list(unfetched) + ").";
+    if (leftOut)
+        note += " " + std::to_string(leftOut) + (leftOut == 1 ? " article was" : " articles were") +
+                " left out: the digest reached its size limit.";
     return html ? "<br>" + note + "<br>" : "\n" + note + "\n";
 }
 
@@ -115,7 +118,7 @@ std::string RunScheduledAlert(RunContext& context, bool& anyHits) {
 
     RecordCache records;
     FetchRecordBatches(context, distinct, records);
-    int listed = 0, missed = 0;
+    int listed = 0, missed = 0, leftOut = 0;
     for (const auto& [query, found] : hits) {
         AppendHeading(*query, settings.frequency, settings.plainText, digest);
         std::copy(found.begin(), found.end(), ids.begin());
@@ -123,6 +126,7 @@ std::string RunScheduledAlert(RunContext& context, bool& anyHits) {
                                                settings.plainText, records);
         listed += tally.listed;
         missed += tally.missed;
+        leftOut += tally.leftOut;
         if (tally.missed) unfetched.push_back(*query);
     }
     context.console.EndProgress();
@@ -135,7 +139,8 @@ std::string RunScheduledAlert(RunContext& context, bool& anyHits) {
     if (timeUp)
         context.console.Line("This run reached its time limit and stopped looking; what it found is "
                              "kept and mailed.");
-    digest += ShortfallNote(unsearched, queryCount, unfetched, missed, timeUp, !settings.plainText);
+    digest += ShortfallNote(unsearched, queryCount, unfetched, missed, leftOut, timeUp,
+                            !settings.plainText);
 
     digest += settings.plainText ? "\nThank you for using Lorvane!\n"
                                  : "<br>Thank you for using Lorvane!<br></span>";

@@ -282,6 +282,36 @@ TEST_F(SearchRun, ARunPastItsTimeLimitKeepsWhatItHas) {
     EXPECT_TRUE(standIn.Requests().empty());
 }
 
+TEST_F(SearchRun, OversizedRecordsAndDigestsAreBounded) {
+    // Records of about 3.5 MB (entries of about 2.7 MB: the eighth finds
+    // the digest past 20 MB) and one of 5 MB, past what one record may take.
+    auto record = [](int pmid, std::size_t bytes) {
+        std::string text = "\nPMID- " + std::to_string(pmid) + "\nTI  - Large record.\n";
+        for (int i = 0; text.size() < bytes; ++i) text += "AU  - Author" + std::to_string(i) + " AB\n";
+        return text + "TA  - J Big\n";
+    };
+    std::string efetch;
+    for (int pmid = 1; pmid <= 8; ++pmid) {
+        std::ofstream(m_home + "/" + std::to_string(pmid) + ".txt") << record(pmid, 3500000);
+        efetch += "\"" + std::to_string(pmid) + "\": {\"file\": \"" + std::to_string(pmid) + ".txt\"}, ";
+    }
+    std::ofstream(m_home + "/9.txt") << record(9, 5000000);
+    test::StandIn standIn("{\"fixtures\": \"" + m_home + "\", \"esearch\": {\"huge\": {\"ids\": [9]}, "
+                          "\"big\": {\"ids\": [1, 2, 3, 4, 5, 6, 7, 8]}}, \"efetch\": {" + efetch +
+                          "\"9\": {\"file\": \"9.txt\"}}}");
+    Configure("Weekly", "Text", {"huge", "big"}, "refused@example.org");
+    const test::ProcessResult result = Run({}, standIn.url());
+    EXPECT_EQ(result.exitCode, 0);
+    EXPECT_EQ(result.out.find("connection problem\n"), 0u) << result.out.substr(0, 200);
+    const std::string digest = DebugCopy();
+    EXPECT_LT(digest.size(), 20u * 1024u * 1024u + 4u * 1024u * 1024u);
+    EXPECT_NE(digest.find("\nNot everything could be looked at in this run: 1 article could not be "
+                          "fetched whole (huge). 1 article was left out: the digest reached its size "
+                          "limit.\n"),
+              std::string::npos)
+        << digest.substr(digest.size() - 300);
+}
+
 TEST_F(SearchRun, BrokenSearchAnswerUsesWhatArrived) {
     // The first half of the answer holds its first identifier and the
     // start of the second, "<Id>1800", which must not be searched for.
