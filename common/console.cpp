@@ -18,18 +18,21 @@ void StandardConsole::Diagnose(const std::string& text) {
     std::fflush(stderr);
 }
 
+// The line is rewritten with a carriage return and blanked with spaces,
+// which every terminal and console understands without escape codes.
 void StandardConsole::ShowProgress(const std::string& line) {
     if (!m_watched) return;
-    std::fprintf(stderr, "\r%s\x1b[K", line.c_str());
+    const std::size_t blanks = m_progressLength > line.size() ? m_progressLength - line.size() : 0;
+    std::fprintf(stderr, "\r%s%s", line.c_str(), std::string(blanks, ' ').c_str());
     std::fflush(stderr);
-    m_progressShown = true;
+    m_progressLength = line.size() + blanks;
 }
 
 void StandardConsole::EndProgress() {
-    if (!m_progressShown) return;
-    std::fputs("\r\x1b[K", stderr);
+    if (m_progressLength == 0) return;
+    std::fprintf(stderr, "\r%s\r", std::string(m_progressLength, ' ').c_str());
     std::fflush(stderr);
-    m_progressShown = false;
+    m_progressLength = 0;
 }
 
 }  // namespace lorvane

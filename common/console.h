@@ -4,6 +4,7 @@
 // decides where output goes and tests can read it back.
 #pragma once
 
+#include <cstddef>
 #include <string>
 
 namespace lorvane {
@@ -41,7 +42,7 @@ public:
 private:
     std::string m_program;
     bool m_watched;
-    bool m_progressShown = false;
+    std::size_t m_progressLength = 0;  // of the line shown; 0 when none is
 };
 
 }  // namespace lorvane

@@ -41,7 +41,8 @@ bool ReadWord(std::istream& input, std::string& word, bool& tooLong) {
 }  // namespace
 
 std::string ArticleIdentifier(const std::string& path) {
-    const std::size_t slash = path.rfind('/');
+    // Scripts name the file with "/"; a path typed by hand on Windows has "\".
+    const std::size_t slash = path.find_last_of("/\\");
     const std::string name = slash == std::string::npos ? path : path.substr(slash + 1);
     return name.substr(0, name.find('.'));
 }

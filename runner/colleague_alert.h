@@ -14,7 +14,7 @@ struct RunContext;
 constexpr std::size_t kMaxColleagueAddress = 1999;
 
 // Returns the article identifier of a citation file's path: its last
-// component (after the last "/") up to the first ".".
+// component (after the last "/" or "\") up to the first ".".
 std::string ArticleIdentifier(const std::string& path);
 
 // Returns the HTML message for the article whose citation file is read

@@ -7,9 +7,15 @@
 namespace lorvane {
 
 // Tells the person at the machine about a lost connection in a message box
-// that the run waits on, and returns true (Windows). Returns false where a
-// scheduled run has no one to close a box (POSIX): the caller reports it.
+// that closes by itself after a few seconds, and returns true (Windows,
+// when the run has a desktop a person sees). Returns false where no one
+// would see or close a box (POSIX, or an unattended Windows run): the
+// caller reports it.
 bool ShowConnectionMessageBox(const std::string& text);
+
+// Returns `query` in UTF-8, as the search service reads it: converted from
+// the ANSI code page on Windows, as it is on POSIX.
+std::string QueryTextAsUtf8(const std::string& query);
 
 // Returns the current working directory as the platform writes it, or the
 // empty text when it cannot be found.

@@ -3,6 +3,7 @@
 #include "common/text.h"
 #include "runner/internet.h"
 #include "runner/run_context.h"
+#include "runner/runner_services.h"
 
 namespace lorvane {
 namespace {
@@ -54,7 +55,8 @@ int SearchQuery(RunContext& context, const std::string& query, const std::string
     std::string answer;
     try {
         std::unique_ptr<HttpConnection> connection = OpenConnection(context);
-        HttpFile request = SendRunnerRequest(*connection, BuildSearchPath(query, minDate, maxDate));
+        HttpFile request = SendRunnerRequest(
+            *connection, BuildSearchPath(QueryTextAsUtf8(query), minDate, maxDate));
         if (request.status() != 200) {
             context.console.Line("not connected for Lorvane! update (the service answered " +
                                  std::to_string(request.status()) + ")");

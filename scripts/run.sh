@@ -34,7 +34,11 @@ demo=$(mktemp -d /tmp/lorvane-demo-XXXXXX)
 standin_pid=
 cleanup() { [ -n "$standin_pid" ] && kill "$standin_pid" 2>/dev/null; true; }
 trap cleanup EXIT
-mkdir -p "$demo/home/.config/Lorvane" "$demo/home/.local/share/Lorvane"
+mkdir -p "$demo/home/.config/Lorvane" "$demo/home/.local/share/Lorvane" "$demo/bin"
+# The demonstration's mail goes to a file, never to this machine's mail
+# system: a sendmail of its own comes first on PATH.
+printf '#!/bin/sh\ncat > "%s/mail.txt"\n' "$demo" > "$demo/bin/sendmail"
+chmod 755 "$demo/bin/sendmail"
 cp samples/Lorvane.ini "$demo/home/.config/Lorvane/Lorvane.ini"
 chmod 600 "$demo/home/.config/Lorvane/Lorvane.ini"
 
@@ -48,11 +52,15 @@ port=$(awk '{print $2}' "$demo/port")
 echo "== running tessory against the stand-in on 127.0.0.1:$port (sample settings in $demo/home)" >&2
 (cd "$demo/home/.local/share/Lorvane" &&
   HOME=$demo/home XDG_CONFIG_HOME= XDG_DATA_HOME= LORVANE_EUTILS_URL=http://127.0.0.1:$port \
-    "$tessory" > "$demo/console.txt")
+    PATH="$demo/bin:$PATH" "$tessory" > "$demo/console.txt")
 echo "== requests the stand-in received:" >&2
 cat "$demo/requests.log" >&2
 echo "== files beside the digest:" >&2
 ls "$demo/home/.local/share/Lorvane" >&2
+if [ -s "$demo/mail.txt" ]; then
+  echo "== the mail it would have sent (kept in $demo/mail.txt, not sent), its header:" >&2
+  sed -n '1,/^\r*$/p' "$demo/mail.txt" >&2
+fi
 echo "== the digest ($demo/home/.local/share/Lorvane/debug.html):" >&2
 cat "$demo/home/.local/share/Lorvane/debug.html"
 echo

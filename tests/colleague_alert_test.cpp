@@ -53,6 +53,7 @@ TEST(ColleagueAlert, ValuesAreEscaped) {
 TEST(ColleagueAlert, IdentifierIsTheFileNameUpToItsFirstDot) {
     EXPECT_EQ(ArticleIdentifier("/home/r/.local/share/Lorvane/17284678.enw"), "17284678");
     EXPECT_EQ(ArticleIdentifier("C:/Program Files/Lorvane!/123.enw"), "123");
+    EXPECT_EQ(ArticleIdentifier("C:\\Users\\r\\Lorvane\\456.enw"), "456");
     EXPECT_EQ(ArticleIdentifier("45.enw.bak"), "45");
     EXPECT_EQ(ArticleIdentifier("/a.b/noext"), "noext");
 }

@@ -15,6 +15,10 @@ bool ShowConnectionMessageBox(const std::string&) {
     return false;
 }
 
+std::string QueryTextAsUtf8(const std::string& query) {
+    return query;
+}
+
 std::string CurrentDirectory() {
     std::vector<char> buffer(PATH_MAX);
     for (;;) {

@@ -9,9 +9,47 @@
 
 namespace lorvane {
 
+namespace {
+
+// Whether this process's window station is one a person sees (not the
+// hidden one of a service or of a task run without a logged-on user).
+bool HasVisibleDesktop() {
+    HWINSTA station = GetProcessWindowStation();
+    USEROBJECTFLAGS flags{};
+    DWORD needed = 0;
+    return station && GetUserObjectInformationA(station, UOI_FLAGS, &flags, sizeof flags, &needed) &&
+           (flags.dwFlags & WSF_VISIBLE) != 0;
+}
+
+}  // namespace
+
 bool ShowConnectionMessageBox(const std::string& text) {
-    MessageBoxA(nullptr, text.c_str(), "Lorvane", MB_OK);
+    if (!HasVisibleDesktop()) return false;
+    // user32 exports a message box that closes itself; without it, a box
+    // could hold the run, so the caller prints the line instead.
+    using TimedBox = int(WINAPI*)(HWND, LPCSTR, LPCSTR, UINT, WORD, DWORD);
+    HMODULE user32 = GetModuleHandleA("user32.dll");
+    const auto timedBox =
+        user32 ? reinterpret_cast<TimedBox>(reinterpret_cast<void*>(GetProcAddress(user32, "MessageBoxTimeoutA")))
+               : nullptr;
+    if (!timedBox) return false;
+    timedBox(nullptr, text.c_str(), "Lorvane", MB_OK, 0, 10000);
     return true;
+}
+
+std::string QueryTextAsUtf8(const std::string& query) {
+    if (query.empty()) return query;
+    const int wideLength = MultiByteToWideChar(CP_ACP, 0, query.data(), static_cast<int>(query.size()),
+                                               nullptr, 0);
+    if (wideLength <= 0) return query;
+    std::wstring wide(static_cast<std::size_t>(wideLength), L'\0');
+    MultiByteToWideChar(CP_ACP, 0, query.data(), static_cast<int>(query.size()), &wide[0], wideLength);
+    const int length = WideCharToMultiByte(CP_UTF8, 0, wide.data(), wideLength, nullptr, 0, nullptr,
+                                           nullptr);
+    if (length <= 0) return query;
+    std::string utf8(static_cast<std::size_t>(length), '\0');
+    WideCharToMultiByte(CP_UTF8, 0, wide.data(), wideLength, &utf8[0], length, nullptr, nullptr);
+    return utf8;
 }
 
 std::string CurrentDirectory() {

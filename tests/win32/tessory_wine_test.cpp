@@ -9,6 +9,7 @@
 #include <cstdlib>
 
 #include "common/settings_store.h"
+#include "runner/runner_services.h"
 #include "support/scratch.h"
 
 namespace lorvane {
@@ -132,6 +133,11 @@ TEST_F(TessoryUnderWine, EmptyDigestsInTextMode) {
     EXPECT_EQ(outcome.exitCode, 0u);
     EXPECT_EQ(outcome.out, "<span> <p><br>Thank you for using Lorvane!<br></span>");
     EXPECT_EQ(DebugCopy(), "<span> <p><br>Thank you for using Lorvane!<br></span>");
+}
+
+TEST(QueryText, GoesOutInUtf8) {
+    if (GetACP() != 1252) GTEST_SKIP() << "the test's text is in code page 1252";
+    EXPECT_EQ(QueryTextAsUtf8("M\xfcller+1"), "M\xc3\xbcller+1");
 }
 
 TEST_F(TessoryUnderWine, SearchesThroughWinInet) {
