@@ -27,20 +27,58 @@ bool Connect(RunContext& context, std::unique_ptr<HttpConnection>& connection) {
     }
 }
 
+// Sends the request at `path` and reads its answer into `answer`, with its
+// status; `complete` tells whether the body arrived whole (a cut one is
+// reported). Returns false, having reported it, when the request could
+// not be sent.
+bool Ask(RunContext& context, HttpConnection& connection, const std::string& path,
+         std::string& answer, bool& complete, long& status) {
+    try {
+        HttpFile request = SendRunnerRequest(connection, path);
+        complete = ReadBody(request, answer);
+        status = request.status();
+    } catch (const InternetException&) {
+        context.console.Line(kConnectionProblem);
+        return false;
+    }
+    if (!complete) context.console.Line(kConnectionProblem);
+    return true;
+}
+
+// Takes the answer to the request for the record of `pmid` alone into
+// `records`. It counts as whole only when it arrived complete, with status
+// 200, holding a record of a known form, and within kMaxRecordBytes; a
+// larger one is cut there and reported as a read failure.
+FetchedRecord& TakeSingleAnswer(Console& console, RecordCache& records, std::int32_t pmid,
+                                std::string& answer, bool complete, long status) {
+    if (answer.size() > kMaxRecordBytes) {
+        answer.resize(kMaxRecordBytes);
+        if (complete) console.Line(kConnectionProblem);
+        complete = false;
+    }
+    FetchedRecord& fetched = records[pmid];
+    fetched.record.pmid = pmid;
+    fetched.whole = complete && status == 200 && DetectRecordForm(answer) != RecordForm::Unknown;
+    ExtractArticleFields(answer, fetched.record);
+    return fetched;
+}
+
 // Fetches one batch into `records`.
 void FetchBatch(RunContext& context, HttpConnection& connection,
                 const std::vector<std::int32_t>& batch, RecordCache& records) {
     std::string answer;
     bool whole = true;
-    try {
-        HttpFile request = SendRunnerRequest(connection, BuildBatchFetchPath(batch));
-        whole = ReadBody(request, answer);
-    } catch (const InternetException&) {
-        context.console.Line(kConnectionProblem);
+    long status = 0;
+    if (!Ask(context, connection, BuildBatchFetchPath(batch), answer, whole, status)) {
         for (const std::int32_t pmid : batch) records[pmid].listed = false;
         return;
     }
-    if (!whole) context.console.Line(kConnectionProblem);
+    // A batch of one is the record's own request: its answer is taken as
+    // that, whatever it holds, rather than asked for twice.
+    if (batch.size() == 1) {
+        TakeSingleAnswer(context.console, records, batch.front(), answer, whole, status);
+        return;
+    }
     // Only the MEDLINE form can be split into its records; the identifiers
     // of any other answer are fetched one by one.
     if (DetectRecordForm(answer) != RecordForm::Medline) return;
@@ -120,29 +158,16 @@ FetchTally FetchArticles(RunContext& context, const IdentifierArray& ids, int co
             context.console.ShowProgress("article " + std::to_string(i + 1) + " of " +
                                          std::to_string(count));
             std::string response;
-            bool whole = false;
-            try {
-                HttpFile request = SendRunnerRequest(*connection, BuildFetchPath(pmid));
-                // A body that broke off still gives an entry from what arrived.
-                whole = ReadBody(request, response);
-                if (response.size() > kMaxRecordBytes) {
-                    response.resize(kMaxRecordBytes);
-                    whole = false;
-                }
-                if (!whole) context.console.Line(kConnectionProblem);
-                // An error answer, or a page that holds no record at all.
-                whole = whole && request.status() == 200 &&
-                        DetectRecordForm(response) != RecordForm::Unknown;
-            } catch (const InternetException&) {
-                context.console.Line(kConnectionProblem);
+            bool complete = false;
+            long status = 0;
+            if (!Ask(context, *connection, BuildFetchPath(pmid), response, complete, status)) {
                 records[pmid].listed = false;
                 tally.missed += total - i;
                 return tally;
             }
-            found = records.emplace(pmid, FetchedRecord()).first;
-            found->second.whole = whole;
-            found->second.record.pmid = pmid;
-            ExtractArticleFields(response, found->second.record);
+            // A body that broke off still gives an entry from what arrived.
+            TakeSingleAnswer(context.console, records, pmid, response, complete, status);
+            found = records.find(pmid);
         }
         if (!found->second.listed || !found->second.whole) ++tally.missed;
         if (!found->second.listed) continue;

@@ -215,7 +215,10 @@ void ExtractMedlineFields(const std::string& text, ArticleRecord& record) {
     }
 }
 
-void ExtractArticleFields(const std::string& text, ArticleRecord& record) {
+void ExtractArticleFields(const std::string& answer, ArticleRecord& record) {
+    // A NUL byte has no place in a record, and would cut texts short later.
+    const std::string text =
+        answer.find('\0') == std::string::npos ? answer : RemoveAll(answer, std::string(1, '\0'));
     switch (DetectRecordForm(text)) {
         case RecordForm::Asn1:
             record.authors = ExtractAuthors(text);

@@ -50,8 +50,8 @@ std::string ExtractPages(const std::string& text);
 // year, TA, VI and PG for journal, volume and pages.
 void ExtractMedlineFields(const std::string& text, ArticleRecord& record);
 
-// Fills the six text fields of `record` from `text` by the rules of its
-// form; all six are empty for a text of neither form.
+// Fills the six text fields of `record` from `text` (NUL bytes dropped) by
+// the rules of its form; all six are empty for a text of neither form.
 void ExtractArticleFields(const std::string& text, ArticleRecord& record);
 
 }  // namespace lorvane

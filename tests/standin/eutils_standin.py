@@ -23,7 +23,15 @@ ANSWER is {"file": NAME} or {"ids": [..]}, optionally with "fail":
   "429-once"   answer 429 (Retry-After: 0) the first time, then normally
   "500"        always answer 500 (Retry-After: 0)
   "503-late"   always answer 503 with a Retry-After of 99999999 seconds
+  "429-always" always answer 429 (Retry-After: 0)
   "trickle"    send the body two bytes a second
+  "never"      take the request and never answer (until --stall seconds)
+  "gzip-bomb"  a small gzip body that unpacks to 100 MB
+  "redirect-file"  redirect to a file:// address
+  "redirect-loop"  redirect to the same address, forever
+  "garbage"    200 bytes that are no record at all
+  "nul"        the body with a NUL byte in its title line
+  "latin1"     the body with bytes that are not UTF-8 in its title line
 
 An efetch request for several identifiers (id=1,2,3) is a batch: its answer
 holds, one after another, the MEDLINE records of those identifiers whose
@@ -32,6 +40,7 @@ left out, to be asked for alone. "batch_fail" makes the batch fail as a
 single answer would, or, as "empty", answer with no record at all.
 """
 import argparse
+import gzip
 import http.server
 import json
 import os
@@ -154,9 +163,28 @@ class Handler(http.server.BaseHTTPRequestHandler):
             return self.reply(500, b"<html><body>Internal Server Error</body></html>\n", retry=True)
         if fail == "503-late":
             return self.reply(503, b"<html><body>Come back later</body></html>\n", retry="99999999")
+        if fail == "429-always":
+            return self.reply(429, b'{"error":"API rate limit exceeded"}\n', retry=True)
+        if fail == "never":
+            time.sleep(server.stall)
+            self.close_connection = True
+            return
+        if fail == "redirect-file":
+            return self.reply(302, b"", headers={"Location": "file:///etc/passwd"})
+        if fail == "redirect-loop":
+            return self.reply(302, b"", headers={"Location": self.path})
+        if fail == "garbage":
+            return self.reply(200, bytes((i * 37 + 11) % 256 for i in range(200)))
+        if fail == "gzip-bomb":
+            bomb = gzip.compress(b"\0" * (100 * 1024 * 1024), compresslevel=9)
+            return self.reply(200, bomb, headers={"Content-Encoding": "gzip"})
         if fail == "429-once" and server.scenario.first_failure(kind + key):
             return self.reply(429, b'{"error":"API rate limit exceeded"}\n', retry=True)
         body = server.scenario.body_of(answer)
+        if fail in ("nul", "latin1"):
+            inserted = b"\x00" if fail == "nul" else b"M\xfcller \xe9"
+            body = re.sub(rb"^TI  - ", lambda m: m.group(0) + inserted, body, count=1, flags=re.M)
+            return self.reply(200, body)
         if fail == "trickle":
             self.send_response(200)
             self.send_header("Content-Length", str(len(body)))
@@ -183,14 +211,19 @@ class Handler(http.server.BaseHTTPRequestHandler):
             return
         self.reply(200, body)
 
-    def reply(self, status, body, retry=False):
+    def reply(self, status, body, retry=False, headers=None):
         self.send_response(status)
         self.send_header("Content-Type", "text/plain")
         self.send_header("Content-Length", str(len(body)))
+        for name, value in (headers or {}).items():
+            self.send_header(name, value)
         if retry:
             self.send_header("Retry-After", "0" if retry is True else retry)
         self.end_headers()
-        self.wfile.write(body)
+        try:
+            self.wfile.write(body)
+        except OSError:
+            pass  # the client gave up, as it may
 
 
 class Server(socketserver.ThreadingMixIn, http.server.HTTPServer):
