@@ -1,6 +1,8 @@
 #!/usr/bin/env bash
 # Installs what is missing, builds Lorvane for POSIX and for Windows, and
-# runs the whole test suite: natively, then the Windows build under Wine.
+# runs the whole test suite: natively, again under AddressSanitizer and
+# UndefinedBehaviorSanitizer, the fuzz targets for a bounded time, then the
+# Windows build under Wine.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
@@ -10,7 +12,16 @@ echo "== POSIX build"
 cmake -S . -B build/posix -G Ninja -DCMAKE_BUILD_TYPE=Debug -DLORVANE_WERROR=ON >/dev/null
 cmake --build build/posix
 echo "== POSIX tests"
-ctest --test-dir build/posix --output-on-failure
+ctest --test-dir build/posix --output-on-failure -j2
+
+echo "== POSIX tests under AddressSanitizer and UndefinedBehaviorSanitizer"
+cmake -S . -B build/asan -G Ninja -DCMAKE_BUILD_TYPE=Debug -DLORVANE_SANITIZE=ON >/dev/null
+cmake --build build/asan
+ASAN_OPTIONS=detect_leaks=1 LSAN_OPTIONS=suppressions=$PWD/tests/lsan.supp \
+  UBSAN_OPTIONS=print_stacktrace=1 ctest --test-dir build/asan --output-on-failure -j2
+
+echo "== Fuzzing (libFuzzer, clang)"
+bash scripts/fuzz.sh
 
 echo "== Windows build (MinGW-w64)"
 cmake -S . -B build/win32 -G Ninja -DCMAKE_BUILD_TYPE=Release -DLORVANE_WERROR=ON \

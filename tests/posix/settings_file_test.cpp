@@ -7,6 +7,8 @@
 #include <gtest/gtest.h>
 
 #include <atomic>
+#include <csignal>
+#include <cstdio>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
@@ -178,6 +180,38 @@ TEST_F(SettingsFileTest, SaveStoppedBeforeTheReplaceLeavesTheOldFile) {
     Save({{"Email", "new@example.org"}});
     EXPECT_EQ(ReadValue("Email"), "new@example.org");
     EXPECT_EQ(leftovers(), 0);
+}
+
+TEST_F(SettingsFileTest, SavesKilledAtRandomLeaveOldOrNewWhole) {
+    const std::string a(100000, 'a'), b(100000, 'b');
+    Save({{"Query0", a}, {"Query1", a}});
+    const int trials = 300;
+    int killedMidway = 0;
+    for (int trial = 0; trial < trials; ++trial) {
+        const std::string& next = trial % 2 ? a : b;
+        const pid_t child = fork();
+        ASSERT_GE(child, 0);
+        if (child == 0) {
+            SettingsFile file(m_path, "Lorvane");
+            std::string error;
+            file.Write({{"Query0", next}, {"Query1", next}}, error);
+            _exit(0);
+        }
+        // Killed somewhere between its start and its end, or not at all.
+        usleep(static_cast<useconds_t>((trial * 7919) % 20000));
+        kill(child, SIGKILL);
+        int status = 0;
+        waitpid(child, &status, 0);
+        killedMidway += WIFSIGNALED(status) ? 1 : 0;
+        const std::string query0 = ReadValue("Query0");
+        ASSERT_TRUE(query0 == a || query0 == b) << "trial " << trial << ": " << query0.size() << " bytes";
+        ASSERT_EQ(ReadValue("Query1"), query0) << "trial " << trial;
+    }
+    std::printf("kill trials: %d, killed before they ended: %d\n", trials, killedMidway);
+    // The next save clears whatever the killed ones left.
+    Save({{"Email", "after@example.org"}});
+    for (const auto& entry : std::filesystem::directory_iterator(m_directory + "/Lorvane"))
+        EXPECT_EQ(entry.path().filename().string().rfind(".Lorvane.ini.", 0), std::string::npos);
 }
 
 TEST_F(SettingsFileTest, ReaderDuringSavesSeesOldOrNewWhole) {
