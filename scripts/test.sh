@@ -50,14 +50,19 @@ standin_pid=$!
 for _ in $(seq 50); do [ -s "$WINEPREFIX/standin.port" ] && break; sleep 0.1; done
 export LORVANE_WINE_STANDIN_URL=http://127.0.0.1:$(awk '{print $2}' "$WINEPREFIX/standin.port")
 # The Win32 dialogs need a display: a virtual one. Every test case is a
-# Wine process of its own; a console program kept waiting on a pipe keeps
-# Wine's helper processes up, so that no case waits for them to start and
-# end (they would hold the case's output open for seconds).
+# Wine process of its own. Wine's helper processes (services, the desktop)
+# stay up while a console program waits on a pipe, and they are started
+# first by a run of the tests' own program whose output goes nowhere: a
+# helper started by a case would hold that case's output open, and ctest
+# would wait for it. A case that hangs all the same is stopped by the time
+# limit.
 mkfifo "$WINEPREFIX/keep"
 xvfb-run -a -s "-screen 0 1024x768x24" bash -c '
   wine cmd.exe < "$WINEPREFIX/keep" > /dev/null 2>&1 &
   exec 9> "$WINEPREFIX/keep"
+  for _ in $(seq 100); do pgrep -f "system32.cmd\.exe" > /dev/null && break; sleep 0.1; done
+  wine build/win32/tests/unit_tests.exe --gtest_list_tests < /dev/null > /dev/null 2>&1 || true
   status=0
-  ctest --test-dir build/win32 --output-on-failure || status=$?
+  ctest --test-dir build/win32 --output-on-failure --timeout 300 || status=$?
   exec 9>&-
   exit $status'

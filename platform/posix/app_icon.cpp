@@ -1,30 +1,13 @@
 #include "platform/posix/app_icon.h"
 
 namespace lorvane {
+namespace {
 
-const char* const kAppIconXpm[] = {
-    "16 16 5 1",
-    "  c None",
-    ". c #1F4E79",
-    "+ c #FFFFFF",
-    "@ c #F2B705",
-    "# c #3A3A3A",
-    "                ",
-    " .............. ",
-    " .++++++++++++. ",
-    " ..++++++++++.. ",
-    " .+.++++++++.+. ",
-    " .++.++++++.++. ",
-    " .+++.@@@@.+++. ",
-    " .+++@@++@@+++. ",
-    " .++@@++++@@++. ",
-    " .++@@++++@@++. ",
-    " .+++@@++@@+++. ",
-    " ....#@@@@#.... ",
-    "    ##          ",
-    "   ##           ",
-    "  ##            ",
-    "                ",
-};
+// The same file is installed as the desktop icon.
+#include "config/res/lorvane.xpm"
+
+}  // namespace
+
+const char* const* const kAppIconXpm = lorvane_xpm;
 
 }  // namespace lorvane

@@ -4,6 +4,6 @@
 namespace lorvane {
 
 // XPM rows of the icon.
-extern const char* const kAppIconXpm[];
+extern const char* const* const kAppIconXpm;
 
 }  // namespace lorvane
