@@ -11,6 +11,7 @@ RunContext::RunContext(Console& console_, std::istream& input_)
       sleep([](std::chrono::milliseconds time) { std::this_thread::sleep_for(time); }),
       deadline(std::chrono::steady_clock::now() + kRunTimeLimit) {
     platform.showConnectionMessageBox = ShowConnectionMessageBox;
+    platform.prepareOutputLog = PrepareOutputLog;
 }
 
 }  // namespace lorvane

@@ -31,6 +31,9 @@ struct RunnerPlatform {
     // run waits on, it does so and returns true; elsewhere false, and the
     // text goes to the report.
     std::function<bool(const std::string&)> showConnectionMessageBox;
+    // Readies standard output when it is the scheduled run's log (cut to
+    // its newest part); returns whether it is one.
+    std::function<bool(std::size_t)> prepareOutputLog;
 };
 
 // How long one run may look for articles; after that it stops searching

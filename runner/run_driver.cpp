@@ -1,6 +1,7 @@
 #include "runner/run_driver.h"
 
 #include <algorithm>
+#include <cstdio>
 #include <cstdlib>
 #include <fstream>
 #include <iostream>
@@ -23,6 +24,9 @@ namespace lorvane {
 namespace {
 
 const char kDebugCopyName[] = "debug.html";
+
+// How much of a scheduled run's log is kept: the newest part.
+constexpr std::size_t kOutputLogBytes = 1024 * 1024;
 
 void AppendHeading(const std::string& query, AlertFrequency frequency, bool plainText,
                    std::string& digest) {
@@ -177,6 +181,16 @@ int RunTessory(RunContext& context, int argc, const char* const argv[]) {
     }
     if (settings.frequency == AlertFrequency::Off) return 0;
 
+    if (context.platform.prepareOutputLog(kOutputLogBytes)) {
+        // A scheduled run's output goes to a log: each run starts with its date.
+        CalendarTime now;
+        LocalCalendarTime(context.clock(), now);
+        char stamp[64];
+        std::snprintf(stamp, sizeof stamp, "== tessory run of %04d-%02d-%02d %02d:%02d ==", now.year,
+                      now.month, now.day, now.hour, now.minute);
+        context.console.Line(stamp);
+    }
+
     bool anyHits = false;
     const std::string digest = RunScheduledAlert(context, anyHits);
     if (anyHits)
@@ -189,6 +203,18 @@ int RunTessory(RunContext& context, int argc, const char* const argv[]) {
 
 int RunTessory(int argc, const char* const argv[]) {
     StandardConsole console("tessory", StandardErrorIsTerminal());
+    // The two options; any other single argument is a citation file.
+    if (argc == 2 && std::string(argv[1]) == "--version") {
+        console.Line(std::string("tessory (Lorvane) ") + LORVANE_VERSION);
+        return 0;
+    }
+    if (argc == 2 && std::string(argv[1]) == "--help") {
+        console.Line("Usage: tessory               search the stored PubMed queries and mail the digest\n"
+                     "       tessory CITATION-FILE mail that article to a colleague\n"
+                     "       tessory --version     print the version\n"
+                     "The queries and the address are set with Lorvane.");
+        return 0;
+    }
     RunContext context(console, std::cin);
     const char* mirror = std::getenv("LORVANE_EUTILS_URL");
     context.service = EutilsService(mirror ? mirror : "");

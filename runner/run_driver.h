@@ -10,7 +10,8 @@ namespace lorvane {
 // Runs the alert runner for its command line, with the context of this
 // process: lines on standard output and error, input from standard input,
 // the public E-utilities service or the one LORVANE_EUTILS_URL names.
-// Returns the process exit code, as the other RunTessory.
+// "--version" and "--help" print what they say and return 0. Returns the
+// process exit code, as the other RunTessory.
 int RunTessory(int argc, const char* const argv[]);
 
 // Runs the alert runner in `context`. With exactly one argument it

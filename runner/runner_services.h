@@ -2,6 +2,7 @@
 // platform implements them in its own file under platform/.
 #pragma once
 
+#include <cstddef>
 #include <string>
 
 namespace lorvane {
@@ -40,6 +41,12 @@ bool QuoteScriptPath(const std::string& path, std::string& quoted, std::string& 
 // `error` set, leaving the old file and no temporary file.
 bool WriteTextFileWhole(const std::string& path, const std::string& text, bool script,
                         std::string& error);
+
+// When standard output is a log file that the scheduled run appends to
+// (POSIX: a regular file opened for appending), cuts it to its last
+// `keepBytes` (from a line start) and returns true; otherwise returns false
+// and touches nothing.
+bool PrepareOutputLog(std::size_t keepBytes);
 
 // Returns whether standard error goes to a terminal that a person watches.
 bool StandardErrorIsTerminal();

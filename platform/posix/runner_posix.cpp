@@ -1,4 +1,5 @@
 #include <limits.h>
+#include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -49,6 +50,28 @@ bool WriteTextFileWhole(const std::string& path, const std::string& text, bool s
     const mode_t mask = ::umask(0);
     ::umask(mask);
     return ReplaceFile(path, text, (script ? 0777 : 0666) & ~mask, false, {}, error);
+}
+
+bool PrepareOutputLog(std::size_t keepBytes) {
+    struct stat info {};
+    const int flags = ::fcntl(STDOUT_FILENO, F_GETFL);
+    if (::fstat(STDOUT_FILENO, &info) != 0 || !S_ISREG(info.st_mode) || flags < 0 || !(flags & O_APPEND))
+        return false;
+    if (static_cast<std::size_t>(info.st_size) <= keepBytes) return true;
+    // The log is open for writing only: its tail is read through a second,
+    // reading descriptor of the same file.
+    FileDescriptor reader(::open("/proc/self/fd/1", O_RDONLY | O_CLOEXEC));
+    if (reader.get() < 0) return true;
+    std::string tail(keepBytes, '\0');
+    const off_t from = info.st_size - static_cast<off_t>(keepBytes);
+    const ssize_t got = ::pread(reader.get(), &tail[0], keepBytes, from);
+    if (got < 0) return true;
+    tail.resize(static_cast<std::size_t>(got));
+    const std::size_t lineStart = tail.find('\n');
+    tail.erase(0, lineStart == std::string::npos ? 0 : lineStart + 1);
+    // Appending writes go to the end, which is now the start.
+    if (::ftruncate(STDOUT_FILENO, 0) == 0) WriteAll(STDOUT_FILENO, tail);
+    return true;
 }
 
 bool StandardErrorIsTerminal() {

@@ -17,6 +17,11 @@ namespace {
 const char kTagStart[] = "# Lorvane work item \"";
 const char kNoCrontabProgram[] = "No crontab program was found on PATH.";
 
+// Where the scheduled runs' output goes instead of cron's mail.
+std::string RunnerLogPath() {
+    return XdgBaseDirectory("XDG_STATE_HOME", ".local/state") + "/Lorvane/tessory.log";
+}
+
 // Why the scheduler's last operation failed; shared with its work items.
 using FailureText = std::shared_ptr<std::string>;
 
@@ -174,9 +179,10 @@ public:
                 return kTaskFailed;
             }
         }
-        if (!m_directory.empty()) {
+        const std::string log = RunnerLogPath();
+        for (const std::string& folder : {m_directory, ParentDirectory(log)}) {
             std::string error;
-            if (!MakeDirectories(m_directory, error)) {
+            if (!folder.empty() && !MakeDirectories(folder, error)) {
                 *m_failure = error;
                 return kTaskFailed;
             }
@@ -189,6 +195,7 @@ public:
         std::string command = m_directory.empty() ? "" : "cd " + ShellQuote(m_directory) + " && ";
         command += "exec " + ShellQuote(m_application);
         if (!m_parameters.empty()) command += " " + m_parameters;
+        command += " >> " + ShellQuote(log) + " 2>&1";
         for (const TaskTrigger& trigger : m_triggers) {
             std::string tag = TagOf(m_name) + " begin=" +
                               Date(trigger.beginYear, trigger.beginMonth, trigger.beginDay) + " end=" +

@@ -133,6 +133,11 @@ bool WriteTextFileWhole(const std::string& path, const std::string& text, bool,
     return true;
 }
 
+bool PrepareOutputLog(std::size_t) {
+    // The Task Scheduler shows a run's output nowhere: there is no log.
+    return false;
+}
+
 bool StandardErrorIsTerminal() {
     return _isatty(_fileno(stderr)) != 0;
 }

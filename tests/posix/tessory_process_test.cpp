@@ -82,6 +82,29 @@ TEST_F(TessoryProcess, UnwritableDebugCopyDoesNotStopTheRun) {
     EXPECT_NE(result.err.find("debug.html"), std::string::npos) << result.err;
 }
 
+TEST_F(TessoryProcess, AScheduledRunsLogKeepsItsNewestMegabyte) {
+    Configure("Weekly", "Text");
+    const std::string log = m_home + "/tessory.log";
+    {
+        std::ofstream old(log);
+        for (int line = 0; line < 100000; ++line) old << "old line " << line << "\n";  // about 1.5 MB
+    }
+    // As cron runs it: output appended to the log.
+    std::map<std::string, std::string> environment = m_sink->Environment();
+    environment["XDG_CONFIG_HOME"] = m_home + "/config";
+    const test::ProcessResult run = test::RunProcess(
+        "/bin/sh", {"-c", "exec \"$0\" >> \"$1\" 2>&1", TESSORY_PATH, log}, m_work, environment);
+    EXPECT_EQ(run.exitCode, 0) << run.err;
+    const std::string kept = test::ReadFileOr(log);
+    EXPECT_LE(kept.size(), 1024u * 1024u + 200u);
+    EXPECT_EQ(kept.rfind("old line ", 0), 0u);  // cut at a line start
+    const std::size_t stamp = kept.find("== tessory run of ");
+    ASSERT_NE(stamp, std::string::npos);
+    EXPECT_EQ(kept.substr(kept.find('\n', stamp) + 1), kTextEmptyDigest);
+    // Run by hand, the output is the digest alone, as always.
+    EXPECT_EQ(Run().out, kTextEmptyDigest);
+}
+
 TEST_F(TessoryProcess, CommandScriptsTakeHostileFoldersLiterally) {
     const std::string folder = m_work + "/a $(touch pwned) `touch pwned2` \"q\" %x #y";
     std::filesystem::create_directories(folder);

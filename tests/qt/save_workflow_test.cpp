@@ -88,7 +88,8 @@ protected:
 
     std::string JobLine(const std::string& schedule) const {
         return "# Lorvane work item \"Lorvane\" begin=2000-01-05 end=2100-01-05 flags=193\n" + schedule +
-               " cd '" + m_isolation.home() + "/data/Lorvane' && exec '" + RunnerApplication() + "'\n";
+               " cd '" + m_isolation.home() + "/data/Lorvane' && exec '" + RunnerApplication() + "' >> '" +
+               m_isolation.home() + "/state/Lorvane/tessory.log' 2>&1\n";
     }
 
     test::IsolatedEnvironment m_isolation;
@@ -145,10 +146,14 @@ TEST_F(SaveWorkflow, TheScheduledLineRunsTheRunnerOverTheSavedSettings) {
         "/bin/sh", {"-c", command}, "/",
         {{"XDG_CONFIG_HOME", configHome}, {"LORVANE_EUTILS_URL", standIn.url()}});
     EXPECT_EQ(run.exitCode, 0) << run.err;
-    EXPECT_EQ(run.out.find("Message delivered!\n<span> <p><br>Results for the PubMed query "
-                           "(<b>breast cancer</b>) in the past week:<br><br>1. Smith JA, Doe B."),
-              0u)
-        << run.out << run.err;
+    EXPECT_EQ(run.out, "");
+    // The run's output is in the log, after a line with its date.
+    const std::string log = test::ReadFileOr(m_isolation.home() + "/state/Lorvane/tessory.log");
+    EXPECT_EQ(log.rfind("== tessory run of ", 0), 0u) << log;
+    EXPECT_NE(log.find(" ==\nMessage delivered!\n<span> <p><br>Results for the PubMed query "
+                       "(<b>breast cancer</b>) in the past week:<br><br>1. Smith JA, Doe B."),
+              std::string::npos)
+        << log << run.err;
     EXPECT_NE(test::ReadFileOr(m_isolation.home() + "/data/Lorvane/debug.html"), "<missing>");
     EXPECT_NE(test::ReadFileOr(m_isolation.home() + "/data/Lorvane/17284678.enw"), "<missing>");
 

@@ -13,7 +13,7 @@ namespace test {
 namespace {
 
 const char* const kVariables[] = {"HOME", "PATH", "XDG_DATA_HOME", "XDG_CONFIG_HOME",
-                                  "LORVANE_TEST_CRONTAB_FILE"};
+                                  "XDG_STATE_HOME", "LORVANE_TEST_CRONTAB_FILE"};
 
 }  // namespace
 
@@ -29,6 +29,7 @@ IsolatedEnvironment::IsolatedEnvironment() {
     for (const auto& [name, value] : m_sink->Environment()) setenv(name.c_str(), value.c_str(), 1);
     setenv("XDG_DATA_HOME", (m_home + "/data").c_str(), 1);
     setenv("XDG_CONFIG_HOME", (m_home + "/config").c_str(), 1);
+    setenv("XDG_STATE_HOME", (m_home + "/state").c_str(), 1);
     setenv("LORVANE_TEST_CRONTAB_FILE", (m_home + "/crontab").c_str(), 1);
 }
 
