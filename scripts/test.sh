@@ -23,6 +23,12 @@ ASAN_OPTIONS=detect_leaks=1 LSAN_OPTIONS=suppressions=$PWD/tests/lsan.supp \
 echo "== Fuzzing (libFuzzer, clang)"
 bash scripts/fuzz.sh
 
+# Installing touches the machine itself: only on CI's machine, as root.
+if [ "${CI:-}" = true ] && [ "$(id -u)" -eq 0 ]; then
+  echo "== The Debian package, installed, used and removed"
+  bash scripts/package_check.sh
+fi
+
 echo "== Windows build (MinGW-w64)"
 cmake -S . -B build/win32 -G Ninja -DCMAKE_BUILD_TYPE=Release -DLORVANE_WERROR=ON \
   -DCMAKE_TOOLCHAIN_FILE=cmake/mingw-w64-x86_64.cmake >/dev/null
