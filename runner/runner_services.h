@@ -22,10 +22,10 @@ std::string QueryTextAsUtf8(const std::string& query);
 // empty text when it cannot be found.
 std::string CurrentDirectory();
 
-// Returns the program that an article's command script starts, given the
-// directory text D of the scripts (the working directory with "/" as the
-// separator): D/tessory.exe on Windows, the running tessory's absolute
-// path on POSIX.
+// Returns the program that an article's command script starts: the running
+// tessory by its full path ("/" as the separator on Windows too), or, where
+// the system cannot say, the runner in `directoryText`, the directory text
+// D of the scripts.
 std::string CommandScriptProgram(const std::string& directoryText);
 
 // Returns `path` as the command script's shell takes it literally inside

@@ -4,6 +4,7 @@
 #include <string>
 #include <vector>
 
+#include "platform/win32/module_path.h"
 #include "platform/win32/win32_error.h"
 #include "runner/runner_services.h"
 
@@ -62,7 +63,12 @@ std::string CurrentDirectory() {
 }
 
 std::string CommandScriptProgram(const std::string& directoryText) {
-    return directoryText + "/tessory.exe";
+    // The running tessory.exe by its full path, in the script's "/" form.
+    std::string program = RunningProgramPath();
+    if (program.empty()) return directoryText + "/tessory.exe";
+    for (char& c : program)
+        if (c == '\\') c = '/';
+    return program;
 }
 
 bool QuoteScriptPath(const std::string& path, std::string& quoted, std::string& error) {

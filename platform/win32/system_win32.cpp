@@ -1,8 +1,11 @@
 #include <windows.h>
 
 #include <ctime>
+#include <string>
+#include <vector>
 
 #include "common/system_services.h"
+#include "platform/win32/module_path.h"
 #include "platform/win32/win32_error.h"
 
 namespace lorvane {
@@ -22,6 +25,21 @@ bool ToLocalTime(std::int64_t seconds, std::tm& local) {
     const __time64_t time = static_cast<__time64_t>(seconds);
     _tzset();  // follow a change of TZ, as the C library's localtime does
     return _localtime64_s(&local, &time) == 0;
+}
+
+std::string RunningProgramPath() {
+    std::vector<char> path(MAX_PATH);
+    for (;;) {
+        const DWORD length = GetModuleFileNameA(nullptr, path.data(), static_cast<DWORD>(path.size()));
+        if (length == 0) return std::string();
+        if (length < path.size()) return std::string(path.data(), length);
+        path.resize(path.size() * 2);
+    }
+}
+
+std::string FolderOf(const std::string& path) {
+    const std::size_t slash = path.find_last_of("\\/");
+    return slash == std::string::npos ? std::string() : path.substr(0, slash);
 }
 
 }  // namespace lorvane

@@ -2,11 +2,13 @@
 #include <windows.h>
 #include <mstask.h>
 #include <objbase.h>
+#include <shlobj.h>
 
 #include <vector>
 
 #include "config/task_scheduler.h"
 #include "platform/win32/com_support.h"
+#include "platform/win32/module_path.h"
 #include "platform/win32/win32_error.h"
 
 namespace lorvane {
@@ -38,6 +40,7 @@ public:
         return Result(m_task->SetParameters(ToWide(parameters).c_str()));
     }
     TaskResult SetWorkingDirectory(const std::string& directory) override {
+        m_directory = directory;
         return Result(m_task->SetWorkingDirectory(ToWide(directory).c_str()));
     }
     TaskResult SetComment(const std::string& comment) override {
@@ -82,6 +85,12 @@ public:
     }
 
     TaskResult Save() override {
+        // The run's own folder must be there, and writable by the user.
+        if (!m_directory.empty()) {
+            const int made = SHCreateDirectoryExA(nullptr, m_directory.c_str(), nullptr);
+            if (made != ERROR_SUCCESS && made != ERROR_ALREADY_EXISTS && made != ERROR_FILE_EXISTS)
+                return Result(HRESULT_FROM_WIN32(static_cast<DWORD>(made)));
+        }
         ComPtr<IPersistFile> file;
         HRESULT result = m_task->QueryInterface(kPersistFileInterface, file.out());
         if (FAILED(result)) return Result(result);
@@ -91,6 +100,7 @@ public:
 private:
     ComApartment m_apartment;  // declared first: left after the references go
     ComPtr<ITask> m_task;
+    std::string m_directory;
     std::vector<ComPtr<ITaskTrigger>> m_triggers;
 };
 
@@ -152,15 +162,22 @@ bool IsNtFamily() {
 }
 
 std::string RunnerApplication() {
-    return "tessory.exe";
+    // The tessory.exe installed beside the running Lorvane.exe.
+    const std::string folder = FolderOf(RunningProgramPath());
+    return folder.empty() ? "tessory.exe" : folder + "\\tessory.exe";
 }
 
 std::string RunnerWorkingDirectory() {
-    return "c:\\Program Files\\Lorvane!";
+    // The user's own folder: the program's folder is not the user's to
+    // write, and must not be, since another user's task runs the program.
+    char local[MAX_PATH] = "";
+    if (FAILED(SHGetFolderPathA(nullptr, CSIDL_LOCAL_APPDATA, nullptr, SHGFP_TYPE_CURRENT, local)))
+        return std::string();
+    return std::string(local) + "\\Lorvane";
 }
 
 std::string RunnerLocationText() {
-    return "tessory.exe and it is in the C://Program Files/Lorvane!/ directory.";
+    return "tessory.exe and it is in the " + FolderOf(RunnerApplication()) + " directory.";
 }
 
 }  // namespace lorvane

@@ -260,6 +260,11 @@ TEST_F(DialogUnderWine, SaveWithAlertsOnSchedulesTheRunner) {
                                                   "An e-mail message with the updated settings was send to you!"}));
     test::CapturedConsole console;
     EXPECT_EQ(RemoveTask(console, "Lorvane"), kTaskOk);  // it was there
+    // The run's folder is the user's own, made on save.
+    EXPECT_EQ(RunnerWorkingDirectory().find("\\Lorvane"), RunnerWorkingDirectory().size() - 8);
+    const DWORD attributes = GetFileAttributesA(RunnerWorkingDirectory().c_str());
+    EXPECT_TRUE(attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY));
+    EXPECT_EQ(RunnerApplication().substr(RunnerApplication().size() - 12), "\\tessory.exe");
 }
 
 }  // namespace

@@ -171,8 +171,16 @@ TEST_F(TessoryUnderWine, SearchesThroughWinInet) {
     for (char& c : folder)
         if (c == '\\') c = '/';
     EXPECT_NE(out.find("<a href=\"file://" + folder + "/17284678.enw\">"), std::string::npos);
-    EXPECT_EQ(test::ReadFileOr(m_work + "\\17284678.cmd", "<missing>"),
-              "\"" + folder + "/tessory.exe\" \"" + folder + "/17284678.enw\"\r\n");
+    // The script names the tessory that wrote it by its full path.
+    const std::string script = test::ReadFileOr(m_work + "\\17284678.cmd", "<missing>");
+    const std::string suffix = "/tessory.exe\" \"" + folder + "/17284678.enw\"\r\n";
+    ASSERT_GT(script.size(), suffix.size() + 4);
+    EXPECT_EQ(script.substr(script.size() - suffix.size()), suffix) << script;
+    std::string program = script.substr(1, script.size() - suffix.size() - 1) + "/tessory.exe";
+    EXPECT_EQ(program[1], ':') << program;  // a full path, with its drive
+    for (char& c : program)
+        if (c == '/') c = '\\';
+    EXPECT_NE(GetFileAttributesA(program.c_str()), INVALID_FILE_ATTRIBUTES) << program;
     EXPECT_EQ(test::ReadFileOr(m_work + "\\17284678.enw", "<missing>"),
               "%A J. A. Smith\r\n%A B. Doe\r\n"
               "%T  Molecular basis of a dominant form of congenital neutropenia. \r\n"
