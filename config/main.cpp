@@ -4,7 +4,18 @@
 #ifdef _WIN32
 #include <windows.h>
 
-int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
+#include <cstring>
+
+#include "common/console.h"
+#include "config/task_scheduling.h"
+
+int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR commandLine, int) {
+    // The uninstaller's call: the user's work item goes, nothing else.
+    if (commandLine && std::strcmp(commandLine, "--remove-schedule") == 0) {
+        lorvane::StandardConsole console("Lorvane", false);
+        const lorvane::TaskResult result = lorvane::RemoveTask(console, "Lorvane");
+        return result == lorvane::kTaskOk || result == lorvane::kTaskNotFound ? 0 : 1;
+    }
     lorvane::CLorvaneApp app;
     app.InitInstance();
     return 0;

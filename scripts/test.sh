@@ -33,6 +33,7 @@ echo "== Windows build (MinGW-w64)"
 cmake -S . -B build/win32 -G Ninja -DCMAKE_BUILD_TYPE=Release -DLORVANE_WERROR=ON \
   -DCMAKE_TOOLCHAIN_FILE=cmake/mingw-w64-x86_64.cmake >/dev/null
 cmake --build build/win32
+cmake --build build/win32 --target installer
 
 echo "== Windows tests under Wine"
 # A registry of its own for this run, never the user's Wine prefix.
@@ -68,6 +69,11 @@ xvfb-run -a -s "-screen 0 1024x768x24" bash -c '
   exec 9> "$WINEPREFIX/keep"
   for _ in $(seq 100); do pgrep -f "system32.cmd\.exe" > /dev/null && break; sleep 0.1; done
   wine build/win32/tests/unit_tests.exe --gtest_list_tests < /dev/null > /dev/null 2>&1 || true
+  # Lorvane installed as a user would, for the test of the installed program.
+  wine build/win32/Lorvane-setup.exe /S < /dev/null > /dev/null 2>&1
+  test -f "$WINEPREFIX/drive_c/Program Files/Lorvane!/Lorvane.exe" ||
+    { echo "test: Lorvane-setup.exe installed nothing" >&2; exit 1; }
+  export LORVANE_WINE_INSTALLED=1
   status=0
   ctest --test-dir build/win32 --output-on-failure --timeout 300 || status=$?
   exec 9>&-

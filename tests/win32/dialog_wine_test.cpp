@@ -18,20 +18,13 @@
 #include "config/resource.h"
 #include "support/captured_console.h"
 #include "support/scratch.h"
+#include "support/win32_windows.h"
 
 namespace lorvane {
 namespace {
 
-// Waits (a bounded number of tries, not a timing check) for a top-level
-// window with `title`; nullptr when none came.
-HWND WaitForWindow(const char* title) {
-    for (int attempt = 0; attempt < 1000; ++attempt) {
-        HWND window = FindWindowA(nullptr, title);
-        if (window && IsWindowVisible(window)) return window;
-        Sleep(10);
-    }
-    return nullptr;
-}
+using test::AnswerMessageBox;
+using test::WaitForWindow;
 
 std::string ItemText(HWND dialog, int id) {
     char text[4096] = "";
@@ -72,18 +65,6 @@ void SaveWindowPicture(HWND window, const std::string& path) {
     out.write(reinterpret_cast<const char*>(&file), sizeof file);
     out.write(reinterpret_cast<const char*>(&info), sizeof info);
     out.write(pixels.data(), static_cast<std::streamsize>(pixels.size()));
-}
-
-// Presses OK in the message box that is up, after reading its text, and
-// waits until it is gone.
-std::string AnswerMessageBox() {
-    HWND box = WaitForWindow("Lorvane");
-    if (!box) return "<no message box>";
-    char body[512] = "";
-    GetDlgItemTextA(box, 0xFFFF, body, sizeof body);
-    PostMessageA(box, WM_COMMAND, IDOK, 0);
-    for (int attempt = 0; attempt < 1000 && IsWindow(box); ++attempt) Sleep(10);
-    return body;
 }
 
 // Returns the texts of the one-line labels, buttons and radio buttons of

@@ -3,6 +3,7 @@
 // they run only in a scratch Wine prefix (LORVANE_SCRATCH_REGISTRY).
 #include <windows.h>
 #include <mstask.h>
+#include <shlobj.h>
 
 #include <gtest/gtest.h>
 
@@ -10,7 +11,9 @@
 
 #include "config/task_scheduling.h"
 #include "platform/win32/com_support.h"
+#include "config/resource.h"
 #include "support/captured_console.h"
+#include "support/win32_windows.h"
 
 namespace lorvane {
 namespace {
@@ -122,6 +125,66 @@ TEST_F(TaskSchedulerUnderWine, WeeklyReplacedOrRefusedAndRemoved) {
     EXPECT_FALSE(ReadBack("LorvaneTest").exists);
     EXPECT_LT(RemoveTask(m_console, "LorvaneTest"), 0);
     EXPECT_EQ(RemoveTask(m_console, ""), kTaskFailed);
+}
+
+// Lorvane-setup.exe, run silently by scripts/test.sh before this case in
+// its scratch prefix (LORVANE_WINE_INSTALLED), as a new user would have it:
+// the installed files, one "Save and exit" of the installed program, the
+// work item it made, and the uninstaller.
+TEST(InstalledUnderWine, SaveThenUninstall) {
+    if (!std::getenv("LORVANE_WINE_INSTALLED") || !std::getenv("LORVANE_SCRATCH_REGISTRY"))
+        GTEST_SKIP() << "needs Lorvane-setup.exe installed in a scratch Wine prefix";
+    char programs[MAX_PATH] = "";
+    ASSERT_TRUE(SUCCEEDED(SHGetFolderPathA(nullptr, CSIDL_PROGRAM_FILES, nullptr, 0, programs)));
+    const std::string folder = std::string(programs) + "\\Lorvane!";
+    for (const char* file : {"\\Lorvane.exe", "\\tessory.exe", "\\uninstall.exe"})
+        EXPECT_NE(GetFileAttributesA((folder + file).c_str()), INVALID_FILE_ATTRIBUTES) << file;
+    RegDeleteTreeA(HKEY_CURRENT_USER, "Software\\Lorvane");
+
+    // A first start: "Save and exit" with the defaults (weekly), the
+    // password prompt answered, then the two messages.
+    std::string program = folder + "\\Lorvane.exe";
+    STARTUPINFOA startup{};
+    startup.cb = sizeof startup;
+    PROCESS_INFORMATION process{};
+    ASSERT_TRUE(CreateProcessA(program.c_str(), nullptr, nullptr, nullptr, FALSE, 0, nullptr,
+                               nullptr, &startup, &process));
+    HWND dialog = test::WaitForWindow("Lorvane! Configuration Dialog");
+    ASSERT_TRUE(dialog);
+    PostMessageA(dialog, WM_COMMAND, MAKEWPARAM(IDOK, BN_CLICKED), 0);
+    HWND prompt = test::WaitForWindow("Enter your user name and password");
+    ASSERT_TRUE(prompt);
+    SetDlgItemTextA(prompt, IDC_PASSWORD_EDIT, "secret");
+    PostMessageA(prompt, WM_COMMAND, MAKEWPARAM(IDOK, BN_CLICKED), 0);
+    EXPECT_EQ(test::AnswerMessageBox(), "The system was updated successfully!!!");
+    test::AnswerMessageBox();
+    EXPECT_EQ(WaitForSingleObject(process.hProcess, 30000), WAIT_OBJECT_0);
+    CloseHandle(process.hThread);
+    CloseHandle(process.hProcess);
+
+    const Stored stored = ReadBack("Lorvane");
+    ASSERT_TRUE(stored.exists);
+    EXPECT_EQ(stored.application, folder + "\\tessory.exe");
+    char local[MAX_PATH] = "";
+    ASSERT_TRUE(SUCCEEDED(SHGetFolderPathA(nullptr, CSIDL_LOCAL_APPDATA, nullptr, 0, local)));
+    EXPECT_EQ(stored.directory, std::string(local) + "\\Lorvane");
+
+    // The uninstaller takes the programs and the work item, and leaves the
+    // user's folder.
+    std::string uninstall = "\"" + folder + "\\uninstall.exe\" /S";
+    ASSERT_TRUE(CreateProcessA(nullptr, &uninstall[0], nullptr, nullptr, FALSE, 0, nullptr, nullptr,
+                               &startup, &process));
+    WaitForSingleObject(process.hProcess, 30000);
+    CloseHandle(process.hThread);
+    CloseHandle(process.hProcess);
+    // It finishes from a copy of itself in the temporary folder.
+    for (int attempt = 0; attempt < 300 && GetFileAttributesA(program.c_str()) != INVALID_FILE_ATTRIBUTES;
+         ++attempt)
+        Sleep(100);
+    EXPECT_EQ(GetFileAttributesA(program.c_str()), INVALID_FILE_ATTRIBUTES);
+    EXPECT_FALSE(ReadBack("Lorvane").exists);
+    EXPECT_NE(GetFileAttributesA((std::string(local) + "\\Lorvane").c_str()), INVALID_FILE_ATTRIBUTES);
+    RegDeleteTreeA(HKEY_CURRENT_USER, "Software\\Lorvane");
 }
 
 }  // namespace
