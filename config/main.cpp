@@ -10,6 +10,14 @@
 #include "config/task_scheduling.h"
 
 int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR commandLine, int) {
+    // The version on the console that started it; no window opens.
+    if (commandLine && std::strcmp(commandLine, "--version") == 0) {
+        AttachConsole(ATTACH_PARENT_PROCESS);
+        const char text[] = "Lorvane " LORVANE_VERSION "\n";
+        DWORD written = 0;
+        WriteFile(GetStdHandle(STD_OUTPUT_HANDLE), text, sizeof text - 1, &written, nullptr);
+        return 0;
+    }
     // The uninstaller's call: the user's work item goes, nothing else.
     if (commandLine && std::strcmp(commandLine, "--remove-schedule") == 0) {
         lorvane::StandardConsole console("Lorvane", false);
