@@ -45,7 +45,7 @@ std::string FileLinkText(const std::string& directoryText) {
 }  // namespace
 
 std::string DirectoryText() {
-    return ReplaceChar(CurrentDirectory(), '\\', '/');
+    return CurrentDirectoryText();
 }
 
 void AppendArticleEntry(int ordinal, const ArticleRecord& record, bool plainText,

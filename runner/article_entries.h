@@ -10,8 +10,8 @@
 
 namespace lorvane {
 
-// Returns the directory text D: the working directory with every "\"
-// turned into "/".
+// Returns the directory text D: the working directory with "/" as its
+// separator.
 std::string DirectoryText();
 
 // Appends the entry of article `ordinal` (1 for a query's first) to

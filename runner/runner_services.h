@@ -18,9 +18,10 @@ bool ShowConnectionMessageBox(const std::string& text);
 // the ANSI code page on Windows, as it is on POSIX.
 std::string QueryTextAsUtf8(const std::string& query);
 
-// Returns the current working directory as the platform writes it, or the
-// empty text when it cannot be found.
-std::string CurrentDirectory();
+// Returns the current working directory with "/" as its separator (on
+// Windows every "\" turned into "/"; on POSIX, where "\" is a character
+// of a name, as it is), or the empty text when it cannot be found.
+std::string CurrentDirectoryText();
 
 // Returns the program that an article's command script starts: the running
 // tessory by its full path ("/" as the separator on Windows too), or, where

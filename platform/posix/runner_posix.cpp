@@ -20,7 +20,7 @@ std::string QueryTextAsUtf8(const std::string& query) {
     return query;
 }
 
-std::string CurrentDirectory() {
+std::string CurrentDirectoryText() {
     std::vector<char> buffer(PATH_MAX);
     for (;;) {
         if (getcwd(buffer.data(), buffer.size())) return buffer.data();

@@ -53,13 +53,16 @@ std::string QueryTextAsUtf8(const std::string& query) {
     return utf8;
 }
 
-std::string CurrentDirectory() {
+std::string CurrentDirectoryText() {
     const DWORD needed = GetCurrentDirectoryA(0, nullptr);
     if (needed == 0) return "";
     std::vector<char> buffer(needed + 1);
     const DWORD length = GetCurrentDirectoryA(static_cast<DWORD>(buffer.size()), buffer.data());
     if (length == 0 || length >= buffer.size()) return "";
-    return std::string(buffer.data(), length);
+    std::string text(buffer.data(), length);
+    for (char& c : text)
+        if (c == '\\') c = '/';
+    return text;
 }
 
 std::string CommandScriptProgram(const std::string& directoryText) {

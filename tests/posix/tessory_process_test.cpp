@@ -106,7 +106,7 @@ TEST_F(TessoryProcess, AScheduledRunsLogKeepsItsNewestMegabyte) {
 }
 
 TEST_F(TessoryProcess, CommandScriptsTakeHostileFoldersLiterally) {
-    const std::string folder = m_work + "/a $(touch pwned) `touch pwned2` \"q\" %x #y";
+    const std::string folder = m_work + "/a $(touch pwned) `touch pwned2` \"q\" %x #y \\z";
     std::filesystem::create_directories(folder);
     ArticleRecord record;
     record.pmid = 7;
@@ -127,9 +127,19 @@ TEST_F(TessoryProcess, CommandScriptsTakeHostileFoldersLiterally) {
     std::string digest;
     AppendArticleEntry(1, record, false, folder, digest);
     EXPECT_NE(digest.find("<a href=\"file://" + m_work +
-                          "/a %24(touch pwned) %60touch pwned2%60 %22q%22 %25x %23y/7.enw\">"),
+                          "/a %24(touch pwned) %60touch pwned2%60 %22q%22 %25x %23y %5Cz/7.enw\">"),
               std::string::npos)
         << digest;
+
+    // A scheduled run in that folder: its name, backslash included, is
+    // the folder's own (only Windows writes "\" as a separator).
+    test::StandIn standIn(R"({"esearch": {"q": {"ids": [17284678]}},
+                              "efetch": {"17284678": {"file": "medline_17284678.txt"}}})");
+    Configure("Weekly", "HTML", {"q"});
+    m_work = folder;
+    Run({}, standIn.url());
+    EXPECT_NE(DebugCopy().find("%5Cz/17284678.enw\">Export citation"), std::string::npos) << DebugCopy();
+    EXPECT_NE(test::ReadFileOr(folder + "/17284678.enw"), "<missing>");
 }
 
 }  // namespace
