@@ -111,6 +111,21 @@ void AppendHexByte(unsigned char byte, std::string& out) {
     out += kHexDigits[byte & 0xF];
 }
 
+std::string PercentEncode(const std::string& text, bool (*encode)(unsigned char byte)) {
+    std::string out;
+    out.reserve(text.size());
+    for (const char c : text) {
+        const unsigned char byte = static_cast<unsigned char>(c);
+        if (encode(byte)) {
+            out += '%';
+            AppendHexByte(byte, out);
+        } else {
+            out += c;
+        }
+    }
+    return out;
+}
+
 std::string PubmedAbstractLink(const std::string& pmid) {
     return std::string("http://") + kPubmedHost +
            "/entrez/query.fcgi?cmd=Retrieve&db=pubmed&dopt=Abstract&list_uids=" + pmid;

@@ -52,6 +52,10 @@ void AppendHexByte(unsigned char byte, std::string& out);
 // Host of the PubMed web site that the abstract links name.
 extern const char kPubmedHost[];
 
+// Returns `text` with every byte for which `encode` is true written as
+// "%" and two upper-case hexadecimal digits, the others as they are.
+std::string PercentEncode(const std::string& text, bool (*encode)(unsigned char byte));
+
 // Returns the address of PubMed's abstract page of article `pmid` (a
 // decimal identifier), over plain HTTP as the mails have always linked it.
 std::string PubmedAbstractLink(const std::string& pmid);

@@ -90,7 +90,8 @@ TaskResult RegisterTask(Console& console, CTaskDescriptor& descriptor, const std
     std::unique_ptr<TaskScheduler> scheduler;
     TaskResult result = OpenScheduler(console, scheduler);
     if (Failed(result)) return result;
-    const TaskScheduler& said = *scheduler;
+    // What the scheduler says of a failing step goes to the console too.
+    auto explained = [&](TaskResult step) { return Explained(console, *scheduler, step); };
 
     if (!Failed(scheduler->Activate(name))) {
         if (failIfExists) return kTaskExists;
@@ -99,9 +100,9 @@ TaskResult RegisterTask(Console& console, CTaskDescriptor& descriptor, const std
     }
 
     std::unique_ptr<ScheduledWorkItem> task;
-    result = Explained(console, said, scheduler->NewWorkItem(name, task));
+    result = explained(scheduler->NewWorkItem(name, task));
     if (Failed(result)) return result;
-    result = Explained(console, said, task->SetApplicationName(descriptor.application()));
+    result = explained(task->SetApplicationName(descriptor.application()));
     if (Failed(result)) return result;
     result = task->SetAccountInformation(descriptor.m_account, descriptor.m_password);
     if (Failed(result)) {
@@ -111,30 +112,30 @@ TaskResult RegisterTask(Console& console, CTaskDescriptor& descriptor, const std
         return 1;
     }
     if (!descriptor.parameters().empty()) {
-        result = Explained(console, said, task->SetParameters(descriptor.parameters()));
+        result = explained(task->SetParameters(descriptor.parameters()));
         if (Failed(result)) return result;
     }
     if (!descriptor.workingDirectory().empty()) {
-        result = Explained(console, said, task->SetWorkingDirectory(descriptor.workingDirectory()));
+        result = explained(task->SetWorkingDirectory(descriptor.workingDirectory()));
         if (Failed(result)) return result;
     }
     if (!descriptor.comment().empty()) {
-        result = Explained(console, said, task->SetComment(descriptor.comment()));
+        result = explained(task->SetComment(descriptor.comment()));
         if (Failed(result)) return result;
     }
     std::uint32_t flags = kTaskDontStartOnBatteries | kTaskKillOnBatteries;
     if (IsNtFamily()) flags |= kTaskInteractive;
-    result = Explained(console, said, task->SetFlags(flags));
+    result = explained(task->SetFlags(flags));
     if (Failed(result)) return result;
 
     int index = 0;
-    result = Explained(console, said, task->CreateTrigger(index));
+    result = explained(task->CreateTrigger(index));
     if (Failed(result)) return result;
     descriptor.SetFrequencyKind(frequency == AlertFrequency::Daily ? TriggerKind::Daily
                                                                    : TriggerKind::Weekly);
-    result = Explained(console, said, task->SetTrigger(index, BuildTaskTrigger(descriptor)));
+    result = explained(task->SetTrigger(index, BuildTaskTrigger(descriptor)));
     if (Failed(result)) return result;
-    return Explained(console, said, task->Save());
+    return explained(task->Save());
 }
 
 TaskResult RemoveTask(Console& console, const std::string& name) {

@@ -1,5 +1,6 @@
 #include "runner/article_entries.h"
 
+#include <cstring>
 #include <fstream>
 
 #include "common/text.h"
@@ -29,24 +30,12 @@ void WriteArticleFile(const std::string& path, const std::string& text, bool scr
 // end the attribute, start a fragment or query, or read as an escape are
 // percent-encoded; blanks and everything else stay as they are.
 std::string FileLinkText(const std::string& directoryText) {
-    std::string link;
-    for (const char c : directoryText) {
-        const unsigned char byte = static_cast<unsigned char>(c);
-        if (byte < 0x20 || byte == 0x7F || std::string("\"%#?`$<>\\").find(c) != std::string::npos) {
-            link += '%';
-            AppendHexByte(byte, link);
-        } else {
-            link += c;
-        }
-    }
-    return link;
+    return PercentEncode(directoryText, [](unsigned char byte) {
+        return byte < 0x20 || byte == 0x7F || std::strchr("\"%#?`$<>\\", byte) != nullptr;
+    });
 }
 
 }  // namespace
-
-std::string DirectoryText() {
-    return CurrentDirectoryText();
-}
 
 void AppendArticleEntry(int ordinal, const ArticleRecord& record, bool plainText,
                         const std::string& directoryText, std::string& digest) {

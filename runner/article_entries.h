@@ -10,10 +10,6 @@
 
 namespace lorvane {
 
-// Returns the directory text D: the working directory with "/" as its
-// separator.
-std::string DirectoryText();
-
 // Appends the entry of article `ordinal` (1 for a query's first) to
 // `digest`: HTML with links to the PubMed abstract and to the article's
 // two files in `directoryText`, or plain text with the abstract link.

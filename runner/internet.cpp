@@ -109,16 +109,9 @@ HttpConnection::HttpConnection(std::unique_ptr<HttpClient> client, HttpClientOpt
 void HttpConnection::SendRequest(HttpFile& request) {
     std::string path = request.path();
     if (!m_options.apiKey.empty()) {
-        path += "&api_key=";
-        for (const char c : m_options.apiKey) {
-            const unsigned char byte = static_cast<unsigned char>(c);
-            if (std::isalnum(byte) || c == '-' || c == '_' || c == '.') {
-                path += c;
-            } else {
-                path += '%';
-                AppendHexByte(byte, path);
-            }
-        }
+        path += "&api_key=" + PercentEncode(m_options.apiKey, [](unsigned char byte) {
+                    return !std::isalnum(byte) && byte != '-' && byte != '_' && byte != '.';
+                });
     }
     HttpResponse response;
     for (int attempt = 0;; ++attempt) {

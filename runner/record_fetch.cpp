@@ -49,8 +49,8 @@ bool Ask(RunContext& context, HttpConnection& connection, const std::string& pat
 // `records`. It counts as whole only when it arrived complete, with status
 // 200, holding a record of a known form, and within kMaxRecordBytes; a
 // larger one is cut there and reported as a read failure.
-FetchedRecord& TakeSingleAnswer(Console& console, RecordCache& records, std::int32_t pmid,
-                                std::string& answer, bool complete, long status) {
+void TakeSingleAnswer(Console& console, RecordCache& records, std::int32_t pmid,
+                      std::string& answer, bool complete, long status) {
     if (answer.size() > kMaxRecordBytes) {
         answer.resize(kMaxRecordBytes);
         if (complete) console.Line(kConnectionProblem);
@@ -60,7 +60,6 @@ FetchedRecord& TakeSingleAnswer(Console& console, RecordCache& records, std::int
     fetched.record.pmid = pmid;
     fetched.whole = complete && status == 200 && DetectRecordForm(answer) != RecordForm::Unknown;
     ExtractArticleFields(answer, fetched.record);
-    return fetched;
 }
 
 // Fetches one batch into `records`.

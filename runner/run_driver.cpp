@@ -95,7 +95,7 @@ std::string RunScheduledAlert(RunContext& context, bool& anyHits) {
     for (const std::string& query : settings.queries) queryCount += query.empty() ? 0 : 1;
 
     if (!settings.plainText) {
-        context.directoryText = DirectoryText();
+        context.directoryText = CurrentDirectoryText();
         context.scriptProgram = CommandScriptProgram(context.directoryText);
     }
 

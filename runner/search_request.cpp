@@ -11,18 +11,9 @@ namespace {
 const char kLostConnectionText[] =
     "You must be connected to the internet in order to download an update!";
 
-void AppendQueryText(const std::string& query, std::string& path) {
-    for (const char c : query) {
-        const unsigned char byte = static_cast<unsigned char>(c);
-        if (c == ' ') {
-            path += '+';
-        } else if (c == '#' || c == '&' || c == '%' || byte < 0x20 || byte >= 0x7F) {
-            path += '%';
-            AppendHexByte(byte, path);
-        } else {
-            path += c;
-        }
-    }
+// The bytes of a query that would change what the request means.
+bool ChangesTheRequest(unsigned char byte) {
+    return byte == '#' || byte == '&' || byte == '%' || byte < 0x20 || byte >= 0x7F;
 }
 
 }  // namespace
@@ -30,7 +21,7 @@ void AppendQueryText(const std::string& query, std::string& path) {
 std::string BuildSearchPath(const std::string& query, const std::string& minDate,
                             const std::string& maxDate) {
     std::string path = "/entrez/eutils/esearch.fcgi?db=pubmed&term=";
-    AppendQueryText(query, path);
+    path += PercentEncode(ReplaceChar(query, ' ', '+'), ChangesTheRequest);
     path += "&fulltext[filter]";
     path += "&retmax=50";
     path += "&mindate=" + minDate;
