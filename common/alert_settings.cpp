@@ -9,6 +9,7 @@ const char kDayValue[] = "Day";
 const char kHourValue[] = "Hour";
 const char kMinuteValue[] = "Minute";
 const char kApiKeyValue[] = "ApiKey";
+const char kOnlyNewValue[] = "OnlyNew";
 
 const char kDailyText[] = "Daily";
 const char kWeeklyText[] = "Weekly";

@@ -36,6 +36,7 @@ extern const char kDayValue[];        // "Day"
 extern const char kHourValue[];       // "Hour"
 extern const char kMinuteValue[];     // "Minute"
 extern const char kApiKeyValue[];     // "ApiKey"
+extern const char kOnlyNewValue[];    // "OnlyNew"
 
 // Stored texts of the frequency and the mail format.
 extern const char kDailyText[];   // "Daily"
@@ -53,6 +54,8 @@ struct AlertSettings {
     bool plainText = false;
     // The user's E-utilities API key; empty for none. Alert runner only.
     std::string apiKey;
+    // List only articles not mailed in an earlier digest ("OnlyNew" = "1").
+    bool onlyNew = false;
     // Used by the configuration program only.
     std::string day;
     int hour = 0;

@@ -17,47 +17,48 @@ const char* MailSubject(MailKind kind) {
                                         : "Lorvane! Colleague Article Alert";
 }
 
-void DeliverMail(MailComponent& mail, Console& console, const std::string& sender,
+bool DeliverMail(MailComponent& mail, Console& console, const std::string& sender,
                  const std::string& recipient, const std::string& subject,
                  const std::string& body, bool html) {
     auto ok = [&](MailStatus status, const char* operation) {
         return Succeeded(mail, console, status, operation);
     };
     std::int32_t number = 0, outcome = 1;
-    if (!ok(mail.ClearMessage(), "clearing the message")) return;
-    if (!ok(mail.SetMailServer(""), "choosing the mail server")) return;
-    if (!ok(mail.SetSenderAddress(sender), "setting the sender")) return;
+    if (!ok(mail.ClearMessage(), "clearing the message")) return false;
+    if (!ok(mail.SetMailServer(""), "choosing the mail server")) return false;
+    if (!ok(mail.SetSenderAddress(sender), "setting the sender")) return false;
     if (!ok(mail.AddAddressee("Lorvane!", recipient, kToAddressee, number), "adding the recipient"))
-        return;
-    if (!ok(mail.SetSubjectLine(subject), "setting the subject")) return;
-    if (html && !ok(mail.SetMessageFormat(kHtmlFormat), "setting the format")) return;
-    if (!ok(mail.SetMessageText(body), "setting the text")) return;
-    if (!ok(mail.DeliverMessage(outcome), "delivering")) return;
+        return false;
+    if (!ok(mail.SetSubjectLine(subject), "setting the subject")) return false;
+    if (html && !ok(mail.SetMessageFormat(kHtmlFormat), "setting the format")) return false;
+    if (!ok(mail.SetMessageText(body), "setting the text")) return false;
+    if (!ok(mail.DeliverMessage(outcome), "delivering")) return false;
     if (outcome == 0) {
         console.Line("Message delivered!");
-        return;
+        return true;
     }
     std::string failure;
-    if (!ok(mail.DescribeLastFailure(failure), "describing the failure")) return;
+    if (!ok(mail.DescribeLastFailure(failure), "describing the failure")) return false;
     console.Line(failure);
+    return false;
 }
 
-void DeliverMail(const MailComponentFactory& create, Console& console, const std::string& sender,
+bool DeliverMail(const MailComponentFactory& create, Console& console, const std::string& sender,
                  const std::string& recipient, const std::string& subject,
                  const std::string& body, bool html) {
     std::string error;
     std::unique_ptr<MailComponent> mail = create(error);
     if (!mail) {
         console.Line("Mail not sent: " + error);
-        return;
+        return false;
     }
-    DeliverMail(*mail, console, sender, recipient, subject, body, html);
+    return DeliverMail(*mail, console, sender, recipient, subject, body, html);
 }
 
-void SendAlertMail(const MailComponentFactory& create, Console& console, const std::string& sender,
+bool SendAlertMail(const MailComponentFactory& create, Console& console, const std::string& sender,
                    const std::string& recipient, const std::string& body, bool plainText,
                    MailKind kind) {
-    DeliverMail(create, console, sender, recipient, MailSubject(kind), body, !plainText);
+    return DeliverMail(create, console, sender, recipient, MailSubject(kind), body, !plainText);
 }
 
 }  // namespace lorvane

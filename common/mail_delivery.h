@@ -21,22 +21,24 @@ const char* MailSubject(MailKind kind);
 // `subject` through `mail`, marked as HTML when `html` is set and in the
 // component's default format otherwise. Reports "Message delivered!" or
 // the component's failure text on `console`; a failing operation ends the
-// sequence with a line saying what failed. Never throws.
-void DeliverMail(MailComponent& mail, Console& console, const std::string& sender,
+// sequence with a line saying what failed. Returns whether the message was
+// delivered. Never throws.
+bool DeliverMail(MailComponent& mail, Console& console, const std::string& sender,
                  const std::string& recipient, const std::string& subject,
                  const std::string& body, bool html);
 
 // The same through a component that `create` makes; when it makes none,
-// reports why on `console` and returns.
-void DeliverMail(const MailComponentFactory& create, Console& console, const std::string& sender,
+// reports why on `console` and returns false.
+bool DeliverMail(const MailComponentFactory& create, Console& console, const std::string& sender,
                  const std::string& recipient, const std::string& subject,
                  const std::string& body, bool html);
 
 // Mails `body` from `sender` to `recipient` (shown as "Lorvane!") through
 // a component that `create` makes, as plain text when `plainText` is set
 // and as HTML otherwise, with the subject that `kind` chooses. Reports as
-// DeliverMail does. Never throws.
-void SendAlertMail(const MailComponentFactory& create, Console& console, const std::string& sender,
+// DeliverMail does and returns whether the message was delivered. Never
+// throws.
+bool SendAlertMail(const MailComponentFactory& create, Console& console, const std::string& sender,
                    const std::string& recipient, const std::string& body, bool plainText,
                    MailKind kind);
 

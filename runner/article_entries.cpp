@@ -19,11 +19,11 @@ void AppendCommonBeginning(int ordinal, const std::string& authors, std::string&
 // Writes one of an article's files, whole or not at all; when
 // `keepExisting`, a file that is there already stays as it is. A failure
 // is reported on `console`.
-void WriteArticleFile(const std::string& path, const std::string& text, bool script,
+void WriteArticleFile(const std::string& path, const std::string& text, TextFileKind kind,
                       bool keepExisting, Console& console) {
     if (keepExisting && std::ifstream(path)) return;
     std::string error;
-    if (!WriteTextFileWhole(path, text, script, error)) console.Diagnose(error);
+    if (!WriteTextFileWhole(path, text, kind, error)) console.Diagnose(error);
 }
 
 // The directory text as it goes into a file:// link: characters that would
@@ -120,13 +120,13 @@ bool CommandScriptLine(const ArticleRecord& record, const std::string& directory
 void WriteCitationFiles(const ArticleRecord& record, const std::string& directoryText,
                         const std::string& program, Console& console, bool keepExisting) {
     const std::string base = directoryText + "/" + std::to_string(record.pmid);
-    WriteArticleFile(base + ".enw", CitationText(record), false, keepExisting, console);
+    WriteArticleFile(base + ".enw", CitationText(record), TextFileKind::Document, keepExisting, console);
     std::string line, error;
     if (!CommandScriptLine(record, directoryText, program, line, error)) {
         console.Diagnose("no script to forward article " + std::to_string(record.pmid) + ": " + error);
         return;
     }
-    WriteArticleFile(base + ".cmd", line + "\n", true, keepExisting, console);
+    WriteArticleFile(base + ".cmd", line + "\n", TextFileKind::Script, keepExisting, console);
 }
 
 }  // namespace lorvane

@@ -23,6 +23,7 @@ bool LoadAlertSettings(SettingsStore& store, AlertSettings& settings, std::strin
     loaded.frequency = ParseStoredFrequency(ReadValue(store, kFrequencyValue));
     loaded.plainText = ReadValue(store, kFormatValue) != kHtmlText;
     loaded.apiKey = ReadValue(store, kApiKeyValue);
+    loaded.onlyNew = ReadValue(store, kOnlyNewValue) == "1";
     settings = loaded;
     return true;
 }

@@ -175,6 +175,7 @@ FetchTally FetchArticles(RunContext& context, const IdentifierArray& ids, int co
             continue;
         }
         AppendArticleEntry(++tally.listed, found->second.record, plainText, context.directoryText, digest);
+        if (found->second.whole) tally.listedWhole.push_back(pmid);
         if (!plainText)
             WriteCitationFiles(found->second.record, context.directoryText, context.scriptProgram,
                                context.console, !found->second.whole);

@@ -64,6 +64,7 @@ struct FetchTally {
     int listed = 0;   // entries appended
     int missed = 0;   // articles without an entry, or whose record did not arrive whole
     int leftOut = 0;  // articles not appended because the digest is full
+    std::vector<std::int32_t> listedWhole;  // listed from a record that arrived whole
 };
 
 // Appends one entry per article for the first `count` identifiers in `ids`

@@ -58,6 +58,9 @@ struct RunContext {
     AlertSettings settings;  // as loaded at the run's start
     Pacer pacer;             // the spacing of this run's requests
     std::chrono::steady_clock::time_point deadline;  // the run's time limit
+    // Where the record of mailed articles is kept; empty: nowhere, so a
+    // run that lists only new articles cannot.
+    std::string stateFolder;
     // Looked up once per run, for the HTML entries and command scripts:
     // the working directory with "/" separators, and the program a
     // command script starts.

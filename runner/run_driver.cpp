@@ -83,13 +83,65 @@ void WriteDebugCopy(Console& console, const std::string& digest) {
     if (!file) console.Diagnose(std::string("could not write ") + kDebugCopyName);
 }
 
+// Reads the record of mailed articles of the state folder of `context`
+// into `sent`, and today's local day into `today`. Returns false, saying
+// why, when the run cannot tell new articles from those mailed before.
+bool LoadSentRecord(RunContext& context, SentRecord& sent, int& today) {
+    const char consequence[] = "; this digest lists every article of its window";
+    std::string error;
+    if (context.stateFolder.empty()) {
+        context.console.Diagnose(std::string("there is no folder for the record of mailed articles") +
+                                 consequence);
+        return false;
+    }
+    if (!LocalDayNumber(context.clock, today)) {
+        context.console.Diagnose(std::string("the clock cannot be read as a local date") + consequence);
+        return false;
+    }
+    if (!ReadSentRecord(context.stateFolder, sent, error)) {
+        // Not written over either: it may only be unreadable for a while.
+        context.console.Diagnose(error + consequence);
+        return false;
+    }
+    if (!error.empty()) context.console.Diagnose(error);
+    return true;
+}
+
+// Keeps what this run mailed: the articles listed in the digest, once it
+// was delivered, and today as the day searched through when the run looked
+// at everything and mailed it or had nothing to mail. What another run
+// wrote meanwhile is kept.
+void RecordSentArticles(RunContext& context, int today, const ScheduledRunTally& tally,
+                        bool delivered) {
+    SentRecord now;
+    if (delivered)
+        for (const std::int32_t pmid : tally.listed) now.mailed[pmid] = today;
+    if (tally.complete && (delivered || !tally.anyHits)) now.searchedThrough = today;
+    if (now.mailed.empty() && now.searchedThrough == kNoDay) return;
+
+    SentRecord record;
+    std::string error;
+    if (!ReadSentRecord(context.stateFolder, record, error)) {
+        context.console.Diagnose(error + "; the articles of this digest may be listed again");
+        return;
+    }
+    MergeSentRecord(record, now);
+    PruneSentRecord(record, today);
+    if (!WriteSentRecord(context.stateFolder, record, error))
+        context.console.Diagnose("cannot keep the record of mailed articles: " + error +
+                                 "; the articles of this digest may be listed again");
+}
+
 }  // namespace
 
-std::string RunScheduledAlert(RunContext& context, bool& anyHits) {
+std::string RunScheduledAlert(RunContext& context, const SentRecord* alreadySent, int today,
+                              ScheduledRunTally& tally) {
     const AlertSettings& settings = context.settings;
     std::string digest = settings.plainText ? "" : "<span> <p>";
     const std::string windowEnd = FormatMaxDate(context.clock);
-    const std::string windowStart = FormatMinDate(settings.frequency, context.clock);
+    const std::string windowStart =
+        alreadySent ? SearchDateText(NewArticlesWindowStart(*alreadySent, today, settings.frequency))
+                    : FormatMinDate(settings.frequency, context.clock);
 
     int queryCount = 0;
     for (const std::string& query : settings.queries) queryCount += query.empty() ? 0 : 1;
@@ -107,17 +159,29 @@ std::string RunScheduledAlert(RunContext& context, bool& anyHits) {
     std::set<std::int32_t> seen;
     IdentifierArray ids{};
     int queryNumber = 0;
+    bool allAnswered = true;
     for (const std::string& query : settings.queries) {
         if (query.empty()) continue;
         context.console.ShowProgress("query " + std::to_string(++queryNumber) + " of " +
                                      std::to_string(queryCount));
-        bool failed = context.TimeIsUp();
-        const int count = failed ? 0 : SearchQuery(context, query, windowStart, windowEnd, ids, failed);
-        if (failed) unsearched.push_back(query);
-        if (count <= 0) continue;
-        hits.emplace_back(&query, std::vector<std::int32_t>(ids.begin(), ids.begin() + count));
-        for (const std::int32_t pmid : hits.back().second)
+        SearchStatus status = SearchStatus::Failed;
+        const int count =
+            context.TimeIsUp() ? 0 : SearchQuery(context, query, windowStart, windowEnd, ids, status);
+        if (status == SearchStatus::Failed) unsearched.push_back(query);
+        allAnswered = allAnswered && status == SearchStatus::Answered;
+        std::vector<std::int32_t> found(ids.begin(), ids.begin() + std::max(count, 0));
+        if (alreadySent) {
+            // Each new article once, under the first query that found it.
+            found.erase(std::remove_if(found.begin(), found.end(),
+                                       [&](std::int32_t pmid) {
+                                           return alreadySent->mailed.count(pmid) || seen.count(pmid);
+                                       }),
+                        found.end());
+        }
+        if (found.empty()) continue;
+        for (const std::int32_t pmid : found)
             if (seen.insert(pmid).second) distinct.push_back(pmid);
+        hits.emplace_back(&query, std::move(found));
     }
 
     RecordCache records;
@@ -126,20 +190,22 @@ std::string RunScheduledAlert(RunContext& context, bool& anyHits) {
     for (const auto& [query, found] : hits) {
         AppendHeading(*query, settings.frequency, settings.plainText, digest);
         std::copy(found.begin(), found.end(), ids.begin());
-        const FetchTally tally = FetchArticles(context, ids, static_cast<int>(found.size()), digest,
-                                               settings.plainText, records);
-        listed += tally.listed;
-        missed += tally.missed;
-        leftOut += tally.leftOut;
-        if (tally.missed) unfetched.push_back(*query);
+        const FetchTally fetched = FetchArticles(context, ids, static_cast<int>(found.size()),
+                                                 digest, settings.plainText, records);
+        listed += fetched.listed;
+        missed += fetched.missed;
+        leftOut += fetched.leftOut;
+        if (fetched.missed) unfetched.push_back(*query);
+        tally.listed.insert(tally.listed.end(), fetched.listedWhole.begin(), fetched.listedWhole.end());
     }
     context.console.EndProgress();
     // Headings without a single article are no results to mail.
-    anyHits = listed > 0;
+    tally.anyHits = listed > 0;
     if (!hits.empty() && listed == 0)
         context.console.Line("No article could be fetched; the digest is not mailed.");
 
     const bool timeUp = context.TimeIsUp();
+    tally.complete = allAnswered && missed == 0 && leftOut == 0 && !timeUp;
     if (timeUp)
         context.console.Line("This run reached its time limit and stopped looking; what it found is "
                              "kept and mailed.");
@@ -191,11 +257,16 @@ int RunTessory(RunContext& context, int argc, const char* const argv[]) {
         context.console.Line(stamp);
     }
 
-    bool anyHits = false;
-    const std::string digest = RunScheduledAlert(context, anyHits);
-    if (anyHits)
-        SendAlertMail(context.platform.createMailComponent, context.console, settings.email,
-                      settings.email, digest, settings.plainText, kPeriodicResultsMail);
+    SentRecord sent;
+    int today = kNoDay;
+    const bool onlyNew = settings.onlyNew && LoadSentRecord(context, sent, today);
+    ScheduledRunTally tally;
+    const std::string digest = RunScheduledAlert(context, onlyNew ? &sent : nullptr, today, tally);
+    const bool delivered =
+        tally.anyHits && SendAlertMail(context.platform.createMailComponent, context.console,
+                                       settings.email, settings.email, digest, settings.plainText,
+                                       kPeriodicResultsMail);
+    if (onlyNew) RecordSentArticles(context, today, tally, delivered);
     WriteDebugCopy(context.console, digest);
     context.console.Write(digest);
     return 0;
@@ -216,6 +287,7 @@ int RunTessory(int argc, const char* const argv[]) {
         return 0;
     }
     RunContext context(console, std::cin);
+    context.stateFolder = RunnerStateFolder();
     const char* mirror = std::getenv("LORVANE_EUTILS_URL");
     context.service = EutilsService(mirror ? mirror : "");
     // For tests and measuring: the run's time limit in seconds, and a pace

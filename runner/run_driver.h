@@ -1,9 +1,12 @@
 // The alert runner's entry point and its scheduled run.
 #pragma once
 
+#include <cstdint>
 #include <string>
+#include <vector>
 
 #include "runner/run_context.h"
+#include "runner/sent_record.h"
 
 namespace lorvane {
 
@@ -22,12 +25,27 @@ int RunTessory(int argc, const char* const argv[]);
 // when the process could not be initialised, 0 otherwise.
 int RunTessory(RunContext& context, int argc, const char* const argv[]);
 
+// What a scheduled run found, beyond its digest.
+struct ScheduledRunTally {
+    // At least one article is listed: headings alone are no results to mail.
+    bool anyHits = false;
+    // Every query was searched and every article found is listed whole.
+    bool complete = false;
+    // The articles listed from records that arrived whole.
+    std::vector<std::int32_t> listed;
+};
+
 // Searches every non-empty query slot of the settings in `context` for the
 // window that its clock gives and returns the digest: the opening text, a
 // heading and the article entries for each query with hits, and the
 // closing text, with a note before it when some queries could not be
-// searched or some articles not fetched. Sets `anyHits` when at least one
-// article is listed: headings alone are no results to mail.
-std::string RunScheduledAlert(RunContext& context, bool& anyHits);
+// searched or some articles not fetched. With `alreadySent` (a run that
+// lists only new articles, on the local day `today`), the window runs by
+// the date articles entered PubMed from the day NewArticlesWindowStart
+// gives, articles in `alreadySent` are left out, an article is listed
+// under the first query that found it only, and a query left with none
+// gets no heading. Fills `tally`.
+std::string RunScheduledAlert(RunContext& context, const SentRecord* alreadySent, int today,
+                              ScheduledRunTally& tally);
 
 }  // namespace lorvane

@@ -36,12 +36,31 @@ std::string CommandScriptProgram(const std::string& directoryText);
 // "%" or a double quote).
 bool QuoteScriptPath(const std::string& path, std::string& quoted, std::string& error);
 
+// What a text file written whole is for.
+enum class TextFileKind {
+    Document,  // read by people and programs
+    Script,    // run directly (mode 0755 on POSIX)
+    Record,    // kept from run to run: flushed to the disk before it counts
+};
+
 // Writes `text` as a text file at `path` (line ends as the platform writes
 // text) whole or not at all: a temporary file beside it, renamed over it.
-// A `script` can be run directly (mode 0755 on POSIX). Returns false with
-// `error` set, leaving the old file and no temporary file.
-bool WriteTextFileWhole(const std::string& path, const std::string& text, bool script,
+// Returns false with `error` set, leaving the old file and no temporary
+// file.
+bool WriteTextFileWhole(const std::string& path, const std::string& text, TextFileKind kind,
                         std::string& error);
+
+// Returns the folder where the alert runner keeps what it needs from one
+// run to the next (POSIX: $XDG_STATE_HOME/Lorvane; Windows:
+// %LOCALAPPDATA%\Lorvane), or the empty text when the system cannot say.
+std::string RunnerStateFolder();
+
+// Returns the path of the file `name` in `folder`.
+std::string PathInFolder(const std::string& folder, const std::string& name);
+
+// Creates `folder` and its missing parents, private to the user. Returns
+// false with `error` set when it cannot.
+bool MakeFolder(const std::string& folder, std::string& error);
 
 // When standard output is a log file that the scheduled run appends to
 // (POSIX: a regular file opened for appending), cuts it to its last

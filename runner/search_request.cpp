@@ -19,13 +19,14 @@ bool ChangesTheRequest(unsigned char byte) {
 }  // namespace
 
 std::string BuildSearchPath(const std::string& query, const std::string& minDate,
-                            const std::string& maxDate) {
+                            const std::string& maxDate, bool byEntryDate) {
     std::string path = "/entrez/eutils/esearch.fcgi?db=pubmed&term=";
     path += PercentEncode(ReplaceChar(query, ' ', '+'), ChangesTheRequest);
     path += "&fulltext[filter]";
     path += "&retmax=50";
     path += "&mindate=" + minDate;
     path += "&maxdate=" + maxDate;
+    if (byEntryDate) path += "&datetype=edat";
     return path;
 }
 
@@ -41,20 +42,22 @@ int ExtractIdentifiers(const std::string& answer, IdentifierArray& ids) {
 }
 
 int SearchQuery(RunContext& context, const std::string& query, const std::string& minDate,
-                const std::string& maxDate, IdentifierArray& ids, bool& failed) {
-    failed = false;
+                const std::string& maxDate, IdentifierArray& ids, SearchStatus& status) {
+    status = SearchStatus::Answered;
     std::string answer;
     try {
         std::unique_ptr<HttpConnection> connection = OpenConnection(context);
         HttpFile request = SendRunnerRequest(
-            *connection, BuildSearchPath(QueryTextAsUtf8(query), minDate, maxDate));
+            *connection, BuildSearchPath(QueryTextAsUtf8(query), minDate, maxDate,
+                                        context.settings.onlyNew));
         if (request.status() != 200) {
             context.console.Line("not connected for Lorvane! update (the service answered " +
                                  std::to_string(request.status()) + ")");
-            failed = true;
+            status = SearchStatus::Failed;
             return 0;
         }
         if (!ReadBody(request, answer)) {
+            status = SearchStatus::Cut;
             if (!context.platform.showConnectionMessageBox(kLostConnectionText))
                 context.console.Line(kLostConnectionText);
             // The last line broke off: "<Id>1800" of "<Id>18000003</Id>"
@@ -64,7 +67,7 @@ int SearchQuery(RunContext& context, const std::string& query, const std::string
         }
     } catch (const InternetException&) {
         context.console.Line("not connected for Lorvane! update");
-        failed = true;
+        status = SearchStatus::Failed;
         return 0;
     }
     return ExtractIdentifiers(answer, ids);

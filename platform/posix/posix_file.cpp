@@ -5,6 +5,7 @@
 #include <unistd.h>
 
 #include <cerrno>
+#include <filesystem>
 
 #include "platform/posix/posix_error.h"
 #include "platform/posix/user_paths.h"
@@ -62,6 +63,18 @@ bool ReplaceFile(const std::string& path, const std::string& contents, mode_t mo
         if (dir.get() >= 0) ::fsync(dir.get());
     }
     return true;
+}
+
+void RemoveLeftoverTemporaries(const std::string& path) {
+    const std::string prefix = "." + std::filesystem::path(path).filename().string() + ".";
+    std::error_code error;
+    for (std::filesystem::directory_iterator entry(ParentDirectory(path), error), end;
+         !error && entry != end; entry.increment(error)) {
+        const std::string name = entry->path().filename().string();
+        if (name.size() == prefix.size() + 6 && name.rfind(prefix, 0) == 0 &&
+            entry->is_regular_file(error))
+            ::unlink(entry->path().c_str());
+    }
 }
 
 }  // namespace lorvane

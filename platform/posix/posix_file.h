@@ -36,4 +36,9 @@ bool WriteAll(int fd, const std::string& data);
 bool ReplaceFile(const std::string& path, const std::string& contents, mode_t mode, bool durable,
                  const std::function<void()>& beforeReplace, std::string& error);
 
+// Removes the temporary files that ReplaceFile calls for `path` stopped
+// half-way (a crash, a kill) left beside it. A replacement running at this
+// moment in another process then fails and says so; nothing is lost.
+void RemoveLeftoverTemporaries(const std::string& path);
+
 }  // namespace lorvane

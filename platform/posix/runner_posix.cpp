@@ -44,12 +44,28 @@ bool QuoteScriptPath(const std::string& path, std::string& quoted, std::string& 
     return true;
 }
 
-bool WriteTextFileWhole(const std::string& path, const std::string& text, bool script,
+bool WriteTextFileWhole(const std::string& path, const std::string& text, TextFileKind kind,
                         std::string& error) {
     // The modes a new file would get, under the user's umask.
     const mode_t mask = ::umask(0);
     ::umask(mask);
-    return ReplaceFile(path, text, (script ? 0777 : 0666) & ~mask, false, {}, error);
+    const mode_t mode = kind == TextFileKind::Script ? 0777 : 0666;
+    // A record is written often by the same program: what a killed run left
+    // goes first.
+    if (kind == TextFileKind::Record) RemoveLeftoverTemporaries(path);
+    return ReplaceFile(path, text, mode & ~mask, kind == TextFileKind::Record, {}, error);
+}
+
+std::string RunnerStateFolder() {
+    return XdgBaseDirectory("XDG_STATE_HOME", ".local/state") + "/Lorvane";
+}
+
+std::string PathInFolder(const std::string& folder, const std::string& name) {
+    return folder + "/" + name;
+}
+
+bool MakeFolder(const std::string& folder, std::string& error) {
+    return MakeDirectories(folder, error);
 }
 
 bool PrepareOutputLog(std::size_t keepBytes) {

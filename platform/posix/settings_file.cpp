@@ -68,21 +68,6 @@ FileRead ReadWholeFile(const std::string& path, std::string& contents, std::stri
     return FileRead::Ok;
 }
 
-// Removes the temporary files that writes of `path` stopped half-way (a
-// crash, a kill) left beside it. A save running at this moment in another
-// process then fails to replace the file and says so; nothing is lost.
-void RemoveLeftoverTemporaries(const std::string& path) {
-    const std::string prefix = "." + std::filesystem::path(path).filename().string() + ".";
-    std::error_code error;
-    for (std::filesystem::directory_iterator entry(ParentDirectory(path), error), end;
-         !error && entry != end; entry.increment(error)) {
-        const std::string name = entry->path().filename().string();
-        if (name.size() == prefix.size() + 6 && name.rfind(prefix, 0) == 0 &&
-            entry->is_regular_file(error))
-            ::unlink(entry->path().c_str());
-    }
-}
-
 // The file that `path` stands for: the target of a symbolic link, so that
 // a replacement goes where the link points and the link stays.
 std::string WrittenPath(const std::string& path) {

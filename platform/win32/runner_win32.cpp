@@ -1,6 +1,8 @@
 #include <windows.h>
 #include <io.h>
+#include <shlobj.h>
 
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -20,6 +22,22 @@ bool HasVisibleDesktop() {
     DWORD needed = 0;
     return station && GetUserObjectInformationA(station, UOI_FLAGS, &flags, sizeof flags, &needed) &&
            (flags.dwFlags & WSF_VISIBLE) != 0;
+}
+
+// Removes the temporary files that writes of `path` stopped half-way (a
+// crash, a kill) left beside it.
+void RemoveLeftoverTemporaries(const std::string& path) {
+    const std::string folder = path.substr(0, path.find_last_of("\\/") + 1);
+    struct SearchCloser {
+        void operator()(HANDLE search) const { FindClose(search); }
+    };
+    WIN32_FIND_DATAA found{};
+    const HANDLE first = FindFirstFileA((path + ".*.tmp").c_str(), &found);
+    if (first == INVALID_HANDLE_VALUE) return;
+    const std::unique_ptr<void, SearchCloser> search(first);
+    do {
+        DeleteFileA((folder + found.cFileName).c_str());
+    } while (FindNextFileA(search.get(), &found));
 }
 
 }  // namespace
@@ -109,8 +127,10 @@ private:
 
 }  // namespace
 
-bool WriteTextFileWhole(const std::string& path, const std::string& text, bool,
+bool WriteTextFileWhole(const std::string& path, const std::string& text, TextFileKind kind,
                         std::string& error) {
+    const bool durable = kind == TextFileKind::Record;
+    if (durable) RemoveLeftoverTemporaries(path);
     std::string data;
     data.reserve(text.size() + text.size() / 16);
     for (const char c : text) {
@@ -127,19 +147,43 @@ bool WriteTextFileWhole(const std::string& path, const std::string& text, bool,
     DWORD written = 0;
     const bool wrote = WriteFile(file.get(), data.data(), static_cast<DWORD>(data.size()), &written,
                                  nullptr) != FALSE &&
-                       written == data.size();
+                       written == data.size() && (!durable || FlushFileBuffers(file.get()));
     const DWORD writeError = GetLastError();
     if (!file.Close() || !wrote) {
         error = DescribeWin32Error("cannot write " + temporary, wrote ? GetLastError() : writeError);
         DeleteFileA(temporary.c_str());
         return false;
     }
-    if (!MoveFileExA(temporary.c_str(), path.c_str(), MOVEFILE_REPLACE_EXISTING)) {
+    const DWORD moveFlags = MOVEFILE_REPLACE_EXISTING | (durable ? MOVEFILE_WRITE_THROUGH : 0);
+    if (!MoveFileExA(temporary.c_str(), path.c_str(), moveFlags)) {
         error = DescribeWin32Error("cannot replace " + path, GetLastError());
         DeleteFileA(temporary.c_str());
         return false;
     }
     return true;
+}
+
+std::string RunnerStateFolder() {
+    char local[MAX_PATH] = "";
+    if (FAILED(SHGetFolderPathA(nullptr, CSIDL_LOCAL_APPDATA, nullptr, SHGFP_TYPE_CURRENT, local)))
+        return std::string();
+    return std::string(local) + "\\Lorvane";
+}
+
+std::string PathInFolder(const std::string& folder, const std::string& name) {
+    return folder + "\\" + name;
+}
+
+bool MakeFolder(const std::string& folder, std::string& error) {
+    // The local application data folder is there; only its child may be
+    // missing.
+    if (CreateDirectoryA(folder.c_str(), nullptr) || GetLastError() == ERROR_ALREADY_EXISTS) {
+        if (GetFileAttributesA(folder.c_str()) & FILE_ATTRIBUTE_DIRECTORY) return true;
+        error = folder + " is not a folder";
+        return false;
+    }
+    error = DescribeWin32Error("cannot create " + folder, GetLastError());
+    return false;
 }
 
 bool PrepareOutputLog(std::size_t) {

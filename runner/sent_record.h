@@ -1,0 +1,80 @@
+// The record of the articles already mailed to the user, kept from run to
+// run so that a run with "only new articles" lists each article once, and
+// the search window that follows from it.
+#pragma once
+
+#include <cstdint>
+#include <limits>
+#include <map>
+#include <string>
+
+#include "common/alert_settings.h"
+#include "common/local_time.h"
+
+namespace lorvane {
+
+// The name of the record's file in the runner's state folder.
+extern const char kSentRecordName[];  // "sent-articles.txt"
+
+// A day as a count of days from 1 January 1970; kNoDay for none.
+constexpr int kNoDay = std::numeric_limits<int>::min();
+
+// How far back a window may reach, and how long an article is remembered.
+constexpr int kLongestWindowDays = 31;
+constexpr int kRememberedDays = 365;
+
+struct SentRecord {
+    // Every article mailed, with the day of the digest that listed it.
+    std::map<std::int32_t, int> mailed;
+    // The day of the last run that searched every query and mailed or had
+    // nothing to mail: what entered PubMed before the day before it has
+    // been looked at.
+    int searchedThrough = kNoDay;
+};
+
+// Returns the day number of a calendar date (proleptic Gregorian).
+int DayNumber(int year, int month, int day);
+
+// Returns the local day of `clock`'s present time in `day`, or false when
+// the clock cannot be converted to a local date.
+bool LocalDayNumber(Clock clock, int& day);
+
+// Returns `day` as a search request writes dates: "2007/3/1".
+std::string SearchDateText(int day);
+
+// Returns the record as its file holds it: a comment saying what the file
+// is, a line "searched-through YYYY-MM-DD" when there is such a day, then
+// one line "PMID YYYY-MM-DD" per article in identifier order.
+std::string FormatSentRecord(const SentRecord& record);
+
+// Reads `text` in the form FormatSentRecord writes (carriage returns and
+// blank lines allowed) into `record`. Returns the number of lines that are
+// neither comments nor in that form; they are left out.
+int ParseSentRecord(const std::string& text, SentRecord& record);
+
+// Reads the record in `folder` into `record`. A missing file is an empty
+// record. Returns false with `error` set when the file is there but cannot
+// be read; lines not understood are left out and reported in `error`
+// while the result stays true.
+bool ReadSentRecord(const std::string& folder, SentRecord& record, std::string& error);
+
+// Writes `record` into `folder` whole (old or new, never a part, whatever
+// stops the run) and flushed to the disk, creating the folder. Returns
+// false with `error` set, leaving the old record.
+bool WriteSentRecord(const std::string& folder, const SentRecord& record, std::string& error);
+
+// Takes into `record` what `other` holds: every article (with the later of
+// two days) and the later searched-through day.
+void MergeSentRecord(SentRecord& record, const SentRecord& other);
+
+// Forgets the articles mailed more than kRememberedDays before `today`.
+void PruneSentRecord(SentRecord& record, int today);
+
+// Returns the first day of the window of a run on `today` that lists only
+// new articles: the day before the record's searched-through day (the
+// service counts days in its own time zone), or one day (Daily) or seven
+// days back when there is none or it lies ahead of today; never more than
+// kLongestWindowDays back.
+int NewArticlesWindowStart(const SentRecord& record, int today, AlertFrequency frequency);
+
+}  // namespace lorvane
