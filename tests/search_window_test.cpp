@@ -4,7 +4,9 @@
 #include <cstdint>
 #include <limits>
 
+#include "common/text.h"
 #include "runner/search_window.h"
+#include "runner/sent_record.h"
 #include "support/scratch.h"
 
 namespace lorvane {
@@ -81,6 +83,48 @@ TEST_F(SearchWindow, UnconvertibleClock) {
         EXPECT_EQ(Min(now, AlertFrequency::Daily), "1899/12/29");
         EXPECT_EQ(Min(now, AlertFrequency::Weekly), "1899/12/23");
     }
+}
+
+// The day arithmetic of runs that list only new articles gives the dates
+// the calendar conversion gives, across centuries, leap days and time zones.
+TEST_F(SearchWindow, NewArticleDaysMatchTheCalendar) {
+    test::SetTimeZone("EST5EDT,M3.2.0,M11.1.0");
+    for (std::int64_t now = UtcSeconds(1901, 3, 1, 3); now < UtcSeconds(2101, 1, 1); now += 86400 * 17 + 3600) {
+        int today = 0;
+        g_now = now;
+        ASSERT_TRUE(LocalDayNumber(FixedClock, today));
+        ASSERT_EQ(SearchDateText(today), Max(now)) << now;
+        ASSERT_EQ(SearchDateText(today - 7), Min(now, AlertFrequency::Weekly)) << now;
+    }
+    g_now = UtcSeconds(2008, 3, 1);
+    int today = 0;
+    ASSERT_TRUE(LocalDayNumber(FixedClock, today));
+    SentRecord record;
+    EXPECT_EQ(SearchDateText(NewArticlesWindowStart(record, today, AlertFrequency::Daily)), "2008/2/29");
+    record.searchedThrough = today + 2;  // the clock went back: as if there were none
+    EXPECT_EQ(SearchDateText(NewArticlesWindowStart(record, today, AlertFrequency::Weekly)), "2008/2/23");
+}
+
+TEST(SentRecordText, ReadsWhatItWritesAndSkipsWhatItCannot) {
+    SentRecord record;
+    record.searchedThrough = DayNumber(2026, 12, 8);
+    record.mailed = {{17284678, DayNumber(2026, 1, 31)}, {5, DayNumber(2025, 12, 9)}};
+    const std::string text = FormatSentRecord(record);
+    EXPECT_NE(text.find("\nsearched-through 2026-12-08\n5 2025-12-09\n17284678 2026-01-31\n"),
+              std::string::npos) << text;
+    SentRecord read;
+    // Line ends of Windows, a duplicate with a later day, and lines to skip:
+    // an impossible date, no date, a number too large, a word.
+    EXPECT_EQ(ParseSentRecord(ReplaceAll(text, "\n", "\r\n") +
+                                  "5 2026-02-01\n\n7 2026-02-30\n8\n99999999999 2026-01-01\nx 2026-01-01\n",
+                              read),
+              4);
+    EXPECT_EQ(read.searchedThrough, record.searchedThrough);
+    EXPECT_EQ(read.mailed.size(), 2u);
+    EXPECT_EQ(read.mailed[5], DayNumber(2026, 2, 1));
+    PruneSentRecord(read, DayNumber(2027, 2, 1));  // a year and a day after 17284678 was mailed
+    EXPECT_EQ(read.mailed.size(), 1u);
+    EXPECT_EQ(read.mailed.count(5), 1u);
 }
 
 }  // namespace

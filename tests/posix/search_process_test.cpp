@@ -1,9 +1,14 @@
 // Scheduled runs of tessory against the local E-utilities stand-in: the
 // requests it sends, the digest, the files beside it, and every way the
 // service can fail.
+#include <signal.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
 #include "posix/tessory_fixture.h"
-#include "runner/search_window.h"
 #include "platform/posix/settings_file.h"
+#include "runner/search_window.h"
+#include "runner/sent_record.h"
 
 namespace lorvane {
 namespace {
@@ -371,6 +376,134 @@ TEST_F(SearchRun, FetchFailures) {
                        "fetched whole (a; b; c).\n\nThank you for using Lorvane!\n"),
               std::string::npos)
         << out;
+}
+
+TEST_F(SearchRun, OnlyNewListsEachArticleOnceAndCatchesUp) {
+    Configure("Weekly", "Text", {"a", "b"});
+    Store({{"OnlyNew", "1"}});
+    const std::string state = m_home + "/state/Lorvane";
+    int today = 0;
+    ASSERT_TRUE(LocalDayNumber(SystemClock, today));
+    const std::string maxDate = FormatMaxDate();
+    auto run = [&](const std::string& a, const std::string& b, std::vector<std::string>* requests = nullptr) {
+        std::string efetch;
+        for (const char* pmid : {"17284678", "18000001", "18000003", "18000004", "18000005"})
+            efetch += std::string(efetch.empty() ? "" : ", ") + "\"" + pmid +
+                      "\": {\"file\": \"medline_" + pmid + ".txt\"}";
+        test::StandIn standIn(R"({"esearch": {"a": {"ids": [)" + a + R"(]}, "b": {"ids": [)" + b +
+                              "]}}, \"efetch\": {" + efetch + "}}");
+        const std::string out = Run({}, standIn.url()).out;
+        if (requests) *requests = standIn.Requests();
+        return out;
+    };
+    auto sent = [&] {
+        SentRecord record;
+        std::string error;
+        EXPECT_TRUE(ReadSentRecord(state, record, error)) << error;
+        EXPECT_EQ(error, "");
+        return record;
+    };
+    auto ids = [](const SentRecord& record) {
+        std::string text;
+        for (const auto& [pmid, day] : record.mailed) text += std::to_string(pmid) + " ";
+        return text;
+    };
+
+    // First run: the usual week, by entry date; 18000001 of both queries
+    // is listed under the first only.
+    std::vector<std::string> requests;
+    std::string out = run("17284678, 18000001", "18000001, 18000003", &requests);
+    ASSERT_EQ(requests.size(), 3u);
+    EXPECT_EQ(requests[0], SearchPath("a", SearchDateText(today - 7), maxDate) + "&datetype=edat");
+    EXPECT_EQ(out.find("Message delivered!\nResults for the PubMed query (a) in the past week:\n\n1. "),
+              0u) << out;
+    EXPECT_EQ(Count(out, "PubMed: http"), 3u);
+    const std::size_t b = out.find("Results for the PubMed query (b)");
+    ASSERT_NE(b, std::string::npos);
+    EXPECT_EQ(Count(out.substr(b), "PubMed: http"), 1u);
+    EXPECT_EQ(ids(sent()), "17284678 18000001 18000003 ");
+    EXPECT_EQ(sent().searchedThrough, today);
+
+    // Second run: from the day before the last one; only the new article,
+    // and no heading for a query left with none.
+    out = run("17284678, 18000004", "18000003", &requests);
+    EXPECT_EQ(requests[0], SearchPath("a", SearchDateText(today - 1), maxDate) + "&datetype=edat");
+    EXPECT_EQ(Count(out, "PubMed: http"), 1u);
+    EXPECT_NE(out.find("list_uids=18000004"), std::string::npos);
+    EXPECT_EQ(out.find("(b)"), std::string::npos);
+    EXPECT_EQ(m_sink->Messages().size(), 2u);
+
+    // A digest that is not delivered is not recorded: its article comes again.
+    Store({{"Email", "refused@example.org"}});
+    out = run("18000005", "");
+    EXPECT_EQ(out.find("Message delivered!"), std::string::npos) << out;
+    EXPECT_EQ(ids(sent()), "17284678 18000001 18000003 18000004 ");
+    Store({{"Email", "reader@example.org"}});
+    out = run("18000005", "");
+    EXPECT_EQ(out.find("Message delivered!\n"), 0u) << out;
+    EXPECT_NE(out.find("list_uids=18000005"), std::string::npos);
+    EXPECT_EQ(ids(sent()), "17284678 18000001 18000003 18000004 18000005 ");
+
+    // Nothing new: no mail.
+    out = run("18000005, 17284678", "18000001");
+    EXPECT_EQ(out, kTextEmptyDigest);
+    EXPECT_EQ(m_sink->Messages().size(), 3u);
+
+    // Runs missed while the computer was off are caught up, a month at most.
+    for (const auto& [last, start] : {std::pair<int, int>{today - 3, today - 4}, {today - 40, today - 31}}) {
+        SentRecord record = sent();
+        record.searchedThrough = last;
+        std::string error;
+        ASSERT_TRUE(WriteSentRecord(state, record, error)) << error;
+        run("", "", &requests);
+        EXPECT_EQ(requests[0], SearchPath("a", SearchDateText(start), maxDate) + "&datetype=edat");
+        EXPECT_EQ(sent().searchedThrough, today);
+    }
+
+    // Switched off: the run as ever, and the record left alone.
+    const std::string before = test::ReadFileOr(state + "/sent-articles.txt");
+    Store({{"OnlyNew", "0"}});
+    out = run("17284678", "17284678", &requests);
+    EXPECT_EQ(requests[0], SearchPath("a", FormatMinDate(AlertFrequency::Weekly), maxDate));
+    EXPECT_EQ(Count(out, "PubMed: http"), 2u);
+    EXPECT_EQ(test::ReadFileOr(state + "/sent-articles.txt"), before);
+    if (FormatMaxDate() != maxDate) GTEST_SKIP() << "the day changed during the test";
+}
+
+TEST(SentRecordFile, WritesKilledAtRandomLeaveOldOrNewWhole) {
+    const std::string folder = test::MakeScratchDirectory();
+    ASSERT_FALSE(folder.empty());
+    SentRecord small, large;
+    for (std::int32_t pmid = 1; pmid <= 200000; ++pmid) (pmid <= 10 ? small : large).mailed[pmid] = 20000;
+    std::string error;
+    ASSERT_TRUE(WriteSentRecord(folder, small, error)) << error;
+    int killedMidway = 0;
+    for (int trial = 0; trial < 60; ++trial) {
+        const SentRecord& next = trial % 2 ? small : large;
+        const pid_t child = fork();
+        ASSERT_GE(child, 0);
+        if (child == 0) {
+            std::string childError;
+            _exit(WriteSentRecord(folder, next, childError) ? 0 : 1);
+        }
+        usleep(static_cast<useconds_t>((trial * 7919) % 30000));
+        kill(child, SIGKILL);
+        int status = 0;
+        waitpid(child, &status, 0);
+        killedMidway += WIFSIGNALED(status) ? 1 : 0;
+        SentRecord read;
+        ASSERT_TRUE(ReadSentRecord(folder, read, error)) << error;
+        ASSERT_EQ(error, "") << "trial " << trial;
+        ASSERT_TRUE(read.mailed.size() == small.mailed.size() || read.mailed.size() == large.mailed.size())
+            << "trial " << trial << ": " << read.mailed.size();
+    }
+    std::printf("kill trials: 60, killed before they ended: %d\n", killedMidway);
+    // The next write clears what the killed ones left.
+    ASSERT_TRUE(WriteSentRecord(folder, small, error)) << error;
+    int files = 0;
+    for (const auto& entry : std::filesystem::directory_iterator(folder)) files += entry.exists() ? 1 : 0;
+    EXPECT_EQ(files, 1);
+    std::filesystem::remove_all(folder);
 }
 
 }  // namespace

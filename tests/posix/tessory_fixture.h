@@ -56,8 +56,15 @@ protected:
         std::map<std::string, std::string> environment = m_sink->Environment();
         for (const auto& [name, value] : extra) environment[name] = value;
         environment["XDG_CONFIG_HOME"] = m_home + "/config";
+        environment["XDG_STATE_HOME"] = m_home + "/state";
         environment["LORVANE_EUTILS_URL"] = eutils.empty() ? test::ClosedPortUrl() : eutils;
         return test::RunProcess(TESSORY_PATH, args, m_work, environment, input);
+    }
+    // Adds `values` to the stored settings.
+    void Store(const std::vector<SettingsValue>& values) {
+        SettingsFile file(m_home + "/config/Lorvane/Lorvane.ini", "Lorvane");
+        std::string error;
+        ASSERT_TRUE(file.Write(values, error)) << error;
     }
     std::string DebugCopy() const { return test::ReadFileOr(m_work + "/debug.html"); }
 
