@@ -38,6 +38,7 @@ const DialogTemplate kConfigDialog = {
         {IDC_STATIC, K::GroupBox, 0, "e-mail message format", 25, 56, 126, 27},
         {IDC_FORMAT_HTML, K::RadioButton, kGroup | kTabStop, "HTML", 31, 68, 33, 10},
         {IDC_FORMAT_TEXT, K::RadioButton, 0, "Text", 83, 68, 31, 10},
+        {IDC_ONLY_NEW, K::CheckBox, kGroup | kTabStop, "Only articles I have not been sent before", 25, 3, 180, 10},
     },
     {"Sunday", "Monday", "Tuesday", "Wednesday", "Thursday", "Friday", "Saturday"},
 };

@@ -18,6 +18,7 @@ enum class ControlKind {
     Icon,
     GroupBox,
     RadioButton,
+    CheckBox,
     TimePicker,
     DropDownList,
 };

@@ -84,6 +84,8 @@ void CLorvaneDlg::LoadSettings() {
         defaults.push_back({kMinuteValue, std::to_string(now.minute)});
         defaults.push_back({kFormatValue, StoredFormatText(MailFormat::Html)});
         host.SetCheck(IDC_FORMAT_HTML, true);
+        defaults.push_back({kOnlyNewValue, "1"});
+        host.SetCheck(IDC_ONLY_NEW, true);
         if (!m_store.Write(defaults, error)) ReportStoreError("saved", error);
         return;
     }
@@ -103,6 +105,9 @@ void CLorvaneDlg::LoadSettings() {
     const bool text = read(kFormatValue) == StoredFormatText(MailFormat::Text);
     host.SetCheck(IDC_FORMAT_TEXT, text);
     host.SetCheck(IDC_FORMAT_HTML, !text);
+    // Settings from before the check box, or written by hand, keep the
+    // runs they had.
+    host.SetCheck(IDC_ONLY_NEW, read(kOnlyNewValue) == "1");
 }
 
 void CLorvaneDlg::SelectFrequency(AlertFrequency frequency) {
@@ -185,6 +190,9 @@ bool CLorvaneDlg::SaveSettings() {
     m_format = host.IsChecked(IDC_FORMAT_HTML) ? MailFormat::Html : MailFormat::Text;
     values.push_back({kFormatValue, StoredFormatText(m_format)});
 
+    m_onlyNew = host.IsChecked(IDC_ONLY_NEW);
+    values.push_back({kOnlyNewValue, m_onlyNew ? "1" : "0"});
+
     std::string error;
     if (m_store.Write(values, error)) return true;
     ReportStoreError("saved", error);
@@ -217,7 +225,7 @@ void CLorvaneDlg::OnSaveAndExit() {
         }
     }
     SendSettingsConfirmation(m_console, m_email, m_email, m_frequency, m_queryTexts.data(), m_queryCount,
-                             m_format);
+                             m_format, m_onlyNew);
     AppMessageBox("An e-mail message with the updated settings was send to you!");
     OnOK();
 }

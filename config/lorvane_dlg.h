@@ -62,6 +62,7 @@ public:
     int m_dayIndex = -1;  // -1: no day selected
     AlertFrequency m_frequency = AlertFrequency::Off;
     MailFormat m_format = MailFormat::Html;
+    bool m_onlyNew = false;
     // Filled from the password prompt by the save workflow.
     std::string m_accountPassword;
     std::string m_accountUserName;

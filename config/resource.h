@@ -30,6 +30,7 @@
 #define IDC_DAY_LABEL 1016
 #define IDC_FORMAT_HTML 1017
 #define IDC_FORMAT_TEXT 1018
+#define IDC_ONLY_NEW 1019
 
 #define IDC_STATIC (-1)
 

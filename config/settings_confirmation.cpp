@@ -6,12 +6,14 @@ namespace lorvane {
 
 std::string ComposeSettingsConfirmation(const std::string& recipient, AlertFrequency frequency,
                                         const std::string* queryTexts, int queryCount,
-                                        MailFormat format) {
+                                        MailFormat format, bool onlyNew) {
     std::string body = "The Lorvane! system settings were recently modified. The new settings are:\n\n"
                        "Email: " + recipient + "\n\nFrequency: ";
     body += frequency == AlertFrequency::Off ? std::string("Turned off")
                                              : StoredFrequencyText(frequency);
     body += std::string("\n\nFormat: ") + StoredFormatText(format) + "\n\n";
+    body += std::string("Only articles I have not been sent before: ") + (onlyNew ? "Yes" : "No") +
+            "\n\n";
     body += "The following queries will be running:\n\n";
     for (int i = 0; i < queryCount; ++i) body += queryTexts[i] + "\n";
     body += "\nThank you for using Lorvane!\n";
@@ -20,9 +22,11 @@ std::string ComposeSettingsConfirmation(const std::string& recipient, AlertFrequ
 
 void SendSettingsConfirmation(Console& console, const std::string& sender,
                               const std::string& recipient, AlertFrequency frequency,
-                              const std::string* queryTexts, int queryCount, MailFormat format) {
+                              const std::string* queryTexts, int queryCount, MailFormat format,
+                              bool onlyNew) {
     DeliverMail(CreateMailComponent, console, sender, recipient, "Lorvane! configuration settings",
-                ComposeSettingsConfirmation(recipient, frequency, queryTexts, queryCount, format),
+                ComposeSettingsConfirmation(recipient, frequency, queryTexts, queryCount, format,
+                                            onlyNew),
                 false);
 }
 

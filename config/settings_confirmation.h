@@ -9,16 +9,18 @@
 namespace lorvane {
 
 // Returns the summary: address, frequency (Daily, Weekly, else Turned
-// off), format and the first `queryCount` of `queryTexts`, one per line.
+// off), format, whether only new articles are sent, and the first
+// `queryCount` of `queryTexts`, one per line.
 std::string ComposeSettingsConfirmation(const std::string& recipient, AlertFrequency frequency,
                                         const std::string* queryTexts, int queryCount,
-                                        MailFormat format);
+                                        MailFormat format, bool onlyNew);
 
 // Mails that summary from `sender` to `recipient` with the subject
 // "Lorvane! configuration settings", in the mail component's default
 // format, and reports the outcome on `console`.
 void SendSettingsConfirmation(Console& console, const std::string& sender,
                               const std::string& recipient, AlertFrequency frequency,
-                              const std::string* queryTexts, int queryCount, MailFormat format);
+                              const std::string* queryTexts, int queryCount, MailFormat format,
+                              bool onlyNew);
 
 }  // namespace lorvane

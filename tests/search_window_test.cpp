@@ -86,10 +86,10 @@ TEST_F(SearchWindow, UnconvertibleClock) {
 }
 
 // The day arithmetic of runs that list only new articles gives the dates
-// the calendar conversion gives, across centuries, leap days and time zones.
+// the calendar conversion gives, across leap days, 2100 and summer time.
 TEST_F(SearchWindow, NewArticleDaysMatchTheCalendar) {
     test::SetTimeZone("EST5EDT,M3.2.0,M11.1.0");
-    for (std::int64_t now = UtcSeconds(1901, 3, 1, 3); now < UtcSeconds(2101, 1, 1); now += 86400 * 17 + 3600) {
+    for (std::int64_t now = UtcSeconds(1971, 3, 1, 3); now < UtcSeconds(2101, 1, 1); now += 86400 * 17 + 3600) {
         int today = 0;
         g_now = now;
         ASSERT_TRUE(LocalDayNumber(FixedClock, today));

@@ -3,6 +3,7 @@
 #include <QAction>
 #include <QApplication>
 #include <QButtonGroup>
+#include <QCheckBox>
 #include <QCloseEvent>
 #include <QComboBox>
 #include <QDialog>
@@ -286,7 +287,9 @@ private:
         for (const ControlTemplate& control : m_template.controls) {
             const bool oneLine = control.height * baseY / 8 < 2 * baseY;
             if (control.text.empty() || !oneLine || control.kind == ControlKind::Edit) continue;
-            const int margin = control.kind == ControlKind::RadioButton ? 24
+            const int margin = control.kind == ControlKind::RadioButton ||
+                                       control.kind == ControlKind::CheckBox
+                                   ? 24
                                : control.kind == ControlKind::Static ? 2
                                                                       : 12;
             const int needed = metrics.horizontalAdvance(ToQt(control.text).remove('&')) + margin;
@@ -362,6 +365,12 @@ private:
                 QObject::connect(radio, &QRadioButton::clicked,
                                  [this, id] { m_owner.OnCommand(id, ControlEvent::Clicked); });
                 return radio;
+            }
+            case ControlKind::CheckBox: {
+                auto* box = new QCheckBox(text, m_dialog);
+                QObject::connect(box, &QCheckBox::clicked,
+                                 [this, id] { m_owner.OnCommand(id, ControlEvent::Clicked); });
+                return box;
             }
             case ControlKind::ListBox: {
                 auto* list = new QListWidget(m_dialog);

@@ -127,6 +127,7 @@ private:
             styleText = args.at(3);
             control.kind = windowClass == "SysDateTimePick32" ? K::TimePicker
                            : styleText.find("RADIOBUTTON") != std::string::npos ? K::RadioButton
+                           : styleText.find("CHECKBOX") != std::string::npos    ? K::CheckBox
                                                                                : K::Static;
             control.id = Identifier(args.at(1));
             control.x = std::atoi(args.at(4).c_str());

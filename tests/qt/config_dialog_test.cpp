@@ -1,6 +1,7 @@
 // The configuration dialog driven for real on Qt's offscreen platform:
 // first start, the query list, the round trip through the store, and the
 // controls as the dialog builds them.
+#include <QCheckBox>
 #include <QComboBox>
 #include <QGroupBox>
 #include <QLabel>
@@ -79,6 +80,7 @@ TEST_F(ConfigDialog, FirstStartWritesTheDefaultsEvenWhenCancelled) {
         EXPECT_TRUE(ControlOf<QRadioButton>(m, IDC_FREQ_WEEKLY)->isChecked());
         EXPECT_TRUE(ControlOf<QComboBox>(m, IDC_RUN_DAY)->isEnabled());
         EXPECT_TRUE(ControlOf<QRadioButton>(m, IDC_FORMAT_HTML)->isChecked());
+        EXPECT_TRUE(ControlOf<QCheckBox>(m, IDC_ONLY_NEW)->isChecked());
         EXPECT_EQ(ControlOf<QLineEdit>(m, IDC_EMAIL_EDIT)->text().toStdString(), "your.name@example.org");
         EXPECT_EQ(ControlOf<QListWidget>(m, IDC_QUERY_LIST)->count(), 0);
         Click(m, IDCANCEL);
@@ -89,6 +91,7 @@ TEST_F(ConfigDialog, FirstStartWritesTheDefaultsEvenWhenCancelled) {
     EXPECT_EQ(Read("Frequency"), "Weekly");
     for (int slot = 0; slot < kQuerySlotCount; ++slot) EXPECT_EQ(Read(QueryValueName(slot)), "") << slot;
     EXPECT_EQ(Read("Format"), "HTML");
+    EXPECT_EQ(Read("OnlyNew"), "1");
     const std::string day = Read("Day");
     EXPECT_TRUE(day == kDays[before.dayOfWeek] || day == kDays[after.dayOfWeek]) << day;
     const std::string time = Read("Hour") + ":" + Read("Minute");
@@ -234,6 +237,8 @@ TEST_F(ConfigDialog, FrequencyRadiosEnableTheScheduleControls) {
         EXPECT_FALSE(ControlOf<QLabel>(m, IDC_DAY_LABEL)->isEnabled());
         Click(m, IDC_FORMAT_TEXT);
         EXPECT_FALSE(ControlOf<QRadioButton>(m, IDC_FORMAT_HTML)->isChecked());
+        EXPECT_FALSE(ControlOf<QCheckBox>(m, IDC_ONLY_NEW)->isChecked());  // absent: off
+        Click(m, IDC_ONLY_NEW);
         Click(m, IDOK);
     },
           [](QWidget* box) { test::AcceptMessageBox(box); },  // the schedule's outcome
@@ -241,13 +246,22 @@ TEST_F(ConfigDialog, FrequencyRadiosEnableTheScheduleControls) {
     EXPECT_EQ(Read("Frequency"), "Daily");
     EXPECT_EQ(Read("Day"), "Wednesday");  // disabled, and still saved
     EXPECT_EQ(Read("Format"), "Text");
+    EXPECT_EQ(Read("OnlyNew"), "1");
+    const std::vector<test::ReceivedMail> mails = m_isolation.sink().Messages();
+    ASSERT_EQ(mails.size(), 1u);
+    EXPECT_NE(mails[0].body.find("Format: Text\n\nOnly articles I have not been sent before: Yes\n\n"
+                                 "The following queries"),
+              std::string::npos)
+        << mails[0].body;
 }
 
 TEST_F(ConfigDialog, StoredTextsLoadByExactWords) {
     std::vector<SettingsValue> values = Stored("daily");
     values.push_back({"Format", "text"});
+    values.push_back({"OnlyNew", "yes"});
     m_scratch.Write(values);
     Open({[](QWidget* m) {
+        EXPECT_FALSE(ControlOf<QCheckBox>(m, IDC_ONLY_NEW)->isChecked());
         EXPECT_TRUE(ControlOf<QRadioButton>(m, IDC_FREQ_OFF)->isChecked());
         EXPECT_FALSE(ControlOf<QRadioButton>(m, IDC_FREQ_DAILY)->isChecked());
         EXPECT_TRUE(ControlOf<QRadioButton>(m, IDC_FORMAT_HTML)->isChecked());

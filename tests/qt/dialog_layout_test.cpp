@@ -81,6 +81,7 @@ const char* QtClassOf(ControlKind kind) {
         case ControlKind::ListBox: return "QListWidget";
         case ControlKind::Edit: return "QLineEdit";
         case ControlKind::RadioButton: return "QRadioButton";
+        case ControlKind::CheckBox: return "QCheckBox";
         case ControlKind::TimePicker: return "QTimeEdit";
         case ControlKind::DropDownList: return "QComboBox";
         case ControlKind::GroupBox: return "QGroupBox";

@@ -4,6 +4,7 @@
 
 #include <QAbstractButton>
 #include <QApplication>
+#include <QCheckBox>
 #include <QLineEdit>
 #include <QMessageBox>
 #include <QPointer>
@@ -93,9 +94,9 @@ void TypeInto(QWidget* modal, int id, const std::string& text) {
 void Click(QWidget* modal, int id) {
     auto* button = ControlOf<QAbstractButton>(modal, id);
     ASSERT_TRUE(button) << "no button " << id;
-    // A radio button answers on its mark and its text, not on the empty
-    // rest of its box: click the mark, as a person would.
-    if (qobject_cast<QRadioButton*>(button))
+    // A radio button or check box answers on its mark and its text, not on
+    // the empty rest of its box: click the mark, as a person would.
+    if (qobject_cast<QRadioButton*>(button) || qobject_cast<QCheckBox*>(button))
         QTest::mouseClick(button, Qt::LeftButton, {}, QPoint(6, button->height() / 2));
     else
         QTest::mouseClick(button, Qt::LeftButton);

@@ -73,7 +73,8 @@ protected:
     std::string ConfirmationBody(const char* frequency) const {
         return std::string("The Lorvane! system settings were recently modified. The new settings are:\n\n"
                            "Email: reader@example.org\n\nFrequency: ") +
-               frequency + "\n\nFormat: HTML\n\nThe following queries will be running:\n\nbreast_cancer\n"
+               frequency + "\n\nFormat: HTML\n\nOnly articles I have not been sent before: No\n\n"
+               "The following queries will be running:\n\nbreast_cancer\n"
                "\nThank you for using Lorvane!\n";
     }
 

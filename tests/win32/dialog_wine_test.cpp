@@ -80,7 +80,8 @@ std::vector<std::string> ClippedTexts(HWND dialog) {
         int margin = 0;
         if (lstrcmpiA(className, "Static") == 0 && kind <= SS_RIGHT) {
             margin = 0;  // a label's text starts at its left edge
-        } else if (lstrcmpiA(className, "Button") == 0 && (kind == BS_AUTORADIOBUTTON || kind == BS_RADIOBUTTON)) {
+        } else if (lstrcmpiA(className, "Button") == 0 && (kind == BS_AUTORADIOBUTTON || kind == BS_RADIOBUTTON ||
+                                                              kind == BS_AUTOCHECKBOX || kind == BS_CHECKBOX)) {
             margin = GetSystemMetrics(SM_CXMENUCHECK) + 4;  // the mark and the gap after it
         } else if (lstrcmpiA(className, "Button") == 0 && kind <= BS_DEFPUSHBUTTON) {
             margin = 8;

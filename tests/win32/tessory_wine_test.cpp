@@ -7,6 +7,7 @@
 #include <gtest/gtest.h>
 
 #include <cstdlib>
+#include <fstream>
 
 #include "common/settings_store.h"
 #include "runner/runner_services.h"
@@ -90,13 +91,17 @@ protected:
             DeleteFileA((m_work + "\\" + name).c_str());
         RemoveDirectoryA(m_work.c_str());
         RegDeleteTreeA(HKEY_CURRENT_USER, "Software\\Lorvane");
+        DeleteFileA(SentRecordPath().c_str());
     }
-    void Configure(const char* frequency, const char* format, const char* query = "") {
+    static std::string SentRecordPath() { return RunnerStateFolder() + "\\sent-articles.txt"; }
+    void Configure(const char* frequency, const char* format, const char* query = "",
+                   const char* onlyNew = "0") {
         std::string error;
         ASSERT_TRUE(CreateUserSettingsStore()->Write({{"Frequency", frequency},
                                                       {"Email", "reader@example.org"},
                                                       {"Format", format},
-                                                      {"Query0", query}},
+                                                      {"Query0", query},
+                                                      {"OnlyNew", onlyNew}},
                                                      error))
             << error;
     }
@@ -147,7 +152,6 @@ TEST_F(TessoryUnderWine, SearchesThroughWinInet) {
     SetEnvironmentVariableA("LORVANE_EUTILS_URL", standIn);
     Configure("Weekly", "HTML", "neutropenia");
     const Outcome outcome = RunTessory("", m_work);
-    SetEnvironmentVariableA("LORVANE_EUTILS_URL", nullptr);
 
     EXPECT_EQ(outcome.exitCode, 0u);
     // Wine has no "ANSMTP.OBJ": one line says so, and the run goes on.
@@ -185,6 +189,25 @@ TEST_F(TessoryUnderWine, SearchesThroughWinInet) {
               "%A J. A. Smith\r\n%A B. Doe\r\n"
               "%T  Molecular basis of a dominant form of congenital neutropenia. \r\n"
               "%D 2007\r\n%0 Journal Article\r\n%J  J Biol Chem\r\n%V 282\r\n%P 9475-81\r\n");
+
+    // Only new articles: a run that finds nothing keeps the day it looked
+    // through, with Windows line ends; an undelivered digest records no
+    // article; a recorded one is left out of the next digest.
+    Configure("Weekly", "Text", "nothing", "1");
+    RunTessory("", m_work);
+    const std::string record = test::ReadFileOr(SentRecordPath(), "<missing>");
+    const std::size_t day = record.find("\r\nsearched-through ");
+    ASSERT_NE(day, std::string::npos) << record;
+    Configure("Weekly", "Text", "neutropenia", "1");
+    const std::string undelivered = RunTessory("", m_work).out;
+    EXPECT_NE(undelivered.find("\r\n2. "), std::string::npos) << undelivered;
+    EXPECT_EQ(test::ReadFileOr(SentRecordPath(), "<missing>"), record);
+    std::ofstream(SentRecordPath(), std::ios::app | std::ios::binary)
+        << "17284678 " << record.substr(day + 19, 10) << "\r\n";
+    const std::string later = RunTessory("", m_work).out;
+    EXPECT_EQ(later.find("Smith JA"), std::string::npos) << later;
+    EXPECT_NE(later.find("1. van der Berg J"), std::string::npos) << later;
+    SetEnvironmentVariableA("LORVANE_EUTILS_URL", nullptr);
 }
 
 }  // namespace
