@@ -3,10 +3,11 @@
 namespace lorvane {
 namespace {
 
-// Reports a failing operation; returns whether `status` is a success.
-bool Succeeded(MailComponent& mail, Console& console, MailStatus status, const char* operation) {
+// Says which operation failed with which status.
+bool Succeeded(MailComponent& mail, MailStatus status, const char* operation, MailOutcome& outcome) {
     if (status == kMailOk) return true;
-    console.Line(std::string("Mail not sent: ") + operation + " " + mail.DescribeStatus(status));
+    outcome.reason = std::string(operation) + " " + mail.DescribeStatus(status);
+    outcome.report = "Mail not sent: " + outcome.reason;
     return false;
 }
 
@@ -17,42 +18,58 @@ const char* MailSubject(MailKind kind) {
                                         : "Lorvane! Colleague Article Alert";
 }
 
+MailOutcome TryDeliverMail(MailComponent& mail, const std::string& sender,
+                           const std::string& recipient, const std::string& subject,
+                           const std::string& body, bool html) {
+    MailOutcome outcome;
+    auto ok = [&](MailStatus status, const char* operation) {
+        return Succeeded(mail, status, operation, outcome);
+    };
+    std::int32_t number = 0, result = 1;
+    if (!ok(mail.ClearMessage(), "clearing the message")) return outcome;
+    if (!ok(mail.SetMailServer(""), "choosing the mail server")) return outcome;
+    if (!ok(mail.SetSenderAddress(sender), "setting the sender")) return outcome;
+    if (!ok(mail.AddAddressee("Lorvane!", recipient, kToAddressee, number), "adding the recipient"))
+        return outcome;
+    if (!ok(mail.SetSubjectLine(subject), "setting the subject")) return outcome;
+    if (html && !ok(mail.SetMessageFormat(kHtmlFormat), "setting the format")) return outcome;
+    if (!ok(mail.SetMessageText(body), "setting the text")) return outcome;
+    if (!ok(mail.DeliverMessage(result), "delivering")) return outcome;
+    if (result == 0) {
+        outcome.delivered = true;
+        outcome.report = "Message delivered!";
+        return outcome;
+    }
+    std::string failure;
+    if (!ok(mail.DescribeLastFailure(failure), "describing the failure")) return outcome;
+    outcome.report = failure;
+    outcome.reason = failure.empty() ? "the mail component gave no reason" : failure;
+    return outcome;
+}
+
+MailOutcome TryDeliverMail(const MailComponentFactory& create, const std::string& sender,
+                           const std::string& recipient, const std::string& subject,
+                           const std::string& body, bool html) {
+    std::string error;
+    std::unique_ptr<MailComponent> mail = create(error);
+    if (!mail) return {false, error, "Mail not sent: " + error};
+    return TryDeliverMail(*mail, sender, recipient, subject, body, html);
+}
+
 bool DeliverMail(MailComponent& mail, Console& console, const std::string& sender,
                  const std::string& recipient, const std::string& subject,
                  const std::string& body, bool html) {
-    auto ok = [&](MailStatus status, const char* operation) {
-        return Succeeded(mail, console, status, operation);
-    };
-    std::int32_t number = 0, outcome = 1;
-    if (!ok(mail.ClearMessage(), "clearing the message")) return false;
-    if (!ok(mail.SetMailServer(""), "choosing the mail server")) return false;
-    if (!ok(mail.SetSenderAddress(sender), "setting the sender")) return false;
-    if (!ok(mail.AddAddressee("Lorvane!", recipient, kToAddressee, number), "adding the recipient"))
-        return false;
-    if (!ok(mail.SetSubjectLine(subject), "setting the subject")) return false;
-    if (html && !ok(mail.SetMessageFormat(kHtmlFormat), "setting the format")) return false;
-    if (!ok(mail.SetMessageText(body), "setting the text")) return false;
-    if (!ok(mail.DeliverMessage(outcome), "delivering")) return false;
-    if (outcome == 0) {
-        console.Line("Message delivered!");
-        return true;
-    }
-    std::string failure;
-    if (!ok(mail.DescribeLastFailure(failure), "describing the failure")) return false;
-    console.Line(failure);
-    return false;
+    const MailOutcome outcome = TryDeliverMail(mail, sender, recipient, subject, body, html);
+    console.Line(outcome.report);
+    return outcome.delivered;
 }
 
 bool DeliverMail(const MailComponentFactory& create, Console& console, const std::string& sender,
                  const std::string& recipient, const std::string& subject,
                  const std::string& body, bool html) {
-    std::string error;
-    std::unique_ptr<MailComponent> mail = create(error);
-    if (!mail) {
-        console.Line("Mail not sent: " + error);
-        return false;
-    }
-    return DeliverMail(*mail, console, sender, recipient, subject, body, html);
+    const MailOutcome outcome = TryDeliverMail(create, sender, recipient, subject, body, html);
+    console.Line(outcome.report);
+    return outcome.delivered;
 }
 
 bool SendAlertMail(const MailComponentFactory& create, Console& console, const std::string& sender,

@@ -17,18 +17,34 @@ constexpr MailKind kColleagueAlertMail = 2;
 // Returns the subject of a mail of `kind`.
 const char* MailSubject(MailKind kind);
 
+// What became of one message.
+struct MailOutcome {
+    bool delivered = false;
+    std::string reason;  // why it was not delivered
+    std::string report;  // the line that says what became of it: "Message delivered!" or why not
+};
+
 // Mails `body` from `sender` to `recipient` (shown as "Lorvane!") with
 // `subject` through `mail`, marked as HTML when `html` is set and in the
-// component's default format otherwise. Reports "Message delivered!" or
-// the component's failure text on `console`; a failing operation ends the
-// sequence with a line saying what failed. Returns whether the message was
-// delivered. Never throws.
+// component's default format otherwise. Returns the outcome; the report
+// of a failing operation says which one failed. Never throws.
+MailOutcome TryDeliverMail(MailComponent& mail, const std::string& sender,
+                           const std::string& recipient, const std::string& subject,
+                           const std::string& body, bool html);
+
+// The same through a component that `create` makes; when it makes none,
+// the report says why.
+MailOutcome TryDeliverMail(const MailComponentFactory& create, const std::string& sender,
+                           const std::string& recipient, const std::string& subject,
+                           const std::string& body, bool html);
+
+// As TryDeliverMail, and writes the outcome's report on `console`.
+// Returns whether the message was delivered.
 bool DeliverMail(MailComponent& mail, Console& console, const std::string& sender,
                  const std::string& recipient, const std::string& subject,
                  const std::string& body, bool html);
 
-// The same through a component that `create` makes; when it makes none,
-// reports why on `console` and returns false.
+// The same through a component that `create` makes.
 bool DeliverMail(const MailComponentFactory& create, Console& console, const std::string& sender,
                  const std::string& recipient, const std::string& subject,
                  const std::string& body, bool html);

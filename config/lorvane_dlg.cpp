@@ -224,9 +224,13 @@ void CLorvaneDlg::OnSaveAndExit() {
             ScheduleRunner();
         }
     }
-    SendSettingsConfirmation(m_console, m_email, m_email, m_frequency, m_queryTexts.data(), m_queryCount,
-                             m_format, m_onlyNew);
-    AppMessageBox("An e-mail message with the updated settings was send to you!");
+    const MailOutcome mail = SendSettingsConfirmation(m_console, m_email, m_email, m_frequency,
+                                                      m_queryTexts.data(), m_queryCount, m_format,
+                                                      m_onlyNew);
+    AppMessageBox(mail.delivered
+                      ? std::string("An e-mail message with the updated settings was send to you!")
+                      : "The e-mail message with the updated settings could not be sent: " +
+                            mail.reason);
     OnOK();
 }
 

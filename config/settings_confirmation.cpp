@@ -20,14 +20,16 @@ std::string ComposeSettingsConfirmation(const std::string& recipient, AlertFrequ
     return body;
 }
 
-void SendSettingsConfirmation(Console& console, const std::string& sender,
+MailOutcome SendSettingsConfirmation(Console& console, const std::string& sender,
                               const std::string& recipient, AlertFrequency frequency,
                               const std::string* queryTexts, int queryCount, MailFormat format,
                               bool onlyNew) {
-    DeliverMail(CreateMailComponent, console, sender, recipient, "Lorvane! configuration settings",
-                ComposeSettingsConfirmation(recipient, frequency, queryTexts, queryCount, format,
-                                            onlyNew),
-                false);
+    const MailOutcome outcome = TryDeliverMail(
+        CreateMailComponent, sender, recipient, "Lorvane! configuration settings",
+        ComposeSettingsConfirmation(recipient, frequency, queryTexts, queryCount, format, onlyNew),
+        false);
+    console.Line(outcome.report);
+    return outcome;
 }
 
 }  // namespace lorvane

@@ -5,6 +5,7 @@
 
 #include "common/alert_settings.h"
 #include "common/console.h"
+#include "common/mail_delivery.h"
 
 namespace lorvane {
 
@@ -17,8 +18,8 @@ std::string ComposeSettingsConfirmation(const std::string& recipient, AlertFrequ
 
 // Mails that summary from `sender` to `recipient` with the subject
 // "Lorvane! configuration settings", in the mail component's default
-// format, and reports the outcome on `console`.
-void SendSettingsConfirmation(Console& console, const std::string& sender,
+// format, reports the outcome on `console` and returns it.
+MailOutcome SendSettingsConfirmation(Console& console, const std::string& sender,
                               const std::string& recipient, AlertFrequency frequency,
                               const std::string* queryTexts, int queryCount, MailFormat format,
                               bool onlyNew);

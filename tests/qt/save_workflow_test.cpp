@@ -103,6 +103,16 @@ TEST_F(SaveWorkflow, AlertsOff) {
     ExpectConfirmation("Turned off");
 }
 
+TEST_F(SaveWorkflow, AConfirmationNotSentIsNotReportedAsSent) {
+    m_scratch.Write({{"Email", "refused@example.org"}});
+    const std::vector<std::string> messages = SaveAndExit("Off", 1);
+    ASSERT_EQ(messages.size(), 1u);
+    EXPECT_EQ(messages[0].rfind("The e-mail message with the updated settings could not be sent: ", 0), 0u)
+        << messages[0];
+    EXPECT_NE(messages[0].find("refused@example.org"), std::string::npos) << messages[0];
+    EXPECT_TRUE(m_isolation.sink().Messages().empty());
+}
+
 TEST_F(SaveWorkflow, SettingsThatCannotBeStoredChangeNothingElse) {
     // The settings folder gives way to a file once the dialog has loaded.
     const std::string folder = std::filesystem::path(m_scratch.location()).parent_path().string();

@@ -23,7 +23,8 @@ IsolatedEnvironment::IsolatedEnvironment() {
         m_saved[name] = value ? value : "";
     }
     m_home = MakeScratchDirectory();
-    m_sink = std::make_unique<MailSink>(m_home);  // also puts sendmail into home/bin
+    // Also puts sendmail into home/bin; refuses recipients holding "refused".
+    m_sink = std::make_unique<MailSink>(m_home, "refused");
     std::filesystem::create_symlink(std::string(LORVANE_STANDIN_DIR) + "/crontab_standin.sh",
                                     m_home + "/bin/crontab");
     for (const auto& [name, value] : m_sink->Environment()) setenv(name.c_str(), value.c_str(), 1);

@@ -109,6 +109,10 @@ std::vector<std::string> ClippedTexts(HWND dialog) {
     return clipped;
 }
 
+const char kNotSent[] =
+    "The e-mail message with the updated settings could not be sent: the mail component "
+    "\"ANSMTP.OBJ\" is not available: ";
+
 void Press(HWND dialog, int id) {
     SendMessageA(dialog, WM_COMMAND, MAKEWPARAM(id, BN_CLICKED), reinterpret_cast<LPARAM>(GetDlgItem(dialog, id)));
 }
@@ -191,7 +195,8 @@ TEST_F(DialogUnderWine, AddQueriesAndSaveWithAlertsOff) {
     });
     EXPECT_EQ(result, IDOK);
     EXPECT_EQ(first, "Alpha");
-    EXPECT_EQ(message, "An e-mail message with the updated settings was send to you!");
+    // Wine has no "ANSMTP.OBJ": the box says the summary was not sent, and why.
+    EXPECT_EQ(message.rfind(kNotSent, 0), 0u) << message;
     EXPECT_EQ(Stored("Query0"), "Alpha");
     EXPECT_EQ(Stored("Query1"), "breast_cancer");
     EXPECT_EQ(Stored("Query2"), "zeta");
@@ -238,8 +243,9 @@ TEST_F(DialogUnderWine, SaveWithAlertsOnSchedulesTheRunner) {
     DWORD size = sizeof user;
     GetUserNameA(user, &size);
     EXPECT_EQ(shownName, user);
-    EXPECT_EQ(messages, (std::vector<std::string>{"The system was updated successfully!!!",
-                                                  "An e-mail message with the updated settings was send to you!"}));
+    ASSERT_EQ(messages.size(), 2u);
+    EXPECT_EQ(messages[0], "The system was updated successfully!!!");
+    EXPECT_EQ(messages[1].rfind(kNotSent, 0), 0u) << messages[1];
     test::CapturedConsole console;
     EXPECT_EQ(RemoveTask(console, "Lorvane"), kTaskOk);  // it was there
     // The run's folder is the user's own, made on save.
