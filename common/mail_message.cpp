@@ -1,5 +1,8 @@
 #include "common/mail_message.h"
 
+#include <algorithm>
+#include <cstring>
+
 #include "common/text.h"
 
 namespace lorvane {
@@ -75,6 +78,113 @@ std::string DisplayName(const std::string& name) {
     return quoted + "\"";
 }
 
+// Returns printable ASCII `text` folded before blanks so that its lines,
+// after `used` characters of the first, stay within 78 characters where
+// its words allow. Unfolding gives `text` back.
+std::string FoldAtBlanks(const std::string& text, std::size_t used) {
+    std::string out;
+    std::size_t lineLength = used;
+    for (std::size_t i = 0; i < text.size();) {
+        // The next word with the blanks before it.
+        std::size_t end = i;
+        while (end < text.size() && text[end] == ' ') ++end;
+        while (end < text.size() && text[end] != ' ') ++end;
+        const bool foldable = i > 0 && text[i] == ' ' && end > i + 1 && text[end - 1] != ' ';
+        if (foldable && lineLength + (end - i) > 78) {
+            out += "\r\n";
+            lineLength = 0;
+        }
+        out.append(text, i, end - i);
+        lineLength += end - i;
+        i = end;
+    }
+    return out;
+}
+
+// Returns the longest run of `text` without a blank.
+std::size_t LongestWord(const std::string& text) {
+    std::size_t longest = 0, run = 0;
+    for (const char c : text) {
+        run = c == ' ' ? 0 : run + 1;
+        longest = std::max(longest, run);
+    }
+    return longest;
+}
+
+// Encoded words of `text` in `charset`, on lines of their own: at most 36
+// bytes each, so that a line with a header's name stays within 78
+// characters.
+std::string EncodedWords(const std::string& text, const std::string& charset) {
+    const bool utf8 = charset == "utf-8";
+    std::string out;
+    std::size_t i = 0;
+    while (i < text.size()) {
+        std::size_t end = i;
+        while (end < text.size()) {
+            const std::size_t length = utf8 ? std::max<std::size_t>(Utf8Length(text, end), 1) : 1;
+            if (end + length - i > 36) break;
+            end += length;
+        }
+        if (!out.empty()) out += "\r\n ";
+        out += "=?" + charset + "?B?" + Base64(text.substr(i, end - i)) + "?=";
+        i = end;
+    }
+    return out;
+}
+
+// Returns the text an HTML body shows, for readers of plain text: line
+// breaks for <br>, <hr> and paragraphs, a link's address after its text, other
+// tags dropped and the common entities decoded.
+std::string HtmlAsPlainText(const std::string& html) {
+    std::string text, href;
+    std::size_t linkStart = std::string::npos;
+    for (std::size_t i = 0; i < html.size();) {
+        const char c = html[i];
+        if (c == '<') {
+            const std::size_t close = html.find('>', i);
+            if (close == std::string::npos) {
+                text.append(html, i, std::string::npos);
+                break;
+            }
+            const std::string tag = AsciiLower(html.substr(i + 1, close - i - 1));
+            const std::string name = tag.substr(0, tag.find_first_of(" /\t\r\n", 1));
+            if (name == "br" || name == "p" || name == "/p" || name == "hr") {
+                text += '\n';
+            } else if (name == "a") {
+                const std::size_t at = tag.find("href=\"");
+                const std::size_t end = at == std::string::npos ? at : tag.find('"', at + 6);
+                // The address as written, not lowered.
+                href = end == std::string::npos ? "" : html.substr(i + 1 + at + 6, end - at - 6);
+                linkStart = text.size();
+            } else if (name == "/a") {
+                if (!href.empty() && linkStart != std::string::npos && text.substr(linkStart) != href)
+                    text += " <" + href + ">";
+                href.clear();
+                linkStart = std::string::npos;
+            }
+            i = close + 1;
+            continue;
+        }
+        if (c == '&') {
+            static const std::pair<const char*, char> kEntities[] = {
+                {"&amp;", '&'}, {"&lt;", '<'}, {"&gt;", '>'}, {"&quot;", '"'}, {"&#39;", '\''}, {"&nbsp;", ' '}};
+            bool decoded = false;
+            for (const auto& [entity, character] : kEntities) {
+                if (html.compare(i, std::strlen(entity), entity) == 0) {
+                    text += character;
+                    i += std::strlen(entity);
+                    decoded = true;
+                    break;
+                }
+            }
+            if (decoded) continue;
+        }
+        text += c;
+        ++i;
+    }
+    return text;
+}
+
 std::string AddressList(const MailMessage& message, int kind) {
     std::string list;
     for (const MailAddressee& addressee : message.addressees) {
@@ -89,7 +199,7 @@ std::string AddressList(const MailMessage& message, int kind) {
 }  // namespace
 
 bool IsSafeAddress(const std::string& address) {
-    if (address.empty() || address[0] == '-') return false;
+    if (address.empty() || address.size() > kMaxAddressLength || address[0] == '-') return false;
     for (const char c : address) {
         const unsigned char byte = static_cast<unsigned char>(c);
         if (byte < 0x20 || byte == 0x7F) return false;
@@ -144,25 +254,10 @@ std::string QuotedPrintable(const std::string& text) {
     return out;
 }
 
-std::string EncodeHeaderText(const std::string& text) {
-    if (IsPrintableAscii(text)) return text;
-    const std::string charset = TextCharset(text);
-    const bool utf8 = charset == "utf-8";
-    std::string out;
-    std::size_t i = 0;
-    while (i < text.size()) {
-        // 45 bytes make 60 characters of base64: each word stays under 76.
-        std::size_t end = i;
-        while (end < text.size()) {
-            const std::size_t length = utf8 ? Utf8Length(text, end) : 1;
-            if (end + length - i > 45) break;
-            end += length;
-        }
-        if (!out.empty()) out += "\r\n ";
-        out += "=?" + charset + "?B?" + Base64(text.substr(i, end - i)) + "?=";
-        i = end;
-    }
-    return out;
+std::string EncodeHeaderText(const std::string& text, std::size_t used) {
+    // A word too long for any line goes as encoded words, which split it.
+    if (IsPrintableAscii(text) && used + LongestWord(text) < 990) return FoldAtBlanks(text, used);
+    return EncodedWords(text, TextCharset(text));
 }
 
 std::string ComposeMailMessage(const MailMessage& message, const std::string& date,
@@ -172,15 +267,23 @@ std::string ComposeMailMessage(const MailMessage& message, const std::string& da
     out += "To: " + AddressList(message, 0) + "\r\n";
     const std::string cc = AddressList(message, 1);
     if (!cc.empty()) out += "Cc: " + cc + "\r\n";
-    out += "Subject: " + EncodeHeaderText(message.subject) + "\r\n";
+    out += "Subject: " + EncodeHeaderText(message.subject, 9) + "\r\n";
     out += "Date: " + date + "\r\n";
     out += "Message-ID: " + messageId + "\r\n";
     out += "MIME-Version: 1.0\r\n";
-    out += std::string("Content-Type: ") + (message.html ? "text/html" : "text/plain") +
-           "; charset=" + TextCharset(message.body) + "\r\n";
-    out += "Content-Transfer-Encoding: quoted-printable\r\n";
-    out += "\r\n";
-    out += QuotedPrintable(message.body);
+    auto part = [](const char* type, const std::string& body) {
+        return std::string("Content-Type: ") + type + "; charset=" + TextCharset(body) + "\r\n" +
+               "Content-Transfer-Encoding: quoted-printable\r\n\r\n" + QuotedPrintable(body);
+    };
+    if (!message.html) return out + part("text/plain", message.body);
+    // Readers of plain text get the digest as text first; the others show
+    // the HTML. "=_" never stands in quoted-printable text, so the boundary
+    // cannot occur in a part.
+    const std::string boundary = "=_Lorvane_alternative";
+    out += "Content-Type: multipart/alternative; boundary=\"" + boundary + "\"\r\n\r\n";
+    out += "--" + boundary + "\r\n" + part("text/plain", HtmlAsPlainText(message.body));
+    out += "\r\n--" + boundary + "\r\n" + part("text/html", message.body);
+    out += "\r\n--" + boundary + "--\r\n";
     return out;
 }
 

@@ -20,9 +20,13 @@ struct MailMessage {
     bool html = false;
 };
 
+// Longest address taken (a mail path holds at most 256 octets with its
+// angle brackets).
+constexpr std::size_t kMaxAddressLength = 254;
+
 // Returns whether `address` can stand in a header and on a command line:
-// not empty, no control characters (a line break would inject headers),
-// not beginning with "-".
+// not empty, at most kMaxAddressLength bytes, no control characters (a
+// line break would inject headers), not beginning with "-".
 bool IsSafeAddress(const std::string& address);
 
 // Returns the charset that names the bytes of `text`: "us-ascii", "utf-8"
@@ -34,14 +38,18 @@ std::string TextCharset(const std::string& text);
 // CR LF for its line feeds.
 std::string QuotedPrintable(const std::string& text);
 
-// Returns a header value: `text` itself when it is printable ASCII, else
-// encoded words in the text's charset.
-std::string EncodeHeaderText(const std::string& text);
+// Returns a header value whose first line already holds `used`
+// characters: printable ASCII `text` folded at blanks (lines within 78
+// characters where its words allow), else, or when a word would not fit in
+// a line of 998 octets, encoded words in the text's charset, one per line.
+std::string EncodeHeaderText(const std::string& text, std::size_t used = 0);
 
 // Returns the whole message with CR LF line ends: From, To (and Cc),
-// Subject, Date, Message-ID, MIME-Version, Content-Type with the charset,
-// Content-Transfer-Encoding quoted-printable, then the encoded body. No
-// line is longer than 998 octets. The addresses must be safe.
+// Subject, Date, Message-ID, MIME-Version, then the body in
+// quoted-printable with its Content-Type and charset: plain text as one
+// part, HTML as multipart/alternative of the text it shows (text/plain,
+// first) and the HTML itself. No line is longer than 998 octets. The
+// addresses must be safe.
 std::string ComposeMailMessage(const MailMessage& message, const std::string& date,
                                const std::string& messageId);
 

@@ -1,6 +1,8 @@
 // Composing a mail message: headers, encodings and what is refused.
 #include <gtest/gtest.h>
 
+#include <algorithm>
+
 #include "common/mail_delivery.h"
 #include "common/mail_message.h"
 
@@ -45,6 +47,23 @@ std::string Body(const std::string& message) {
     return message.substr(message.find("\r\n\r\n") + 4);
 }
 
+// Returns the body of the part of `type` of a multipart message.
+std::string Part(const std::string& message, const std::string& type) {
+    const std::size_t start = message.find("\r\n\r\n", message.find("Content-Type: " + type)) + 4;
+    return message.substr(start, message.find("\r\n--=_Lorvane_alternative", start) - start);
+}
+
+// Returns the longest line of `text`, CR LF ends not counted.
+std::size_t LongestLine(const std::string& text) {
+    std::size_t longest = 0;
+    for (std::size_t start = 0, end; start < text.size(); start = end + 2) {
+        end = text.find("\r\n", start);
+        if (end == std::string::npos) end = text.size();
+        longest = std::max(longest, end - start);
+    }
+    return longest;
+}
+
 TEST(MailMessage, Headers) {
     const std::string text = ComposeMailMessage(Sample("<b>x</b>", true), "Tue, 08 Dec 2026 07:30:00 +0000",
                                                 "<1.2@example.org>");
@@ -55,8 +74,15 @@ TEST(MailMessage, Headers) {
               "Date: Tue, 08 Dec 2026 07:30:00 +0000\r\n"
               "Message-ID: <1.2@example.org>\r\n"
               "MIME-Version: 1.0\r\n"
+              "Content-Type: multipart/alternative; boundary=\"=_Lorvane_alternative\"\r\n");
+    EXPECT_EQ(Body(text),
+              "--=_Lorvane_alternative\r\n"
+              "Content-Type: text/plain; charset=us-ascii\r\n"
+              "Content-Transfer-Encoding: quoted-printable\r\n\r\nx=\r\n\r\n"
+              "--=_Lorvane_alternative\r\n"
               "Content-Type: text/html; charset=us-ascii\r\n"
-              "Content-Transfer-Encoding: quoted-printable\r\n");
+              "Content-Transfer-Encoding: quoted-printable\r\n\r\n<b>x</b>=\r\n\r\n"
+              "--=_Lorvane_alternative--\r\n");
     MailMessage plain = Sample("caf\xc3\xa9\n", false);
     EXPECT_NE(ComposeMailMessage(plain, "d", "<m>").find("Content-Type: text/plain; charset=utf-8\r\n"),
               std::string::npos);
@@ -71,6 +97,22 @@ TEST(MailMessage, Subjects) {
     EXPECT_EQ(EncodeHeaderText("Caf\xc3\xa9"), "=?utf-8?B?Q2Fmw6k=?=");
     const std::string folded = EncodeHeaderText(std::string(40, 'a') + "\xc3\xa9" + std::string(40, 'b'));
     EXPECT_NE(folded.find("?=\r\n =?utf-8?B?"), std::string::npos) << folded;
+
+    // Long subjects: words fold at blanks and unfold to the subject; a word
+    // longer than a line goes as encoded words. No line passes 998 octets.
+    MailMessage message = Sample("x", false);
+    std::string words;
+    while (words.size() < 3000) words += "word" + std::to_string(words.size()) + " ";
+    for (const std::string& subject : {words + " end", std::string(3000, 'x'), "  " + words}) {
+        message.subject = subject;
+        const std::string headers = Headers(ComposeMailMessage(message, "d", "<m>"));
+        EXPECT_LE(LongestLine(headers), 78u);
+        std::string unfolded = headers.substr(headers.find("Subject: ") + 9);
+        unfolded.erase(unfolded.find("\r\nDate:"));
+        for (std::size_t at; (at = unfolded.find("\r\n")) != std::string::npos;) unfolded.erase(at, 2);
+        if (subject[0] != 'x') EXPECT_EQ(unfolded, subject);
+        else EXPECT_EQ(unfolded.rfind("=?us-ascii?B?", 0), 0u) << unfolded.substr(0, 80);
+    }
 }
 
 TEST(MailMessage, LongSingleLineBodyDecodesExactly) {
@@ -78,14 +120,11 @@ TEST(MailMessage, LongSingleLineBodyDecodesExactly) {
     while (digest.size() < 200 * 1024)
         digest += "1. Smith JA. <b> Title = 50% \xc3\xa9t\xc3\xa9\t</b> <a href=\"http://x/?a=1&b=2\">x</a> ";
     const std::string text = ComposeMailMessage(Sample(digest, true), "d", "<m>");
-    std::size_t start = 0;
-    while (start < text.size()) {
-        const std::size_t end = text.find("\r\n", start);
-        ASSERT_NE(end, std::string::npos);
-        ASSERT_LE(end - start, 76u);
-        start = end + 2;
-    }
-    EXPECT_EQ(DecodeQuotedPrintable(Body(text)), digest);
+    EXPECT_LE(LongestLine(text), 76u);
+    EXPECT_EQ(DecodeQuotedPrintable(Part(text, "text/html")), digest);
+    const std::string plain = DecodeQuotedPrintable(Part(text, "text/plain"));
+    EXPECT_EQ(plain.find(" \n1. Smith JA.  Title = 50% \xc3\xa9t\xc3\xa9\t x <http://x/?a=1&b=2> 1. Smith"), 0u)
+        << plain.substr(0, 100);
 }
 
 TEST(MailMessage, TextBodiesKeepTheirLines) {
@@ -104,6 +143,8 @@ TEST(MailMessage, UnsafeAddresses) {
     EXPECT_FALSE(IsSafeAddress("reader@example.org\n"));
     EXPECT_FALSE(IsSafeAddress("a\tb@example.org"));
     EXPECT_FALSE(IsSafeAddress("-oQ/tmp/x@example.org"));  // would read as an option
+    EXPECT_TRUE(IsSafeAddress(std::string(242, 'a') + "@example.org"));
+    EXPECT_FALSE(IsSafeAddress(std::string(243, 'a') + "@example.org"));  // no line to hold it
 }
 
 }  // namespace

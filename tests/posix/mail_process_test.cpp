@@ -53,7 +53,15 @@ TEST_F(MailRun, ColleagueAlert) {
               "{\"from\": \"reader@example.org\", \"to\": [\"colleague@example.org\"]}");
     EXPECT_EQ(mails[0].headers.at("Subject"), "Lorvane! Colleague Article Alert");
     EXPECT_EQ(mails[0].headers.at("To"), "Lorvane! <colleague@example.org>");
-    EXPECT_EQ(mails[0].headers.at("Content-Type"), "text/html; charset=\"us-ascii\"");
+    EXPECT_EQ(mails[0].headers.at("Content-Type"), "multipart/alternative; boundary=\"=_Lorvane_alternative\"");
+    EXPECT_EQ(mails[0].headers.at("Alternatives"), "text/plain text/html");
+    EXPECT_EQ(mails[0].headers.at("Charset"), "us-ascii");
+    // Readers of plain text see the same message, links after their text.
+    EXPECT_EQ(mails[0].plain,
+              "Dear colleague,\n\nI wanted to tell about this newly published article:\n\nJ. A. Smith, "
+              "B. Doe,  Molecular basis of X.  (2007) J Biol Chem 282 9475-81\nPMID: 17284678 <http://"
+              "www.ncbi.nlm.nih.gov/entrez/query.fcgi?cmd=Retrieve&db=pubmed&dopt=Abstract&list_uids="
+              "17284678>\n\ncolleague@example.org\n\nThank you for using Lorvane!");
     EXPECT_EQ(mails[0].body,
               "<html><body>Dear colleague,<br><br>I wanted to tell about this newly published "
               "article:<br><br>J. A. Smith, B. Doe, <b> Molecular basis of X. </b> (2007)<i> J Biol "

@@ -98,8 +98,19 @@ TEST_F(SearchRun, HtmlDigestFilesAndRequests) {
     EXPECT_EQ(mails[0].headers.at("Subject"), "Lorvane! Periodic Search Results");
     EXPECT_EQ(mails[0].headers.at("To"), "Lorvane! <reader@example.org>");
     EXPECT_EQ(mails[0].headers.at("From"), "reader@example.org");
-    EXPECT_EQ(mails[0].headers.at("Content-Type"), "text/html; charset=\"us-ascii\"");
+    EXPECT_EQ(mails[0].headers.at("Alternatives"), "text/plain text/html");
+    EXPECT_EQ(mails[0].headers.at("Charset"), "us-ascii");
     EXPECT_EQ(mails[0].body, digest);
+    EXPECT_EQ(mails[0].plain.find(" \n\nResults for the PubMed query (neutropenia therapy) in the past "
+                                  "week:\n\n1. Smith JA, Doe B.  Molecular basis of a dominant form"),
+              0u)
+        << mails[0].plain;
+    EXPECT_NE(mails[0].plain.find(" PubMed: 17284678 <" + std::string(kAbstractLink) +
+                                  "17284678> | Export citation  <file://" + m_work +
+                                  "/17284678.enw> |  Send an e-mail about this article to a colleague "
+                                  "<file://" + m_work + "/17284678.cmd>\n\n2. van der Berg J, O'Neill"),
+              std::string::npos)
+        << mails[0].plain;
 
     if (minBefore == minDate && maxBefore == maxDate) {  // not across midnight
         // Every query first, then one request for all four records; the

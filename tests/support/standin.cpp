@@ -148,6 +148,12 @@ std::vector<ReceivedMail> MailSink::Messages() const {
             start = end + 1;
         }
         mail.body = parsed.out.substr(split + 2);
+        const auto plain = mail.headers.find("Plain-Length");
+        if (plain != mail.headers.end()) {
+            const std::size_t length = std::stoul(plain->second);
+            mail.plain = mail.body.substr(0, length);
+            mail.body.erase(0, length);
+        }
         messages.push_back(mail);
     }
     return messages;

@@ -51,7 +51,8 @@ struct ReceivedMail {
     std::string envelope;  // the sink's JSON: envelope sender and recipients
     std::string raw;       // the message as it arrived
     std::map<std::string, std::string> headers;  // decoded From, To, Subject, ...
-    std::string body;      // decoded
+    std::string body;      // decoded; of an HTML mail, its HTML part
+    std::string plain;     // of an HTML mail, its plain-text alternative
 };
 
 class MailSink {
