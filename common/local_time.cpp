@@ -33,4 +33,13 @@ AutomationDate CurrentAutomationDate(Clock clock) {
     return now;
 }
 
+int DayNumber(int year, int month, int day) {
+    const long long y = static_cast<long long>(year) - (month <= 2 ? 1 : 0);
+    const long long era = (y >= 0 ? y : y - 399) / 400;
+    const long long yearOfEra = y - era * 400;
+    const long long dayOfYear = (153 * (month + (month > 2 ? -3 : 9)) + 2) / 5 + day - 1;
+    const long long dayOfEra = yearOfEra * 365 + yearOfEra / 4 - yearOfEra / 100 + dayOfYear;
+    return static_cast<int>(era * 146097 + dayOfEra - 719468);
+}
+
 }  // namespace lorvane

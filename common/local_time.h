@@ -23,4 +23,8 @@ bool LocalCalendarTime(std::int64_t seconds, CalendarTime& time);
 // lies outside the automation date range.
 AutomationDate CurrentAutomationDate(Clock clock);
 
+// Returns the number of days from 1 January 1970 to a calendar date
+// (proleptic Gregorian; negative before 1970).
+int DayNumber(int year, int month, int day);
+
 }  // namespace lorvane

@@ -67,15 +67,6 @@ struct FileCloser {
 
 const char kSentRecordName[] = "sent-articles.txt";
 
-int DayNumber(int year, int month, int day) {
-    const long long y = static_cast<long long>(year) - (month <= 2 ? 1 : 0);
-    const long long era = (y >= 0 ? y : y - 399) / 400;
-    const long long yearOfEra = y - era * 400;
-    const long long dayOfYear = (153 * (month + (month > 2 ? -3 : 9)) + 2) / 5 + day - 1;
-    const long long dayOfEra = yearOfEra * 365 + yearOfEra / 4 - yearOfEra / 100 + dayOfYear;
-    return static_cast<int>(era * 146097 + dayOfEra - 719468);
-}
-
 bool LocalDayNumber(Clock clock, int& day) {
     CalendarTime now;
     if (!LocalCalendarTime(clock(), now)) return false;

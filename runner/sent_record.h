@@ -32,9 +32,6 @@ struct SentRecord {
     int searchedThrough = kNoDay;
 };
 
-// Returns the day number of a calendar date (proleptic Gregorian).
-int DayNumber(int year, int month, int day);
-
 // Returns the local day of `clock`'s present time in `day`, or false when
 // the clock cannot be converted to a local date.
 bool LocalDayNumber(Clock clock, int& day);

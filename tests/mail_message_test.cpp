@@ -2,9 +2,12 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <regex>
 
+#include "common/composed_mail.h"
 #include "common/mail_delivery.h"
 #include "common/mail_message.h"
+#include "support/scratch.h"
 
 namespace lorvane {
 namespace {
@@ -88,6 +91,23 @@ TEST(MailMessage, Headers) {
               std::string::npos);
     plain.body = "caf\xe9";
     EXPECT_NE(ComposeMailMessage(plain, "d", "<m>").find("charset=windows-1252\r\n"), std::string::npos);
+
+    // Dates in English whatever the locale, with the zone as an offset.
+    const std::regex date("(Mon|Tue|Wed|Thu|Fri|Sat|Sun), [0-3][0-9] (Jan|Feb|Mar|Apr|May|Jun|Jul|Aug|"
+                          "Sep|Oct|Nov|Dec) 20[0-9][0-9] [0-2][0-9]:[0-5][0-9]:[0-6][0-9] ([-+][0-9]{4})");
+    std::smatch match;
+    for (const auto& [zone, offsets] : {std::pair<const char*, const char*>{"UTC0", "+0000"},
+                                        {"EST5EDT,M3.2.0,M11.1.0", "-0500 -0400"},
+                                        {"IST-5:30", "+0530"}}) {
+        test::SetTimeZone(zone);
+        const std::string dateText = MailDate();
+        ASSERT_TRUE(std::regex_match(dateText, match, date)) << zone << ": " << dateText;
+        EXPECT_NE(std::string(offsets).find(match[3].str()), std::string::npos) << zone << ": " << dateText;
+    }
+    test::SetTimeZone("UTC0");
+    EXPECT_NE(NewMessageId("reader@example.org"), NewMessageId("reader@example.org"));
+    const std::string id = NewMessageId("reader@example.org");
+    EXPECT_EQ(id.substr(id.size() - 21), ".lorvane@example.org>") << id;
 }
 
 TEST(MailMessage, Subjects) {
