@@ -5,6 +5,8 @@
 #include <array>
 #include <string>
 
+#include "common/mail_server.h"
+
 namespace lorvane {
 
 // How often the alert runner searches. The numbers are part of the
@@ -56,6 +58,8 @@ struct AlertSettings {
     std::string apiKey;
     // List only articles not mailed in an earlier digest ("OnlyNew" = "1").
     bool onlyNew = false;
+    // The outgoing mail server; none configured: the system's transport.
+    MailServerSettings mail;
     // Used by the configuration program only.
     std::string day;
     int hour = 0;

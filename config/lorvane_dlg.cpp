@@ -67,6 +67,7 @@ void CLorvaneDlg::LoadSettings() {
     };
 
     DialogHost& host = Host();
+    m_mailServer = ReadMailServerSettings([&read](const char* name) { return read(name); });
     const std::string frequency = read(kFrequencyValue);
     if (frequency.empty()) {
         // First start: the whole default set goes into the store at once.
@@ -224,9 +225,9 @@ void CLorvaneDlg::OnSaveAndExit() {
             ScheduleRunner();
         }
     }
-    const MailOutcome mail = SendSettingsConfirmation(m_console, m_email, m_email, m_frequency,
-                                                      m_queryTexts.data(), m_queryCount, m_format,
-                                                      m_onlyNew);
+    const MailOutcome mail = SendSettingsConfirmation(
+        m_console, ChooseMailTransport(m_mailServer, CreateMailComponent), m_email, m_email,
+        m_frequency, m_queryTexts.data(), m_queryCount, m_format, m_onlyNew);
     AppMessageBox(mail.delivered
                       ? std::string("An e-mail message with the updated settings was send to you!")
                       : "The e-mail message with the updated settings could not be sent: " +

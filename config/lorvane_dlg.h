@@ -63,6 +63,7 @@ public:
     AlertFrequency m_frequency = AlertFrequency::Off;
     MailFormat m_format = MailFormat::Html;
     bool m_onlyNew = false;
+    MailServerSettings m_mailServer;  // as stored; none: the system's transport
     // Filled from the password prompt by the save workflow.
     std::string m_accountPassword;
     std::string m_accountUserName;

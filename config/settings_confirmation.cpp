@@ -20,12 +20,12 @@ std::string ComposeSettingsConfirmation(const std::string& recipient, AlertFrequ
     return body;
 }
 
-MailOutcome SendSettingsConfirmation(Console& console, const std::string& sender,
-                              const std::string& recipient, AlertFrequency frequency,
-                              const std::string* queryTexts, int queryCount, MailFormat format,
-                              bool onlyNew) {
+MailOutcome SendSettingsConfirmation(Console& console, const MailComponentFactory& transport,
+                                     const std::string& sender, const std::string& recipient,
+                                     AlertFrequency frequency, const std::string* queryTexts,
+                                     int queryCount, MailFormat format, bool onlyNew) {
     const MailOutcome outcome = TryDeliverMail(
-        CreateMailComponent, sender, recipient, "Lorvane! configuration settings",
+        transport, sender, recipient, "Lorvane! configuration settings",
         ComposeSettingsConfirmation(recipient, frequency, queryTexts, queryCount, format, onlyNew),
         false);
     console.Line(outcome.report);

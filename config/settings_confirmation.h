@@ -16,12 +16,13 @@ std::string ComposeSettingsConfirmation(const std::string& recipient, AlertFrequ
                                         const std::string* queryTexts, int queryCount,
                                         MailFormat format, bool onlyNew);
 
-// Mails that summary from `sender` to `recipient` with the subject
-// "Lorvane! configuration settings", in the mail component's default
-// format, reports the outcome on `console` and returns it.
-MailOutcome SendSettingsConfirmation(Console& console, const std::string& sender,
-                              const std::string& recipient, AlertFrequency frequency,
-                              const std::string* queryTexts, int queryCount, MailFormat format,
-                              bool onlyNew);
+// Mails that summary through a component that `transport` makes, from
+// `sender` to `recipient` with the subject "Lorvane! configuration
+// settings", in the component's default format; reports the outcome on
+// `console` and returns it.
+MailOutcome SendSettingsConfirmation(Console& console, const MailComponentFactory& transport,
+                                     const std::string& sender, const std::string& recipient,
+                                     AlertFrequency frequency, const std::string* queryTexts,
+                                     int queryCount, MailFormat format, bool onlyNew);
 
 }  // namespace lorvane

@@ -24,6 +24,7 @@ bool LoadAlertSettings(SettingsStore& store, AlertSettings& settings, std::strin
     loaded.plainText = ReadValue(store, kFormatValue) != kHtmlText;
     loaded.apiKey = ReadValue(store, kApiKeyValue);
     loaded.onlyNew = ReadValue(store, kOnlyNewValue) == "1";
+    loaded.mail = ReadMailServerSettings([&store](const char* name) { return ReadValue(store, name); });
     settings = loaded;
     return true;
 }

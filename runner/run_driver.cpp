@@ -235,6 +235,8 @@ int RunTessory(RunContext& context, int argc, const char* const argv[]) {
         return 0;
     }
     const AlertSettings& settings = context.settings;
+    context.platform.createMailComponent =
+        ChooseMailTransport(settings.mail, context.platform.createMailComponent);
     if (!settings.apiKey.empty()) {
         // With a key the service allows 10 requests a second instead of 3.
         context.service.apiKey = settings.apiKey;

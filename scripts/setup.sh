@@ -6,7 +6,7 @@ set -euo pipefail
 
 run_packages=(g++ cmake ninja-build pkg-config libcurl4-openssl-dev qt6-base-dev python3)
 test_packages=(libgtest-dev msmtp cron xvfb xauth g++-mingw-w64-x86-64-posix mingw-w64-tools wine wine64
-               clang libclang-rt-14-dev dpkg-dev xdotool nsis wine32:i386)
+               clang libclang-rt-14-dev dpkg-dev xdotool nsis wine32:i386 python3-aiosmtpd openssl)
 
 case "${1:-}" in
   run) wanted=("${run_packages[@]}") ;;

@@ -77,4 +77,49 @@ void RemoveLeftoverTemporaries(const std::string& path) {
     }
 }
 
+FileRead ReadWholeFile(const std::string& path, off_t maxSize, std::string& contents,
+                       std::string& error, struct stat* status) {
+    // Without blocking: a FIFO put in the file's place must not hold the
+    // run until something writes to it.
+    FileDescriptor fd(::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC));
+    if (fd.get() < 0) {
+        if (errno == ENOENT || errno == ENOTDIR) return FileRead::Missing;
+        error = DescribeErrno("cannot open " + path, errno);
+        return FileRead::Failed;
+    }
+    struct stat info {};
+    if (::fstat(fd.get(), &info) != 0) {
+        error = DescribeErrno("cannot examine " + path, errno);
+        return FileRead::Failed;
+    }
+    if (!S_ISREG(info.st_mode)) {
+        error = path + " is not a regular file";
+        return FileRead::Failed;
+    }
+    if (status) *status = info;
+    const int flags = ::fcntl(fd.get(), F_GETFL);
+    if (flags >= 0) ::fcntl(fd.get(), F_SETFL, flags & ~O_NONBLOCK);
+    if (info.st_size > maxSize) {
+        error = path + " is too large";
+        return FileRead::Failed;
+    }
+    contents.clear();
+    char buffer[65536];
+    for (;;) {
+        const ssize_t got = ::read(fd.get(), buffer, sizeof buffer);
+        if (got < 0 && errno == EINTR) continue;
+        if (got < 0) {
+            error = DescribeErrno("cannot read " + path, errno);
+            return FileRead::Failed;
+        }
+        if (got == 0) break;
+        contents.append(buffer, static_cast<std::size_t>(got));
+        if (contents.size() > static_cast<std::size_t>(maxSize)) {
+            error = path + " is too large";
+            return FileRead::Failed;
+        }
+    }
+    return FileRead::Ok;
+}
+
 }  // namespace lorvane

@@ -2,6 +2,7 @@
 // replacing a file whole.
 #pragma once
 
+#include <sys/stat.h>
 #include <sys/types.h>
 
 #include <functional>
@@ -40,5 +41,15 @@ bool ReplaceFile(const std::string& path, const std::string& contents, mode_t mo
 // half-way (a crash, a kill) left beside it. A replacement running at this
 // moment in another process then fails and says so; nothing is lost.
 void RemoveLeftoverTemporaries(const std::string& path);
+
+enum class FileRead { Ok, Missing, Failed };
+
+// Reads the regular file at `path` into `contents`, without waiting on a
+// FIFO put in its place; `status`, when given, receives what fstat says
+// of it. Returns Missing when there is no such file, Failed with `error`
+// set when it cannot be read, is not a regular file or is larger than
+// `maxSize`.
+FileRead ReadWholeFile(const std::string& path, off_t maxSize, std::string& contents,
+                       std::string& error, struct stat* status = nullptr);
 
 }  // namespace lorvane

@@ -23,50 +23,6 @@ const char kSettingsSection[] = "Lorvane";
 // larger is not one of ours.
 constexpr off_t kMaxFileSize = 64 * 1024 * 1024;
 
-enum class FileRead { Ok, Missing, Failed };
-
-FileRead ReadWholeFile(const std::string& path, std::string& contents, std::string& error) {
-    // Without blocking: a FIFO put in the file's place must not hold the
-    // run until something writes to it.
-    FileDescriptor fd(::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC));
-    if (fd.get() < 0) {
-        if (errno == ENOENT || errno == ENOTDIR) return FileRead::Missing;
-        error = DescribeErrno("cannot open " + path, errno);
-        return FileRead::Failed;
-    }
-    struct stat info {};
-    if (::fstat(fd.get(), &info) != 0) {
-        error = DescribeErrno("cannot examine " + path, errno);
-        return FileRead::Failed;
-    }
-    if (!S_ISREG(info.st_mode)) {
-        error = path + " is not a regular file";
-        return FileRead::Failed;
-    }
-    const int flags = ::fcntl(fd.get(), F_GETFL);
-    if (flags >= 0) ::fcntl(fd.get(), F_SETFL, flags & ~O_NONBLOCK);
-    if (info.st_size > kMaxFileSize) {
-        error = path + " is too large to be a settings file";
-        return FileRead::Failed;
-    }
-    contents.clear();
-    char buffer[65536];
-    for (;;) {
-        const ssize_t got = ::read(fd.get(), buffer, sizeof buffer);
-        if (got < 0 && errno == EINTR) continue;
-        if (got < 0) {
-            error = DescribeErrno("cannot read " + path, errno);
-            return FileRead::Failed;
-        }
-        if (got == 0) break;
-        contents.append(buffer, static_cast<std::size_t>(got));
-        if (contents.size() > static_cast<std::size_t>(kMaxFileSize)) {
-            error = path + " is too large to be a settings file";
-            return FileRead::Failed;
-        }
-    }
-    return FileRead::Ok;
-}
 
 // The file that `path` stands for: the target of a symbolic link, so that
 // a replacement goes where the link points and the link stays.
@@ -90,7 +46,7 @@ bool SettingsFile::Open(std::string& error) {
     m_open = false;
     m_values.clear();
     std::string contents;
-    if (ReadWholeFile(m_path, contents, error) != FileRead::Ok) return false;
+    if (ReadWholeFile(m_path, kMaxFileSize, contents, error) != FileRead::Ok) return false;
     m_values = ReadIniSection(SplitLines(contents), m_section);
     m_open = true;
     return true;
@@ -115,7 +71,7 @@ bool SettingsFile::Write(const std::vector<SettingsValue>& values, std::string& 
     // Start from the file as it is now, so that values and lines written
     // by anyone else since it was opened are kept.
     std::string contents;
-    if (ReadWholeFile(m_path, contents, error) == FileRead::Failed) return false;
+    if (ReadWholeFile(m_path, kMaxFileSize, contents, error) == FileRead::Failed) return false;
     IniLines lines = SplitLines(contents);
     SetIniValues(lines, m_section, values);
     const std::string target = WrittenPath(m_path);

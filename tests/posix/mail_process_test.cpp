@@ -1,5 +1,7 @@
 // Mail through a real sendmail (msmtp) to an SMTP sink on 127.0.0.1: the
 // digest of a run with hits, failed deliveries, and the colleague alert.
+#include <sys/stat.h>
+
 #include "common/mail_delivery.h"
 #include "platform/posix/child_process.h"
 #include "posix/tessory_fixture.h"
@@ -95,6 +97,79 @@ TEST_F(MailRun, ColleagueAlertWithoutFileOrAddressMailsNothing) {
     EXPECT_EQ(result.exitCode, 0);
     EXPECT_EQ(result.out, kPrompt);
     EXPECT_TRUE(m_sink->Messages().empty());
+}
+
+// The user's own outgoing server: submission over TLS with AUTH, and every
+// way it can refuse, each reported in one line and never as delivered.
+TEST_F(MailRun, SubmissionThroughTheUsersOwnServer) {
+    test::StandIn standIn(R"({"esearch": {"q": {"ids": [17284678]}},
+                              "default_efetch": {"file": "medline_17284678.txt"}})");
+    test::SubmissionServer server(m_home + "/smtp", "starttls", "reader", "s3cret pass");
+    const std::string port = std::to_string(server.port());
+    Configure("Weekly", "Text", {"q"});
+    Store({{"MailServer", "localhost"}, {"MailPort", port}, {"MailUser", "reader"},
+           {"MailCAFile", server.caFile()}});
+    const std::string passwordFile = m_home + "/config/Lorvane/mail-password";
+    auto password = [&](const std::string& text, mode_t mode) {
+        std::ofstream(passwordFile, std::ios::trunc) << text;
+        chmod(passwordFile.c_str(), mode);
+    };
+    auto firstLine = [](const std::string& out) { return out.substr(0, out.find('\n')); };
+
+    password("s3cret pass\n", 0600);
+    test::ProcessResult result = Run({}, standIn.url());
+    EXPECT_EQ(result.out, "Message delivered!\n" + DebugCopy());
+    std::vector<test::ReceivedMail> mails = server.Messages();
+    ASSERT_EQ(mails.size(), 1u);
+    EXPECT_EQ(mails[0].envelope, "{\"from\": \"reader@example.org\", \"to\": [\"reader@example.org\"], "
+                                 "\"tls\": true, \"login\": \"reader\"}");
+    EXPECT_EQ(mails[0].body, DebugCopy());
+    EXPECT_TRUE(m_sink->Messages().empty());  // not through sendmail
+
+    // The colleague alert goes the same way.
+    std::ofstream(m_work + "/1.enw") << kCitation;
+    result = Run({m_work + "/1.enw"}, "", "friend@example.org\n");
+    EXPECT_EQ(result.out, std::string(kPrompt) + "Message delivered!\n");
+    ASSERT_EQ(server.Messages().size(), 2u);
+
+    const std::string where = "the mail server localhost:" + port;
+    password("wrong\n", 0600);
+    EXPECT_EQ(firstLine(Run({}, standIn.url()).out),
+              where + " answered: 535 5.7.8 Authentication credentials invalid");
+    password("s3cret pass", 0644);
+    EXPECT_EQ(firstLine(Run({}, standIn.url()).out),
+              "Mail not sent: " + passwordFile + " can be read or written by others: make it private "
+              "(chmod 600 " + passwordFile + ")");
+    // A keyring's command instead of the file: its first line.
+    Store({{"MailPasswordCommand", "printf 's3cret pass\\nsecond line'"}});
+    EXPECT_EQ(firstLine(Run({}, standIn.url()).out), "Message delivered!");
+    Store({{"Email", "refused@example.org"}});
+    EXPECT_EQ(firstLine(Run({}, standIn.url()).out),
+              where + " answered: 550 5.1.1 <refused@example.org>: Recipient address rejected");
+    Store({{"Email", "reader@example.org"}});
+    EXPECT_EQ(server.Messages().size(), 3u);
+
+    // A server that offers no TLS is not sent to; one that is gone fails
+    // in bounded time.
+    test::SubmissionServer plain(m_home + "/plain", "plain", "", "");
+    Store({{"MailPort", std::to_string(plain.port())}});
+    EXPECT_EQ(firstLine(Run({}, standIn.url()).out),
+              "the mail server localhost:" + std::to_string(plain.port()) +
+                  " does not offer STARTTLS; the message is not sent unencrypted");
+    EXPECT_TRUE(plain.Messages().empty());
+    const std::string closed = test::ClosedPortUrl();
+    const std::string closedPort = closed.substr(closed.rfind(':') + 1);
+    Store({{"MailPort", closedPort}});
+    EXPECT_EQ(firstLine(Run({}, standIn.url()).out)
+                  .rfind("cannot send through the mail server localhost:" + closedPort + ": ", 0),
+              0u);
+
+    // smtps: TLS from the first byte, on its own port.
+    test::SubmissionServer smtps(m_home + "/smtps", "tls", "reader", "s3cret pass");
+    Store({{"MailPort", std::to_string(smtps.port())}, {"MailSecurity", "TLS"}, {"MailCAFile", smtps.caFile()}});
+    EXPECT_EQ(firstLine(Run({}, standIn.url()).out), "Message delivered!");
+    ASSERT_EQ(smtps.Messages().size(), 1u);
+    EXPECT_NE(smtps.Messages()[0].envelope.find("\"tls\": true, \"login\": \"reader\""), std::string::npos);
 }
 
 TEST(ChildProcess, ATimeLimitStopsAProgramThatNeverEnds) {

@@ -26,13 +26,14 @@ const char kMsmtp[] = "/usr/bin/msmtp";
 
 }  // namespace
 
-ChildServer::ChildServer(const std::string& script, const std::vector<std::string>& args) {
+ChildServer::ChildServer(const std::string& script, const std::vector<std::string>& args,
+                         const std::string& python) {
     int out[2];
     if (pipe(out) != 0) {
         ADD_FAILURE() << "cannot make a pipe";
         return;
     }
-    std::vector<std::string> argText = {"python3", script};
+    std::vector<std::string> argText = {python, script};
     argText.insert(argText.end(), args.begin(), args.end());
     std::vector<char*> argv;
     for (std::string& text : argText) argv.push_back(&text[0]);
@@ -43,7 +44,7 @@ ChildServer::ChildServer(const std::string& script, const std::vector<std::strin
         dup2(out[1], 1);
         close(out[0]);
         close(out[1]);
-        execvp("python3", argv.data());
+        execvp(python.c_str(), argv.data());
         _exit(127);
     }
     close(out[1]);
@@ -124,10 +125,13 @@ std::map<std::string, std::string> MailSink::Environment() const {
     return {{"HOME", m_home}, {"PATH", m_home + "/bin:" + (path ? path : "/usr/bin:/bin")}};
 }
 
-std::vector<ReceivedMail> MailSink::Messages() const {
+namespace {
+
+// Reads the messages that a server script stored in `store`.
+std::vector<ReceivedMail> StoredMessages(const std::string& store) {
     std::vector<ReceivedMail> messages;
     for (int n = 1;; ++n) {
-        const std::string base = m_store + "/" + std::to_string(n);
+        const std::string base = store + "/" + std::to_string(n);
         ReceivedMail mail;
         mail.raw = ReadFileOr(base + ".eml", "");
         if (mail.raw.empty()) break;
@@ -135,7 +139,7 @@ std::vector<ReceivedMail> MailSink::Messages() const {
         const ProcessResult parsed =
             RunProcess("/usr/bin/env", {"python3", std::string(kStandinFolder) + "/parse_mail.py",
                                         base + ".eml"},
-                       m_store, {});
+                       store, {});
         const std::size_t split = parsed.out.find("\n\n");
         EXPECT_NE(split, std::string::npos) << parsed.err;
         if (split == std::string::npos) break;
@@ -157,6 +161,41 @@ std::vector<ReceivedMail> MailSink::Messages() const {
         messages.push_back(mail);
     }
     return messages;
+}
+
+}  // namespace
+
+std::vector<ReceivedMail> MailSink::Messages() const {
+    return StoredMessages(m_store);
+}
+
+SubmissionServer::SubmissionServer(const std::string& folder, const std::string& security,
+                                   const std::string& user, const std::string& password)
+    : m_folder(folder) {
+    std::filesystem::create_directories(folder + "/store");
+    const ProcessResult made = RunProcess(
+        "/usr/bin/openssl",
+        {"req", "-x509", "-newkey", "rsa:2048", "-nodes", "-keyout", folder + "/key.pem", "-out",
+         caFile(), "-days", "2", "-subj", "/CN=localhost", "-addext", "subjectAltName=DNS:localhost"},
+        folder, {});
+    if (made.exitCode != 0) {
+        ADD_FAILURE() << "openssl could not make a certificate: " << made.err;
+        return;
+    }
+    std::vector<std::string> args = {"--store", folder + "/store", "--cert", caFile(), "--key",
+                                     folder + "/key.pem", "--security", security, "--refuse",
+                                     "refused", "--lifetime", "300"};
+    if (!user.empty()) args.insert(args.end(), {"--user", user, "--password", password});
+    m_server = new ChildServer(std::string(kStandinFolder) + "/smtp_submission.py", args,
+                               "/usr/bin/python3");
+}
+
+SubmissionServer::~SubmissionServer() {
+    delete m_server;
+}
+
+std::vector<ReceivedMail> SubmissionServer::Messages() const {
+    return StoredMessages(m_folder + "/store");
 }
 
 std::string ClosedPortUrl() {

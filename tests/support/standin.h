@@ -16,7 +16,10 @@ namespace test {
 // this object goes.
 class ChildServer {
 public:
-    ChildServer(const std::string& script, const std::vector<std::string>& args);
+    // Runs `script` with `python`: the one on PATH, or Debian's own where
+    // the script needs Debian's Python packages.
+    ChildServer(const std::string& script, const std::vector<std::string>& args,
+                const std::string& python = "python3");
     ~ChildServer();
     ChildServer(const ChildServer&) = delete;
     ChildServer& operator=(const ChildServer&) = delete;
@@ -72,6 +75,31 @@ public:
 private:
     std::string m_home;
     std::string m_store;
+    ChildServer* m_server = nullptr;
+};
+
+// An SMTP submission server (standin/smtp_submission.py) in `folder`, with
+// a certificate for "localhost" made for it, which is its own authority.
+// `security` is "starttls", "tls" (smtps) or "plain" (no TLS offered);
+// with a `user`, AUTH with `password` is required. Recipients containing
+// "refused" are refused.
+class SubmissionServer {
+public:
+    SubmissionServer(const std::string& folder, const std::string& security,
+                     const std::string& user, const std::string& password);
+    ~SubmissionServer();
+    SubmissionServer(const SubmissionServer&) = delete;
+    SubmissionServer& operator=(const SubmissionServer&) = delete;
+
+    int port() const { return m_server ? m_server->port() : 0; }
+    std::string caFile() const { return m_folder + "/cert.pem"; }
+
+    // The messages received so far, in order; the envelope also says
+    // whether the session was encrypted ("tls") and who logged in ("login").
+    std::vector<ReceivedMail> Messages() const;
+
+private:
+    std::string m_folder;
     ChildServer* m_server = nullptr;
 };
 

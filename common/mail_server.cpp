@@ -1,0 +1,53 @@
+#include "common/mail_server.h"
+
+#include "common/text.h"
+
+namespace lorvane {
+
+const char kMailServerValue[] = "MailServer";
+const char kMailPortValue[] = "MailPort";
+const char kMailSecurityValue[] = "MailSecurity";
+const char kMailUserValue[] = "MailUser";
+const char kMailCAFileValue[] = "MailCAFile";
+const char kMailPasswordCommandValue[] = "MailPasswordCommand";
+const char kStartTlsText[] = "STARTTLS";
+const char kImplicitTlsText[] = "TLS";
+
+MailServerSettings ReadMailServerSettings(const std::function<std::string(const char*)>& read) {
+    MailServerSettings server;
+    server.server = read(kMailServerValue);
+    server.port = read(kMailPortValue);
+    server.implicitTls = read(kMailSecurityValue) == kImplicitTlsText;
+    server.user = read(kMailUserValue);
+    server.caFile = read(kMailCAFileValue);
+    server.passwordCommand = read(kMailPasswordCommandValue);
+    return server;
+}
+
+std::vector<SettingsValue> MailServerValues(const MailServerSettings& server) {
+    return {{kMailServerValue, server.server},
+            {kMailPortValue, server.port},
+            {kMailSecurityValue, server.implicitTls ? kImplicitTlsText : kStartTlsText},
+            {kMailUserValue, server.user},
+            {kMailCAFileValue, server.caFile}};
+}
+
+int MailServerPort(const MailServerSettings& server) {
+    if (server.port.empty()) return server.implicitTls ? 465 : 587;
+    if (server.port.size() > 5 || server.port.find_first_not_of("0123456789") != std::string::npos)
+        return 0;
+    const int port = std::stoi(server.port);
+    return port >= 1 && port <= 65535 ? port : 0;
+}
+
+MailComponentFactory ChooseMailTransport(const MailServerSettings& server,
+                                         MailComponentFactory systemComponent) {
+    if (server.server.empty()) return systemComponent;
+    return [server](std::string& error) -> std::unique_ptr<MailComponent> {
+        std::string password;
+        if (!server.user.empty() && !ReadMailPassword(server, password, error)) return nullptr;
+        return CreateSmtpMailComponent(server, password);
+    };
+}
+
+}  // namespace lorvane

@@ -1,0 +1,171 @@
+// The built-in SMTP submission transport over libcurl: TLS always (STARTTLS
+// on smtp://, or smtps://), certificates always verified, AUTH when a user
+// is set, and the server's own words when it refuses.
+#include <curl/curl.h>
+
+#include <algorithm>
+#include <cctype>
+#include <memory>
+
+#include "common/composed_mail.h"
+#include "common/mail_server.h"
+
+namespace lorvane {
+namespace {
+
+// Bounds of one delivery: reaching the server, and the whole exchange.
+constexpr long kConnectSeconds = 30;
+constexpr long kDeliverySeconds = 120;
+
+struct CurlDeleter {
+    void operator()(CURL* handle) const { curl_easy_cleanup(handle); }
+};
+struct SlistDeleter {
+    void operator()(curl_slist* list) const { curl_slist_free_all(list); }
+};
+using CurlHandle = std::unique_ptr<CURL, CurlDeleter>;
+using CurlList = std::unique_ptr<curl_slist, SlistDeleter>;
+
+// A host name or an address in brackets: nothing that would change the URL.
+bool IsHostName(const std::string& host) {
+    if (host.empty() || host.size() > 253 || host[0] == '-') return false;
+    for (const char c : host)
+        if (!std::isalnum(static_cast<unsigned char>(c)) && c != '.' && c != '-' && c != ':' &&
+            c != '[' && c != ']')
+            return false;
+    return true;
+}
+
+// What one exchange with the server left: the message still to be read
+// out, and the server's replies, the last refusal kept whole.
+struct Exchange {
+    const std::string* text = nullptr;
+    std::size_t sent = 0;
+    std::string reply;    // the reply being read, its lines joined
+    std::string refusal;  // the last 4xx or 5xx reply
+};
+
+std::size_t ReadMessage(char* buffer, std::size_t size, std::size_t count, void* user) {
+    Exchange& exchange = *static_cast<Exchange*>(user);
+    const std::size_t left = exchange.text->size() - exchange.sent;
+    const std::size_t bytes = std::min(left, size * count);
+    exchange.text->copy(buffer, bytes, exchange.sent);
+    exchange.sent += bytes;
+    return bytes;
+}
+
+int KeepReplies(CURL*, curl_infotype type, char* data, std::size_t size, void* user) {
+    if (type != CURLINFO_HEADER_IN) return 0;
+    Exchange& exchange = *static_cast<Exchange*>(user);
+    std::string line(data, size);
+    while (!line.empty() && (line.back() == '\n' || line.back() == '\r')) line.pop_back();
+    // "535-first line" continues a reply, "535 last line" ends it.
+    exchange.reply += (exchange.reply.empty() ? "" : " ") + line.substr(0, 3) +
+                      (line.size() > 4 ? " " + line.substr(4) : std::string());
+    if (line.size() > 3 && line[3] == '-') return 0;
+    if (!line.empty() && (line[0] == '4' || line[0] == '5')) exchange.refusal = exchange.reply;
+    exchange.reply.clear();
+    return 0;
+}
+
+class SmtpMailComponent : public ComposedMailComponent {
+public:
+    SmtpMailComponent(MailServerSettings server, std::string password)
+        : m_server(std::move(server)), m_password(std::move(password)) {}
+
+protected:
+    bool Transmit(const MailMessage& message, const std::string& text,
+                  std::string& failure) override {
+        const int port = MailServerPort(m_server);
+        if (!IsHostName(m_server.server)) {
+            failure = "the mail server \"" + m_server.server + "\" is not a host name";
+            return false;
+        }
+        if (port == 0) {
+            failure = "the mail server's port \"" + m_server.port + "\" is not a number from 1 to 65535";
+            return false;
+        }
+        // The system's certificates first; a private authority's file only
+        // when they do not vouch for the server.
+        CURLcode code = Attempt(message, text, port, false, failure);
+        if (code == CURLE_PEER_FAILED_VERIFICATION && !m_server.caFile.empty())
+            code = Attempt(message, text, port, true, failure);
+        return code == CURLE_OK;
+    }
+
+private:
+    CURLcode Attempt(const MailMessage& message, const std::string& text, int port, bool withCaFile,
+                     std::string& failure) {
+        const std::string where = m_server.server + ":" + std::to_string(port);
+        CurlHandle curl(curl_easy_init());
+        if (!curl) {
+            failure = "cannot start a mail transfer (libcurl)";
+            return CURLE_FAILED_INIT;
+        }
+        CURL* handle = curl.get();
+        const std::string url = (m_server.implicitTls ? "smtps://" : "smtp://") + where;
+        curl_easy_setopt(handle, CURLOPT_URL, url.c_str());
+        // Never in clear: STARTTLS is required on smtp://.
+        curl_easy_setopt(handle, CURLOPT_USE_SSL, static_cast<long>(CURLUSESSL_ALL));
+        curl_easy_setopt(handle, CURLOPT_SSL_VERIFYPEER, 1L);
+        curl_easy_setopt(handle, CURLOPT_SSL_VERIFYHOST, 2L);
+        if (withCaFile) curl_easy_setopt(handle, CURLOPT_CAINFO, m_server.caFile.c_str());
+        if (!m_server.user.empty()) {
+            curl_easy_setopt(handle, CURLOPT_USERNAME, m_server.user.c_str());
+            curl_easy_setopt(handle, CURLOPT_PASSWORD, m_password.c_str());
+        }
+        const std::string from = "<" + message.sender + ">";
+        curl_easy_setopt(handle, CURLOPT_MAIL_FROM, from.c_str());
+        CurlList recipients;
+        for (const MailAddressee& addressee : message.addressees) {
+            curl_slist* longer =
+                curl_slist_append(recipients.get(), ("<" + addressee.address + ">").c_str());
+            if (!longer) {
+                failure = "out of memory";
+                return CURLE_OUT_OF_MEMORY;
+            }
+            recipients.release();
+            recipients.reset(longer);
+        }
+        curl_easy_setopt(handle, CURLOPT_MAIL_RCPT, recipients.get());
+        Exchange exchange;
+        exchange.text = &text;
+        curl_easy_setopt(handle, CURLOPT_UPLOAD, 1L);
+        curl_easy_setopt(handle, CURLOPT_READFUNCTION, ReadMessage);
+        curl_easy_setopt(handle, CURLOPT_READDATA, &exchange);
+        curl_easy_setopt(handle, CURLOPT_VERBOSE, 1L);  // the replies reach KeepReplies
+        curl_easy_setopt(handle, CURLOPT_DEBUGFUNCTION, KeepReplies);
+        curl_easy_setopt(handle, CURLOPT_DEBUGDATA, &exchange);
+        curl_easy_setopt(handle, CURLOPT_CONNECTTIMEOUT, kConnectSeconds);
+        curl_easy_setopt(handle, CURLOPT_TIMEOUT, kDeliverySeconds);
+        curl_easy_setopt(handle, CURLOPT_NOSIGNAL, 1L);
+        char detail[CURL_ERROR_SIZE] = "";
+        curl_easy_setopt(handle, CURLOPT_ERRORBUFFER, detail);
+
+        const CURLcode code = curl_easy_perform(handle);
+        if (code == CURLE_OK) return code;
+        if (!exchange.refusal.empty()) {
+            failure = "the mail server " + where + " answered: " + exchange.refusal;
+        } else if (code == CURLE_USE_SSL_FAILED) {
+            failure = "the mail server " + where +
+                      " does not offer STARTTLS; the message is not sent unencrypted";
+        } else {
+            std::string why = *detail ? detail : curl_easy_strerror(code);
+            while (!why.empty() && (why.back() == '\n' || why.back() == '\r')) why.pop_back();
+            failure = "cannot send through the mail server " + where + ": " + why;
+        }
+        return code;
+    }
+
+    MailServerSettings m_server;
+    std::string m_password;
+};
+
+}  // namespace
+
+std::unique_ptr<MailComponent> CreateSmtpMailComponent(const MailServerSettings& server,
+                                                       const std::string& password) {
+    return std::make_unique<SmtpMailComponent>(server, password);
+}
+
+}  // namespace lorvane
