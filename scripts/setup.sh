@@ -20,7 +20,14 @@ for package in "${wanted[@]}"; do
     missing+=("$package")
   fi
 done
-[ ${#missing[@]} -eq 0 ] && exit 0
+# The Windows build's libcurl comes from Debian's curl source package.
+fetch_curl_source() {
+  if [ "${1:-}" = test ]; then bash "$(dirname "$0")/curl_source.sh" >/dev/null; fi
+}
+if [ ${#missing[@]} -eq 0 ]; then
+  fetch_curl_source "$1"
+  exit 0
+fi
 
 as_root=()
 if [ "$(id -u)" -ne 0 ]; then
@@ -35,3 +42,4 @@ if [[ " ${missing[*]} " == *":i386 "* ]] && ! dpkg --print-foreign-architectures
 fi
 "${as_root[@]}" apt-get update -qq
 "${as_root[@]}" apt-get install -y -qq "${missing[@]}" >/dev/null
+fetch_curl_source "$1"

@@ -41,8 +41,10 @@ WINEPREFIX=$(mktemp -d /tmp/lorvane-wine-XXXXXX)
 # No Mono or Gecko installer prompts in a fresh prefix: nothing here needs them.
 export WINEPREFIX WINEDEBUG=-all LORVANE_SCRATCH_REGISTRY=1 WINEDLLOVERRIDES="mscoree=;mshtml="
 standin_pid=
+smtp_pid=
 cleanup() {
   [ -n "$standin_pid" ] && kill "$standin_pid" 2>/dev/null
+  [ -n "$smtp_pid" ] && kill "$smtp_pid" 2>/dev/null
   wineserver -k >/dev/null 2>&1 || true
   rm -rf "$WINEPREFIX"
 }
@@ -56,6 +58,18 @@ python3 tests/standin/eutils_standin.py --scenario tests/win32/standin_scenario.
 standin_pid=$!
 for _ in $(seq 50); do [ -s "$WINEPREFIX/standin.port" ] && break; sleep 0.1; done
 export LORVANE_WINE_STANDIN_URL=http://127.0.0.1:$(awk '{print $2}' "$WINEPREFIX/standin.port")
+# An SMTP submission server (STARTTLS, AUTH) with a certificate for
+# "localhost" made now, for the Windows runner's mail.
+smtp_folder="$WINEPREFIX/smtp"
+mkdir -p "$smtp_folder/store"
+openssl req -x509 -newkey rsa:2048 -nodes -keyout "$smtp_folder/key.pem" -out "$smtp_folder/cert.pem" \
+  -days 2 -subj /CN=localhost -addext subjectAltName=DNS:localhost 2>/dev/null
+/usr/bin/python3 tests/standin/smtp_submission.py --store "$smtp_folder/store" --cert "$smtp_folder/cert.pem" \
+  --key "$smtp_folder/key.pem" --user reader --password 's3cret pass' --lifetime 900 > "$smtp_folder/port" &
+smtp_pid=$!
+for _ in $(seq 50); do [ -s "$smtp_folder/port" ] && break; sleep 0.1; done
+export LORVANE_WINE_SMTP_PORT=$(awk '{print $2}' "$smtp_folder/port")
+export LORVANE_WINE_SMTP_FOLDER="Z:${smtp_folder//\//\\}"
 # The Win32 dialogs need a display: a virtual one. Every test case is a
 # Wine process of its own. Wine's helper processes (services, the desktop)
 # stay up while a console program waits on a pipe, and they are started

@@ -3,12 +3,14 @@
 // run (scripts/test.sh creates a fresh Wine prefix and says so through
 // LORVANE_SCRATCH_REGISTRY).
 #include <windows.h>
+#include <wincred.h>
 
 #include <gtest/gtest.h>
 
 #include <cstdlib>
 #include <fstream>
 
+#include "common/mail_server.h"
 #include "common/settings_store.h"
 #include "runner/runner_services.h"
 #include "support/scratch.h"
@@ -208,6 +210,40 @@ TEST_F(TessoryUnderWine, SearchesThroughWinInet) {
     EXPECT_EQ(later.find("Smith JA"), std::string::npos) << later;
     EXPECT_NE(later.find("1. van der Berg J"), std::string::npos) << later;
     SetEnvironmentVariableA("LORVANE_EUTILS_URL", nullptr);
+}
+
+// The user's own server through the Windows build's libcurl (Schannel):
+// STARTTLS, AUTH with the password of the Credential Manager, and the
+// server's own words when it refuses.
+TEST_F(TessoryUnderWine, MailsThroughTheUsersServer) {
+    const char* standIn = std::getenv("LORVANE_WINE_STANDIN_URL");
+    const char* port = std::getenv("LORVANE_WINE_SMTP_PORT");
+    const char* folder = std::getenv("LORVANE_WINE_SMTP_FOLDER");
+    if (!standIn || !port || !folder) GTEST_SKIP() << "no mail server was started for this run";
+    std::string error, password;
+    ASSERT_TRUE(StoreMailPassword("s3cret pass", error)) << error;
+    ASSERT_TRUE(ReadMailPassword(MailServerSettings(), password, error)) << error;
+    EXPECT_EQ(password, "s3cret pass");
+    Configure("Weekly", "Text", "neutropenia");
+    ASSERT_TRUE(CreateUserSettingsStore()->Write({{"MailServer", "localhost"}, {"MailPort", port},
+                                                  {"MailUser", "reader"},
+                                                  {"MailCAFile", std::string(folder) + "\\cert.pem"}},
+                                                 error))
+        << error;
+    SetEnvironmentVariableA("LORVANE_EUTILS_URL", standIn);
+    const std::string delivered = RunTessory("", m_work).out;
+    ASSERT_TRUE(StoreMailPassword("wrong", error)) << error;
+    const std::string refused = RunTessory("", m_work).out;
+    SetEnvironmentVariableA("LORVANE_EUTILS_URL", nullptr);
+
+    EXPECT_EQ(delivered.find("Message delivered!\r\n"), 0u) << delivered;
+    const std::string envelope = test::ReadFileOr(std::string(folder) + "\\store\\1.json", "<missing>");
+    EXPECT_NE(envelope.find("\"tls\": true, \"login\": \"reader\""), std::string::npos) << envelope;
+    EXPECT_EQ(refused.find(std::string("the mail server localhost:") + port +
+                           " answered: 535 5.7.8 Authentication credentials invalid\r\n"),
+              0u)
+        << refused;
+    CredDeleteA("Lorvane/mail", CRED_TYPE_GENERIC, 0);
 }
 
 }  // namespace
