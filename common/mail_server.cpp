@@ -41,12 +41,14 @@ int MailServerPort(const MailServerSettings& server) {
 }
 
 MailComponentFactory ChooseMailTransport(const MailServerSettings& server,
-                                         MailComponentFactory systemComponent) {
+                                         MailComponentFactory systemComponent,
+                                         const std::string& password) {
     if (server.server.empty()) return systemComponent;
-    return [server](std::string& error) -> std::unique_ptr<MailComponent> {
-        std::string password;
-        if (!server.user.empty() && !ReadMailPassword(server, password, error)) return nullptr;
-        return CreateSmtpMailComponent(server, password);
+    return [server, password](std::string& error) -> std::unique_ptr<MailComponent> {
+        std::string stored;
+        if (!server.user.empty() && password.empty() && !ReadMailPassword(server, stored, error))
+            return nullptr;
+        return CreateSmtpMailComponent(server, password.empty() ? stored : password);
     };
 }
 

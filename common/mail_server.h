@@ -52,11 +52,13 @@ std::unique_ptr<MailComponent> CreateSmtpMailComponent(const MailServerSettings&
                                                        const std::string& password);
 
 // Returns what makes the mail component of a message: the built-in
-// transport when `server` names a server (its password read when a message
-// is sent; a password that cannot be read is the reason none is made),
-// else `systemComponent`.
+// transport when `server` names a server, else `systemComponent`. The
+// built-in one logs in with `password` when it is given, else with the
+// stored password, read when a message is sent (a password that cannot be
+// read is the reason no component is made).
 MailComponentFactory ChooseMailTransport(const MailServerSettings& server,
-                                         MailComponentFactory systemComponent);
+                                         MailComponentFactory systemComponent,
+                                         const std::string& password = std::string());
 
 // Reads the password of the mail account of `server`. Windows: the
 // Credential Manager's generic credential "Lorvane/mail". POSIX: the first

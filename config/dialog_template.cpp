@@ -39,6 +39,7 @@ const DialogTemplate kConfigDialog = {
         {IDC_FORMAT_HTML, K::RadioButton, kGroup | kTabStop, "HTML", 31, 68, 33, 10},
         {IDC_FORMAT_TEXT, K::RadioButton, 0, "Text", 83, 68, 31, 10},
         {IDC_ONLY_NEW, K::CheckBox, kGroup | kTabStop, "Only articles I have not been sent before", 25, 3, 180, 10},
+        {IDC_OUTGOING_MAIL, K::PushButton, kGroup | kTabStop, "Outgoing mail...", 240, 236, 62, 16},
     },
     {"Sunday", "Monday", "Tuesday", "Wednesday", "Thursday", "Friday", "Saturday"},
 };
@@ -79,6 +80,32 @@ const DialogTemplate kPasswordDialog = {
     {},
 };
 
+const DialogTemplate kMailServerDialog = {
+    IDD_MAIL_SERVER_DIALOG,
+    "Outgoing mail server",
+    240,
+    148,
+    false,
+    {
+        {IDC_STATIC, K::Static, kGroup, "Server (host name):", 10, 12, 82, 8},
+        {IDC_MAIL_SERVER, K::Edit, kBorder | kTabStop, "", 95, 10, 135, 12},
+        {IDC_STATIC, K::Static, kGroup, "Port (empty: the usual):", 10, 30, 82, 8},
+        {IDC_MAIL_PORT, K::Edit, kBorder | kTabStop, "", 95, 28, 40, 12},
+        {IDC_STATIC, K::Static, kGroup, "Security:", 10, 47, 82, 8},
+        {IDC_MAIL_STARTTLS, K::RadioButton, kGroup | kTabStop, "STARTTLS", 95, 46, 55, 10},
+        {IDC_MAIL_TLS, K::RadioButton, 0, "TLS", 155, 46, 40, 10},
+        {IDC_STATIC, K::Static, kGroup, "User name:", 10, 66, 82, 8},
+        {IDC_MAIL_USER, K::Edit, kBorder | kTabStop, "", 95, 64, 135, 12},
+        {IDC_STATIC, K::Static, kGroup, "Password:", 10, 84, 82, 8},
+        {IDC_MAIL_PASSWORD, K::Edit, kPassword | kBorder | kTabStop, "", 95, 82, 135, 12},
+        {IDC_MAIL_PASSWORD_NOTE, K::Static, kGroup, "", 95, 97, 135, 16},
+        {IDC_MAIL_TEST, K::PushButton, kTabStop, "Send a test message", 10, 124, 85, 16},
+        {IDOK, K::DefaultPushButton, kTabStop, "OK", 124, 124, 50, 16},
+        {IDCANCEL, K::PushButton, kTabStop, "Cancel", 180, 124, 50, 16},
+    },
+    {},
+};
+
 }  // namespace
 
 std::string LoadResourceString(int id) {
@@ -90,6 +117,7 @@ const DialogTemplate& FindDialogTemplate(int id) {
         case IDD_CONFIG_DIALOG: return kConfigDialog;
         case IDD_ABOUT_DIALOG: return kAboutDialog;
         case IDD_PASSWORD_DIALOG: return kPasswordDialog;
+        case IDD_MAIL_SERVER_DIALOG: return kMailServerDialog;
         default: break;
     }
     throw std::out_of_range("no dialog template " + std::to_string(id));

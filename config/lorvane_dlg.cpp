@@ -6,6 +6,7 @@
 #include "common/text.h"
 #include "config/dialog_host.h"
 #include "config/dialog_template.h"
+#include "config/mail_server_dlg.h"
 #include "config/password_dlg.h"
 #include "config/resource.h"
 #include "config/settings_confirmation.h"
@@ -50,6 +51,7 @@ bool CLorvaneDlg::OnCommand(int id, ControlEvent event) {
         {IDC_FREQ_DAILY, ControlEvent::Clicked, [](CLorvaneDlg& d) { d.SelectFrequency(AlertFrequency::Daily); }},
         {IDC_FREQ_WEEKLY, ControlEvent::Clicked, [](CLorvaneDlg& d) { d.SelectFrequency(AlertFrequency::Weekly); }},
         {IDC_FREQ_OFF, ControlEvent::Clicked, [](CLorvaneDlg& d) { d.SelectFrequency(AlertFrequency::Off); }},
+        {IDC_OUTGOING_MAIL, ControlEvent::Clicked, [](CLorvaneDlg& d) { d.OnOutgoingMail(); }},
     };
     return Dispatch(*this, kMessageMap, id, event);
 }
@@ -194,10 +196,29 @@ bool CLorvaneDlg::SaveSettings() {
     m_onlyNew = host.IsChecked(IDC_ONLY_NEW);
     values.push_back({kOnlyNewValue, m_onlyNew ? "1" : "0"});
 
+    const std::vector<SettingsValue> mailServer = MailServerValues(m_mailServer);
+    values.insert(values.end(), mailServer.begin(), mailServer.end());
+
     std::string error;
-    if (m_store.Write(values, error)) return true;
-    ReportStoreError("saved", error);
-    return false;
+    if (!m_store.Write(values, error)) {
+        ReportStoreError("saved", error);
+        return false;
+    }
+    // The password goes to the system's own store, never to the settings.
+    if (!m_mailPassword.empty() && !StoreMailPassword(m_mailPassword, error))
+        AppMessageBox("The mail password could not be stored: " + error);
+    return true;
+}
+
+void CLorvaneDlg::OnOutgoingMail() {
+    CMailServerDlg dialog(this);
+    dialog.m_server = m_mailServer;
+    dialog.m_password = m_mailPassword;
+    dialog.m_testRecipient = Host().GetItemText(IDC_EMAIL_EDIT);
+    if (dialog.DoModal() != IDOK) return;
+    // Kept until "Save and exit" stores everything.
+    m_mailServer = dialog.m_server;
+    m_mailPassword = dialog.m_password;
 }
 
 void CLorvaneDlg::OnSaveAndExit() {

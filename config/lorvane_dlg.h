@@ -42,6 +42,9 @@ public:
     // Writes every control to the store as one update and into the fields.
     // Returns false, having said why, when the store could not be written.
     bool SaveSettings();
+    // "Outgoing mail...": edits the outgoing mail server in its dialog; what
+    // is typed there is stored by "Save and exit".
+    void OnOutgoingMail();
     // "Save and exit": stores the settings, replaces the scheduled work
     // item "Lorvane" (asking for the account's password when alerts are
     // on and the scheduler takes one), mails the user a summary, says what
@@ -64,6 +67,7 @@ public:
     MailFormat m_format = MailFormat::Html;
     bool m_onlyNew = false;
     MailServerSettings m_mailServer;  // as stored; none: the system's transport
+    std::string m_mailPassword;       // typed in "Outgoing mail..."; empty: the stored one
     // Filled from the password prompt by the save workflow.
     std::string m_accountPassword;
     std::string m_accountUserName;

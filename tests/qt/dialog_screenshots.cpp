@@ -28,7 +28,7 @@ void Save(QWidget* window, const char* name) {
     EXPECT_TRUE(picture.save(path)) << path.toStdString();
 }
 
-TEST(DialogScreenshots, AllThreeDialogs) {
+TEST(DialogScreenshots, EveryDialog) {
     test::ScratchStore scratch;
     scratch.Write({{"Email", "reader@example.org"}, {"Frequency", "Weekly"}, {"Day", "Wednesday"},
                    {"Hour", "18"}, {"Minute", "45"}, {"Format", "HTML"},
@@ -44,6 +44,11 @@ TEST(DialogScreenshots, AllThreeDialogs) {
          [](QWidget* about) {
              Save(about, "about_dialog.png");
              test::Click(about, IDOK);
+         },
+         [](QWidget* m) { test::Click(m, IDC_OUTGOING_MAIL); },
+         [](QWidget* mail) {
+             Save(mail, "mail_server_dialog.png");
+             test::Click(mail, IDCANCEL);
          },
          [](QWidget* m) { test::Click(m, IDCANCEL); }});
 

@@ -2,7 +2,9 @@
 // crontab, messages and confirmation mail, and the two programs
 // together: the crontab line that the dialog wrote runs the runner, which
 // finds the settings and mails the digest.
+#include <QLabel>
 #include <QLineEdit>
+#include <QRadioButton>
 
 #include <gtest/gtest.h>
 
@@ -17,11 +19,13 @@
 #include "support/isolation.h"
 #include "support/process.h"
 #include "support/scratch.h"
+#include "support/standin.h"
 
 namespace lorvane {
 namespace {
 
 using test::Click;
+using test::ControlOf;
 
 const char kUsersOwn[] = "MAILTO=\"\"\n5 4 * * 1 /usr/bin/backup --all\n";
 const char kMailSent[] = "An e-mail message with the updated settings was send to you!";
@@ -111,6 +115,78 @@ TEST_F(SaveWorkflow, AConfirmationNotSentIsNotReportedAsSent) {
         << messages[0];
     EXPECT_NE(messages[0].find("refused@example.org"), std::string::npos) << messages[0];
     EXPECT_TRUE(m_isolation.sink().Messages().empty());
+}
+
+// The user's outgoing server: typed and tried in its dialog, stored by
+// "Save and exit" (the password in its private file, never in the
+// settings), and used for the summary at once.
+TEST_F(SaveWorkflow, OutgoingMailServerIsTriedThenStoredWithTheSettings) {
+    test::SubmissionServer server(m_isolation.home() + "/smtp", "starttls", "reader", "s3cret pass");
+    const std::string port = std::to_string(server.port());
+    m_scratch.Write({{"Frequency", "Off"}, {"MailCAFile", server.caFile()}});
+    std::vector<std::string> tried;
+    auto sendTest = [](QWidget* mail, const std::string& password) {
+        ControlOf<QLineEdit>(mail, IDC_MAIL_PASSWORD)->clear();
+        test::TypeInto(mail, IDC_MAIL_PASSWORD, password);
+        Click(mail, IDC_MAIL_TEST);
+    };
+    auto answer = [&tried](QWidget* box) { tried.push_back(test::AcceptMessageBox(box)); };
+    std::unique_ptr<SettingsStore> store = m_scratch.Create();
+    const int end = test::RunConfigDialog(
+        *store,
+        {[](QWidget* m) { Click(m, IDC_OUTGOING_MAIL); },
+         [&](QWidget* mail) {
+             EXPECT_EQ(mail->windowTitle().toStdString(), "Outgoing mail server");
+             EXPECT_TRUE(ControlOf<QRadioButton>(mail, IDC_MAIL_STARTTLS)->isChecked());
+             EXPECT_EQ(ControlOf<QLabel>(mail, IDC_MAIL_PASSWORD_NOTE)->text().toStdString(),
+                       "No password is stored.");
+             EXPECT_EQ(ControlOf<QLineEdit>(mail, IDC_MAIL_PASSWORD)->echoMode(), QLineEdit::Password);
+             test::TypeInto(mail, IDC_MAIL_SERVER, " localhost ");
+             test::TypeInto(mail, IDC_MAIL_PORT, port);
+             test::TypeInto(mail, IDC_MAIL_USER, "reader");
+             sendTest(mail, "wrong");
+         },
+         answer, [&](QWidget* mail) { sendTest(mail, "s3cret pass"); }, answer,
+         [](QWidget* mail) { Click(mail, IDOK); }, [](QWidget* m) { Click(m, IDOK); },
+         [&](QWidget* box) { tried.push_back(test::AcceptMessageBox(box)); }});
+    EXPECT_EQ(end, IDOK);
+    EXPECT_EQ(tried, (std::vector<std::string>{
+                         "The test message could not be sent: the mail server localhost:" + port +
+                             " answered: 535 5.7.8 Authentication credentials invalid",
+                         "The test message to reader@example.org was accepted for delivery.", kMailSent}));
+    const std::vector<test::ReceivedMail> mails = server.Messages();
+    ASSERT_EQ(mails.size(), 2u);
+    EXPECT_EQ(mails[0].headers.at("Subject"), "Lorvane! test message");
+    EXPECT_EQ(mails[1].headers.at("Subject"), "Lorvane! configuration settings");
+    EXPECT_TRUE(m_isolation.sink().Messages().empty());
+
+    std::unique_ptr<SettingsStore> reader = m_scratch.Create();
+    std::string error, value;
+    ASSERT_TRUE(reader->Open(error)) << error;
+    for (const auto& [name, expected] : {std::pair<const char*, std::string>{"MailServer", "localhost"},
+                                         {"MailPort", port}, {"MailSecurity", "STARTTLS"},
+                                         {"MailUser", "reader"}, {"MailCAFile", server.caFile()}}) {
+        reader->Read(name, kUnlimitedCapacity, value);
+        EXPECT_EQ(value, expected) << name;
+    }
+    EXPECT_EQ(test::ReadFileOr(m_scratch.location()).find("s3cret"), std::string::npos);
+    const std::string passwordFile = m_isolation.home() + "/config/Lorvane/mail-password";
+    EXPECT_EQ(test::ReadFileOr(passwordFile), "s3cret pass");
+    EXPECT_EQ(std::filesystem::status(passwordFile).permissions(),
+              std::filesystem::perms::owner_read | std::filesystem::perms::owner_write);
+
+    // Opened again: the stored password is not shown, only that there is one.
+    test::RunConfigDialog(*m_scratch.Create(),
+                          {[](QWidget* m) { Click(m, IDC_OUTGOING_MAIL); },
+                           [](QWidget* mail) {
+                               EXPECT_EQ(ControlOf<QLineEdit>(mail, IDC_MAIL_SERVER)->text().toStdString(),
+                                         "localhost");
+                               EXPECT_TRUE(ControlOf<QLineEdit>(mail, IDC_MAIL_PASSWORD)->text().isEmpty());
+                               EXPECT_EQ(ControlOf<QLabel>(mail, IDC_MAIL_PASSWORD_NOTE)->text().toStdString(),
+                                         "A password is stored. Leave the box empty to keep it.");
+                               Click(mail, IDCANCEL);
+                           },
+                           [](QWidget* m) { Click(m, IDCANCEL); }});
 }
 
 TEST_F(SaveWorkflow, SettingsThatCannotBeStoredChangeNothingElse) {
