@@ -3,6 +3,7 @@
 // would, through window messages. These write the user's settings key and
 // scheduled tasks, so they run only in a scratch Wine prefix.
 #include <windows.h>
+#include <wincred.h>
 
 #include <gtest/gtest.h>
 
@@ -12,6 +13,7 @@
 #include <thread>
 #include <vector>
 
+#include "common/mail_server.h"
 #include "common/text.h"
 #include "config/lorvane_dlg.h"
 #include "config/task_scheduling.h"
@@ -253,6 +255,67 @@ TEST_F(DialogUnderWine, SaveWithAlertsOnSchedulesTheRunner) {
     const DWORD attributes = GetFileAttributesA(RunnerWorkingDirectory().c_str());
     EXPECT_TRUE(attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY));
     EXPECT_EQ(RunnerApplication().substr(RunnerApplication().size() - 12), "\\tessory.exe");
+}
+
+TEST_F(DialogUnderWine, OutgoingMailServerTriedAndStored) {
+    const char* port = std::getenv("LORVANE_WINE_SMTP_PORT");
+    const char* folder = std::getenv("LORVANE_WINE_SMTP_FOLDER");
+    if (!port || !folder) GTEST_SKIP() << "no mail server was started for this run";
+    CredDeleteA("Lorvane/mail", CRED_TYPE_GENERIC, 0);
+    std::string error;
+    ASSERT_TRUE(CreateUserSettingsStore()->Write({{"Frequency", "Off"}, {"Email", "reader@example.org"},
+                                                  {"MailCAFile", std::string(folder) + "\\cert.pem"}},
+                                                 error))
+        << error;
+    std::vector<std::string> clipped, messages;
+    std::string note;
+    const int result = Run([&](HWND dialog) {
+        // Posted: the nested dialog runs inside the handler.
+        PostMessageA(dialog, WM_COMMAND, MAKEWPARAM(IDC_OUTGOING_MAIL, BN_CLICKED), 0);
+        HWND mail = WaitForWindow("Outgoing mail server");
+        if (!mail) return;
+        Sleep(300);  // let it paint before the picture; not a timing check
+        SaveWindowPicture(mail, LORVANE_SCREENSHOT_DIR "/mail_server_dialog_win32.bmp");
+        clipped = ClippedTexts(mail);
+        note = ItemText(mail, IDC_MAIL_PASSWORD_NOTE);
+        SetDlgItemTextA(mail, IDC_MAIL_SERVER, "localhost");
+        SetDlgItemTextA(mail, IDC_MAIL_PORT, port);
+        SetDlgItemTextA(mail, IDC_MAIL_USER, "reader");
+        SetDlgItemTextA(mail, IDC_MAIL_PASSWORD, "s3cret pass");
+        PostMessageA(mail, WM_COMMAND, MAKEWPARAM(IDC_MAIL_TEST, BN_CLICKED), 0);
+        messages.push_back(AnswerMessageBox());
+        PostMessageA(mail, WM_COMMAND, MAKEWPARAM(IDOK, BN_CLICKED), 0);
+        for (int i = 0; i < 500 && IsWindow(mail); ++i) Sleep(10);  // until it is gone
+        std::thread answer([&] { messages.push_back(AnswerMessageBox()); });
+        Press(dialog, IDOK);
+        answer.join();
+    });
+    EXPECT_EQ(result, IDOK);
+    EXPECT_TRUE(clipped.empty()) << testing::PrintToString(clipped);
+    EXPECT_EQ(note, "No password is stored.");
+    EXPECT_EQ(messages, (std::vector<std::string>{
+                            "The test message to reader@example.org was accepted for delivery.",
+                            "An e-mail message with the updated settings was send to you!"}));
+    EXPECT_EQ(Stored("MailServer"), "localhost");
+    EXPECT_EQ(Stored("MailUser"), "reader");
+    // The password is in the Credential Manager, in no value of the key.
+    HKEY key = nullptr;
+    ASSERT_EQ(RegOpenKeyExA(HKEY_CURRENT_USER, "Software\\Lorvane\\Lorvane\\Lorvane", 0, KEY_READ, &key),
+              ERROR_SUCCESS);
+    char name[256], data[4096];
+    for (DWORD index = 0;; ++index) {
+        DWORD nameSize = sizeof name, dataSize = sizeof data - 1;
+        if (RegEnumValueA(key, index, name, &nameSize, nullptr, nullptr, reinterpret_cast<BYTE*>(data),
+                          &dataSize) != ERROR_SUCCESS)
+            break;
+        data[dataSize] = '\0';
+        EXPECT_EQ(std::string(data).find("s3cret"), std::string::npos) << name;
+    }
+    RegCloseKey(key);
+    std::string password;
+    EXPECT_TRUE(ReadMailPassword(MailServerSettings(), password, error)) << error;
+    EXPECT_EQ(password, "s3cret pass");
+    CredDeleteA("Lorvane/mail", CRED_TYPE_GENERIC, 0);
 }
 
 }  // namespace
