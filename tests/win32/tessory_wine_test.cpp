@@ -40,13 +40,21 @@ struct Outcome {
     std::string out;
 };
 
-// Runs tessory.exe with `arguments` in `directory`, capturing its output.
-Outcome RunTessory(const std::string& arguments, const std::string& directory) {
+// Runs tessory.exe with `arguments` in `directory`, `input` on its
+// standard input, capturing its output.
+Outcome RunTessory(const std::string& arguments, const std::string& directory,
+                   const std::string& input = "") {
     Outcome outcome;
     SECURITY_ATTRIBUTES inherit{sizeof inherit, nullptr, TRUE};
-    Handle readEnd, writeEnd;
+    Handle readEnd, writeEnd, inputRead, inputWrite;
     if (!CreatePipe(readEnd.out(), writeEnd.out(), &inherit, 0)) return outcome;
     SetHandleInformation(readEnd.get(), HANDLE_FLAG_INHERIT, 0);
+    // The input is small: the pipe holds it all before the child starts.
+    if (!CreatePipe(inputRead.out(), inputWrite.out(), &inherit, 0)) return outcome;
+    SetHandleInformation(inputWrite.get(), HANDLE_FLAG_INHERIT, 0);
+    DWORD written = 0;
+    WriteFile(inputWrite.get(), input.data(), static_cast<DWORD>(input.size()), &written, nullptr);
+    inputWrite.Reset();
 
     // Standard output only: what standard error says is not the digest.
     Handle discard(CreateFileA("NUL", GENERIC_WRITE, FILE_SHARE_WRITE, &inherit, OPEN_EXISTING, 0,
@@ -56,7 +64,7 @@ Outcome RunTessory(const std::string& arguments, const std::string& directory) {
     startup.dwFlags = STARTF_USESTDHANDLES;
     startup.hStdOutput = writeEnd.get();
     startup.hStdError = discard.get();
-    startup.hStdInput = GetStdHandle(STD_INPUT_HANDLE);
+    startup.hStdInput = inputRead.get();
     std::string commandLine = "\"" TESSORY_PATH "\" " + arguments;
     PROCESS_INFORMATION process{};
     if (!CreateProcessA(nullptr, &commandLine[0], nullptr, nullptr, TRUE, 0, nullptr,
@@ -74,6 +82,9 @@ Outcome RunTessory(const std::string& arguments, const std::string& directory) {
     return outcome;
 }
 
+
+// The class of the mail component double (tests/win32/mail_component_double.cpp).
+const char kDoubleClass[] = "{5E1C0B7A-3D2F-4B8E-9A61-2C7D4F0E8B13}";
 
 class TessoryUnderWine : public ::testing::Test {
 protected:
@@ -94,6 +105,9 @@ protected:
         RemoveDirectoryA(m_work.c_str());
         RegDeleteTreeA(HKEY_CURRENT_USER, "Software\\Lorvane");
         DeleteFileA(SentRecordPath().c_str());
+        // The mail component double, when a test registered it.
+        RegDeleteTreeA(HKEY_CLASSES_ROOT, (std::string("CLSID\\") + kDoubleClass).c_str());
+        RegDeleteTreeA(HKEY_CLASSES_ROOT, "ANSMTP.OBJ");
     }
     static std::string SentRecordPath() { return RunnerStateFolder() + "\\sent-articles.txt"; }
     void Configure(const char* frequency, const char* format, const char* query = "",
@@ -107,6 +121,7 @@ protected:
                                                      error))
             << error;
     }
+    std::string error_;
     std::string DebugCopy() const { return test::ReadFileOr(m_work + "\\debug.html", "<missing>"); }
 
     std::string m_work;
@@ -244,6 +259,67 @@ TEST_F(TessoryUnderWine, MailsThroughTheUsersServer) {
               0u)
         << refused;
     CredDeleteA("Lorvane/mail", CRED_TYPE_GENERIC, 0);
+}
+
+// The component path: tessory drives a registered "ANSMTP.OBJ" (a test
+// double) by its method numbers, with the values each kind of mail takes.
+TEST_F(TessoryUnderWine, DrivesTheRegisteredMailComponent) {
+    const char* standIn = std::getenv("LORVANE_WINE_STANDIN_URL");
+    if (!standIn) GTEST_SKIP() << "no E-utilities stand-in was started for this run";
+    const char* const kClass = kDoubleClass;
+    std::string library = "Z:" MAIL_DOUBLE_PATH;
+    for (char& c : library)
+        if (c == '/') c = '\\';
+    const std::string server = std::string("CLSID\\") + kClass + "\\InprocServer32";
+    ASSERT_EQ(RegSetValueA(HKEY_CLASSES_ROOT, "ANSMTP.OBJ\\CLSID", REG_SZ, kClass, 0), ERROR_SUCCESS);
+    ASSERT_EQ(RegSetValueA(HKEY_CLASSES_ROOT, server.c_str(), REG_SZ, library.c_str(), 0), ERROR_SUCCESS);
+    HKEY key = nullptr;
+    if (RegOpenKeyExA(HKEY_CLASSES_ROOT, server.c_str(), 0, KEY_SET_VALUE, &key) == ERROR_SUCCESS) {
+        RegSetValueExA(key, "ThreadingModel", 0, REG_SZ, reinterpret_cast<const BYTE*>("Apartment"), 10);
+        RegCloseKey(key);
+    }
+    const std::string log = m_work + "\\mail.log";
+    SetEnvironmentVariableA("LORVANE_MAIL_DOUBLE_LOG", log.c_str());
+    SetEnvironmentVariableA("LORVANE_EUTILS_URL", standIn);
+    auto calls = [&](const std::string& arguments, const std::string& input, std::string& out) {
+        DeleteFileA(log.c_str());
+        out = RunTessory(arguments, m_work, input).out;
+        return test::ReadFileOr(log, "<no calls>");
+    };
+    std::string out;
+    const std::string prefix = "48\n22 \n16 reader@example.org\n";
+    Configure("Weekly", "HTML", "neutropenia");
+    const std::string html = calls("", "", out);
+    EXPECT_EQ(out.find("Message delivered!\r\n"), 0u) << out;
+    Configure("Weekly", "Text", "neutropenia");
+    const std::string text = calls("", "", out);
+    std::ofstream(m_work + "\\1.enw") << "%T A title\n%D 2008\n";
+    const std::string colleague = calls("\"" + m_work + "\\1.enw\"", "friend@example.org\n", out);
+    ASSERT_TRUE(CreateUserSettingsStore()->Write({{"Email", "refused@example.org"}}, error_)) << error_;
+    const std::string refused = calls("", "", out);
+    SetEnvironmentVariableA("LORVANE_EUTILS_URL", nullptr);
+    SetEnvironmentVariableA("LORVANE_MAIL_DOUBLE_LOG", nullptr);
+    DeleteFileA((m_work + "\\1.enw").c_str());
+    DeleteFileA(log.c_str());
+
+    EXPECT_EQ(html.rfind(prefix + "43 Lorvane! reader@example.org 0\n26 Lorvane! Periodic Search Results\n8 1\n10 ",
+                         0),
+              0u)
+        << html;
+    EXPECT_NE(html.find(" <span> <p><br>Results for the PubMed que\n"), std::string::npos) << html;
+    EXPECT_EQ(html.substr(html.size() - 3), "49\n") << html;
+    // A plain-text digest sets no format.
+    EXPECT_EQ(text.rfind(prefix + "43 Lorvane! reader@example.org 0\n26 Lorvane! Periodic Search Results\n10 ", 0),
+              0u)
+        << text;
+    EXPECT_EQ(text.find("\n8 "), std::string::npos) << text;
+    EXPECT_EQ(colleague.rfind(prefix + "43 Lorvane! friend@example.org 0\n26 Lorvane! Colleague Article Alert\n8 1\n10 ",
+                              0),
+              0u)
+        << colleague;
+    // A refused delivery: the failure is asked for and printed.
+    EXPECT_EQ(refused.substr(refused.size() - 6), "49\n59\n") << refused;
+    EXPECT_EQ(out.find("550 the double refuses this recipient\r\n"), 0u) << out;
 }
 
 }  // namespace
