@@ -11,8 +11,9 @@
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
     const std::string text(reinterpret_cast<const char*>(data), size);
     std::istringstream citation(text);
-    const std::string message = lorvane::ComposeColleagueMessage(citation, "<id>", "a<b@example.org");
-    if (message.find("<id>") != std::string::npos || message.find("a<b") != std::string::npos)
+    // The markup has no "<id>" and no "<q@": either would be the input's.
+    const std::string message = lorvane::ComposeColleagueMessage(citation, "<id>", "a<q@example.org");
+    if (message.find("<id>") != std::string::npos || message.find("<q@") != std::string::npos)
         std::abort();
     lorvane::ArticleIdentifier(text);
     return 0;
