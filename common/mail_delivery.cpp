@@ -56,14 +56,6 @@ MailOutcome TryDeliverMail(const MailComponentFactory& create, const std::string
     return TryDeliverMail(*mail, sender, recipient, subject, body, html);
 }
 
-bool DeliverMail(MailComponent& mail, Console& console, const std::string& sender,
-                 const std::string& recipient, const std::string& subject,
-                 const std::string& body, bool html) {
-    const MailOutcome outcome = TryDeliverMail(mail, sender, recipient, subject, body, html);
-    console.Line(outcome.report);
-    return outcome.delivered;
-}
-
 bool DeliverMail(const MailComponentFactory& create, Console& console, const std::string& sender,
                  const std::string& recipient, const std::string& subject,
                  const std::string& body, bool html) {

@@ -38,13 +38,9 @@ MailOutcome TryDeliverMail(const MailComponentFactory& create, const std::string
                            const std::string& recipient, const std::string& subject,
                            const std::string& body, bool html);
 
-// As TryDeliverMail, and writes the outcome's report on `console`.
-// Returns whether the message was delivered.
-bool DeliverMail(MailComponent& mail, Console& console, const std::string& sender,
-                 const std::string& recipient, const std::string& subject,
-                 const std::string& body, bool html);
-
-// The same through a component that `create` makes.
+// As TryDeliverMail through a component that `create` makes, and writes
+// the outcome's report on `console`. Returns whether the message was
+// delivered.
 bool DeliverMail(const MailComponentFactory& create, Console& console, const std::string& sender,
                  const std::string& recipient, const std::string& subject,
                  const std::string& body, bool html);

@@ -1,13 +1,12 @@
 // The built-in SMTP submission transport over libcurl: TLS always (STARTTLS
 // on smtp://, or smtps://), certificates always verified, AUTH when a user
 // is set, and the server's own words when it refuses.
-#include <curl/curl.h>
-
 #include <algorithm>
 #include <cctype>
 #include <memory>
 
 #include "common/composed_mail.h"
+#include "common/curl_support.h"
 #include "common/mail_server.h"
 
 namespace lorvane {
@@ -16,15 +15,6 @@ namespace {
 // Bounds of one delivery: reaching the server, and the whole exchange.
 constexpr long kConnectSeconds = 30;
 constexpr long kDeliverySeconds = 120;
-
-struct CurlDeleter {
-    void operator()(CURL* handle) const { curl_easy_cleanup(handle); }
-};
-struct SlistDeleter {
-    void operator()(curl_slist* list) const { curl_slist_free_all(list); }
-};
-using CurlHandle = std::unique_ptr<CURL, CurlDeleter>;
-using CurlList = std::unique_ptr<curl_slist, SlistDeleter>;
 
 // A host name or an address in brackets: nothing that would change the URL.
 bool IsHostName(const std::string& host) {
@@ -150,9 +140,8 @@ private:
             failure = "the mail server " + where +
                       " does not offer STARTTLS; the message is not sent unencrypted";
         } else {
-            std::string why = *detail ? detail : curl_easy_strerror(code);
-            while (!why.empty() && (why.back() == '\n' || why.back() == '\r')) why.pop_back();
-            failure = "cannot send through the mail server " + where + ": " + why;
+            failure = "cannot send through the mail server " + where + ": " +
+                      DescribeCurlError(code, detail);
         }
         return code;
     }

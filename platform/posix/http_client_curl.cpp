@@ -1,30 +1,12 @@
 // The HTTP client over libcurl.
-#include <curl/curl.h>
-
 #include <memory>
 
+#include "common/curl_support.h"
 #include "common/text.h"
 #include "runner/http_client.h"
 
 namespace lorvane {
 namespace {
-
-struct CurlDeleter {
-    void operator()(CURL* handle) const { curl_easy_cleanup(handle); }
-};
-struct SlistDeleter {
-    void operator()(curl_slist* list) const { curl_slist_free_all(list); }
-};
-using CurlHandle = std::unique_ptr<CURL, CurlDeleter>;
-using CurlList = std::unique_ptr<curl_slist, SlistDeleter>;
-
-// Turns a libcurl result into text, with the detail libcurl left in `detail`.
-std::string DescribeCurlError(CURLcode code, const char* detail) {
-    std::string text = curl_easy_strerror(code);
-    if (detail && *detail) text += std::string(": ") + detail;
-    while (!text.empty() && (text.back() == '\n' || text.back() == '\r')) text.pop_back();
-    return text;
-}
 
 bool StartsWithIgnoringCase(const std::string& text, const char* prefix) {
     std::size_t i = 0;

@@ -186,10 +186,10 @@ TEST(MailComponent, RefusedAddressStopsTheSequence) {
     std::string error;
     std::unique_ptr<MailComponent> mail = CreateMailComponent(error);
     ASSERT_TRUE(mail) << error;
-    test::CapturedConsole console;
-    DeliverMail(*mail, console, "reader@example.org", "friend@example.org\r\nBcc: all@example.org",
-                MailSubject(kColleagueAlertMail), "body", true);
-    const std::string& out = console.out;
+    const std::string out = TryDeliverMail(*mail, "reader@example.org",
+                                           "friend@example.org\r\nBcc: all@example.org",
+                                           MailSubject(kColleagueAlertMail), "body", true)
+                                .report;
     EXPECT_EQ(out.find("Mail not sent: adding the recipient refused"), 0u) << out;
     EXPECT_EQ(out.find("Message delivered!"), std::string::npos);
 }

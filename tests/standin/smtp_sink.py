@@ -10,7 +10,8 @@ import argparse
 import asyncio
 import json
 import os
-import sys
+
+import serving
 
 
 class Session:
@@ -100,13 +101,8 @@ async def main():
         await Session(args.store, args.refuse, counter).handle(reader, writer)
 
     server = await asyncio.start_server(serve, "127.0.0.1", 0)
-    print("PORT %d" % server.sockets[0].getsockname()[1], flush=True)
-    async with server:
-        await asyncio.wait_for(server.serve_forever(), args.lifetime)
+    await serving.announce_and_serve(server, args.lifetime)
 
 
 if __name__ == "__main__":
-    try:
-        asyncio.run(main())
-    except (asyncio.TimeoutError, KeyboardInterrupt):
-        sys.exit(0)
+    serving.run(main)

@@ -15,8 +15,8 @@ import asyncio
 import json
 import os
 import ssl
-import sys
 
+import serving
 from aiosmtpd.smtp import SMTP, AuthResult, LoginPassword
 
 
@@ -77,13 +77,8 @@ async def main():
     loop = asyncio.get_running_loop()
     server = await loop.create_server(protocol, "127.0.0.1", 0,
                                       ssl=context if args.security == "tls" else None)
-    print("PORT %d" % server.sockets[0].getsockname()[1], flush=True)
-    async with server:
-        await asyncio.wait_for(server.serve_forever(), args.lifetime)
+    await serving.announce_and_serve(server, args.lifetime)
 
 
 if __name__ == "__main__":
-    try:
-        asyncio.run(main())
-    except (asyncio.TimeoutError, KeyboardInterrupt):
-        sys.exit(0)
+    serving.run(main)
