@@ -15,9 +15,13 @@ import asyncio
 import json
 import os
 import ssl
+import warnings
 
 import serving
 from aiosmtpd.smtp import SMTP, AuthResult, LoginPassword
+
+# aiosmtpd warns about an attribute it sets itself.
+warnings.filterwarnings("ignore", category=DeprecationWarning)
 
 
 class Store:
