@@ -98,7 +98,7 @@ const DialogTemplate kMailServerDialog = {
         {IDC_MAIL_USER, K::Edit, kBorder | kTabStop, "", 95, 64, 135, 12},
         {IDC_STATIC, K::Static, kGroup, "Password:", 10, 84, 82, 8},
         {IDC_MAIL_PASSWORD, K::Edit, kPassword | kBorder | kTabStop, "", 95, 82, 135, 12},
-        {IDC_MAIL_PASSWORD_NOTE, K::Static, kGroup, "", 95, 97, 135, 16},
+        {IDC_MAIL_PASSWORD_NOTE, K::Static, kGroup, "No password is stored.", 95, 97, 135, 16},
         {IDC_MAIL_TEST, K::PushButton, kTabStop, "Send a test message", 10, 124, 85, 16},
         {IDOK, K::DefaultPushButton, kTabStop, "OK", 124, 124, 50, 16},
         {IDCANCEL, K::PushButton, kTabStop, "Cancel", 180, 124, 50, 16},

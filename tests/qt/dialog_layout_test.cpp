@@ -156,8 +156,13 @@ TEST_F(DialogLayout, ConfigurationDialogControls) {
         EXPECT_NEAR(cancel / m->width(), 155.0 / 324.0, 0.02);
         EXPECT_NEAR(static_cast<double>(ControlOf<QWidget>(m, IDC_QUERY_LIST)->height()) / m->height(),
                     78.0 / 266.0, 0.02);
-        Click(m, IDCANCEL);
-    }});
+        Click(m, IDC_OUTGOING_MAIL);
+    },
+              [](QWidget* mail) {
+                  ExpectTemplateControls(mail, IDD_MAIL_SERVER_DIALOG);
+                  Click(mail, IDCANCEL);
+              },
+              [](QWidget* m) { Click(m, IDCANCEL); }});
 }
 
 TEST_F(DialogLayout, TabReachesEveryGroupAndArrowsMoveWithinIt) {
