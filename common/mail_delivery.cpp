@@ -56,18 +56,19 @@ MailOutcome TryDeliverMail(const MailComponentFactory& create, const std::string
     return TryDeliverMail(*mail, sender, recipient, subject, body, html);
 }
 
-bool DeliverMail(const MailComponentFactory& create, Console& console, const std::string& sender,
-                 const std::string& recipient, const std::string& subject,
-                 const std::string& body, bool html) {
+MailOutcome DeliverMail(const MailComponentFactory& create, Console& console,
+                        const std::string& sender, const std::string& recipient,
+                        const std::string& subject, const std::string& body, bool html) {
     const MailOutcome outcome = TryDeliverMail(create, sender, recipient, subject, body, html);
     console.Line(outcome.report);
-    return outcome.delivered;
+    return outcome;
 }
 
 bool SendAlertMail(const MailComponentFactory& create, Console& console, const std::string& sender,
                    const std::string& recipient, const std::string& body, bool plainText,
                    MailKind kind) {
-    return DeliverMail(create, console, sender, recipient, MailSubject(kind), body, !plainText);
+    return DeliverMail(create, console, sender, recipient, MailSubject(kind), body, !plainText)
+        .delivered;
 }
 
 }  // namespace lorvane

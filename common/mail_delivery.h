@@ -39,11 +39,10 @@ MailOutcome TryDeliverMail(const MailComponentFactory& create, const std::string
                            const std::string& body, bool html);
 
 // As TryDeliverMail through a component that `create` makes, and writes
-// the outcome's report on `console`. Returns whether the message was
-// delivered.
-bool DeliverMail(const MailComponentFactory& create, Console& console, const std::string& sender,
-                 const std::string& recipient, const std::string& subject,
-                 const std::string& body, bool html);
+// the outcome's report on `console`. Returns the outcome.
+MailOutcome DeliverMail(const MailComponentFactory& create, Console& console,
+                        const std::string& sender, const std::string& recipient,
+                        const std::string& subject, const std::string& body, bool html);
 
 // Mails `body` from `sender` to `recipient` (shown as "Lorvane!") through
 // a component that `create` makes, as plain text when `plainText` is set

@@ -24,12 +24,10 @@ MailOutcome SendSettingsConfirmation(Console& console, const MailComponentFactor
                                      const std::string& sender, const std::string& recipient,
                                      AlertFrequency frequency, const std::string* queryTexts,
                                      int queryCount, MailFormat format, bool onlyNew) {
-    const MailOutcome outcome = TryDeliverMail(
-        transport, sender, recipient, "Lorvane! configuration settings",
+    return DeliverMail(
+        transport, console, sender, recipient, "Lorvane! configuration settings",
         ComposeSettingsConfirmation(recipient, frequency, queryTexts, queryCount, format, onlyNew),
         false);
-    console.Line(outcome.report);
-    return outcome;
 }
 
 }  // namespace lorvane

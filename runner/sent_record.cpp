@@ -6,6 +6,7 @@
 #include <cstring>
 #include <memory>
 
+#include "common/automation_date.h"
 #include "common/text.h"
 #include "runner/runner_services.h"
 
@@ -14,25 +15,21 @@ namespace {
 
 const char kSearchedThroughKey[] = "searched-through ";
 
-void CivilDate(int dayNumber, int& year, int& month, int& day) {
-    // Days from 1 March of year 0, in eras of 400 years.
-    const long long z = static_cast<long long>(dayNumber) + 719468;
-    const long long era = (z >= 0 ? z : z - 146096) / 146097;
-    const long long dayOfEra = z - era * 146097;
-    const long long yearOfEra =
-        (dayOfEra - dayOfEra / 1460 + dayOfEra / 36524 - dayOfEra / 146096) / 365;
-    const long long dayOfYear = dayOfEra - (365 * yearOfEra + yearOfEra / 4 - yearOfEra / 100);
-    const long long shiftedMonth = (5 * dayOfYear + 2) / 153;
-    day = static_cast<int>(dayOfYear - (153 * shiftedMonth + 2) / 5 + 1);
-    month = static_cast<int>(shiftedMonth < 10 ? shiftedMonth + 3 : shiftedMonth - 9);
-    year = static_cast<int>(yearOfEra + era * 400 + (month <= 2 ? 1 : 0));
+// 1 January 1970 as an automation date: day numbers and automation dates
+// differ by this many days.
+constexpr int kAutomationDayOf1970 = 25569;
+
+// Returns the calendar date of day `dayNumber`.
+CalendarTime CalendarOfDay(int dayNumber) {
+    CalendarTime date;
+    AutomationDateToCalendar(static_cast<double>(dayNumber) + kAutomationDayOf1970, date);
+    return date;
 }
 
 std::string IsoDateText(int dayNumber) {
-    int year = 0, month = 0, day = 0;
-    CivilDate(dayNumber, year, month, day);
+    const CalendarTime date = CalendarOfDay(dayNumber);
     char text[32];
-    std::snprintf(text, sizeof text, "%04d-%02d-%02d", year, month, day);
+    std::snprintf(text, sizeof text, "%04d-%02d-%02d", date.year, date.month, date.day);
     return text;
 }
 
@@ -41,13 +38,20 @@ bool ParseIsoDate(const std::string& text, int& dayNumber) {
     if (text.size() != 10 || text[4] != '-' || text[7] != '-') return false;
     for (const std::size_t i : {0u, 1u, 2u, 3u, 5u, 6u, 8u, 9u})
         if (text[i] < '0' || text[i] > '9') return false;
-    const int year = std::stoi(text.substr(0, 4)), month = std::stoi(text.substr(5, 2)),
-              day = std::stoi(text.substr(8, 2));
-    if (month < 1 || month > 12 || day < 1 || day > 31) return false;
-    dayNumber = DayNumber(year, month, day);
-    int y = 0, m = 0, d = 0;
-    CivilDate(dayNumber, y, m, d);
-    return y == year && m == month && d == day;  // not 31 April
+    CalendarTime date;
+    date.year = std::stoi(text.substr(0, 4));
+    date.month = std::stoi(text.substr(5, 2));
+    date.day = std::stoi(text.substr(8, 2));
+    double value = 0;
+    if (!CalendarToAutomationDate(date, value)) return false;  // 31 April, month 13
+    dayNumber = static_cast<int>(value) - kAutomationDayOf1970;
+    return true;
+}
+
+// Records that `pmid` was mailed on `day`, keeping the later of two days.
+void NoteMailed(SentRecord& record, std::int32_t pmid, int day) {
+    int& mailed = record.mailed.emplace(pmid, day).first->second;
+    mailed = std::max(mailed, day);
 }
 
 // Reads an identifier of 1 to 9 digits (PubMed identifiers fit in 32 bits).
@@ -75,9 +79,9 @@ bool LocalDayNumber(Clock clock, int& day) {
 }
 
 std::string SearchDateText(int dayNumber) {
-    int year = 0, month = 0, day = 0;
-    CivilDate(dayNumber, year, month, day);
-    return std::to_string(year) + "/" + std::to_string(month) + "/" + std::to_string(day);
+    const CalendarTime date = CalendarOfDay(dayNumber);
+    return std::to_string(date.year) + "/" + std::to_string(date.month) + "/" +
+           std::to_string(date.day);
 }
 
 std::string FormatSentRecord(const SentRecord& record) {
@@ -106,8 +110,7 @@ int ParseSentRecord(const std::string& text, SentRecord& record) {
         } else if (first == kSearchedThroughKey) {
             record.searchedThrough = std::max(record.searchedThrough, day);
         } else if (ParseIdentifier(first.substr(0, first.size() - 1), pmid)) {
-            int& mailed = record.mailed.emplace(pmid, day).first->second;
-            mailed = std::max(mailed, day);
+            NoteMailed(record, pmid, day);
         } else {
             ++unread;
         }
@@ -146,10 +149,7 @@ bool WriteSentRecord(const std::string& folder, const SentRecord& record, std::s
 }
 
 void MergeSentRecord(SentRecord& record, const SentRecord& other) {
-    for (const auto& [pmid, day] : other.mailed) {
-        int& mailed = record.mailed.emplace(pmid, day).first->second;
-        mailed = std::max(mailed, day);
-    }
+    for (const auto& [pmid, day] : other.mailed) NoteMailed(record, pmid, day);
     record.searchedThrough = std::max(record.searchedThrough, other.searchedThrough);
 }
 
