@@ -17,4 +17,13 @@ bool InitializeProcess(std::string& error);
 // cannot be represented or converted.
 bool ToLocalTime(std::int64_t seconds, std::tm& local);
 
+// Returns the folder where the alert runner keeps what it needs from one
+// run to the next, its record and its log (POSIX: $XDG_STATE_HOME/Lorvane;
+// Windows: %LOCALAPPDATA%\Lorvane), or the empty text when the system
+// cannot say.
+std::string RunnerStateFolder();
+
+// Returns the path of the file `name` in `folder`.
+std::string PathInFolder(const std::string& folder, const std::string& name);
+
 }  // namespace lorvane

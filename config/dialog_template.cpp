@@ -13,7 +13,7 @@ const DialogTemplate kConfigDialog = {
     IDD_CONFIG_DIALOG,
     "Lorvane! Configuration Dialog",
     324,
-    266,
+    286,
     true,
     {
         {IDOK, K::DefaultPushButton, kTabStop, "Save and exit", 92, 236, 57, 16},
@@ -40,6 +40,8 @@ const DialogTemplate kConfigDialog = {
         {IDC_FORMAT_TEXT, K::RadioButton, 0, "Text", 83, 68, 31, 10},
         {IDC_ONLY_NEW, K::CheckBox, kGroup | kTabStop, "Only articles I have not been sent before", 25, 3, 180, 10},
         {IDC_OUTGOING_MAIL, K::PushButton, kGroup | kTabStop, "Outgoing mail...", 240, 236, 62, 16},
+        {IDC_LAST_RUN, K::Static, kGroup, "No scheduled run yet", 17, 256, 290, 16},
+        {IDC_SCHEDULE_WARNING, K::Static, kGroup, "", 17, 273, 290, 8},
     },
     {"Sunday", "Monday", "Tuesday", "Wednesday", "Thursday", "Friday", "Saturday"},
 };

@@ -1,8 +1,11 @@
 #include "config/lorvane_dlg.h"
 
+#include <cstdio>
 #include <vector>
 
 #include "common/local_time.h"
+#include "common/run_log.h"
+#include "common/system_services.h"
 #include "common/text.h"
 #include "config/dialog_host.h"
 #include "config/dialog_template.h"
@@ -32,6 +35,7 @@ bool CLorvaneDlg::OnInitDialog() {
     if (!about.empty()) Host().AddSystemMenuCommand(IDM_ABOUT, about);
     Host().SetApplicationIcon();
     LoadSettings();
+    ShowRunStatus();
     return true;
 }
 
@@ -229,26 +233,41 @@ void CLorvaneDlg::OnSaveAndExit() {
         OnCancel();
         return;
     }
-    RemoveTask(m_console, kWorkItemName);  // a missing work item is no error
-    if (m_frequency != AlertFrequency::Off && !SchedulerNeedsPassword()) {
-        m_accountUserName = LogonUserName();
-        m_accountPassword.clear();
-        ScheduleRunner();
-    } else if (m_frequency != AlertFrequency::Off) {
-        if (prompt.DoModal() == IDCANCEL) {
-            AppMessageBox("The task was not created because no password was provided; you can "
-                          "schedule the task manually. The task name is " +
-                          RunnerLocationText());
-            OnOK();
-        } else {
-            m_accountPassword = prompt.m_password;
-            m_accountUserName = prompt.m_userName;
-            ScheduleRunner();
-        }
+    ScheduleStatus schedule;
+    if (m_frequency == AlertFrequency::Off) {
+        const TaskResult removed = RemoveTask(m_console, kWorkItemName);
+        if (removed == kTaskOk)
+            AppMessageBox("The schedule was removed: Lorvane will not search until you turn alerts on "
+                          "again.");
+        // A job left behind finds alerts off and does nothing.
+        schedule.sentence = removed == kTaskOk || removed == kTaskNotFound
+                                ? "No schedule is registered: alerts are turned off."
+                                : "The schedule could not be removed; its runs find alerts turned off "
+                                  "and do nothing.";
+    } else if (SchedulerNeedsPassword() && prompt.DoModal() == IDCANCEL) {
+        // Nothing was removed before the prompt: a schedule made earlier
+        // stays, and runs the settings just saved.
+        schedule.running = FindTask(m_console, kWorkItemName) == kTaskOk;
+        AppMessageBox(schedule.running
+                          ? std::string("The task was not created because no password was provided; "
+                                        "the schedule was not changed: the one made before stays.")
+                          : "The task was not created because no password was provided; you can "
+                            "schedule the task manually. The task name is " + RunnerLocationText());
+        schedule.sentence = schedule.running
+                                ? "The schedule was not changed (no password was provided): the one "
+                                  "made before stays."
+                                : "No schedule is registered: no password was provided.";
+        OnOK();
+    } else {
+        m_accountUserName = SchedulerNeedsPassword() ? prompt.m_userName : LogonUserName();
+        m_accountPassword = prompt.m_password;  // empty where none was asked for
+        schedule.running = ScheduleRunner() == kTaskOk;
+        schedule.sentence = schedule.running ? ScheduleSentence()
+                                             : "No schedule is registered: the task scheduling failed.";
     }
     const MailOutcome mail = SendSettingsConfirmation(
         m_console, ChooseMailTransport(m_mailServer, CreateMailComponent), m_email, m_email,
-        m_frequency, m_queryTexts.data(), m_queryCount, m_format, m_onlyNew);
+        m_frequency, m_queryTexts.data(), m_queryCount, m_format, m_onlyNew, schedule);
     AppMessageBox(mail.delivered
                       ? std::string("An e-mail message with the updated settings was send to you!")
                       : "The e-mail message with the updated settings could not be sent: " +
@@ -256,7 +275,29 @@ void CLorvaneDlg::OnSaveAndExit() {
     OnOK();
 }
 
-void CLorvaneDlg::ScheduleRunner() {
+std::string CLorvaneDlg::ScheduleSentence() const {
+    char time[8];
+    std::snprintf(time, sizeof time, "%02d:%02d", m_hour % 100, m_minute % 100);
+    if (m_frequency == AlertFrequency::Daily) return std::string("Alerts are scheduled daily at ") + time + ".";
+    // With no day selected the run falls on the start date's Saturday.
+    return "Alerts are scheduled weekly on " + (m_dayIndex >= 0 ? m_dayName : std::string("Saturday")) +
+           " at " + time + ".";
+}
+
+void CLorvaneDlg::ShowRunStatus() {
+    DialogHost& host = Host();
+    const std::string folder = RunnerStateFolder();
+    host.SetItemText(IDC_LAST_RUN,
+                     LastRunStatus(folder.empty() ? "" : ReadRunLog(PathInFolder(folder, kRunLogName))));
+    const bool alertsOn = host.IsChecked(IDC_FREQ_DAILY) || host.IsChecked(IDC_FREQ_WEEKLY);
+    host.SetItemText(IDC_SCHEDULE_WARNING,
+                     alertsOn && FindTask(m_console, kWorkItemName) == kTaskNotFound
+                         ? "Alerts are on, but no schedule is registered for you: \"Save and exit\" "
+                           "registers one."
+                         : "");
+}
+
+TaskResult CLorvaneDlg::ScheduleRunner() {
     CTaskDescriptor descriptor;
     descriptor.SetApplication(RunnerApplication());
     descriptor.SetWorkingDirectory(RunnerWorkingDirectory());
@@ -288,6 +329,7 @@ void CLorvaneDlg::ScheduleRunner() {
                       ? "The system was updated successfully!!!"
                       : "The task scheduling failed!!! You may have misspelled your password! Try "
                         "again or schedule the task manually!");
+    return result;
 }
 
 void CLorvaneDlg::SetTimePickerFormat() {

@@ -8,6 +8,7 @@
 #include "common/console.h"
 #include "common/settings_store.h"
 #include "config/dialog.h"
+#include "config/task_scheduler.h"
 
 namespace lorvane {
 
@@ -46,14 +47,23 @@ public:
     // is typed there is stored by "Save and exit".
     void OnOutgoingMail();
     // "Save and exit": stores the settings, replaces the scheduled work
-    // item "Lorvane" (asking for the account's password when alerts are
-    // on and the scheduler takes one), mails the user a summary, says what
-    // happened, and closes. When the settings could not be stored it says
-    // so and closes, leaving the work item as it was and mailing nothing.
+    // item "Lorvane" (asking first for the account's password when alerts
+    // are on and the scheduler takes one; Cancel there leaves the item as
+    // it was) or removes it when alerts are off, mails the user a summary
+    // that says whether a schedule is registered, says what happened, and
+    // closes. When the settings could not be stored it says so and closes,
+    // leaving the work item as it was and mailing nothing.
     void OnSaveAndExit();
     // Registers the runner as work item "Lorvane" from the saved schedule
-    // and the account fields, and says whether that worked.
-    void ScheduleRunner();
+    // and the account fields, says whether that worked, and returns the
+    // scheduler's result.
+    TaskResult ScheduleRunner();
+    // Returns the sentence that tells when the saved schedule runs:
+    // "Alerts are scheduled weekly on Wednesday at 18:45."
+    std::string ScheduleSentence() const;
+    // Shows the outcome of the last scheduled run, from the run log, and a
+    // warning when alerts are on but no work item is registered.
+    void ShowRunStatus();
 
     // Filled by SaveSettings.
     std::array<std::string, kQuerySlotCount> m_queryTexts;  // stored form

@@ -6,7 +6,8 @@ namespace lorvane {
 
 std::string ComposeSettingsConfirmation(const std::string& recipient, AlertFrequency frequency,
                                         const std::string* queryTexts, int queryCount,
-                                        MailFormat format, bool onlyNew) {
+                                        MailFormat format, bool onlyNew,
+                                        const ScheduleStatus& schedule) {
     std::string body = "The Lorvane! system settings were recently modified. The new settings are:\n\n"
                        "Email: " + recipient + "\n\nFrequency: ";
     body += frequency == AlertFrequency::Off ? std::string("Turned off")
@@ -14,7 +15,9 @@ std::string ComposeSettingsConfirmation(const std::string& recipient, AlertFrequ
     body += std::string("\n\nFormat: ") + StoredFormatText(format) + "\n\n";
     body += std::string("Only articles I have not been sent before: ") + (onlyNew ? "Yes" : "No") +
             "\n\n";
-    body += "The following queries will be running:\n\n";
+    body += schedule.sentence + "\n\n";
+    body += schedule.running ? "The following queries will be running:\n\n"
+                             : "The following queries are stored:\n\n";
     for (int i = 0; i < queryCount; ++i) body += queryTexts[i] + "\n";
     body += "\nThank you for using Lorvane!\n";
     return body;
@@ -23,11 +26,12 @@ std::string ComposeSettingsConfirmation(const std::string& recipient, AlertFrequ
 MailOutcome SendSettingsConfirmation(Console& console, const MailComponentFactory& transport,
                                      const std::string& sender, const std::string& recipient,
                                      AlertFrequency frequency, const std::string* queryTexts,
-                                     int queryCount, MailFormat format, bool onlyNew) {
-    return DeliverMail(
-        transport, console, sender, recipient, "Lorvane! configuration settings",
-        ComposeSettingsConfirmation(recipient, frequency, queryTexts, queryCount, format, onlyNew),
-        false);
+                                     int queryCount, MailFormat format, bool onlyNew,
+                                     const ScheduleStatus& schedule) {
+    return DeliverMail(transport, console, sender, recipient, "Lorvane! configuration settings",
+                       ComposeSettingsConfirmation(recipient, frequency, queryTexts, queryCount, format,
+                                                   onlyNew, schedule),
+                       false);
 }
 
 }  // namespace lorvane

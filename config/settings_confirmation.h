@@ -9,12 +9,21 @@
 
 namespace lorvane {
 
+// What the summary says of the schedule: a sentence on whether and when
+// the runner is scheduled, and whether a work item will start it.
+struct ScheduleStatus {
+    std::string sentence;  // "Alerts are scheduled daily at 07:30." / "No schedule is registered: ..."
+    bool running = false;
+};
+
 // Returns the summary: address, frequency (Daily, Weekly, else Turned
-// off), format, whether only new articles are sent, and the first
-// `queryCount` of `queryTexts`, one per line.
+// off), format, whether only new articles are sent, the schedule, and the
+// first `queryCount` of `queryTexts`, one per line, as queries that "will
+// be running" only when a work item will run them.
 std::string ComposeSettingsConfirmation(const std::string& recipient, AlertFrequency frequency,
                                         const std::string* queryTexts, int queryCount,
-                                        MailFormat format, bool onlyNew);
+                                        MailFormat format, bool onlyNew,
+                                        const ScheduleStatus& schedule);
 
 // Mails that summary through a component that `transport` makes, from
 // `sender` to `recipient` with the subject "Lorvane! configuration
@@ -23,6 +32,7 @@ std::string ComposeSettingsConfirmation(const std::string& recipient, AlertFrequ
 MailOutcome SendSettingsConfirmation(Console& console, const MailComponentFactory& transport,
                                      const std::string& sender, const std::string& recipient,
                                      AlertFrequency frequency, const std::string* queryTexts,
-                                     int queryCount, MailFormat format, bool onlyNew);
+                                     int queryCount, MailFormat format, bool onlyNew,
+                                     const ScheduleStatus& schedule);
 
 }  // namespace lorvane

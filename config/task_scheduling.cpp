@@ -138,6 +138,14 @@ TaskResult RegisterTask(Console& console, CTaskDescriptor& descriptor, const std
     return explained(task->Save());
 }
 
+TaskResult FindTask(Console& console, const std::string& name) {
+    std::unique_ptr<TaskScheduler> scheduler;
+    const TaskResult result = OpenScheduler(console, scheduler);
+    if (Failed(result)) return result;
+    const TaskResult found = scheduler->Activate(name);
+    return found == kTaskNotFound ? found : Explained(console, *scheduler, found);
+}
+
 TaskResult RemoveTask(Console& console, const std::string& name) {
     if (name.empty()) return kTaskFailed;
     std::unique_ptr<TaskScheduler> scheduler;

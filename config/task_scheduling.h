@@ -74,6 +74,10 @@ TaskTrigger BuildTaskTrigger(const CTaskDescriptor& descriptor);
 TaskResult RegisterTask(Console& console, CTaskDescriptor& descriptor, const std::string& name,
                         bool failIfExists, AlertFrequency frequency);
 
+// Looks for work item `name`: 0 when it exists, 0x80070002 when it does
+// not, the scheduler's failure code when it cannot tell.
+TaskResult FindTask(Console& console, const std::string& name);
+
 // Deletes work item `name`: the scheduler's result, or 0x80004005 for an
 // empty name. A failure other than a missing item is explained on
 // `console` where the scheduler says more than its code.

@@ -80,9 +80,13 @@ std::string AuthorLine(const std::string& piece) {
         }
     }
     std::string line = "%A ";
-    for (const char initial : initials) {
-        line += initial;
-        line += ". ";
+    for (std::size_t i = 0; i < initials.size();) {
+        // An initial is a whole UTF-8 character: its lead byte and the
+        // continuation bytes after it.
+        std::size_t end = i + 1;
+        while (end < initials.size() && (static_cast<unsigned char>(initials[end]) & 0xC0) == 0x80) ++end;
+        line += initials.substr(i, end - i) + ". ";
+        i = end;
     }
     return line + surname;
 }

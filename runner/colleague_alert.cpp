@@ -1,6 +1,8 @@
 #include "runner/colleague_alert.h"
 
+#include <cerrno>
 #include <chrono>
+#include <cstring>
 #include <cstdio>
 #include <fstream>
 
@@ -36,6 +38,35 @@ bool ReadWord(std::istream& input, std::string& word, bool& tooLong) {
         c = input.get();
     }
     return !word.empty();
+}
+
+// SendColleagueAlert without its closing wait.
+ExitStatus ForwardArticle(RunContext& context, const std::string& argument) {
+    const std::string path = RemoveAll(argument, "\"");
+    errno = 0;
+    std::ifstream citation(path);
+    if (!citation) {
+        const int reason = errno;
+        context.console.Diagnose("cannot read the citation file " + path +
+                                 (reason ? std::string(": ") + std::strerror(reason) : std::string()));
+        return kExitUsage;
+    }
+    context.console.Line("Please enter your colleague's e-mail address:");
+    std::string colleague;
+    bool tooLong = false;
+    if (!ReadWord(context.input, colleague, tooLong)) {
+        context.console.Line(tooLong ? "That address is longer than " +
+                                           std::to_string(kMaxColleagueAddress) +
+                                           " characters; nothing was sent."
+                                     : std::string("No address was typed; nothing was sent."));
+        return kExitUsage;
+    }
+    const std::string message = ComposeColleagueMessage(citation, ArticleIdentifier(path), colleague);
+    citation.close();
+    return SendAlertMail(context.platform.createMailComponent, context.console, context.settings.email,
+                         colleague, message, false, kColleagueAlertMail)
+               ? kExitDone
+               : kExitNotDelivered;
 }
 
 }  // namespace
@@ -77,24 +108,10 @@ std::string ComposeColleagueMessage(std::istream& citation, const std::string& i
     return message;
 }
 
-void SendColleagueAlert(RunContext& context, const std::string& argument) {
-    context.console.Line("Please enter your colleague's e-mail address:");
-    std::string colleague;
-    bool tooLong = false;
-    const bool typed = ReadWord(context.input, colleague, tooLong);
-    if (tooLong)
-        context.console.Line("That address is longer than " + std::to_string(kMaxColleagueAddress) +
-                             " characters; nothing was sent.");
-
-    const std::string path = RemoveAll(argument, "\"");
-    std::ifstream citation(path);
-    if (typed && citation) {
-        const std::string message = ComposeColleagueMessage(citation, ArticleIdentifier(path), colleague);
-        citation.close();
-        SendAlertMail(context.platform.createMailComponent, context.console, context.settings.email,
-                      colleague, message, false, kColleagueAlertMail);
-    }
+ExitStatus SendColleagueAlert(RunContext& context, const std::string& argument) {
+    const ExitStatus status = ForwardArticle(context, argument);
     context.sleep(std::chrono::milliseconds(2000));
+    return status;
 }
 
 }  // namespace lorvane

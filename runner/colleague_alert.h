@@ -5,6 +5,7 @@
 #include <istream>
 #include <string>
 
+#include "runner/exit_status.h"
 
 namespace lorvane {
 
@@ -25,12 +26,14 @@ std::string ArticleIdentifier(const std::string& path);
 std::string ComposeColleagueMessage(std::istream& citation, const std::string& identifier,
                                     const std::string& colleague);
 
-// Asks on the console of `context` for a colleague's address (one word of
-// its input), reads the citation file named by `argument` (double quotes
-// removed) and mails the article from the user's address in the settings
-// of `context` to the colleague. Nothing is mailed when the file cannot be read or no
-// address was typed. Waits two seconds before it returns, so that a
-// console window opened for it stays readable.
-void SendColleagueAlert(RunContext& context, const std::string& argument);
+// Reads the citation file named by `argument` (double quotes removed),
+// asks on the console of `context` for a colleague's address (one word of
+// its input) and mails the article from the user's address in the
+// settings of `context` to the colleague. A file that cannot be read is
+// named on standard error before anything is asked, and nothing is mailed;
+// nor is it when no usable address was typed. Waits two seconds before it
+// returns, so that a console window opened for it stays readable. Returns
+// the exit status: done, usage (file or address) or not delivered.
+ExitStatus SendColleagueAlert(RunContext& context, const std::string& argument);
 
 }  // namespace lorvane

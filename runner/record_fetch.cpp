@@ -14,6 +14,12 @@ const char kConnectionProblem[] = "connection problem";
 const char kFetchPath[] = "/entrez/eutils/efetch.fcgi?db=pubmed&id=";
 const char kMedlineForm[] = "&rettype=medline&retmode=text";
 
+// Says that records could not be fetched, and the service's reason.
+void ReportFetchFailure(Console& console, const InternetException& failure) {
+    console.Line(kConnectionProblem);
+    console.Diagnose(std::string("the records could not be fetched: ") + failure.what());
+}
+
 // Opens the run's connection to the service when it is not open yet.
 // Returns false, having reported it, when it cannot be opened.
 bool Connect(RunContext& context, std::unique_ptr<HttpConnection>& connection) {
@@ -21,8 +27,8 @@ bool Connect(RunContext& context, std::unique_ptr<HttpConnection>& connection) {
     try {
         connection = OpenConnection(context);
         return true;
-    } catch (const InternetException&) {
-        context.console.Line(kConnectionProblem);
+    } catch (const InternetException& failure) {
+        ReportFetchFailure(context.console, failure);
         return false;
     }
 }
@@ -37,8 +43,8 @@ bool Ask(RunContext& context, HttpConnection& connection, const std::string& pat
         HttpFile request = SendRunnerRequest(connection, path);
         complete = ReadBody(request, answer);
         status = request.status();
-    } catch (const InternetException&) {
-        context.console.Line(kConnectionProblem);
+    } catch (const InternetException& failure) {
+        ReportFetchFailure(context.console, failure);
         return false;
     }
     if (!complete) context.console.Line(kConnectionProblem);

@@ -10,6 +10,7 @@
 #include <istream>
 #include <memory>
 #include <string>
+#include <vector>
 
 #include "common/alert_settings.h"
 #include "common/console.h"
@@ -31,14 +32,33 @@ struct RunnerPlatform {
     // run waits on, it does so and returns true; elsewhere false, and the
     // text goes to the report.
     std::function<bool(const std::string&)> showConnectionMessageBox;
-    // Readies standard output when it is the scheduled run's log (cut to
-    // its newest part); returns whether it is one.
-    std::function<bool(std::size_t)> prepareOutputLog;
 };
 
 // How long one run may look for articles; after that it stops searching
 // and fetching, and mails and keeps what it has.
 constexpr std::chrono::seconds kRunTimeLimit{2 * 60 * 60};
+
+// Passes everything to the console it wraps, and keeps the lines of the
+// report and the diagnostics, so that a run can log what went wrong.
+class RunTranscript : public Console {
+public:
+    explicit RunTranscript(Console& output) : m_output(output) {}
+
+    void Write(const std::string& text) override;
+    void Diagnose(const std::string& text) override;
+    void ShowProgress(const std::string& line) override { m_output.ShowProgress(line); }
+    void EndProgress() override { m_output.EndProgress(); }
+
+    // The lines kept so far, without their line ends.
+    const std::vector<std::string>& lines() const { return m_lines; }
+    // The console wrapped, for what is no line of the report (the digest).
+    Console& output() { return m_output; }
+
+private:
+    Console& m_output;
+    std::string m_partial;  // the start of a line not ended yet
+    std::vector<std::string> m_lines;
+};
 
 struct RunContext {
     // The public service, the system clock, real waits, the platform's
@@ -51,7 +71,8 @@ struct RunContext {
 
     HttpClientOptions service;
     Clock clock = SystemClock;
-    Console& console;
+    RunTranscript transcript;  // over the console given
+    Console& console;          // the transcript
     std::istream& input;  // where the colleague's address is typed
     Sleeper sleep;
     RunnerPlatform platform;

@@ -8,12 +8,15 @@
 #include <set>
 #include <vector>
 
+#include "common/local_time.h"
 #include "common/mail_delivery.h"
+#include "common/run_log.h"
 #include "common/settings_store.h"
 #include "common/system_services.h"
 #include "common/text.h"
 #include "runner/article_entries.h"
 #include "runner/colleague_alert.h"
+#include "runner/exit_status.h"
 #include "runner/load_alert_settings.h"
 #include "runner/record_fetch.h"
 #include "runner/runner_services.h"
@@ -24,9 +27,11 @@ namespace lorvane {
 namespace {
 
 const char kDebugCopyName[] = "debug.html";
-
-// How much of a scheduled run's log is kept: the newest part.
-constexpr std::size_t kOutputLogBytes = 1024 * 1024;
+const char kNoticeSubject[] = "Lorvane! Your alert could not look for new articles";
+// What a run's summary says of a notice that went out: one a day is enough.
+const char kNoticeDelivered[] = ", notice delivered to ";
+// At most this many failure lines of one run go to the log and the notice.
+constexpr std::size_t kMaxFailureLines = 20;
 
 void AppendHeading(const std::string& query, AlertFrequency frequency, bool plainText,
                    std::string& digest) {
@@ -132,6 +137,108 @@ void RecordSentArticles(RunContext& context, int today, const ScheduledRunTally&
                                  "; the articles of this digest may be listed again");
 }
 
+// Returns `count` with the noun that fits it: "1 query", "3 queries".
+std::string Counted(int count, const char* one, const char* many) {
+    return std::to_string(count) + " " + (count == 1 ? one : many);
+}
+
+// Returns the local date and time of now, as the run log starts a line.
+std::string NowStamp(const RunContext& context) {
+    CalendarTime now;
+    LocalCalendarTime(context.clock(), now);
+    return RunLogStamp(now);
+}
+
+// Returns the lines of failure that the run reported, in order, each once,
+// those that `said` holds already left out, and at most kMaxFailureLines.
+std::vector<std::string> FailureLines(const std::vector<std::string>& reported,
+                                      const std::string& said = std::string()) {
+    std::vector<std::string> lines;
+    for (const std::string& line : reported) {
+        if (line.empty() || line == "Message delivered!" || said.find(line) != std::string::npos ||
+            std::find(lines.begin(), lines.end(), line) != lines.end())
+            continue;
+        if (lines.size() == kMaxFailureLines) {
+            lines.push_back("(and more)");
+            break;
+        }
+        lines.push_back(line);
+    }
+    return lines;
+}
+
+// Returns what a scheduled run did, in words, for the run log: how many
+// queries it searched and articles it listed.
+std::string RunSummary(const ScheduledRunTally& tally) {
+    if (tally.queries == 0) return "no queries to search";
+    std::string text;
+    if (tally.NothingSearched())
+        text = "none of " + Counted(tally.queries, "query", "queries") + " could be searched";
+    else if (tally.unsearched)
+        text = std::to_string(tally.queries - tally.unsearched) + " of " +
+               Counted(tally.queries, "query", "queries") + " searched";
+    else
+        text = Counted(tally.queries, "query", "queries") + " searched";
+    if (tally.NothingFetched())
+        text += ", none of the " + Counted(tally.found, "article", "articles") + " found could be fetched";
+    else if (tally.articles)
+        text += ", " + Counted(tally.articles, "article", "articles") + " listed";
+    else if (!tally.NothingSearched())
+        text += ", nothing new";
+    if (tally.timeUp) text += ", stopped at its time limit";
+    return text;
+}
+
+// Adds this run's entry to the run log in the state folder: `summary`
+// after the local date and time, then the failure lines the run reported.
+// A log that cannot be kept is said on standard error.
+void AddToRunLog(RunContext& context, const std::string& summary) {
+    std::string error;
+    if (context.stateFolder.empty()) error = "there is no folder for it";
+    const std::string path = PathInFolder(context.stateFolder, kRunLogName);
+    if (error.empty() && MakeFolder(context.stateFolder, error)) {
+        const std::string entry =
+            RunLogEntry(NowStamp(context), summary, FailureLines(context.transcript.lines(), summary));
+        if (WriteTextFileWhole(path, AppendRunLogEntry(ReadRunLog(path), entry), TextFileKind::Document,
+                               error))
+            return;
+    }
+    context.console.Diagnose("cannot keep the run log: " + error);
+}
+
+// Mails the user a short notice that this run could not look for new
+// articles, unless one went out earlier today, and adds what became of it
+// to `summary`. Returns false when the notice could not be delivered.
+bool MailFailureNotice(RunContext& context, const ScheduledRunTally& tally, bool onlyNew,
+                       std::string& summary) {
+    const std::string stamp = NowStamp(context);
+    const std::string log = context.stateFolder.empty()
+                                ? std::string()
+                                : ReadRunLog(PathInFolder(context.stateFolder, kRunLogName));
+    if (RunLogHasOnDay(log, stamp, kNoticeDelivered)) {
+        summary += ", a notice was mailed earlier today";
+        return true;
+    }
+    std::string body = "Lorvane's run of " + stamp.substr(0, 10) + " " + stamp.substr(11, 5) +
+                       " could not look for new articles: ";
+    body += tally.NothingSearched()
+                ? "none of your " + Counted(tally.queries, "query", "queries") + " could be searched."
+                : "none of the " + Counted(tally.found, "article", "articles") + " found could be fetched.";
+    body += "\n\nWhat went wrong:\n\n";
+    for (const std::string& line : FailureLines(context.transcript.lines())) body += "  " + line + "\n";
+    body += "\nThe next scheduled run tries again.";
+    if (onlyNew)
+        body += " Since you are sent only articles you have not been sent before, it also looks "
+                "at the days this run missed.";
+    body += "\n\nThank you for using Lorvane!\n";
+    const MailOutcome mail = DeliverMail(context.platform.createMailComponent, context.console,
+                                         context.settings.email, context.settings.email,
+                                         kNoticeSubject, body, false);
+    summary += mail.delivered ? kNoticeDelivered + context.settings.email
+                              : ", notice not delivered: " + mail.reason;
+    return mail.delivered;
+}
+
 }  // namespace
 
 std::string RunScheduledAlert(RunContext& context, const SentRecord* alreadySent, int today,
@@ -199,12 +306,17 @@ std::string RunScheduledAlert(RunContext& context, const SentRecord* alreadySent
         tally.listed.insert(tally.listed.end(), fetched.listedWhole.begin(), fetched.listedWhole.end());
     }
     context.console.EndProgress();
+    tally.queries = queryCount;
+    tally.unsearched = static_cast<int>(unsearched.size());
+    tally.found = static_cast<int>(distinct.size());
+    tally.articles = listed;
+    tally.timeUp = context.TimeIsUp();
     // Headings without a single article are no results to mail.
     tally.anyHits = listed > 0;
     if (!hits.empty() && listed == 0)
         context.console.Line("No article could be fetched; the digest is not mailed.");
 
-    const bool timeUp = context.TimeIsUp();
+    const bool timeUp = tally.timeUp;
     tally.complete = allAnswered && missed == 0 && leftOut == 0 && !timeUp;
     if (timeUp)
         context.console.Line("This run reached its time limit and stopped looking; what it found is "
@@ -222,17 +334,19 @@ int RunTessory(RunContext& context, int argc, const char* const argv[]) {
     if (!InitializeProcess(error)) {
         context.console.Line("Fatal Error: MFC initialization failed");
         if (!error.empty()) context.console.Diagnose(error);
-        return 1;
+        return kExitNoProcess;
     }
 
+    const bool colleagueMode = argc == 2;
     std::unique_ptr<SettingsStore> store = context.platform.createSettingsStore();
     if (!LoadAlertSettings(*store, context.settings, error)) {
         // A store that was never written means Lorvane was never set up:
-        // nothing to do. One that exists but cannot be read is worth a word.
-        if (!error.empty())
-            context.console.Diagnose("cannot read the settings in " + UserSettingsLocation() +
-                                     ": " + error);
-        return 0;
+        // nothing to do. One that exists but cannot be read is a failure.
+        if (error.empty()) return kExitDone;
+        const std::string said = "cannot read the settings in " + UserSettingsLocation() + ": " + error;
+        context.console.Diagnose(said);
+        if (!colleagueMode) AddToRunLog(context, "nothing searched: " + said);
+        return kExitSettingsUnreadable;
     }
     const AlertSettings& settings = context.settings;
     context.platform.createMailComponent =
@@ -243,35 +357,40 @@ int RunTessory(RunContext& context, int argc, const char* const argv[]) {
         context.service.paceMilliseconds = std::min(context.service.paceMilliseconds, kKeyedPaceMilliseconds);
     }
 
-    if (argc == 2) {
-        SendColleagueAlert(context, argv[1]);
-        return 0;
-    }
-    if (settings.frequency == AlertFrequency::Off) return 0;
-
-    if (context.platform.prepareOutputLog(kOutputLogBytes)) {
-        // A scheduled run's output goes to a log: each run starts with its date.
-        CalendarTime now;
-        LocalCalendarTime(context.clock(), now);
-        char stamp[64];
-        std::snprintf(stamp, sizeof stamp, "== tessory run of %04d-%02d-%02d %02d:%02d ==", now.year,
-                      now.month, now.day, now.hour, now.minute);
-        context.console.Line(stamp);
-    }
+    if (colleagueMode) return SendColleagueAlert(context, argv[1]);
+    if (settings.frequency == AlertFrequency::Off) return kExitDone;
 
     SentRecord sent;
     int today = kNoDay;
     const bool onlyNew = settings.onlyNew && LoadSentRecord(context, sent, today);
     ScheduledRunTally tally;
     const std::string digest = RunScheduledAlert(context, onlyNew ? &sent : nullptr, today, tally);
-    const bool delivered =
-        tally.anyHits && SendAlertMail(context.platform.createMailComponent, context.console,
-                                       settings.email, settings.email, digest, settings.plainText,
-                                       kPeriodicResultsMail);
-    if (onlyNew) RecordSentArticles(context, today, tally, delivered);
+    const MailOutcome mail =
+        tally.anyHits ? DeliverMail(context.platform.createMailComponent, context.console, settings.email,
+                                    settings.email, MailSubject(kPeriodicResultsMail), digest,
+                                    !settings.plainText)
+                      : MailOutcome();
+    if (onlyNew) RecordSentArticles(context, today, tally, mail.delivered);
     WriteDebugCopy(context.console, digest);
-    context.console.Write(digest);
-    return 0;
+
+    std::string summary = RunSummary(tally);
+    ExitStatus status = tally.NothingSearched() || tally.NothingFetched() ? kExitNothingSearched
+                        : tally.complete                                   ? kExitDone
+                                                                           : kExitIncomplete;
+    bool undelivered = false;
+    if (tally.anyHits) {
+        summary += mail.delivered ? ", digest delivered to " + settings.email
+                                  : ", digest not delivered: " + mail.reason;
+        undelivered = !mail.delivered;
+    } else if (status == kExitNothingSearched) {
+        undelivered = !MailFailureNotice(context, tally, onlyNew, summary);
+    } else {
+        summary += ", no mail sent";
+    }
+    if (undelivered) status = kExitNotDelivered;
+    AddToRunLog(context, summary);
+    context.transcript.output().Write(digest);
+    return status;
 }
 
 int RunTessory(int argc, const char* const argv[]) {
@@ -279,14 +398,23 @@ int RunTessory(int argc, const char* const argv[]) {
     // The two options; any other single argument is a citation file.
     if (argc == 2 && std::string(argv[1]) == "--version") {
         console.Line(std::string("tessory (Lorvane) ") + LORVANE_VERSION);
-        return 0;
+        return kExitDone;
     }
     if (argc == 2 && std::string(argv[1]) == "--help") {
         console.Line("Usage: tessory               search the stored PubMed queries and mail the digest\n"
                      "       tessory CITATION-FILE mail that article to a colleague\n"
                      "       tessory --version     print the version\n"
-                     "The queries and the address are set with Lorvane.");
-        return 0;
+                     "The queries and the address are set with Lorvane. Exit status: 0 done,\n"
+                     "2 bad arguments or citation file, 3 unreadable settings, 4 some queries or\n"
+                     "articles missed, 5 nothing could be searched, 6 mail not delivered.");
+        return kExitDone;
+    }
+    // A citation file is named by a path; an option we do not know is a
+    // mistake, not a file to forward.
+    for (int i = 1; i < argc; ++i) {
+        if (argv[i][0] != '-') continue;
+        console.Diagnose(std::string("unknown option ") + argv[i] + "; see tessory --help");
+        return kExitUsage;
     }
     RunContext context(console, std::cin);
     context.stateFolder = RunnerStateFolder();

@@ -2,8 +2,9 @@
 // platform implements them in its own file under platform/.
 #pragma once
 
-#include <cstddef>
 #include <string>
+
+#include "common/system_services.h"
 
 namespace lorvane {
 
@@ -50,23 +51,9 @@ enum class TextFileKind {
 bool WriteTextFileWhole(const std::string& path, const std::string& text, TextFileKind kind,
                         std::string& error);
 
-// Returns the folder where the alert runner keeps what it needs from one
-// run to the next (POSIX: $XDG_STATE_HOME/Lorvane; Windows:
-// %LOCALAPPDATA%\Lorvane), or the empty text when the system cannot say.
-std::string RunnerStateFolder();
-
-// Returns the path of the file `name` in `folder`.
-std::string PathInFolder(const std::string& folder, const std::string& name);
-
 // Creates `folder` and its missing parents, private to the user. Returns
 // false with `error` set when it cannot.
 bool MakeFolder(const std::string& folder, std::string& error);
-
-// When standard output is a log file that the scheduled run appends to
-// (POSIX: a regular file opened for appending), cuts it to its last
-// `keepBytes` (from a line start) and returns true; otherwise returns false
-// and touches nothing.
-bool PrepareOutputLog(std::size_t keepBytes);
 
 // Returns whether standard error goes to a terminal that a person watches.
 bool StandardErrorIsTerminal();

@@ -65,8 +65,9 @@ int SearchQuery(RunContext& context, const std::string& query, const std::string
             const std::size_t lastLineFeed = answer.rfind('\n');
             answer.erase(lastLineFeed == std::string::npos ? 0 : lastLineFeed + 1);
         }
-    } catch (const InternetException&) {
+    } catch (const InternetException& failure) {
         context.console.Line("not connected for Lorvane! update");
+        context.console.Diagnose(std::string("the search could not be sent: ") + failure.what());
         status = SearchStatus::Failed;
         return 0;
     }

@@ -76,6 +76,9 @@ TEST(ArticleEntries, AuthorLines) {
     EXPECT_EQ(AuthorLine("Consortium"), "%A Consortium");  // no blank: all surname
     EXPECT_EQ(AuthorLine("Smith   J"), "%A J. Smith");
     EXPECT_EQ(AuthorLine("Doe "), "%A Doe");
+    // An initial is a whole character, never one byte of it.
+    EXPECT_EQ(AuthorLine("M\xC3\xBCller-\xC5\x81ukasiewicz \xC3\x96J"),
+              "%A \xC3\x96. J. M\xC3\xBCller-\xC5\x81ukasiewicz");
     const std::string initials(150, 'Q');
     EXPECT_EQ(AuthorLine("Long " + initials).size(), 3 + 150 * 3 + 4);
 }

@@ -386,6 +386,8 @@ private:
             }
             case ControlKind::Static: {
                 auto* label = new QLabel(text, m_dialog);
+                // What a static shows is text, never markup.
+                label->setTextFormat(Qt::PlainText);
                 label->setWordWrap(true);
                 label->setAlignment((control.styles & kCentered ? Qt::AlignHCenter : Qt::AlignLeft) |
                                     Qt::AlignTop);

@@ -56,38 +56,8 @@ bool WriteTextFileWhole(const std::string& path, const std::string& text, TextFi
     return ReplaceFile(path, text, mode & ~mask, kind == TextFileKind::Record, {}, error);
 }
 
-std::string RunnerStateFolder() {
-    return XdgBaseDirectory("XDG_STATE_HOME", ".local/state") + "/Lorvane";
-}
-
-std::string PathInFolder(const std::string& folder, const std::string& name) {
-    return folder + "/" + name;
-}
-
 bool MakeFolder(const std::string& folder, std::string& error) {
     return MakeDirectories(folder, error);
-}
-
-bool PrepareOutputLog(std::size_t keepBytes) {
-    struct stat info {};
-    const int flags = ::fcntl(STDOUT_FILENO, F_GETFL);
-    if (::fstat(STDOUT_FILENO, &info) != 0 || !S_ISREG(info.st_mode) || flags < 0 || !(flags & O_APPEND))
-        return false;
-    if (static_cast<std::size_t>(info.st_size) <= keepBytes) return true;
-    // The log is open for writing only: its tail is read through a second,
-    // reading descriptor of the same file.
-    FileDescriptor reader(::open("/proc/self/fd/1", O_RDONLY | O_CLOEXEC));
-    if (reader.get() < 0) return true;
-    std::string tail(keepBytes, '\0');
-    const off_t from = info.st_size - static_cast<off_t>(keepBytes);
-    const ssize_t got = ::pread(reader.get(), &tail[0], keepBytes, from);
-    if (got < 0) return true;
-    tail.resize(static_cast<std::size_t>(got));
-    const std::size_t lineStart = tail.find('\n');
-    tail.erase(0, lineStart == std::string::npos ? 0 : lineStart + 1);
-    // Appending writes go to the end, which is now the start.
-    if (::ftruncate(STDOUT_FILENO, 0) == 0) WriteAll(STDOUT_FILENO, tail);
-    return true;
 }
 
 bool StandardErrorIsTerminal() {

@@ -3,6 +3,7 @@
 
 #include "common/system_services.h"
 #include "platform/posix/posix_error.h"
+#include "platform/posix/user_paths.h"
 
 #include <cerrno>
 
@@ -23,6 +24,14 @@ bool ToLocalTime(std::int64_t seconds, std::tm& local) {
     if (static_cast<std::int64_t>(time) != seconds) return false;
     tzset();  // follow a change of TZ, as the C library's localtime does
     return localtime_r(&time, &local) != nullptr;
+}
+
+std::string RunnerStateFolder() {
+    return XdgBaseDirectory("XDG_STATE_HOME", ".local/state") + "/Lorvane";
+}
+
+std::string PathInFolder(const std::string& folder, const std::string& name) {
+    return folder + "/" + name;
 }
 
 }  // namespace lorvane

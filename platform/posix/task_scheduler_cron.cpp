@@ -17,11 +17,6 @@ namespace {
 const char kTagStart[] = "# Lorvane work item \"";
 const char kNoCrontabProgram[] = "No crontab program was found on PATH.";
 
-// Where the scheduled runs' output goes instead of cron's mail.
-std::string RunnerLogPath() {
-    return XdgBaseDirectory("XDG_STATE_HOME", ".local/state") + "/Lorvane/tessory.log";
-}
-
 // Why the scheduler's last operation failed; shared with its work items.
 using FailureText = std::shared_ptr<std::string>;
 
@@ -179,23 +174,25 @@ public:
                 return kTaskFailed;
             }
         }
-        const std::string log = RunnerLogPath();
-        for (const std::string& folder : {m_directory, ParentDirectory(log)}) {
-            std::string error;
-            if (!folder.empty() && !MakeDirectories(folder, error)) {
-                *m_failure = error;
-                return kTaskFailed;
-            }
+        std::string error;
+        if (!m_directory.empty() && !MakeDirectories(m_directory, error)) {
+            *m_failure = error;
+            return kTaskFailed;
         }
         std::vector<std::string> lines;
         TaskResult result = ReadCrontab(lines, *m_failure);
         if (result != kTaskOk) return result;
         for (int at; (at = FindItem(lines, m_name)) >= 0;) EraseItem(lines, at);
 
-        std::string command = m_directory.empty() ? "" : "cd " + ShellQuote(m_directory) + " && ";
-        command += "exec " + ShellQuote(m_application);
+        // A runner that is gone (the package removed without turning alerts
+        // off) makes the job do nothing rather than fail every day. The
+        // runner keeps its own log, so cron has no output to mail.
+        const std::string application = ShellQuote(m_application);
+        std::string command = "[ -x " + application + " ] || exit 0; ";
+        if (!m_directory.empty()) command += "cd " + ShellQuote(m_directory) + " && ";
+        command += "exec " + application;
         if (!m_parameters.empty()) command += " " + m_parameters;
-        command += " >> " + ShellQuote(log) + " 2>&1";
+        command += " >/dev/null 2>&1";
         for (const TaskTrigger& trigger : m_triggers) {
             std::string tag = TagOf(m_name) + " begin=" +
                               Date(trigger.beginYear, trigger.beginMonth, trigger.beginDay) + " end=" +

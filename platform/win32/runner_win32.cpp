@@ -1,6 +1,5 @@
 #include <windows.h>
 #include <io.h>
-#include <shlobj.h>
 
 #include <memory>
 #include <string>
@@ -163,17 +162,6 @@ bool WriteTextFileWhole(const std::string& path, const std::string& text, TextFi
     return true;
 }
 
-std::string RunnerStateFolder() {
-    char local[MAX_PATH] = "";
-    if (FAILED(SHGetFolderPathA(nullptr, CSIDL_LOCAL_APPDATA, nullptr, SHGFP_TYPE_CURRENT, local)))
-        return std::string();
-    return std::string(local) + "\\Lorvane";
-}
-
-std::string PathInFolder(const std::string& folder, const std::string& name) {
-    return folder + "\\" + name;
-}
-
 bool MakeFolder(const std::string& folder, std::string& error) {
     // The local application data folder is there; only its child may be
     // missing.
@@ -183,11 +171,6 @@ bool MakeFolder(const std::string& folder, std::string& error) {
         return false;
     }
     error = DescribeWin32Error("cannot create " + folder, GetLastError());
-    return false;
-}
-
-bool PrepareOutputLog(std::size_t) {
-    // The Task Scheduler shows a run's output nowhere: there is no log.
     return false;
 }
 

@@ -1,4 +1,5 @@
 #include <windows.h>
+#include <shlobj.h>
 
 #include <ctime>
 #include <string>
@@ -40,6 +41,17 @@ std::string RunningProgramPath() {
 std::string FolderOf(const std::string& path) {
     const std::size_t slash = path.find_last_of("\\/");
     return slash == std::string::npos ? std::string() : path.substr(0, slash);
+}
+
+std::string RunnerStateFolder() {
+    char local[MAX_PATH] = "";
+    if (FAILED(SHGetFolderPathA(nullptr, CSIDL_LOCAL_APPDATA, nullptr, SHGFP_TYPE_CURRENT, local)))
+        return std::string();
+    return std::string(local) + "\\Lorvane";
+}
+
+std::string PathInFolder(const std::string& folder, const std::string& name) {
+    return folder + "\\" + name;
 }
 
 }  // namespace lorvane

@@ -2,10 +2,10 @@
 #include <windows.h>
 #include <mstask.h>
 #include <objbase.h>
-#include <shlobj.h>
 
 #include <vector>
 
+#include "common/system_services.h"
 #include "config/task_scheduler.h"
 #include "platform/win32/com_support.h"
 #include "platform/win32/module_path.h"
@@ -170,10 +170,8 @@ std::string RunnerApplication() {
 std::string RunnerWorkingDirectory() {
     // The user's own folder: the program's folder is not the user's to
     // write, and must not be, since another user's task runs the program.
-    char local[MAX_PATH] = "";
-    if (FAILED(SHGetFolderPathA(nullptr, CSIDL_LOCAL_APPDATA, nullptr, SHGFP_TYPE_CURRENT, local)))
-        return std::string();
-    return std::string(local) + "\\Lorvane";
+    // It is the runner's state folder too, where its log and record go.
+    return RunnerStateFolder();
 }
 
 std::string RunnerLocationText() {

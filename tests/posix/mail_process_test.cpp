@@ -3,6 +3,7 @@
 #include <sys/stat.h>
 
 #include "common/mail_delivery.h"
+#include "runner/article_entries.h"
 #include "platform/posix/child_process.h"
 #include "posix/tessory_fixture.h"
 #include "support/captured_console.h"
@@ -31,13 +32,17 @@ TEST_F(MailRun, RefusedDeliveryIsReportedAndTheRunGoesOn) {
                               "default_efetch": {"file": "medline_17284678.txt"}})");
     Configure("Weekly", "Text", {"q"}, "refused@example.org");
     const test::ProcessResult result = Run({}, standIn.url());
-    EXPECT_EQ(result.exitCode, 0);
+    EXPECT_EQ(result.exitCode, 6);
     EXPECT_EQ(result.out.find("Message delivered!"), std::string::npos) << result.out;
     const std::string firstLine = result.out.substr(0, result.out.find('\n'));
     EXPECT_NE(firstLine.find("sendmail exited with status"), std::string::npos) << firstLine;
     EXPECT_NE(firstLine.find("refused@example.org"), std::string::npos) << firstLine;
     EXPECT_EQ(result.out.substr(firstLine.size() + 1), DebugCopy());
     EXPECT_TRUE(m_sink->Messages().empty());
+    // The log says why, once, in the run's line.
+    const std::string log = RunLog();
+    EXPECT_NE(log.find(" 1 query searched, 1 article listed, digest not delivered: "), std::string::npos) << log;
+    EXPECT_EQ(Count(log, "sendmail exited with status 65"), 1u) << log;
 }
 
 TEST_F(MailRun, ColleagueAlert) {
@@ -74,28 +79,39 @@ TEST_F(MailRun, ColleagueAlert) {
 
 TEST_F(MailRun, ColleagueAlertFromAFileWithoutPages) {
     Configure("Daily", "HTML");
-    std::ofstream(m_work + "/42.enw") << "%T A title\n%D 2008\n\n%J Not read\n";
+    // An author's line as the runner writes it for initials outside ASCII.
+    ArticleRecord record;
+    record.authors = "M\xC3\xBCller-\xC5\x81ukasiewicz \xC3\x96";
+    std::ofstream(m_work + "/42.enw") << CitationText(record).substr(0, CitationText(record).find('\n') + 1)
+                                      << "%T A title\n%D 2008\n\n%J Not read\n";
     const test::ProcessResult result = Run({m_work + "/42.enw"}, "", "friend@example.org");
+    EXPECT_EQ(result.exitCode, 0);
     EXPECT_EQ(result.out, std::string(kPrompt) + "Message delivered!\n");
     const std::vector<test::ReceivedMail> mails = m_sink->Messages();
     ASSERT_EQ(mails.size(), 1u);
+    EXPECT_EQ(mails[0].headers.at("Charset"), "utf-8");
     EXPECT_EQ(mails[0].body,
               "<html><body>Dear colleague,<br><br>I wanted to tell about this newly published "
-              "article:<br><br><b>A title</b> (2008)<br>PMID: <a href=\"http://www.ncbi.nlm.nih.gov/"
+              "article:<br><br>\xC3\x96. M\xC3\xBCller-\xC5\x81ukasiewicz, <b>A title</b> (2008)<br>PMID: <a href=\"http://www.ncbi.nlm.nih.gov/"
               "entrez/query.fcgi?cmd=Retrieve&db=pubmed&dopt=Abstract&list_uids=42\">42</a><br><br>"
               "friend@example.org<br><hr>Thank you for using Lorvane!</body></html>");
 }
 
 TEST_F(MailRun, ColleagueAlertWithoutFileOrAddressMailsNothing) {
     Configure("Weekly", "HTML");
+    // A citation file that is not there: named, with no prompt.
     test::ProcessResult result = Run({m_work + "/404.enw"}, "", "colleague@example.org\n");
-    EXPECT_EQ(result.exitCode, 0);
-    EXPECT_EQ(result.out, kPrompt);
+    EXPECT_EQ(result.exitCode, 2);
+    EXPECT_EQ(result.out, "");
+    EXPECT_EQ(result.err, "tessory: cannot read the citation file " + m_work +
+                              "/404.enw: No such file or directory\n");
 
     std::ofstream(m_work + "/1.enw") << kCitation;
     result = Run({m_work + "/1.enw"}, "", "");  // standard input ends at once
-    EXPECT_EQ(result.exitCode, 0);
-    EXPECT_EQ(result.out, kPrompt);
+    EXPECT_EQ(result.exitCode, 2);
+    EXPECT_EQ(result.out, std::string(kPrompt) + "No address was typed; nothing was sent.\n");
+    result = Run({m_work + "/1.enw"}, "", "refused@example.org");
+    EXPECT_EQ(result.exitCode, 6);
     EXPECT_TRUE(m_sink->Messages().empty());
 }
 

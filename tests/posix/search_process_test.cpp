@@ -26,13 +26,6 @@ std::string FetchPath(const std::string& pmid) {
     return "/entrez/eutils/efetch.fcgi?db=pubmed&id=" + pmid + "&rettype=medline&retmode=text";
 }
 
-std::size_t Count(const std::string& text, const std::string& what) {
-    std::size_t count = 0;
-    for (std::size_t at = text.find(what); at != std::string::npos; at = text.find(what, at + 1))
-        ++count;
-    return count;
-}
-
 using SearchRun = TessoryProcess;
 
 TEST_F(SearchRun, HtmlDigestFilesAndRequests) {
@@ -254,15 +247,39 @@ TEST_F(SearchRun, TextDigestWritesNoFiles) {
 TEST_F(SearchRun, NoConnectionLeavesEveryQueryOut) {
     Configure("Weekly", "Text", {"first", "", "second"});
     const test::ProcessResult result = Run({}, test::ClosedPortUrl());
-    EXPECT_EQ(result.exitCode, 0);
+    EXPECT_EQ(result.exitCode, 5);
     // The digest says that it could not look, so that it does not read as
     // "nothing new".
     const std::string digest = std::string("\nNot everything could be looked at in this run: 2 of 2 "
                                            "queries could not be searched (first; second).\n") +
                                kTextEmptyDigest;
-    EXPECT_EQ(result.out, "not connected for Lorvane! update\nnot connected for Lorvane! update\n" +
-                              digest);
+    EXPECT_EQ(result.out, "not connected for Lorvane! update\nnot connected for Lorvane! update\n"
+                          "Message delivered!\n" + digest);
     EXPECT_EQ(DebugCopy(), digest);
+    // Instead of silence, a notice with the reason, and a line in the log.
+    std::vector<test::ReceivedMail> mails = m_sink->Messages();
+    ASSERT_EQ(mails.size(), 1u);
+    EXPECT_EQ(mails[0].headers.at("Subject"), "Lorvane! Your alert could not look for new articles");
+    EXPECT_NE(mails[0].body.find("none of your 2 queries could be searched."), std::string::npos);
+    EXPECT_NE(mails[0].body.find("  the search could not be sent: "), std::string::npos) << mails[0].body;
+    std::string log = RunLog();
+    EXPECT_NE(log.find(" none of 2 queries could be searched, notice delivered to reader@example.org\n"
+                       "  not connected for Lorvane! update\n  the search could not be sent: "),
+              std::string::npos)
+        << log;
+    // One notice a day: the next failing run logs its failure and mails nothing.
+    EXPECT_EQ(Run({}, test::ClosedPortUrl()).exitCode, 5);
+    EXPECT_EQ(m_sink->Messages().size(), 1u);
+    log = RunLog();
+    EXPECT_NE(log.find(" none of 2 queries could be searched, a notice was mailed earlier today\n"),
+              std::string::npos)
+        << log;
+    // Nor does a notice that cannot be delivered pass for one that was.
+    std::filesystem::remove(m_home + "/state/Lorvane/tessory.log");
+    Configure("Weekly", "Text", {"first"}, "refused@example.org");
+    EXPECT_EQ(Run({}, test::ClosedPortUrl()).exitCode, 6);
+    EXPECT_NE(RunLog().find(" none of 1 query could be searched, notice not delivered: "), std::string::npos)
+        << RunLog();
 }
 
 TEST_F(SearchRun, ErrorAnswersAreSaidAndHeadingsAloneAreNotMailed) {
@@ -271,29 +288,34 @@ TEST_F(SearchRun, ErrorAnswersAreSaidAndHeadingsAloneAreNotMailed) {
                                          "2": {"file": "medline_18000003.txt", "fail": "close"}}})");
     Configure("Weekly", "Text", {"down", "up"});
     const test::ProcessResult result = Run({}, standIn.url());
-    EXPECT_EQ(result.exitCode, 0);
+    EXPECT_EQ(result.exitCode, 5);
     EXPECT_EQ(result.out.find("not connected for Lorvane! update (the service answered 500)\n"
                               "connection problem\n"
                               "No article could be fetched; the digest is not mailed.\n"
+                              "Message delivered!\n"
                               "Results for the PubMed query (up) in the past week:\n\n\n"
                               "Not everything could be looked at in this run: 1 of 2 queries could "
                               "not be searched (down); 2 articles could not be fetched whole (up).\n"),
               0u)
         << result.out;
-    EXPECT_TRUE(m_sink->Messages().empty());
+    // No digest of headings alone: the notice says what failed.
+    const std::vector<test::ReceivedMail> mails = m_sink->Messages();
+    ASSERT_EQ(mails.size(), 1u);
+    EXPECT_NE(mails[0].body.find("none of the 2 articles found could be fetched."), std::string::npos)
+        << mails[0].body;
 }
 
 TEST_F(SearchRun, ARunPastItsTimeLimitKeepsWhatItHas) {
     test::StandIn standIn(R"({"esearch": {"a": {"ids": [18000001]}}})");
     Configure("Weekly", "Text", {"a", "b"});
     const test::ProcessResult result = Run({}, standIn.url(), "", {{"LORVANE_RUN_TIME_LIMIT", "0"}});
-    EXPECT_EQ(result.exitCode, 0);
+    EXPECT_EQ(result.exitCode, 5);
     const std::string digest = std::string("\nNot everything could be looked at in this run (it "
                                            "reached its time limit): 2 of 2 queries could not be "
                                            "searched (a; b).\n") +
                                kTextEmptyDigest;
     EXPECT_EQ(result.out, "This run reached its time limit and stopped looking; what it found is kept "
-                          "and mailed.\n" + digest);
+                          "and mailed.\nMessage delivered!\n" + digest);
     EXPECT_EQ(DebugCopy(), digest);
     EXPECT_TRUE(standIn.Requests().empty());
 }
@@ -317,7 +339,7 @@ TEST_F(SearchRun, OversizedRecordsAndDigestsAreBounded) {
                           "\"9\": {\"file\": \"9.txt\"}}}");
     Configure("Weekly", "Text", {"huge", "big"}, "refused@example.org");
     const test::ProcessResult result = Run({}, standIn.url());
-    EXPECT_EQ(result.exitCode, 0);
+    EXPECT_EQ(result.exitCode, 6);  // the digest was refused
     EXPECT_EQ(result.out.find("connection problem\n"), 0u) << result.out.substr(0, 200);
     const std::string digest = DebugCopy();
     EXPECT_LT(digest.size(), 20u * 1024u * 1024u + 4u * 1024u * 1024u);
@@ -361,7 +383,7 @@ TEST_F(SearchRun, FetchFailures) {
     Configure("Weekly", "Text", {"a", "b", "c"});
     const test::ProcessResult result = Run({}, standIn.url());
     const std::string& out = result.out;
-    EXPECT_EQ(result.exitCode, 0);
+    EXPECT_EQ(result.exitCode, 4);  // mailed, with some articles missing
     // Query a: the throttled record arrives whole after a retry; the send
     // failure on the third ends the query's articles.
     EXPECT_NE(out.find("in the past week:\n\n1. Smith JA, Doe B.  Molecular basis"), std::string::npos);

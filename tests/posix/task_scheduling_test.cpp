@@ -8,6 +8,7 @@
 #include <sys/stat.h>
 
 #include <cstdlib>
+#include <filesystem>
 #include <fstream>
 
 #include "config/task_scheduling.h"
@@ -48,8 +49,8 @@ protected:
     }
     std::string JobLines(const std::string& schedule, const std::string& begin, const std::string& end) {
         return "# Lorvane work item \"Lorvane\" begin=" + begin + " end=" + end + " flags=193\n" + schedule +
-               " cd '" + m_isolation.home() + "/data/Lorvane' && exec '/opt/lorvane/tessory' >> '" +
-               m_isolation.home() + "/state/Lorvane/tessory.log' 2>&1\n";
+               " [ -x '/opt/lorvane/tessory' ] || exit 0; cd '" + m_isolation.home() +
+               "/data/Lorvane' && exec '/opt/lorvane/tessory' >/dev/null 2>&1\n";
     }
 
     static std::string LogonName();
@@ -125,7 +126,8 @@ TEST_F(TaskScheduling, ParametersAndQuotingInTheCommand) {
     descriptor.SetParameters("--once");
     ASSERT_EQ(RegisterTask(m_console, descriptor, "Lorvane", false, AlertFrequency::Daily), kTaskOk);
     const std::string table = m_isolation.Crontab();
-    EXPECT_NE(table.find("30 7 * * * cd '" + m_isolation.home() + "/100\\% data' && exec '/opt/it'\\''s here/tessory' --once >> '"),
+    EXPECT_NE(table.find("30 7 * * * [ -x '/opt/it'\\''s here/tessory' ] || exit 0; cd '" + m_isolation.home() +
+                         "/100\\% data' && exec '/opt/it'\\''s here/tessory' --once >/dev/null 2>&1\n"),
               std::string::npos)
         << table;
 }
@@ -177,7 +179,9 @@ TEST_F(TaskScheduling, TheJobLineRunsTheRunnerInItsFolder) {
     // The command after the five time fields, run by sh as cron would.
     const std::string folder = m_isolation.home() + "/data/Lorvane";
     const std::string fake = m_isolation.home() + "/bin/fake-runner";
-    std::ofstream(fake) << "#!/bin/sh\npwd\necho \"$#\"\n";
+    const std::string record = m_isolation.home() + "/ran";
+    std::ofstream(fake) << "#!/bin/sh\npwd > '" << record << "'\necho \"$#\" >> '" << record
+                        << "'\necho output\n";
     chmod(fake.c_str(), 0755);
     CTaskDescriptor descriptor = Descriptor(Date(2000, 1, 1, 7, 30));
     descriptor.SetApplication(fake);
@@ -186,10 +190,16 @@ TEST_F(TaskScheduling, TheJobLineRunsTheRunnerInItsFolder) {
     const std::size_t job = table.find("\n30 7 * * * ");
     ASSERT_NE(job, std::string::npos) << table;
     const std::string command = table.substr(job + 12, table.find('\n', job + 1) - job - 12);
-    const test::ProcessResult run = test::RunProcess("/bin/sh", {"-c", command}, "/", {});
-    // Its output goes to the log, not to cron's mail.
+    test::ProcessResult run = test::RunProcess("/bin/sh", {"-c", command}, "/", {});
+    // The runner keeps its own log: nothing goes to cron's mail.
     EXPECT_EQ(run.out, "") << command << run.err;
-    EXPECT_EQ(test::ReadFileOr(m_isolation.home() + "/state/Lorvane/tessory.log"), folder + "\n0\n");
+    EXPECT_EQ(test::ReadFileOr(record), folder + "\n0\n");
+    // With the runner gone (the package removed), the job does nothing and
+    // says nothing, every day.
+    std::filesystem::rename(fake, fake + ".removed");
+    run = test::RunProcess("/bin/sh", {"-c", command}, "/", {});
+    EXPECT_EQ(run.exitCode, 0);
+    EXPECT_EQ(run.out + run.err, "");
 }
 
 TEST(RealCrontab, RegisterAndRemoveRestoringTheTable) {
@@ -226,7 +236,8 @@ TEST(RealCrontab, RegisterAndRemoveRestoringTheTable) {
         RunChild("/usr/bin/crontab", {"-r"}, "", restored, error);
 
     EXPECT_EQ(registered, kTaskOk);
-    EXPECT_NE(listed.out.find("45 18 * * 3 cd '/tmp/lorvane-ci-data' && exec '/opt/lorvane/tessory'"),
+    EXPECT_NE(listed.out.find("45 18 * * 3 [ -x '/opt/lorvane/tessory' ] || exit 0; cd '/tmp/lorvane-ci-data' && "
+                              "exec '/opt/lorvane/tessory'"),
               std::string::npos)
         << listed.out << listed.err;
     EXPECT_EQ(removed, kTaskOk);

@@ -17,6 +17,14 @@ namespace lorvane {
 inline const char kHtmlEmptyDigest[] = "<span> <p><br>Thank you for using Lorvane!<br></span>";
 inline const char kTextEmptyDigest[] = "\nThank you for using Lorvane!\n";
 
+// Returns how often `what` occurs in `text`.
+inline std::size_t Count(const std::string& text, const std::string& what) {
+    std::size_t count = 0;
+    for (std::size_t at = text.find(what); at != std::string::npos; at = text.find(what, at + 1))
+        ++count;
+    return count;
+}
+
 class TessoryProcess : public ::testing::Test {
 protected:
     void SetUp() override {
@@ -67,6 +75,7 @@ protected:
         ASSERT_TRUE(file.Write(values, error)) << error;
     }
     std::string DebugCopy() const { return test::ReadFileOr(m_work + "/debug.html"); }
+    std::string RunLog() const { return test::ReadFileOr(m_home + "/state/Lorvane/tessory.log"); }
 
     std::string m_home;
     std::string m_work;

@@ -3,6 +3,7 @@
 #include <sys/stat.h>
 
 #include "posix/tessory_fixture.h"
+#include "common/run_log.h"
 #include "runner/article_entries.h"
 #include "support/captured_console.h"
 
@@ -58,19 +59,35 @@ TEST_F(TessoryProcess, TwoOrMoreArgumentsAreAScheduledRun) {
 TEST_F(TessoryProcess, OneArgumentIsNotAScheduledRun) {
     // Alerts on: a scheduled run would search and write the debug copy.
     Configure("Weekly", "HTML", {"neutropenia"});
+    std::ofstream(m_work + "/12345.enw") << "%T A title\n";
     const test::ProcessResult result = Run({m_work + "/12345.enw"});
-    EXPECT_EQ(result.exitCode, 0);
-    EXPECT_EQ(result.out, "Please enter your colleague's e-mail address:\n");
+    EXPECT_EQ(result.exitCode, 2);  // no address typed
+    EXPECT_EQ(result.out, "Please enter your colleague's e-mail address:\nNo address was typed; nothing was sent.\n");
+    EXPECT_EQ(DebugCopy(), "<missing>");
+    EXPECT_EQ(RunLog(), "<missing>");
+}
+
+TEST_F(TessoryProcess, BadArgumentsAreUsageErrors) {
+    Configure("Weekly", "HTML", {"neutropenia"});
+    // An option it does not know is no citation file, nor the start of a run.
+    for (const auto& args : {std::vector<std::string>{"--bogus"}, {"-h"}, {"a.enw", "-x"}}) {
+        const test::ProcessResult result = Run(args);
+        EXPECT_EQ(result.exitCode, 2);
+        EXPECT_EQ(result.out, "");
+        EXPECT_NE(result.err.find("unknown option " + args.back() + "; see tessory --help"), std::string::npos);
+    }
+    EXPECT_TRUE(m_sink->Messages().empty());
     EXPECT_EQ(DebugCopy(), "<missing>");
 }
 
 TEST_F(TessoryProcess, UnreadableSettingsAreReportedAndNothingRuns) {
     std::filesystem::create_directories(m_home + "/config/Lorvane/Lorvane.ini");
     const test::ProcessResult result = Run();
-    EXPECT_EQ(result.exitCode, 0);
+    EXPECT_EQ(result.exitCode, 3);
     EXPECT_EQ(result.out, "");
     EXPECT_NE(result.err.find("Lorvane.ini"), std::string::npos) << result.err;
     EXPECT_EQ(DebugCopy(), "<missing>");
+    EXPECT_NE(RunLog().find(" nothing searched: cannot read the settings in "), std::string::npos) << RunLog();
 }
 
 TEST_F(TessoryProcess, UnwritableDebugCopyDoesNotStopTheRun) {
@@ -84,25 +101,26 @@ TEST_F(TessoryProcess, UnwritableDebugCopyDoesNotStopTheRun) {
 
 TEST_F(TessoryProcess, AScheduledRunsLogKeepsItsNewestMegabyte) {
     Configure("Weekly", "Text");
-    const std::string log = m_home + "/tessory.log";
+    const std::string log = m_home + "/state/Lorvane/tessory.log";
+    std::filesystem::create_directories(m_home + "/state/Lorvane");
     {
         std::ofstream old(log);
         for (int line = 0; line < 100000; ++line) old << "old line " << line << "\n";  // about 1.5 MB
+        old << "a line cut off";
     }
-    // As cron runs it: output appended to the log.
-    std::map<std::string, std::string> environment = m_sink->Environment();
-    environment["XDG_CONFIG_HOME"] = m_home + "/config";
-    const test::ProcessResult run = test::RunProcess(
-        "/bin/sh", {"-c", "exec \"$0\" >> \"$1\" 2>&1", TESSORY_PATH, log}, m_work, environment);
+    const test::ProcessResult run = Run();
     EXPECT_EQ(run.exitCode, 0) << run.err;
+    EXPECT_EQ(run.out, kTextEmptyDigest);  // the digest goes to the output, not the log
     const std::string kept = test::ReadFileOr(log);
-    EXPECT_LE(kept.size(), 1024u * 1024u + 200u);
+    EXPECT_LE(kept.size(), 1024u * 1024u);
     EXPECT_EQ(kept.rfind("old line ", 0), 0u);  // cut at a line start
-    const std::size_t stamp = kept.find("== tessory run of ");
-    ASSERT_NE(stamp, std::string::npos);
-    EXPECT_EQ(kept.substr(kept.find('\n', stamp) + 1), kTextEmptyDigest);
-    // Run by hand, the output is the digest alone, as always.
-    EXPECT_EQ(Run().out, kTextEmptyDigest);
+    // The run's line starts a line of its own, with the local date and time.
+    const std::size_t cut = kept.find("a line cut off\n");
+    ASSERT_NE(cut, std::string::npos);
+    const std::string entry = kept.substr(cut + 15);
+    EXPECT_EQ(entry.size(), 20u + std::string("no queries to search, no mail sent\n").size()) << entry;
+    EXPECT_EQ(LastRunStatus(kept), "Last run: " + entry.substr(0, 10) + " " + entry.substr(11, 5) +
+                                       ": no queries to search, no mail sent");
 }
 
 TEST_F(TessoryProcess, CommandScriptsTakeHostileFoldersLiterally) {

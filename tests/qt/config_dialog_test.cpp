@@ -250,7 +250,7 @@ TEST_F(ConfigDialog, FrequencyRadiosEnableTheScheduleControls) {
     const std::vector<test::ReceivedMail> mails = m_isolation.sink().Messages();
     ASSERT_EQ(mails.size(), 1u);
     EXPECT_NE(mails[0].body.find("Format: Text\n\nOnly articles I have not been sent before: Yes\n\n"
-                                 "The following queries"),
+                                 "Alerts are scheduled daily at "),
               std::string::npos)
         << mails[0].body;
 }

@@ -126,6 +126,9 @@ protected:
     test::IsolatedEnvironment m_isolation;
     void SetUp() override {
         m_scratch.Write({{"Frequency", "Weekly"}, {"Day", "Friday"}, {"Format", "Text"}});
+        // Registered and never run: the status lines read as in the template.
+        m_isolation.SetCrontab("# Lorvane work item \"Lorvane\" begin=2000-01-07 end=2100-01-07 flags=193\n"
+                               "0 6 * * 5 exec '/opt/tessory'\n");
     }
     void OpenMain(std::vector<test::ModalStep> steps) {
         std::unique_ptr<SettingsStore> store = m_scratch.Create();

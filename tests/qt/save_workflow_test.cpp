@@ -30,6 +30,7 @@ using test::ControlOf;
 const char kUsersOwn[] = "MAILTO=\"\"\n5 4 * * 1 /usr/bin/backup --all\n";
 const char kMailSent[] = "An e-mail message with the updated settings was send to you!";
 const char kUpdated[] = "The system was updated successfully!!!";
+const char kRemoved[] = "The schedule was removed: Lorvane will not search until you turn alerts on again.";
 const char kFailed[] =
     "The task scheduling failed!!! You may have misspelled your password! Try again or schedule the "
     "task manually!";
@@ -74,27 +75,38 @@ protected:
         "# Lorvane work item \"Lorvane\" begin=2000-01-01 end=2100-01-01 flags=193\n"
         "0 6 * * * exec '/old/tessory'\n";
 
-    std::string ConfirmationBody(const char* frequency) const {
-        return std::string("The Lorvane! system settings were recently modified. The new settings are:\n\n"
-                           "Email: reader@example.org\n\nFrequency: ") +
-               frequency + "\n\nFormat: HTML\n\nOnly articles I have not been sent before: No\n\n"
-               "The following queries will be running:\n\nbreast_cancer\n"
-               "\nThank you for using Lorvane!\n";
-    }
-
-    void ExpectConfirmation(const char* frequency) {
+    // Expects the one summary mail, saying `schedule` of the schedule and
+    // listing the queries as running (`running`) or only stored.
+    void ExpectConfirmation(const char* frequency, const std::string& schedule, bool running) {
         const std::vector<test::ReceivedMail> mails = m_isolation.sink().Messages();
         ASSERT_EQ(mails.size(), 1u);
         EXPECT_EQ(mails[0].headers.at("Subject"), "Lorvane! configuration settings");
         EXPECT_EQ(mails[0].headers.at("To"), "Lorvane! <reader@example.org>");
         EXPECT_EQ(mails[0].headers.at("Content-Type"), "text/plain; charset=\"us-ascii\"");
-        EXPECT_EQ(Normalized(mails[0].body), ConfirmationBody(frequency));
+        EXPECT_EQ(Normalized(mails[0].body),
+                  std::string("The Lorvane! system settings were recently modified. The new settings "
+                              "are:\n\nEmail: reader@example.org\n\nFrequency: ") +
+                      frequency + "\n\nFormat: HTML\n\nOnly articles I have not been sent before: No\n\n" +
+                      schedule + "\n\nThe following queries " + (running ? "will be running" : "are stored") +
+                      ":\n\nbreast_cancer\n\nThank you for using Lorvane!\n");
     }
 
     std::string JobLine(const std::string& schedule) const {
+        const std::string runner = "'" + RunnerApplication() + "'";
         return "# Lorvane work item \"Lorvane\" begin=2000-01-05 end=2100-01-05 flags=193\n" + schedule +
-               " cd '" + m_isolation.home() + "/data/Lorvane' && exec '" + RunnerApplication() + "' >> '" +
-               m_isolation.home() + "/state/Lorvane/tessory.log' 2>&1\n";
+               " [ -x " + runner + " ] || exit 0; cd '" + m_isolation.home() + "/data/Lorvane' && exec " +
+               runner + " >/dev/null 2>&1\n";
+    }
+
+    // Opens the dialog and returns its last-run line and its warning.
+    std::pair<std::string, std::string> StatusLines() {
+        std::pair<std::string, std::string> lines;
+        test::RunConfigDialog(*m_scratch.Create(), {[&lines](QWidget* m) {
+                                  lines = {ControlOf<QLabel>(m, IDC_LAST_RUN)->text().toStdString(),
+                                           ControlOf<QLabel>(m, IDC_SCHEDULE_WARNING)->text().toStdString()};
+                                  Click(m, IDCANCEL);
+                              }});
+        return lines;
     }
 
     test::IsolatedEnvironment m_isolation;
@@ -102,13 +114,16 @@ protected:
 };
 
 TEST_F(SaveWorkflow, AlertsOff) {
-    EXPECT_EQ(SaveAndExit("Off", 1), std::vector<std::string>{kMailSent});
+    EXPECT_EQ(SaveAndExit("Off", 2), (std::vector<std::string>{kRemoved, kMailSent}));
     EXPECT_EQ(m_isolation.Crontab(), kUsersOwn);
-    ExpectConfirmation("Turned off");
+    ExpectConfirmation("Turned off", "No schedule is registered: alerts are turned off.", false);
+    // With nothing to remove, nothing is said of it.
+    EXPECT_EQ(SaveAndExit("Off", 1), std::vector<std::string>{kMailSent});
 }
 
 TEST_F(SaveWorkflow, AConfirmationNotSentIsNotReportedAsSent) {
     m_scratch.Write({{"Email", "refused@example.org"}});
+    m_isolation.SetCrontab(kUsersOwn);
     const std::vector<std::string> messages = SaveAndExit("Off", 1);
     ASSERT_EQ(messages.size(), 1u);
     EXPECT_EQ(messages[0].rfind("The e-mail message with the updated settings could not be sent: ", 0), 0u)
@@ -124,6 +139,7 @@ TEST_F(SaveWorkflow, OutgoingMailServerIsTriedThenStoredWithTheSettings) {
     test::SubmissionServer server(m_isolation.home() + "/smtp", "starttls", "reader", "s3cret pass");
     const std::string port = std::to_string(server.port());
     m_scratch.Write({{"Frequency", "Off"}, {"MailCAFile", server.caFile()}});
+    m_isolation.SetCrontab(kUsersOwn);
     std::vector<std::string> tried;
     auto sendTest = [](QWidget* mail, const std::string& password) {
         ControlOf<QLineEdit>(mail, IDC_MAIL_PASSWORD)->clear();
@@ -205,7 +221,8 @@ TEST_F(SaveWorkflow, SettingsThatCannotBeStoredChangeNothingElse) {
 TEST_F(SaveWorkflow, RegistrationSucceeds) {
     EXPECT_EQ(SaveAndExit("Weekly", 2), (std::vector<std::string>{kUpdated, kMailSent}));
     EXPECT_EQ(m_isolation.Crontab(), std::string(kUsersOwn) + JobLine("45 18 * * 3"));
-    ExpectConfirmation("Weekly");
+    ExpectConfirmation("Weekly", "Alerts are scheduled weekly on Wednesday at 18:45.", true);
+    EXPECT_EQ(StatusLines(), (std::pair<std::string, std::string>{"No scheduled run yet", ""}));
 }
 
 TEST_F(SaveWorkflow, RegistrationFails) {
@@ -214,7 +231,9 @@ TEST_F(SaveWorkflow, RegistrationFails) {
     setenv("XDG_DATA_HOME", (m_isolation.home() + "/blocker/data").c_str(), 1);
     EXPECT_EQ(SaveAndExit("Daily", 2), (std::vector<std::string>{kFailed, kMailSent}));
     EXPECT_EQ(m_isolation.Crontab(), kUsersOwn);
-    ExpectConfirmation("Daily");
+    ExpectConfirmation("Daily", "No schedule is registered: the task scheduling failed.", false);
+    EXPECT_EQ(StatusLines().second,
+              "Alerts are on, but no schedule is registered for you: \"Save and exit\" registers one.");
 }
 
 TEST_F(SaveWorkflow, TheScheduledLineRunsTheRunnerOverTheSavedSettings) {
@@ -233,14 +252,14 @@ TEST_F(SaveWorkflow, TheScheduledLineRunsTheRunnerOverTheSavedSettings) {
         "/bin/sh", {"-c", command}, "/",
         {{"XDG_CONFIG_HOME", configHome}, {"LORVANE_EUTILS_URL", standIn.url()}});
     EXPECT_EQ(run.exitCode, 0) << run.err;
-    EXPECT_EQ(run.out, "");
-    // The run's output is in the log, after a line with its date.
+    EXPECT_EQ(run.out + run.err, "");
+    // The run keeps its outcome in its log, which the dialog shows.
     const std::string log = test::ReadFileOr(m_isolation.home() + "/state/Lorvane/tessory.log");
-    EXPECT_EQ(log.rfind("== tessory run of ", 0), 0u) << log;
-    EXPECT_NE(log.find(" ==\nMessage delivered!\n<span> <p><br>Results for the PubMed query "
-                       "(<b>breast cancer</b>) in the past week:<br><br>1. Smith JA, Doe B."),
-              std::string::npos)
-        << log << run.err;
+    const std::string outcome = "1 query searched, 1 article listed, digest delivered to reader@example.org";
+    EXPECT_EQ(log.substr(19), " " + outcome + "\n") << log;
+    const auto [lastRun, warning] = StatusLines();
+    EXPECT_EQ(lastRun, "Last run: " + log.substr(0, 10) + " " + log.substr(11, 5) + ": " + outcome);
+    EXPECT_EQ(warning, "");
     EXPECT_NE(test::ReadFileOr(m_isolation.home() + "/data/Lorvane/debug.html"), "<missing>");
     EXPECT_NE(test::ReadFileOr(m_isolation.home() + "/data/Lorvane/17284678.enw"), "<missing>");
 

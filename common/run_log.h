@@ -1,0 +1,49 @@
+// The run log: what each scheduled run of the alert runner did, kept in
+// the runner's state folder for the user and read back by the
+// configuration program. Each run adds one summary line that starts with
+// its local date and time ("2026-12-08T07:30:05 3 queries searched, ..."),
+// followed by the lines of any failure, each indented by two blanks.
+#pragma once
+
+#include <cstddef>
+#include <string>
+#include <vector>
+
+#include "common/automation_date.h"
+
+namespace lorvane {
+
+// The log's file name in the state folder, and how much of it is kept.
+constexpr char kRunLogName[] = "tessory.log";
+constexpr std::size_t kRunLogBytes = 1024 * 1024;
+
+// Returns `time` as the local date and time that starts a summary line:
+// "YYYY-MM-DDTHH:MM:SS".
+std::string RunLogStamp(const CalendarTime& time);
+
+// Returns one run's entry: the summary line after `stamp`, then each of
+// `failures` on an indented line. Control characters in any of them become
+// blanks, so that no text can start a line of its own.
+std::string RunLogEntry(const std::string& stamp, const std::string& summary,
+                        const std::vector<std::string>& failures);
+
+// Returns `log` with `entry` added at its end, cut to its newest
+// `keepBytes` at a line start.
+std::string AppendRunLogEntry(const std::string& log, const std::string& entry,
+                              std::size_t keepBytes = kRunLogBytes);
+
+// Returns the newest `keepBytes` of the log file at `path` from a line
+// start, its line ends as line feeds; empty when there is no such file or
+// it cannot be read.
+std::string ReadRunLog(const std::string& path, std::size_t keepBytes = kRunLogBytes);
+
+// Returns what the configuration program shows of `log`: "Last run: <date
+// time>: <outcome>" from its last summary line, or "No scheduled run yet"
+// when it holds none.
+std::string LastRunStatus(const std::string& log);
+
+// Returns whether a summary line of `log` dated on the day of `stamp`
+// (its first ten characters) holds `mark`.
+bool RunLogHasOnDay(const std::string& log, const std::string& stamp, const std::string& mark);
+
+}  // namespace lorvane
