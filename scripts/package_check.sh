@@ -52,11 +52,15 @@ job=$(grep "exec '/usr/bin/tessory'" "$scratch/crontab") || {
   exit 1
 }
 case "$job" in
-  *" >> '$scratch/home/.local/state/Lorvane/tessory.log' 2>&1") ;;
-  *) echo "package_check: the job does not log: $job" >&2; exit 1 ;;
+  *"[ -x '/usr/bin/tessory' ] || exit 0; cd "*" >/dev/null 2>&1") ;;
+  *) echo "package_check: the job is not guarded or not silent: $job" >&2; exit 1 ;;
 esac
 test -d "$scratch/home/.local/share/Lorvane"
 test -f "$scratch/home/.config/Lorvane/Lorvane.ini"
 PATH=$system_path dpkg -r lorvane >/dev/null
 test ! -e /usr/bin/tessory
-echo "package_check: installed, scheduled '$job', removed"
+# Removed without "Turn off": the job left in the crontab does nothing, quietly.
+command=$(printf '%s\n' "$job" | cut -d' ' -f6-)
+said=$(sh -c "$command" 2>&1) || { echo "package_check: the job fails without its runner" >&2; exit 1; }
+test -z "$said"
+echo "package_check: installed, scheduled '$job', removed; the job then does nothing"

@@ -51,7 +51,7 @@ port=$(awk '{print $2}' "$demo/port")
 
 echo "== running tessory against the stand-in on 127.0.0.1:$port (sample settings in $demo/home)" >&2
 (cd "$demo/home/.local/share/Lorvane" &&
-  HOME=$demo/home XDG_CONFIG_HOME= XDG_DATA_HOME= LORVANE_EUTILS_URL=http://127.0.0.1:$port \
+  HOME=$demo/home XDG_CONFIG_HOME= XDG_DATA_HOME= XDG_STATE_HOME= LORVANE_EUTILS_URL=http://127.0.0.1:$port \
     PATH="$demo/bin:$PATH" "$tessory" > "$demo/console.txt")
 echo "== requests the stand-in received:" >&2
 cat "$demo/requests.log" >&2
@@ -61,6 +61,8 @@ if [ -s "$demo/mail.txt" ]; then
   echo "== the mail it would have sent (kept in $demo/mail.txt, not sent), its header:" >&2
   sed -n '1,/^\r*$/p' "$demo/mail.txt" >&2
 fi
+echo "== the run's line in its log ($demo/home/.local/state/Lorvane/tessory.log):" >&2
+cat "$demo/home/.local/state/Lorvane/tessory.log" >&2
 echo "== the digest ($demo/home/.local/share/Lorvane/debug.html):" >&2
 cat "$demo/home/.local/share/Lorvane/debug.html"
 echo

@@ -214,13 +214,14 @@ TEST_F(DialogUnderWine, SaveWithAlertsOnSchedulesTheRunner) {
                               {"Day", "Wednesday"}, {"Hour", "18"}, {"Minute", "45"}},
                              error))
         << error;
-    std::string shownName;
+    std::string shownName, warning;
     std::vector<std::string> messages;
     bool ownedByMain = false;
     bool mainEnabled = true;
     RECT mainRect{};
     const int result = Run([&](HWND dialog) {
         GetWindowRect(dialog, &mainRect);
+        warning = ItemText(dialog, IDC_SCHEDULE_WARNING);
         std::thread person([&] {
             HWND prompt = WaitForWindow("Enter your user name and password");
             if (!prompt) return;
@@ -248,7 +249,28 @@ TEST_F(DialogUnderWine, SaveWithAlertsOnSchedulesTheRunner) {
     ASSERT_EQ(messages.size(), 2u);
     EXPECT_EQ(messages[0], "The system was updated successfully!!!");
     EXPECT_EQ(messages[1].rfind(kNotSent, 0), 0u) << messages[1];
+    EXPECT_EQ(warning, "Alerts are on, but no schedule is registered for you: \"Save and exit\" registers one.");
+
+    // Saved again, the prompt cancelled: the work item made before stays.
+    messages.clear();
+    EXPECT_EQ(Run([&](HWND dialog) {
+                  warning = ItemText(dialog, IDC_SCHEDULE_WARNING);
+                  std::thread person([&] {
+                      HWND prompt = WaitForWindow("Enter your user name and password");
+                      if (prompt) PostMessageA(prompt, WM_COMMAND, MAKEWPARAM(IDCANCEL, BN_CLICKED), 0);
+                      messages.push_back(AnswerMessageBox());
+                      messages.push_back(AnswerMessageBox());
+                  });
+                  Press(dialog, IDOK);
+                  person.join();
+              }),
+              IDOK);
+    EXPECT_EQ(warning, "");
+    ASSERT_EQ(messages.size(), 2u);
+    EXPECT_EQ(messages[0], "The task was not created because no password was provided; the schedule was "
+                           "not changed: the one made before stays.");
     test::CapturedConsole console;
+    EXPECT_EQ(FindTask(console, "Lorvane"), kTaskOk);
     EXPECT_EQ(RemoveTask(console, "Lorvane"), kTaskOk);  // it was there
     // The run's folder is the user's own, made on save.
     EXPECT_EQ(RunnerWorkingDirectory().find("\\Lorvane"), RunnerWorkingDirectory().size() - 8);

@@ -110,6 +110,7 @@ protected:
         RegDeleteTreeA(HKEY_CLASSES_ROOT, "ANSMTP.OBJ");
     }
     static std::string SentRecordPath() { return RunnerStateFolder() + "\\sent-articles.txt"; }
+    static std::string RunLogPath() { return RunnerStateFolder() + "\\tessory.log"; }
     void Configure(const char* frequency, const char* format, const char* query = "",
                    const char* onlyNew = "0") {
         std::string error;
@@ -140,6 +141,14 @@ TEST_F(TessoryUnderWine, OffEndsQuietly) {
     EXPECT_EQ(outcome.exitCode, 0u);
     EXPECT_EQ(outcome.out, "");
     EXPECT_EQ(DebugCopy(), "<missing>");
+    // Neither a request for help nor a file that is not there asks for a
+    // colleague's address.
+    const Outcome help = RunTessory("/?", m_work, "friend@example.org\n");
+    EXPECT_EQ(help.exitCode, 0u);
+    EXPECT_EQ(help.out.rfind("Usage: tessory ", 0), 0u) << help.out;
+    const Outcome missing = RunTessory("missing.enw", m_work, "friend@example.org\n");
+    EXPECT_EQ(missing.exitCode, 2u);
+    EXPECT_EQ(missing.out, "");
 }
 
 TEST_F(TessoryUnderWine, EmptyDigestsInTextMode) {
@@ -168,9 +177,17 @@ TEST_F(TessoryUnderWine, SearchesThroughWinInet) {
     if (!standIn) GTEST_SKIP() << "no E-utilities stand-in was started for this run";
     SetEnvironmentVariableA("LORVANE_EUTILS_URL", standIn);
     Configure("Weekly", "HTML", "neutropenia");
+    DeleteFileA(RunLogPath().c_str());
     const Outcome outcome = RunTessory("", m_work);
 
-    EXPECT_EQ(outcome.exitCode, 0u);
+    EXPECT_EQ(outcome.exitCode, 6u);  // not delivered
+    // The run's own log says so, with Windows line ends.
+    const std::string log = test::ReadFileOr(RunLogPath(), "<missing>");
+    EXPECT_NE(log.find(" 1 query searched, 2 articles listed, digest not delivered: the mail component "
+                       "\"ANSMTP.OBJ\" is not available: "),
+              std::string::npos)
+        << log;
+    EXPECT_EQ(log.substr(log.size() - 2), "\r\n");
     // Wine has no "ANSMTP.OBJ": one line says so, and the run goes on.
     const std::size_t lineEnd = outcome.out.find("\r\n");
     ASSERT_NE(lineEnd, std::string::npos);
