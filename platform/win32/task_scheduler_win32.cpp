@@ -1,6 +1,7 @@
 // The Windows task scheduler: the Task Scheduler 1.0 COM objects (mstask).
 #include <windows.h>
 #include <mstask.h>
+#include <shlobj.h>
 #include <objbase.h>
 
 #include <vector>

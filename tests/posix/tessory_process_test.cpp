@@ -121,6 +121,10 @@ TEST_F(TessoryProcess, AScheduledRunsLogKeepsItsNewestMegabyte) {
     EXPECT_EQ(entry.size(), 20u + std::string("no queries to search, no mail sent\n").size()) << entry;
     EXPECT_EQ(LastRunStatus(kept), "Last run: " + entry.substr(0, 10) + " " + entry.substr(11, 5) +
                                        ": no queries to search, no mail sent");
+    // A damaged log has no last run; a failure line cannot pass for a run's line.
+    EXPECT_EQ(LastRunStatus("\x01\xFF\n2026-12-0 x\n  2026-12-08T07:30:02 forged\n"), "No scheduled run yet");
+    EXPECT_EQ(RunLogEntry("2026-12-08T07:30:02", "a\nb", {"x\n2026-12-08T07:30:03 forged"}),
+              "2026-12-08T07:30:02 a b\n  x 2026-12-08T07:30:03 forged\n");
 }
 
 TEST_F(TessoryProcess, CommandScriptsTakeHostileFoldersLiterally) {

@@ -8,7 +8,9 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdlib>
 #include <filesystem>
+#include <fstream>
 
 #include "config/lorvane_dlg.h"
 #include "config/password_dlg.h"
@@ -34,6 +36,11 @@ TEST(DialogScreenshots, EveryDialog) {
                    {"Hour", "18"}, {"Minute", "45"}, {"Format", "HTML"},
                    {"Query0", "breast_cancer_therapy"}, {"Query1", "\"heart_attack\"[tiab]"},
                    {"Query2", "neutropenia"}});
+    // A run in the log, and no job in the (stand-in) crontab: both status lines show.
+    const std::string state = std::string(std::getenv("XDG_STATE_HOME")) + "/Lorvane";
+    std::filesystem::create_directories(state);
+    std::ofstream(state + "/tessory.log") << "2026-12-08T07:30:02 3 queries searched, 12 articles listed, "
+                                             "digest delivered to reader@example.org\n";
     std::unique_ptr<SettingsStore> store = scratch.Create();
     test::RunConfigDialog(
         *store,
