@@ -142,6 +142,14 @@ std::string Counted(int count, const char* one, const char* many) {
     return std::to_string(count) + " " + (count == 1 ? one : many);
 }
 
+// Returns that none of `count` things could be had: "your query could not
+// be searched", "none of your 3 queries could be searched".
+std::string NoneCould(int count, const char* whose, const char* one, const char* many,
+                      const char* done) {
+    return count == 1 ? std::string(whose) + " " + one + " could not be " + done
+                      : "none of " + std::string(whose) + " " + Counted(count, one, many) + " could be " + done;
+}
+
 // Returns the local date and time of now, as the run log starts a line.
 std::string NowStamp(const RunContext& context) {
     CalendarTime now;
@@ -173,14 +181,14 @@ std::string RunSummary(const ScheduledRunTally& tally) {
     if (tally.queries == 0) return "no queries to search";
     std::string text;
     if (tally.NothingSearched())
-        text = "none of " + Counted(tally.queries, "query", "queries") + " could be searched";
+        text = NoneCould(tally.queries, "the", "query", "queries", "searched");
     else if (tally.unsearched)
         text = std::to_string(tally.queries - tally.unsearched) + " of " +
                Counted(tally.queries, "query", "queries") + " searched";
     else
         text = Counted(tally.queries, "query", "queries") + " searched";
     if (tally.NothingFetched())
-        text += ", none of the " + Counted(tally.found, "article", "articles") + " found could be fetched";
+        text += ", " + NoneCould(tally.found, "the", "article found", "articles found", "fetched");
     else if (tally.articles)
         text += ", " + Counted(tally.articles, "article", "articles") + " listed";
     else if (!tally.NothingSearched())
@@ -221,9 +229,10 @@ bool MailFailureNotice(RunContext& context, const ScheduledRunTally& tally, bool
     }
     std::string body = "Lorvane's run of " + stamp.substr(0, 10) + " " + stamp.substr(11, 5) +
                        " could not look for new articles: ";
-    body += tally.NothingSearched()
-                ? "none of your " + Counted(tally.queries, "query", "queries") + " could be searched."
-                : "none of the " + Counted(tally.found, "article", "articles") + " found could be fetched.";
+    body += (tally.NothingSearched() ? NoneCould(tally.queries, "your", "query", "queries", "searched")
+                                     : NoneCould(tally.found, "the", "article found", "articles found",
+                                                 "fetched")) +
+            ".";
     body += "\n\nWhat went wrong:\n\n";
     for (const std::string& line : FailureLines(context.transcript.lines())) body += "  " + line + "\n";
     body += "\nThe next scheduled run tries again.";
