@@ -27,6 +27,9 @@ public:
     virtual void SetCheck(int id, bool checked) = 0;
     virtual void Enable(int id, bool enabled) = 0;
     virtual void SetFocus(int id) = 0;
+    // Returns the identifier of the control that has the keyboard focus,
+    // or 0 when none of this dialog's controls has it.
+    virtual int FocusedControl() = 0;
 
     // List box: items in their list order.
     virtual int ListCount(int id) = 0;

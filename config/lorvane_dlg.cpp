@@ -226,6 +226,13 @@ void CLorvaneDlg::OnOutgoingMail() {
 }
 
 void CLorvaneDlg::OnSaveAndExit() {
+    // Enter in the query box, with a query typed there, adds it and keeps
+    // the dialog open for the next one; a click on the button saves.
+    DialogHost& host = Host();
+    if (host.FocusedControl() == IDC_QUERY_EDIT && !host.GetItemText(IDC_QUERY_EDIT).empty()) {
+        OnAddQuery();
+        return;
+    }
     CDialogGetPassword prompt(this);
     if (!SaveSettings()) {
         // The runner still reads the old settings: the old schedule stays

@@ -212,6 +212,12 @@ public:
 
     void Enable(int id, bool enabled) override { Control(id)->setEnabled(enabled); }
     void SetFocus(int id) override { Control(id)->setFocus(); }
+    int FocusedControl() override {
+        const QWidget* focused = QApplication::focusWidget();
+        for (const auto& [id, widget] : m_controls)
+            if (widget == focused || (focused && widget->isAncestorOf(focused))) return id;
+        return 0;
+    }
 
     int ListCount(int id) override { return List(id)->count(); }
     std::string ListText(int id, int index) override {

@@ -51,6 +51,12 @@ public:
     void SetFocus(int id) override {
         SendMessageA(m_window, WM_NEXTDLGCTL, reinterpret_cast<WPARAM>(Item(id)), TRUE);
     }
+    int FocusedControl() override {
+        // The focus may sit in a child of a control (a drop-down's edit).
+        for (HWND window = GetFocus(); window && window != m_window; window = GetParent(window))
+            if (GetParent(window) == m_window) return GetDlgCtrlID(window);
+        return 0;
+    }
 
     int ListCount(int id) override { return static_cast<int>(Send(id, LB_GETCOUNT, 0, 0)); }
     std::string ListText(int id, int index) override {

@@ -269,15 +269,23 @@ TEST_F(ConfigDialog, StoredTextsLoadByExactWords) {
     }});
 }
 
-TEST_F(ConfigDialog, EnterInTheQueryBoxSavesAndExits) {
+TEST_F(ConfigDialog, EnterInTheQueryBoxAddsTheQueryThenSavesAndExits) {
     m_scratch.Write(Stored());
     const int result = Open({[](QWidget* m) {
-        TypeInto(m, IDC_QUERY_EDIT, "typed query");
-        test::PressKey(ControlOf<QLineEdit>(m, IDC_QUERY_EDIT), Qt::Key_Return);
+        auto* edit = ControlOf<QLineEdit>(m, IDC_QUERY_EDIT);
+        edit->setFocus();
+        for (const char* query : {"typed query", "another"}) {
+            TypeInto(m, IDC_QUERY_EDIT, query);
+            test::PressKey(edit, Qt::Key_Return);  // added; the dialog stays
+        }
+        EXPECT_EQ(ListItems(m), (std::vector<std::string>{"another", "typed query"}));
+        EXPECT_TRUE(edit->text().isEmpty());
+        test::PressKey(edit, Qt::Key_Return);  // nothing typed: Save and exit
     },
                              MailSentBox});
     EXPECT_EQ(result, IDOK);
-    EXPECT_EQ(Read("Query0"), "typed_query");
+    EXPECT_EQ(Read("Query0"), "another");
+    EXPECT_EQ(Read("Query1"), "typed_query");
 }
 
 TEST_F(ConfigDialog, EscapeCancels) {

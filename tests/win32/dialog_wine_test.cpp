@@ -187,6 +187,13 @@ TEST_F(DialogUnderWine, AddQueriesAndSaveWithAlertsOff) {
             SetDlgItemTextA(dialog, IDC_QUERY_EDIT, query);
             Press(dialog, IDC_ADD_QUERY);
         }
+        // Enter in the query box adds what is typed there; the dialog stays.
+        HWND edit = GetDlgItem(dialog, IDC_QUERY_EDIT);
+        SetWindowTextA(edit, "delta");
+        PostMessageA(dialog, WM_NEXTDLGCTL, reinterpret_cast<WPARAM>(edit), TRUE);
+        PostMessageA(edit, WM_KEYDOWN, VK_RETURN, 0);
+        for (int i = 0; i < 500 && SendDlgItemMessageA(dialog, IDC_QUERY_LIST, LB_GETCOUNT, 0, 0) < 4; ++i)
+            Sleep(10);
         char text[256] = "";
         SendDlgItemMessageA(dialog, IDC_QUERY_LIST, LB_GETTEXT, 0, reinterpret_cast<LPARAM>(text));
         first = text;
@@ -201,7 +208,8 @@ TEST_F(DialogUnderWine, AddQueriesAndSaveWithAlertsOff) {
     EXPECT_EQ(message.rfind(kNotSent, 0), 0u) << message;
     EXPECT_EQ(Stored("Query0"), "Alpha");
     EXPECT_EQ(Stored("Query1"), "breast_cancer");
-    EXPECT_EQ(Stored("Query2"), "zeta");
+    EXPECT_EQ(Stored("Query2"), "delta");
+    EXPECT_EQ(Stored("Query3"), "zeta");
     EXPECT_EQ(Stored("Frequency"), "Off");
     EXPECT_EQ(Stored("Format"), "Text");
     EXPECT_EQ(Stored("Hour") + ":" + Stored("Minute"), "8:15");
