@@ -207,6 +207,15 @@ bool IsSafeAddress(const std::string& address) {
     return true;
 }
 
+bool IsMailAddress(const std::string& address) {
+    const std::size_t at = address.find('@');
+    if (!IsSafeAddress(address) || at == 0 || at == std::string::npos ||
+        address.find_first_of("@ ", at + 1) != std::string::npos || address.find(' ') != std::string::npos)
+        return false;
+    const std::size_t dot = address.find('.', at + 2);
+    return dot != std::string::npos && dot + 1 < address.size();
+}
+
 std::string TextCharset(const std::string& text) {
     if (IsAscii(text)) return "us-ascii";
     for (std::size_t i = 0; i < text.size();) {

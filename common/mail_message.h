@@ -29,6 +29,12 @@ constexpr std::size_t kMaxAddressLength = 254;
 // line break would inject headers), not beginning with "-".
 bool IsSafeAddress(const std::string& address);
 
+// Returns whether `address` has the shape local@domain that a person
+// means to receive mail at: safe as above, one "@" with text before it, a
+// domain after it that holds a dot between two of its characters, and no
+// blank anywhere.
+bool IsMailAddress(const std::string& address);
+
 // Returns the charset that names the bytes of `text`: "us-ascii", "utf-8"
 // for valid UTF-8, and "windows-1252" for any other 8-bit text.
 std::string TextCharset(const std::string& text);

@@ -233,6 +233,10 @@ void CLorvaneDlg::OnSaveAndExit() {
         OnAddQuery();
         return;
     }
+    if (!CheckMailAddress(host.GetItemText(IDC_EMAIL_EDIT))) {
+        host.SetFocus(IDC_EMAIL_EDIT);
+        return;
+    }
     CDialogGetPassword prompt(this);
     if (!SaveSettings()) {
         // The runner still reads the old settings: the old schedule stays

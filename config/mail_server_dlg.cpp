@@ -2,6 +2,7 @@
 
 #include "common/mail_delivery.h"
 #include "config/resource.h"
+#include "config/settings_editing.h"
 
 namespace lorvane {
 namespace {
@@ -61,6 +62,7 @@ void CMailServerDlg::OnSendTestMessage() {
         AppMessageBox("Type your e-mail address into the main window first: the test message goes there.");
         return;
     }
+    if (!CheckMailAddress(m_testRecipient)) return;
     const MailOutcome outcome = TryDeliverMail(
         ChooseMailTransport(TypedSettings(), CreateMailComponent, Host().GetItemText(IDC_MAIL_PASSWORD)),
         m_testRecipient, m_testRecipient, "Lorvane! test message",

@@ -1,6 +1,8 @@
 #include "config/settings_editing.h"
 
+#include "common/mail_message.h"
 #include "common/text.h"
+#include "config/dialog_host.h"
 
 namespace lorvane {
 
@@ -30,6 +32,13 @@ int CarryTimeOfDay(int hour, int minute) {
     const long long total = static_cast<long long>(hour) * 60 + minute;
     const long long day = 24 * 60;
     return static_cast<int>(((total % day) + day) % day);
+}
+
+bool CheckMailAddress(const std::string& address) {
+    if (IsMailAddress(address)) return true;
+    AppMessageBox("\"" + address + "\" is not an e-mail address: type the whole address, such as "
+                  "name@example.org, without blanks.");
+    return false;
 }
 
 }  // namespace lorvane

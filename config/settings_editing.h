@@ -22,4 +22,8 @@ std::string TimeFormatWithoutSeconds(const std::string& format, const std::strin
 // carry (minute 75 is 15 past the next hour), as minutes after midnight.
 int CarryTimeOfDay(int hour, int minute);
 
+// Returns whether `address` is an e-mail address (local@domain); when it
+// is not, says so in a message box first.
+bool CheckMailAddress(const std::string& address);
+
 }  // namespace lorvane

@@ -165,6 +165,13 @@ TEST(MailMessage, UnsafeAddresses) {
     EXPECT_FALSE(IsSafeAddress("-oQ/tmp/x@example.org"));  // would read as an option
     EXPECT_TRUE(IsSafeAddress(std::string(242, 'a') + "@example.org"));
     EXPECT_FALSE(IsSafeAddress(std::string(243, 'a') + "@example.org"));  // no line to hold it
+    // What a person means to receive mail at: local@domain.
+    for (const char* good : {"reader@example.org", "a.b+c@mail.example.co.uk", "x@y.z"})
+        EXPECT_TRUE(IsMailAddress(good)) << good;
+    for (const char* bad : {"anna.berg", "@example.org", "anna@", "anna@localhost", "anna@.org", "anna@org.",
+                            "a@b@example.org", "anna berg@example.org", "anna@example.org ", "-a@example.org"})
+        EXPECT_FALSE(IsMailAddress(bad)) << bad;
+    EXPECT_FALSE(IsMailAddress(std::string(243, 'a') + "@example.org"));
 }
 
 }  // namespace

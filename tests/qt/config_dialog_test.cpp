@@ -280,8 +280,21 @@ TEST_F(ConfigDialog, EnterInTheQueryBoxAddsTheQueryThenSavesAndExits) {
         }
         EXPECT_EQ(ListItems(m), (std::vector<std::string>{"another", "typed query"}));
         EXPECT_TRUE(edit->text().isEmpty());
+        ControlOf<QLineEdit>(m, IDC_EMAIL_EDIT)->setText("anna.berg");
         test::PressKey(edit, Qt::Key_Return);  // nothing typed: Save and exit
     },
+                             [this](QWidget* box) {
+                                 // An address without its domain: said, nothing saved, the dialog stays.
+                                 EXPECT_EQ(test::AcceptMessageBox(box),
+                                           "\"anna.berg\" is not an e-mail address: type the whole "
+                                           "address, such as name@example.org, without blanks.");
+                                 EXPECT_EQ(Read("Email"), "reader@example.org");
+                                 EXPECT_EQ(Read("Query0"), "");
+                             },
+                             [](QWidget* m) {
+                                 ControlOf<QLineEdit>(m, IDC_EMAIL_EDIT)->setText("reader@example.org");
+                                 Click(m, IDOK);
+                             },
                              MailSentBox});
     EXPECT_EQ(result, IDOK);
     EXPECT_EQ(Read("Query0"), "another");
