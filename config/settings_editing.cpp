@@ -34,6 +34,25 @@ int CarryTimeOfDay(int hour, int minute) {
     return static_cast<int>(((total % day) + day) % day);
 }
 
+bool ReadTypedTime(const std::string& typed, int& hour, int& minute) {
+    const std::size_t separator = typed.find_first_of(".: ");
+    std::string hours = typed.substr(0, separator);
+    std::string minutes = separator == std::string::npos ? std::string() : typed.substr(separator + 1);
+    if (separator == std::string::npos && typed.size() > 2) {
+        // Digits alone: the last two are the minutes.
+        hours = typed.substr(0, typed.size() - 2);
+        minutes = typed.substr(typed.size() - 2);
+    }
+    auto digits = [](const std::string& text) {
+        return text.find_first_not_of("0123456789") == std::string::npos;
+    };
+    if (hours.empty() || hours.size() > 2 || minutes.size() > 2 || !digits(hours) || !digits(minutes))
+        return false;
+    hour = std::stoi(hours);
+    minute = minutes.empty() ? -1 : std::stoi(minutes);
+    return hour <= 23 && minute <= 59;
+}
+
 bool CheckMailAddress(const std::string& address) {
     if (IsMailAddress(address)) return true;
     AppMessageBox("\"" + address + "\" is not an e-mail address: type the whole address, such as "

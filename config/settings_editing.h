@@ -22,6 +22,13 @@ std::string TimeFormatWithoutSeconds(const std::string& format, const std::strin
 // carry (minute 75 is 15 past the next hour), as minutes after midnight.
 int CarryTimeOfDay(int hour, int minute);
 
+// Reads what has been typed into the time box so far: "1140", "940",
+// "11.40", "11:40" or "11 40" give `hour` and `minute`; one or two digits,
+// with or without a separator after them, give the hour alone and a
+// `minute` of -1. Returns false for what is no time of day ("2460",
+// "1:2:3", "x").
+bool ReadTypedTime(const std::string& typed, int& hour, int& minute);
+
 // Returns whether `address` is an e-mail address (local@domain); when it
 // is not, says so in a message box first.
 bool CheckMailAddress(const std::string& address);

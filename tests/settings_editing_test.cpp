@@ -40,5 +40,19 @@ TEST(SettingsEditing, StoredNumbersAndCarry) {
     EXPECT_EQ(CarryTimeOfDay(2147483647, 2147483647), 547);  // no overflow on the way
 }
 
+TEST(SettingsEditing, TypedTimes) {
+    const std::pair<const char*, std::pair<int, int>> read[] = {
+        {"1140", {11, 40}}, {"11.40", {11, 40}}, {"11:40", {11, 40}}, {"11 4", {11, 4}}, {"940", {9, 40}},
+        {"0940", {9, 40}},  {"11", {11, -1}},    {"7:", {7, -1}},     {"114", {1, 14}},  {"0000", {0, 0}}};
+    for (const auto& [typed, time] : read) {
+        int hour = -2, minute = -2;
+        EXPECT_TRUE(ReadTypedTime(typed, hour, minute)) << typed;
+        EXPECT_EQ(std::make_pair(hour, minute), time) << typed;
+    }
+    int hour = 0, minute = 0;
+    for (const char* typed : {"", "2460", "1160", "24", "11.40.", "1:2:3", "x", ".40", "12345", "1-40", "11:400"})
+        EXPECT_FALSE(ReadTypedTime(typed, hour, minute)) << typed;
+}
+
 }  // namespace
 }  // namespace lorvane

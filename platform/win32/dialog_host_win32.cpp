@@ -8,6 +8,7 @@
 #include "config/dialog.h"
 #include "config/dialog_template.h"
 #include "config/resource.h"
+#include "config/settings_editing.h"
 
 namespace lorvane {
 namespace {
@@ -130,6 +131,7 @@ private:
             auto* host = reinterpret_cast<Win32DialogHost*>(lParam);
             host->m_window = window;
             host->FillDropDownLists();
+            host->TakeTypedTimes();
             return host->m_owner.OnInitDialog() ? TRUE : FALSE;
         }
         auto* host = reinterpret_cast<Win32DialogHost*>(GetWindowLongPtrA(window, DWLP_USER));
@@ -182,6 +184,47 @@ private:
         }
     }
 
+    // The time pickers read a time typed whole ("1140", "11.40", "11:40")
+    // instead of digit by digit into one field.
+    void TakeTypedTimes() {
+        for (const ControlTemplate& control : FindDialogTemplate(m_templateId).controls)
+            if (control.kind == ControlKind::TimePicker)
+                SetWindowSubclass(Item(control.id), &Win32DialogHost::TimeTyping, 0,
+                                  reinterpret_cast<DWORD_PTR>(this));
+    }
+
+    static LRESULT CALLBACK TimeTyping(HWND picker, UINT message, WPARAM wParam, LPARAM lParam,
+                                       UINT_PTR /*id*/, DWORD_PTR data) {
+        auto* host = reinterpret_cast<Win32DialogHost*>(data);
+        const char c = static_cast<char>(wParam);
+        if (message == WM_SETFOCUS || message == WM_KILLFOCUS) host->m_typedTime.clear();
+        if (message == WM_CHAR && ((c >= '0' && c <= '9') || c == '.' || c == ':' || c == ' ')) {
+            host->TypeTime(picker, c);
+            return 0;
+        }
+        if (message == WM_NCDESTROY) RemoveWindowSubclass(picker, &Win32DialogHost::TimeTyping, 0);
+        return DefSubclassProc(picker, message, wParam, lParam);
+    }
+
+    // Adds `c` to the time typed into `picker` and shows what it reads as;
+    // what cannot continue that time starts a new one.
+    void TypeTime(HWND picker, char c) {
+        int hour = 0, minute = -1;
+        m_typedTime += c;
+        if (!ReadTypedTime(m_typedTime, hour, minute)) m_typedTime = std::string(1, c);
+        if (!ReadTypedTime(m_typedTime, hour, minute)) {
+            m_typedTime.clear();
+            MessageBeep(MB_OK);
+            return;
+        }
+        SYSTEMTIME time{};
+        SendMessageA(picker, DTM_GETSYSTEMTIME, 0, reinterpret_cast<LPARAM>(&time));
+        time.wHour = static_cast<WORD>(hour);
+        if (minute >= 0) time.wMinute = static_cast<WORD>(minute);
+        time.wSecond = 0;
+        SendMessageA(picker, DTM_SETSYSTEMTIME, GDT_VALID, reinterpret_cast<LPARAM>(&time));
+    }
+
     HWND Item(int id) const { return GetDlgItem(m_window, id); }
     LRESULT Send(int id, UINT message, WPARAM wParam, LPARAM lParam) const {
         return SendDlgItemMessageA(m_window, id, message, wParam, lParam);
@@ -192,6 +235,7 @@ private:
     HWND m_parent = nullptr;
     HWND m_window = nullptr;
     HICON m_icon = nullptr;
+    std::string m_typedTime;  // typed into a time picker since it took the focus
 };
 
 }  // namespace

@@ -4,6 +4,7 @@
 // scheduled tasks, so they run only in a scratch Wine prefix.
 #include <windows.h>
 #include <wincred.h>
+#include <commctrl.h>
 
 #include <gtest/gtest.h>
 
@@ -230,6 +231,15 @@ TEST_F(DialogUnderWine, SaveWithAlertsOnSchedulesTheRunner) {
     const int result = Run([&](HWND dialog) {
         GetWindowRect(dialog, &mainRect);
         warning = ItemText(dialog, IDC_SCHEDULE_WARNING);
+        // A time typed whole, without a colon, as a person types it.
+        HWND picker = GetDlgItem(dialog, IDC_RUN_TIME);
+        PostMessageA(dialog, WM_NEXTDLGCTL, reinterpret_cast<WPARAM>(picker), TRUE);
+        for (const char c : std::string("1140")) PostMessageA(picker, WM_CHAR, static_cast<WPARAM>(c), 0);
+        SYSTEMTIME shown{};
+        for (int i = 0; i < 500 && !(shown.wHour == 11 && shown.wMinute == 40); ++i) {
+            Sleep(10);
+            SendMessageA(picker, DTM_GETSYSTEMTIME, 0, reinterpret_cast<LPARAM>(&shown));
+        }
         std::thread person([&] {
             HWND prompt = WaitForWindow("Enter your user name and password");
             if (!prompt) return;
@@ -258,6 +268,7 @@ TEST_F(DialogUnderWine, SaveWithAlertsOnSchedulesTheRunner) {
     EXPECT_EQ(messages[0], "The system was updated successfully!!!");
     EXPECT_EQ(messages[1].rfind(kNotSent, 0), 0u) << messages[1];
     EXPECT_EQ(warning, "Alerts are on, but no schedule is registered for you: \"Save and exit\" registers one.");
+    EXPECT_EQ(Stored("Hour") + ":" + Stored("Minute"), "11:40");
 
     // Saved again, the prompt cancelled: the work item made before stays.
     messages.clear();
