@@ -1,13 +1,32 @@
 // Lorvane: the configuration program.
+#include <cstring>
+#include <string>
+
+#include "common/console.h"
 #include "config/lorvane_dlg.h"
+#include "config/task_scheduling.h"
+#include "config/user_data.h"
+#include "lorvane_version.h"
+
+namespace {
+
+// The uninstaller's call when nothing of the user's is to stay: the work
+// item, the settings with the mail password, and the folders of the runs.
+int RemoveEverything() {
+    lorvane::StandardConsole console("Lorvane", false);
+    const lorvane::TaskResult schedule = lorvane::RemoveTask(console, "Lorvane");
+    std::string error;
+    const bool files = lorvane::RemoveUserFiles(error);
+    if (!files) console.Diagnose(error);
+    if (!files || (schedule != lorvane::kTaskOk && schedule != lorvane::kTaskNotFound)) return 1;
+    console.Line("Your Lorvane schedule, settings, stored mail password and folders were removed.");
+    return 0;
+}
+
+}  // namespace
 
 #ifdef _WIN32
 #include <windows.h>
-
-#include <cstring>
-
-#include "common/console.h"
-#include "config/task_scheduling.h"
 
 int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR commandLine, int) {
     // The version on the console that started it; no window opens.
@@ -24,6 +43,7 @@ int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR commandLine, int) {
         const lorvane::TaskResult result = lorvane::RemoveTask(console, "Lorvane");
         return result == lorvane::kTaskOk || result == lorvane::kTaskNotFound ? 0 : 1;
     }
+    if (commandLine && std::strcmp(commandLine, "--remove-user-data") == 0) return RemoveEverything();
     lorvane::CLorvaneApp app;
     app.InitInstance();
     return 0;
@@ -32,13 +52,13 @@ int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR commandLine, int) {
 #include <QApplication>
 
 #include <cstdio>
-#include <cstring>
 
 int main(int argc, char* argv[]) {
     if (argc == 2 && std::strcmp(argv[1], "--version") == 0) {
         std::printf("Lorvane %s\n", LORVANE_VERSION);
         return 0;
     }
+    if (argc == 2 && std::strcmp(argv[1], "--remove-user-data") == 0) return RemoveEverything();
     QApplication application(argc, argv);
     QApplication::setApplicationName("Lorvane");
     lorvane::CLorvaneApp app;

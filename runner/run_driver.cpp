@@ -14,6 +14,7 @@
 #include "common/settings_store.h"
 #include "common/system_services.h"
 #include "common/text.h"
+#include "lorvane_version.h"
 #include "runner/article_entries.h"
 #include "runner/colleague_alert.h"
 #include "runner/exit_status.h"

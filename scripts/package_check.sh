@@ -24,8 +24,8 @@ system_path=/usr/sbin:/usr/bin:/sbin:/bin
 cleanup() { PATH=$system_path dpkg -r lorvane >/dev/null 2>&1 || true; rm -rf "$scratch"; }
 trap cleanup EXIT
 
-test "$(/usr/bin/tessory --version)" = "tessory (Lorvane) 1.0.0"
-test "$(/usr/bin/Lorvane --version)" = "Lorvane 1.0.0"
+test "$(/usr/bin/tessory --version)" = "tessory (Lorvane) 1.0.0.1"
+test "$(/usr/bin/Lorvane --version)" = "Lorvane 1.0.0.1"
 test -f /usr/share/applications/lorvane.desktop
 test -f /usr/share/man/man1/tessory.1
 

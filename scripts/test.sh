@@ -87,7 +87,7 @@ xvfb-run -a -s "-screen 0 1024x768x24" bash -c '
   wine build/win32/Lorvane-setup.exe /S < /dev/null > /dev/null 2>&1
   test -f "$WINEPREFIX/drive_c/Program Files/Lorvane!/Lorvane.exe" ||
     { echo "test: Lorvane-setup.exe installed nothing" >&2; exit 1; }
-  export LORVANE_WINE_INSTALLED=1
+  export LORVANE_WINE_INSTALLED=1 LORVANE_WINE_SETUP="Z:${PWD//\//\\}\\build\\win32\\Lorvane-setup.exe"
   status=0
   ctest --test-dir build/win32 --output-on-failure --timeout 300 || status=$?
   exec 9>&-

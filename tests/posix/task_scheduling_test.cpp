@@ -202,6 +202,25 @@ TEST_F(TaskScheduling, TheJobLineRunsTheRunnerInItsFolder) {
     EXPECT_EQ(run.out + run.err, "");
 }
 
+TEST_F(TaskScheduling, RemovingTheUsersDataLeavesNothingOfTheirs) {
+    m_isolation.SetCrontab(kOtherLines);
+    CTaskDescriptor descriptor = Descriptor(Date(2000, 1, 1, 7, 30));
+    ASSERT_EQ(RegisterTask(m_console, descriptor, "Lorvane", false, AlertFrequency::Daily), kTaskOk);
+    const std::string home = m_isolation.home();
+    std::filesystem::create_directories(home + "/config/Lorvane");
+    std::filesystem::create_directories(home + "/state/Lorvane");
+    for (const char* file : {"/config/Lorvane/Lorvane.ini", "/config/Lorvane/mail-password",
+                             "/state/Lorvane/tessory.log"})
+        std::ofstream(home + file) << "x";
+    std::ofstream(home + "/config/other.ini") << "not Lorvane's";
+    const test::ProcessResult run = test::RunProcess(LORVANE_PATH, {"--remove-user-data"}, home, {});
+    EXPECT_EQ(run.exitCode, 0) << run.err;
+    EXPECT_EQ(m_isolation.Crontab(), kOtherLines);
+    for (const char* folder : {"/config/Lorvane", "/data/Lorvane", "/state/Lorvane"})
+        EXPECT_FALSE(std::filesystem::exists(home + folder)) << folder;
+    EXPECT_TRUE(std::filesystem::exists(home + "/config/other.ini"));
+}
+
 TEST(RealCrontab, RegisterAndRemoveRestoringTheTable) {
     const char* ci = std::getenv("CI");
     if (!ci || std::string(ci) != "true" || geteuid() != 0 || access("/usr/bin/crontab", X_OK) != 0)

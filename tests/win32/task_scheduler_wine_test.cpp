@@ -7,6 +7,8 @@
 
 #include <gtest/gtest.h>
 
+#include "lorvane_version.h"
+
 #include <cstdlib>
 
 #include "config/task_scheduling.h"
@@ -137,8 +139,25 @@ TEST(InstalledUnderWine, SaveThenUninstall) {
     char programs[MAX_PATH] = "";
     ASSERT_TRUE(SUCCEEDED(SHGetFolderPathA(nullptr, CSIDL_PROGRAM_FILES, nullptr, 0, programs)));
     const std::string folder = std::string(programs) + "\\Lorvane!";
-    for (const char* file : {"\\Lorvane.exe", "\\tessory.exe", "\\uninstall.exe"})
+    for (const char* file : {"\\Lorvane.exe", "\\tessory.exe", "\\uninstall.exe", "\\User guide.txt"})
         EXPECT_NE(GetFileAttributesA((folder + file).c_str()), INVALID_FILE_ATTRIBUTES) << file;
+    // Its entry in "Add or remove programs", in the 64-bit view of the
+    // registry, not under WOW6432Node.
+    const char* const entry = "Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\Lorvane";
+    auto value = [entry](const char* name, REGSAM view) {
+        char data[512] = "<missing>";
+        DWORD size = sizeof data - 1;
+        HKEY key = nullptr;
+        if (RegOpenKeyExA(HKEY_LOCAL_MACHINE, entry, 0, KEY_READ | view, &key) == ERROR_SUCCESS) {
+            RegQueryValueExA(key, name, nullptr, nullptr, reinterpret_cast<BYTE*>(data), &size);
+            RegCloseKey(key);
+        }
+        return std::string(data);
+    };
+    EXPECT_EQ(value("DisplayVersion", KEY_WOW64_64KEY), LORVANE_VERSION);
+    EXPECT_EQ(value("Publisher", KEY_WOW64_64KEY), "Lorvane developers");
+    EXPECT_EQ(value("HelpLink", KEY_WOW64_64KEY), folder + "\\User guide.txt");
+    EXPECT_EQ(value("DisplayVersion", KEY_WOW64_32KEY), "<missing>");
     RegDeleteTreeA(HKEY_CURRENT_USER, "Software\\Lorvane");
 
     // A first start: "Save and exit" with the defaults (weekly), the
@@ -170,20 +189,36 @@ TEST(InstalledUnderWine, SaveThenUninstall) {
     EXPECT_EQ(stored.directory, std::string(local) + "\\Lorvane");
 
     // The uninstaller takes the programs and the work item, and leaves the
-    // user's folder.
-    std::string uninstall = "\"" + folder + "\\uninstall.exe\" /S";
-    ASSERT_TRUE(CreateProcessA(nullptr, &uninstall[0], nullptr, nullptr, FALSE, 0, nullptr, nullptr,
-                               &startup, &process));
-    WaitForSingleObject(process.hProcess, 30000);
-    CloseHandle(process.hThread);
-    CloseHandle(process.hProcess);
-    // It finishes from a copy of itself in the temporary folder.
-    for (int attempt = 0; attempt < 300 && GetFileAttributesA(program.c_str()) != INVALID_FILE_ATTRIBUTES;
-         ++attempt)
-        Sleep(100);
-    EXPECT_EQ(GetFileAttributesA(program.c_str()), INVALID_FILE_ATTRIBUTES);
+    // user's settings and folder, unless asked (/REMOVEDATA) to take them.
+    auto runAndWait = [&](std::string command) {
+        ASSERT_TRUE(CreateProcessA(nullptr, &command[0], nullptr, nullptr, FALSE, 0, nullptr, nullptr,
+                                   &startup, &process));
+        WaitForSingleObject(process.hProcess, 60000);
+        CloseHandle(process.hThread);
+        CloseHandle(process.hProcess);
+    };
+    auto uninstall = [&](const char* options) {
+        runAndWait("\"" + folder + "\\uninstall.exe\" " + options);
+        // It finishes from a copy of itself in the temporary folder.
+        for (int attempt = 0; attempt < 300 && GetFileAttributesA(program.c_str()) != INVALID_FILE_ATTRIBUTES;
+             ++attempt)
+            Sleep(100);
+        EXPECT_EQ(GetFileAttributesA(program.c_str()), INVALID_FILE_ATTRIBUTES);
+    };
+    const std::string data = std::string(local) + "\\Lorvane";
+    HKEY settings = nullptr;
+    uninstall("/S");
     EXPECT_FALSE(ReadBack("Lorvane").exists);
-    EXPECT_NE(GetFileAttributesA((std::string(local) + "\\Lorvane").c_str()), INVALID_FILE_ATTRIBUTES);
+    EXPECT_NE(GetFileAttributesA(data.c_str()), INVALID_FILE_ATTRIBUTES);
+    EXPECT_EQ(RegOpenKeyExA(HKEY_CURRENT_USER, "Software\\Lorvane", 0, KEY_READ, &settings), ERROR_SUCCESS);
+    RegCloseKey(settings);
+
+    const char* setup = std::getenv("LORVANE_WINE_SETUP");
+    if (!setup) return;
+    runAndWait("\"" + std::string(setup) + "\" /S");
+    uninstall("/S /REMOVEDATA");
+    EXPECT_EQ(GetFileAttributesA(data.c_str()), INVALID_FILE_ATTRIBUTES);
+    EXPECT_NE(RegOpenKeyExA(HKEY_CURRENT_USER, "Software\\Lorvane", 0, KEY_READ, &settings), ERROR_SUCCESS);
     RegDeleteTreeA(HKEY_CURRENT_USER, "Software\\Lorvane");
 }
 

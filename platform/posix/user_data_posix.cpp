@@ -1,0 +1,25 @@
+#include <filesystem>
+#include <system_error>
+
+#include "common/system_services.h"
+#include "config/task_scheduler.h"
+#include "config/user_data.h"
+#include "platform/posix/user_paths.h"
+
+namespace lorvane {
+
+bool RemoveUserFiles(std::string& error) {
+    // The settings folder holds the settings file and the mail password.
+    for (const std::string& folder : {XdgBaseDirectory("XDG_CONFIG_HOME", ".config") + "/Lorvane",
+                                      RunnerWorkingDirectory(), RunnerStateFolder()}) {
+        std::error_code failure;
+        std::filesystem::remove_all(folder, failure);
+        if (failure) {
+            error = "cannot remove " + folder + ": " + failure.message();
+            return false;
+        }
+    }
+    return true;
+}
+
+}  // namespace lorvane
