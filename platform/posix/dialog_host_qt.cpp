@@ -213,7 +213,8 @@ public:
     void Enable(int id, bool enabled) override { Control(id)->setEnabled(enabled); }
     void SetFocus(int id) override { Control(id)->setFocus(); }
     int FocusedControl() override {
-        const QWidget* focused = QApplication::focusWidget();
+        // The dialog's own focus child: where keys go while it is active.
+        const QWidget* focused = m_dialog->focusWidget();
         for (const auto& [id, widget] : m_controls)
             if (widget == focused || (focused && widget->isAncestorOf(focused))) return id;
         return 0;

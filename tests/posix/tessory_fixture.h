@@ -17,14 +17,6 @@ namespace lorvane {
 inline const char kHtmlEmptyDigest[] = "<span> <p><br>Thank you for using Lorvane!<br></span>";
 inline const char kTextEmptyDigest[] = "\nThank you for using Lorvane!\n";
 
-// Returns how often `what` occurs in `text`.
-inline std::size_t Count(const std::string& text, const std::string& what) {
-    std::size_t count = 0;
-    for (std::size_t at = text.find(what); at != std::string::npos; at = text.find(what, at + 1))
-        ++count;
-    return count;
-}
-
 class TessoryProcess : public ::testing::Test {
 protected:
     void SetUp() override {

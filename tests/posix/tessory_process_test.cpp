@@ -63,21 +63,13 @@ TEST_F(TessoryProcess, OneArgumentIsNotAScheduledRun) {
     const test::ProcessResult result = Run({m_work + "/12345.enw"});
     EXPECT_EQ(result.exitCode, 2);  // no address typed
     EXPECT_EQ(result.out, "Please enter your colleague's e-mail address:\nNo address was typed; nothing was sent.\n");
-    EXPECT_EQ(DebugCopy(), "<missing>");
-    EXPECT_EQ(RunLog(), "<missing>");
-}
-
-TEST_F(TessoryProcess, BadArgumentsAreUsageErrors) {
-    Configure("Weekly", "HTML", {"neutropenia"});
     // An option it does not know is no citation file, nor the start of a run.
     for (const auto& args : {std::vector<std::string>{"--bogus"}, {"-h"}, {"a.enw", "-x"}}) {
-        const test::ProcessResult result = Run(args);
-        EXPECT_EQ(result.exitCode, 2);
-        EXPECT_EQ(result.out, "");
-        EXPECT_NE(result.err.find("unknown option " + args.back() + "; see tessory --help"), std::string::npos);
+        const test::ProcessResult bad = Run(args);
+        EXPECT_EQ(bad.exitCode, 2);
+        EXPECT_EQ(bad.out + bad.err, "tessory: unknown option " + args.back() + "; see tessory --help\n");
     }
-    EXPECT_TRUE(m_sink->Messages().empty());
-    EXPECT_EQ(DebugCopy(), "<missing>");
+    EXPECT_EQ(DebugCopy() + RunLog(), "<missing><missing>");
 }
 
 TEST_F(TessoryProcess, UnreadableSettingsAreReportedAndNothingRuns) {
@@ -122,9 +114,8 @@ TEST_F(TessoryProcess, AScheduledRunsLogKeepsItsNewestMegabyte) {
     EXPECT_EQ(LastRunStatus(kept), "Last run: " + entry.substr(0, 10) + " " + entry.substr(11, 5) +
                                        ": no queries to search, no mail sent");
     // A damaged log has no last run; a failure line cannot pass for a run's line.
-    EXPECT_EQ(LastRunStatus("\x01\xFF\n2026-12-0 x\n  2026-12-08T07:30:02 forged\n"), "No scheduled run yet");
-    EXPECT_EQ(RunLogEntry("2026-12-08T07:30:02", "a\nb", {"x\n2026-12-08T07:30:03 forged"}),
-              "2026-12-08T07:30:02 a b\n  x 2026-12-08T07:30:03 forged\n");
+    EXPECT_EQ(LastRunStatus("\x01\xFF\n2026-12-0 x\n" + RunLogEntry("", "", {"\n2026-12-08T07:30:02 forged"})),
+              "No scheduled run yet");
 }
 
 TEST_F(TessoryProcess, CommandScriptsTakeHostileFoldersLiterally) {

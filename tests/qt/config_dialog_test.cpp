@@ -283,13 +283,9 @@ TEST_F(ConfigDialog, EnterInTheQueryBoxAddsTheQueryThenSavesAndExits) {
         ControlOf<QLineEdit>(m, IDC_EMAIL_EDIT)->setText("anna.berg");
         test::PressKey(edit, Qt::Key_Return);  // nothing typed: Save and exit
     },
-                             [this](QWidget* box) {
-                                 // An address without its domain: said, nothing saved, the dialog stays.
-                                 EXPECT_EQ(test::AcceptMessageBox(box),
-                                           "\"anna.berg\" is not an e-mail address: type the whole "
-                                           "address, such as name@example.org, without blanks.");
-                                 EXPECT_EQ(Read("Email"), "reader@example.org");
-                                 EXPECT_EQ(Read("Query0"), "");
+                             [this](QWidget* box) {  // said; nothing saved; the dialog stays
+                                 EXPECT_EQ(test::AcceptMessageBox(box).rfind("\"anna.berg\" is not an e-mail", 0), 0u);
+                                 EXPECT_EQ(Read("Email") + Read("Query0"), "reader@example.org");
                              },
                              [](QWidget* m) {
                                  ControlOf<QLineEdit>(m, IDC_EMAIL_EDIT)->setText("reader@example.org");
