@@ -32,7 +32,14 @@ struct HttpClientOptions {
     int maxTransferSeconds = 300;       // one request, answer included
     std::size_t maxBodyBytes = 64u * 1024u * 1024u;
     std::string apiKey;  // sent with every request when set; never shown
+    // The user's address, sent with every request with the program's name
+    // ("tool"): the service asks its clients to say who they are, and
+    // writes to that address before it blocks one that misbehaves.
+    std::string email;
 };
+
+// The name every request gives as "tool".
+constexpr char kServiceToolName[] = "lorvane";
 
 // The spacing of requests when they carry an API key: 10 a second, with a
 // margin.

@@ -107,12 +107,16 @@ HttpConnection::HttpConnection(std::unique_ptr<HttpClient> client, HttpClientOpt
       m_sleep(std::move(sleep)) {}
 
 void HttpConnection::SendRequest(HttpFile& request) {
-    std::string path = request.path();
-    if (!m_options.apiKey.empty()) {
-        path += "&api_key=" + PercentEncode(m_options.apiKey, [](unsigned char byte) {
-                    return !std::isalnum(byte) && byte != '-' && byte != '_' && byte != '.';
-                });
-    }
+    // Who asks, and the key: every value percent-encoded but for the
+    // characters a URL never needs encoded.
+    auto encoded = [](const std::string& value) {
+        return PercentEncode(value, [](unsigned char byte) {
+            return !std::isalnum(byte) && byte != '-' && byte != '_' && byte != '.';
+        });
+    };
+    std::string path = request.path() + "&tool=" + kServiceToolName;
+    if (!m_options.email.empty()) path += "&email=" + encoded(m_options.email);
+    if (!m_options.apiKey.empty()) path += "&api_key=" + encoded(m_options.apiKey);
     HttpResponse response;
     for (int attempt = 0;; ++attempt) {
         if (attempt > 0) {

@@ -48,6 +48,30 @@ void AppendHeading(const std::string& query, AlertFrequency frequency, bool plai
     digest += html ? "<br><br>" : "\n\n";
 }
 
+// One query's articles to list: those found (new ones only, where asked),
+// how many the service found, and how many wait for the next runs.
+struct QueryHits {
+    const std::string* query;
+    std::vector<std::int32_t> found;
+    int total;
+    int following;
+};
+
+// Returns the line under a query's heading when the digest lists fewer of
+// its articles than were found: how many of each, how many more follow in
+// the next runs, and a link to them all on PubMed. Empty otherwise.
+std::string CountLine(int listed, int total, int following, const std::string& link, bool plainText) {
+    if (total <= listed) return std::string();
+    std::string line = std::to_string(total);
+    if (following > 0)
+        line += " new articles were found; " + std::to_string(listed) + " are listed here and " +
+                std::to_string(following) + " more follow in the next runs; ";
+    else
+        line += " articles were found; the first " + std::to_string(listed) + " are listed here; ";
+    return plainText ? line + "all of them: " + link + "\n\n"
+                     : line + "<a href=\"" + link + "\">all of them on PubMed</a><br><br>";
+}
+
 // Returns the note that ends a digest when the run could not look at
 // everything: the queries that could not be searched and those whose
 // articles could not all be fetched, so that "nothing new" is told apart
@@ -122,7 +146,7 @@ void RecordSentArticles(RunContext& context, int today, const ScheduledRunTally&
     SentRecord now;
     if (delivered)
         for (const std::int32_t pmid : tally.listed) now.mailed[pmid] = today;
-    if (tally.complete && (delivered || !tally.anyHits)) now.searchedThrough = today;
+    if (tally.complete && !tally.moreToFollow && (delivered || !tally.anyHits)) now.searchedThrough = today;
     if (now.mailed.empty() && now.searchedThrough == kNoDay) return;
 
     SentRecord record;
@@ -255,9 +279,9 @@ std::string RunScheduledAlert(RunContext& context, const SentRecord* alreadySent
                               ScheduledRunTally& tally) {
     const AlertSettings& settings = context.settings;
     std::string digest = settings.plainText ? "" : "<span> <p>";
-    const std::string windowEnd = FormatMaxDate(context.clock);
+    const std::string windowEnd = alreadySent ? SearchDateText(today, true) : FormatMaxDate(context.clock);
     const std::string windowStart =
-        alreadySent ? SearchDateText(NewArticlesWindowStart(*alreadySent, today, settings.frequency))
+        alreadySent ? SearchDateText(NewArticlesWindowStart(*alreadySent, today, settings.frequency), true)
                     : FormatMinDate(settings.frequency, context.clock);
 
     int queryCount = 0;
@@ -270,7 +294,7 @@ std::string RunScheduledAlert(RunContext& context, const SentRecord* alreadySent
 
     // Every query is searched first, so that the records of all hits can
     // be fetched in a few requests, each identifier once.
-    std::vector<std::pair<const std::string*, std::vector<std::int32_t>>> hits;
+    std::vector<QueryHits> hits;
     std::vector<std::string> unsearched, unfetched;
     std::vector<std::int32_t> distinct;
     std::set<std::int32_t> seen;
@@ -282,30 +306,54 @@ std::string RunScheduledAlert(RunContext& context, const SentRecord* alreadySent
         context.console.ShowProgress("query " + std::to_string(++queryNumber) + " of " +
                                      std::to_string(queryCount));
         SearchStatus status = SearchStatus::Failed;
-        const int count =
-            context.TimeIsUp() ? 0 : SearchQuery(context, query, windowStart, windowEnd, ids, status);
+        int total = 0;
+        const int count = context.TimeIsUp()
+                              ? 0
+                              : SearchQuery(context, query, windowStart, windowEnd, ids, status, &total);
+        QueryHits hit{&query, std::vector<std::int32_t>(ids.begin(), ids.begin() + std::max(count, 0)),
+                      total, 0};
+        if (alreadySent && status == SearchStatus::Answered && total > count) {
+            // More than one search lists: all of them, so that those not
+            // sent yet can come in this run or the next ones.
+            std::vector<std::int32_t> all =
+                SearchAllOf(context, query, windowStart, windowEnd, total, status);
+            if (status != SearchStatus::Failed) hit.found = std::move(all);
+            hit.following = std::max(0, total - static_cast<int>(hit.found.size()));
+        }
         if (status == SearchStatus::Failed) unsearched.push_back(query);
         allAnswered = allAnswered && status == SearchStatus::Answered;
-        std::vector<std::int32_t> found(ids.begin(), ids.begin() + std::max(count, 0));
+        std::vector<std::int32_t>& found = hit.found;
         if (alreadySent) {
-            // Each new article once, under the first query that found it.
+            // Each new article once, under the first query that found it,
+            // and at most a search's worth in one digest: newest first, the
+            // rest follow in the next runs.
             found.erase(std::remove_if(found.begin(), found.end(),
                                        [&](std::int32_t pmid) {
                                            return alreadySent->mailed.count(pmid) || seen.count(pmid);
                                        }),
                         found.end());
+            hit.total = static_cast<int>(found.size()) + hit.following;
+            if (found.size() > static_cast<std::size_t>(kSearchRetMax)) {
+                hit.following += static_cast<int>(found.size()) - kSearchRetMax;
+                found.resize(kSearchRetMax);
+            }
+            tally.moreToFollow = tally.moreToFollow || hit.following > 0;
         }
         if (found.empty()) continue;
         for (const std::int32_t pmid : found)
             if (seen.insert(pmid).second) distinct.push_back(pmid);
-        hits.emplace_back(&query, std::move(found));
+        hits.push_back(std::move(hit));
     }
 
     RecordCache records;
     FetchRecordBatches(context, distinct, records);
     int listed = 0, missed = 0, leftOut = 0;
-    for (const auto& [query, found] : hits) {
+    for (const auto& [query, found, total, following] : hits) {
         AppendHeading(*query, settings.frequency, settings.plainText, digest);
+        digest += CountLine(static_cast<int>(found.size()), total, following,
+                            PubmedSearchLink(QueryTextAsUtf8(*query), windowStart, windowEnd,
+                                             alreadySent != nullptr),
+                            settings.plainText);
         std::copy(found.begin(), found.end(), ids.begin());
         const FetchTally fetched = FetchArticles(context, ids, static_cast<int>(found.size()),
                                                  digest, settings.plainText, records);
@@ -361,6 +409,7 @@ int RunTessory(RunContext& context, int argc, const char* const argv[]) {
     const AlertSettings& settings = context.settings;
     context.platform.createMailComponent =
         ChooseMailTransport(settings.mail, context.platform.createMailComponent);
+    context.service.email = settings.email;
     if (!settings.apiKey.empty()) {
         // With a key the service allows 10 requests a second instead of 3.
         context.service.apiKey = settings.apiKey;

@@ -40,6 +40,9 @@ struct ScheduledRunTally {
     int found = 0;       // distinct articles the searches found (new ones only, where asked)
     int articles = 0;    // entries listed in the digest
     bool timeUp = false;  // the run reached its time limit
+    // New articles found were held back for the next runs: the day
+    // searched through must not move past them.
+    bool moreToFollow = false;
 
     // Whether the run failed as a whole: no query could be searched, or
     // none of the articles found could be fetched.

@@ -1,5 +1,8 @@
 #include "runner/search_request.h"
 
+#include <algorithm>
+#include <cctype>
+
 #include "common/text.h"
 #include "runner/internet.h"
 #include "runner/run_context.h"
@@ -16,45 +19,29 @@ bool ChangesTheRequest(unsigned char byte) {
     return byte == '#' || byte == '&' || byte == '%' || byte < 0x20 || byte >= 0x7F;
 }
 
-}  // namespace
-
-std::string BuildSearchPath(const std::string& query, const std::string& minDate,
-                            const std::string& maxDate, bool byEntryDate) {
-    std::string path = "/entrez/eutils/esearch.fcgi?db=pubmed&term=";
-    path += PercentEncode(ReplaceChar(query, ' ', '+'), ChangesTheRequest);
-    path += "&fulltext[filter]";
-    path += "&retmax=50";
-    path += "&mindate=" + minDate;
-    path += "&maxdate=" + maxDate;
-    if (byEntryDate) path += "&datetype=edat";
-    return path;
-}
-
-int ExtractIdentifiers(const std::string& answer, IdentifierArray& ids) {
-    int count = 0;
+// Calls `take` with each identifier of `answer` in order (every line
+// holding "<Id>", read the way atoi reads a number) while it returns true.
+template <typename Take>
+void ForEachIdentifier(const std::string& answer, Take take) {
     for (const std::string& token : SplitLines(answer)) {
         if (token.find("<Id>") == std::string::npos) continue;
-        if (count >= static_cast<int>(ids.size())) break;
-        ids[static_cast<std::size_t>(count++)] =
-            ReadLikeAtoi(RemoveAll(RemoveAll(token, "<Id>"), "</Id>"));
+        if (!take(ReadLikeAtoi(RemoveAll(RemoveAll(token, "<Id>"), "</Id>")))) return;
     }
-    return count;
 }
 
-int SearchQuery(RunContext& context, const std::string& query, const std::string& minDate,
-                const std::string& maxDate, IdentifierArray& ids, SearchStatus& status) {
+// Sends the search at `path` and puts what arrived of its answer into
+// `answer`. Reports a failure as SearchQuery says, and sets `status`.
+void AskSearch(RunContext& context, const std::string& path, std::string& answer, SearchStatus& status) {
     status = SearchStatus::Answered;
-    std::string answer;
+    answer.clear();
     try {
         std::unique_ptr<HttpConnection> connection = OpenConnection(context);
-        HttpFile request = SendRunnerRequest(
-            *connection, BuildSearchPath(QueryTextAsUtf8(query), minDate, maxDate,
-                                        context.settings.onlyNew));
+        HttpFile request = SendRunnerRequest(*connection, path);
         if (request.status() != 200) {
             context.console.Line("not connected for Lorvane! update (the service answered " +
                                  std::to_string(request.status()) + ")");
             status = SearchStatus::Failed;
-            return 0;
+            return;
         }
         if (!ReadBody(request, answer)) {
             status = SearchStatus::Cut;
@@ -69,9 +56,81 @@ int SearchQuery(RunContext& context, const std::string& query, const std::string
         context.console.Line("not connected for Lorvane! update");
         context.console.Diagnose(std::string("the search could not be sent: ") + failure.what());
         status = SearchStatus::Failed;
-        return 0;
+        answer.clear();
     }
-    return ExtractIdentifiers(answer, ids);
+}
+
+// The window as the search term names it: the articles that entered
+// PubMed from `minDate` to `maxDate`, by entry or by create date.
+std::string EnteredWindow(const std::string& minDate, const std::string& maxDate) {
+    const std::string range = minDate + ":" + maxDate;
+    return "(" + range + "[edat]+OR+" + range + "[crdt])";
+}
+
+}  // namespace
+
+std::string BuildSearchPath(const std::string& query, const std::string& minDate,
+                            const std::string& maxDate, bool byEntryDate, int retmax) {
+    const std::string term = PercentEncode(ReplaceChar(query, ' ', '+'), ChangesTheRequest);
+    std::string path = "/entrez/eutils/esearch.fcgi?db=pubmed&term=";
+    path += byEntryDate ? "(" + term + ")+AND+" + EnteredWindow(minDate, maxDate) : term;
+    path += "&fulltext[filter]";
+    path += "&retmax=" + std::to_string(retmax);
+    if (!byEntryDate) path += "&mindate=" + minDate + "&maxdate=" + maxDate;
+    return path;
+}
+
+std::string PubmedSearchLink(const std::string& query, const std::string& minDate,
+                             const std::string& maxDate, bool byEntryDate) {
+    const std::string window =
+        byEntryDate ? EnteredWindow(minDate, maxDate) : "(" + minDate + ":" + maxDate + "[dp])";
+    const std::string term = "(" + ReplaceChar(query, ' ', '+') + ")+AND+" + window;
+    return "https://pubmed.ncbi.nlm.nih.gov/?term=" +
+           PercentEncode(term, [](unsigned char byte) {
+               return !std::isalnum(byte) && byte != '+' && byte != '-' && byte != '_' && byte != '.';
+           });
+}
+
+int ExtractIdentifiers(const std::string& answer, IdentifierArray& ids) {
+    int count = 0;
+    ForEachIdentifier(answer, [&](std::int32_t id) {
+        if (count >= static_cast<int>(ids.size())) return false;
+        ids[static_cast<std::size_t>(count++)] = id;
+        return true;
+    });
+    return count;
+}
+
+int ExtractTotal(const std::string& answer) {
+    // The result's own count comes first; those of its translation come later.
+    const std::size_t at = answer.find("<Count>");
+    return at == std::string::npos ? -1 : std::max(0, ReadLikeAtoi(answer.substr(at + 7, 12)));
+}
+
+int SearchQuery(RunContext& context, const std::string& query, const std::string& minDate,
+                const std::string& maxDate, IdentifierArray& ids, SearchStatus& status, int* total) {
+    std::string answer;
+    AskSearch(context, BuildSearchPath(QueryTextAsUtf8(query), minDate, maxDate, context.settings.onlyNew),
+              answer, status);
+    const int count = ExtractIdentifiers(answer, ids);
+    if (total) *total = std::max(count, ExtractTotal(answer));
+    return count;
+}
+
+std::vector<std::int32_t> SearchAllOf(RunContext& context, const std::string& query,
+                                      const std::string& minDate, const std::string& maxDate, int total,
+                                      SearchStatus& status) {
+    std::string answer;
+    AskSearch(context,
+              BuildSearchPath(QueryTextAsUtf8(query), minDate, maxDate, context.settings.onlyNew,
+                              std::min(total, kMaxSearchAll)),
+              answer, status);
+    std::vector<std::int32_t> ids;
+    ForEachIdentifier(answer, [&](std::int32_t id) {
+        ids.push_back(id);
+        return static_cast<int>(ids.size()) < kMaxSearchAll;
+    });
+    return ids;
 }
 
 }  // namespace lorvane

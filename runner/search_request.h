@@ -4,6 +4,7 @@
 #include <array>
 #include <cstdint>
 #include <string>
+#include <vector>
 
 namespace lorvane {
 
@@ -19,14 +20,28 @@ enum class SearchStatus {
     Failed,    // the search could not be made
 };
 
+// How many identifiers one search asks for; and the most a search for all
+// of a query's articles asks for (the service's own limit).
+constexpr int kSearchRetMax = 50;
+constexpr int kMaxSearchAll = 10000;
+
 // Returns the esearch request path for `query` (words joined by "+") and
-// the window. Every character goes out as typed except blanks, sent as
-// "+", and those that would change what the request means ("#", "&", "%",
-// control characters and bytes outside ASCII), which are percent-encoded.
-// `byEntryDate` limits by the date an article entered PubMed instead of
-// its publication date.
+// the window, asking for `retmax` identifiers. Every character goes out as
+// typed except blanks, sent as "+", and those that would change what the
+// request means ("#", "&", "%", control characters and bytes outside
+// ASCII), which are percent-encoded. The window is that of the publication
+// date (mindate, maxdate), or with `byEntryDate` part of the term: the
+// articles that entered PubMed in it by their entry date or their create
+// date ("(QUERY)+AND+(MIN:MAX[edat]+OR+MIN:MAX[crdt])"), so that a record
+// indexed long after it was published is found too.
 std::string BuildSearchPath(const std::string& query, const std::string& minDate,
-                            const std::string& maxDate, bool byEntryDate = false);
+                            const std::string& maxDate, bool byEntryDate = false,
+                            int retmax = kSearchRetMax);
+
+// Returns the address that opens the same search, window included, on
+// PubMed's web site.
+std::string PubmedSearchLink(const std::string& query, const std::string& minDate,
+                             const std::string& maxDate, bool byEntryDate);
 
 // Returns the identifiers of an esearch answer: every line holding "<Id>",
 // with the "<Id>" and "</Id>" tags removed, read as a decimal number the
@@ -34,16 +49,30 @@ std::string BuildSearchPath(const std::string& query, const std::string& minDate
 // returns how many it stored.
 int ExtractIdentifiers(const std::string& answer, IdentifierArray& ids);
 
+// Returns how many articles an esearch answer says the search found (its
+// first "<Count>"), or -1 when it says nothing.
+int ExtractTotal(const std::string& answer);
+
 // Searches `query` (words joined by "+") on the service of `context` for
 // articles dated from `minDate` to `maxDate` and stores the identifiers
-// found, at most 50, in `ids`. With "only new articles" set, the window
-// is that of the date the articles entered PubMed. Returns the number stored: 0 when the
-// search found nothing or failed. Reports "not connected for Lorvane!
-// update" when the request cannot be sent; tells the user when the answer
-// breaks off, and uses what arrived. A search answered with an error
-// status (after the retries) is reported like one that could not be sent,
-// with the status. Sets `status` to what became of the search.
+// found, at most 50, newest first, in `ids`. With "only new articles" set,
+// the window is that of the date the articles entered PubMed. Returns the
+// number stored: 0 when the search found nothing or failed; `total`, when
+// given, gets how many the service found (at least the number stored).
+// Reports "not connected for Lorvane! update" when the request cannot be
+// sent, with the service's reason on the diagnostics; tells the user when
+// the answer breaks off, and uses what arrived. A search answered with an
+// error status (after the retries) is reported like one that could not be
+// sent, with the status. Sets `status` to what became of the search.
 int SearchQuery(RunContext& context, const std::string& query, const std::string& minDate,
-                const std::string& maxDate, IdentifierArray& ids, SearchStatus& status);
+                const std::string& maxDate, IdentifierArray& ids, SearchStatus& status,
+                int* total = nullptr);
+
+// Searches `query` as SearchQuery does for all of the `total` articles it
+// found (at most kMaxSearchAll, newest first) and returns their
+// identifiers; reports and sets `status` as SearchQuery does.
+std::vector<std::int32_t> SearchAllOf(RunContext& context, const std::string& query,
+                                      const std::string& minDate, const std::string& maxDate, int total,
+                                      SearchStatus& status);
 
 }  // namespace lorvane

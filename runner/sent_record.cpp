@@ -78,10 +78,12 @@ bool LocalDayNumber(Clock clock, int& day) {
     return true;
 }
 
-std::string SearchDateText(int dayNumber) {
+std::string SearchDateText(int dayNumber, bool padded) {
     const CalendarTime date = CalendarOfDay(dayNumber);
-    return std::to_string(date.year) + "/" + std::to_string(date.month) + "/" +
-           std::to_string(date.day);
+    char text[16];
+    std::snprintf(text, sizeof text, padded ? "%04d/%02d/%02d" : "%d/%d/%d", date.year % 10000,
+                  date.month % 100, date.day % 100);
+    return text;
 }
 
 std::string FormatSentRecord(const SentRecord& record) {

@@ -36,8 +36,9 @@ struct SentRecord {
 // the clock cannot be converted to a local date.
 bool LocalDayNumber(Clock clock, int& day);
 
-// Returns `day` as a search request writes dates: "2007/3/1".
-std::string SearchDateText(int day);
+// Returns `day` as a search request writes dates: "2007/3/1"; `padded`,
+// as the search term of only new articles writes them: "2007/03/01".
+std::string SearchDateText(int day, bool padded = false);
 
 // Returns the record as its file holds it: a comment saying what the file
 // is, a line "searched-through YYYY-MM-DD" when there is such a day, then

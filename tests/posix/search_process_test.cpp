@@ -5,6 +5,8 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <set>
+
 #include "posix/tessory_fixture.h"
 #include "platform/posix/settings_file.h"
 #include "runner/search_window.h"
@@ -16,14 +18,24 @@ namespace {
 const char kAbstractLink[] =
     "http://www.ncbi.nlm.nih.gov/entrez/query.fcgi?cmd=Retrieve&db=pubmed&dopt=Abstract&list_uids=";
 
+// Every request says who asks.
+const char kWho[] = "&tool=lorvane&email=reader%40example.org";
+
 std::string SearchPath(const std::string& term, const std::string& minDate,
                        const std::string& maxDate) {
     return "/entrez/eutils/esearch.fcgi?db=pubmed&term=" + term +
-           "&fulltext[filter]&retmax=50&mindate=" + minDate + "&maxdate=" + maxDate;
+           "&fulltext[filter]&retmax=50&mindate=" + minDate + "&maxdate=" + maxDate + kWho;
+}
+
+// The search of only new articles, from `first` to `last` day.
+std::string NewArticlesPath(const std::string& term, int first, int last, int retmax = 50) {
+    const std::string range = SearchDateText(first, true) + ":" + SearchDateText(last, true);
+    return "/entrez/eutils/esearch.fcgi?db=pubmed&term=(" + term + ")+AND+(" + range + "[edat]+OR+" + range +
+           "[crdt])&fulltext[filter]&retmax=" + std::to_string(retmax) + kWho;
 }
 
 std::string FetchPath(const std::string& pmid) {
-    return "/entrez/eutils/efetch.fcgi?db=pubmed&id=" + pmid + "&rettype=medline&retmode=text";
+    return "/entrez/eutils/efetch.fcgi?db=pubmed&id=" + pmid + "&rettype=medline&retmode=text" + kWho;
 }
 
 std::size_t Count(const std::string& text, const std::string& what) {
@@ -363,7 +375,9 @@ TEST_F(SearchRun, BrokenSearchAnswerUsesWhatArrived) {
     const test::ProcessResult result = Run({}, standIn.url());
     EXPECT_EQ(result.out.find("You must be connected to the internet in order to download an update!\n"
                               "Message delivered!\n"
-                              "Results for the PubMed query (q) in the past week:\n\n1. Smith JA"),
+                              "Results for the PubMed query (q) in the past week:\n\n2 articles were "
+                              "found; the first 1 are listed here; all of them: https://pubmed.ncbi."
+                              "nlm.nih.gov/?term=%28q%29+AND+%28"),
               0u)
         << result.out;
     EXPECT_EQ(Count(result.out, "PubMed: http"), 1u);
@@ -451,7 +465,7 @@ TEST_F(SearchRun, OnlyNewListsEachArticleOnceAndCatchesUp) {
     std::vector<std::string> requests;
     std::string out = run("17284678, 18000001", "18000001, 18000003", &requests);
     ASSERT_EQ(requests.size(), 3u);
-    EXPECT_EQ(requests[0], SearchPath("a", SearchDateText(today - 7), maxDate) + "&datetype=edat");
+    EXPECT_EQ(requests[0], NewArticlesPath("a", today - 7, today));
     EXPECT_EQ(out.find("Message delivered!\nResults for the PubMed query (a) in the past week:\n\n1. "),
               0u) << out;
     EXPECT_EQ(Count(out, "PubMed: http"), 3u);
@@ -464,7 +478,7 @@ TEST_F(SearchRun, OnlyNewListsEachArticleOnceAndCatchesUp) {
     // Second run: from the day before the last one; only the new article,
     // and no heading for a query left with none.
     out = run("17284678, 18000004", "18000003", &requests);
-    EXPECT_EQ(requests[0], SearchPath("a", SearchDateText(today - 1), maxDate) + "&datetype=edat");
+    EXPECT_EQ(requests[0], NewArticlesPath("a", today - 1, today));
     EXPECT_EQ(Count(out, "PubMed: http"), 1u);
     EXPECT_NE(out.find("list_uids=18000004"), std::string::npos);
     EXPECT_EQ(out.find("(b)"), std::string::npos);
@@ -493,7 +507,7 @@ TEST_F(SearchRun, OnlyNewListsEachArticleOnceAndCatchesUp) {
         std::string error;
         ASSERT_TRUE(WriteSentRecord(state, record, error)) << error;
         run("", "", &requests);
-        EXPECT_EQ(requests[0], SearchPath("a", SearchDateText(start), maxDate) + "&datetype=edat");
+        EXPECT_EQ(requests[0], NewArticlesPath("a", start, today));
         EXPECT_EQ(sent().searchedThrough, today);
     }
 
@@ -505,6 +519,48 @@ TEST_F(SearchRun, OnlyNewListsEachArticleOnceAndCatchesUp) {
     EXPECT_EQ(Count(out, "PubMed: http"), 2u);
     EXPECT_EQ(test::ReadFileOr(state + "/sent-articles.txt"), before);
     if (FormatMaxDate() != maxDate) GTEST_SKIP() << "the day changed during the test";
+}
+
+TEST_F(SearchRun, ManyHitsComeFiftyARunEachOnceUntilAllAreSent) {
+    std::string ids;
+    for (int i = 0; i < 120; ++i) ids += (i ? ", " : "") + std::to_string(30000119 - i);  // newest first
+    test::StandIn standIn(R"({"esearch": {"broad": {"ids": [)" + ids +
+                          R"(]}}, "default_efetch": {"file": "medline_17284678.txt"}, "default_pmid": "asked"})");
+    // The usual digest: the first 50, and a line that says there are more.
+    Configure("Weekly", "Text", {"broad"});
+    std::string out = Run({}, standIn.url()).out;
+    EXPECT_NE(out.find("week:\n\n120 articles were found; the first 50 are listed here; all of them: "
+                       "https://pubmed.ncbi.nlm.nih.gov/?term=%28broad%29+AND+%28"),
+              std::string::npos);
+    EXPECT_EQ(Count(out, "PubMed: http"), 50u);
+    // Only new articles: 50, 50 and 20 in three runs, each once; the day
+    // searched through moves only when none is left behind.
+    Store({{"OnlyNew", "1"}});
+    int today = 0;
+    ASSERT_TRUE(LocalDayNumber(SystemClock, today));
+    std::set<std::string> listed;
+    for (const auto& [count, line] : {std::pair<std::size_t, std::string>{50, "120 new articles were found; 50 are "
+                                                                              "listed here and 70 more follow"},
+                                      {50, "70 new articles were found; 50 are listed here and 20 more follow"},
+                                      {20, ""}}) {
+        out = Run({}, standIn.url()).out;
+        EXPECT_EQ(Count(out, "PubMed: http"), count);
+        EXPECT_EQ(out.find(line.empty() ? " were found; " : "week:\n\n" + line) == std::string::npos, line.empty())
+            << out.substr(0, 400);
+        for (std::size_t at = out.find("list_uids="); at != std::string::npos; at = out.find("list_uids=", at + 1))
+            EXPECT_TRUE(listed.insert(out.substr(at + 10, 8)).second) << out.substr(at + 10, 8);
+    }
+    EXPECT_EQ(listed.size(), 120u);
+    SentRecord record;
+    std::string error;
+    ASSERT_TRUE(ReadSentRecord(m_home + "/state/Lorvane", record, error)) << error;
+    EXPECT_EQ(record.mailed.size(), 120u);
+    EXPECT_EQ(record.searchedThrough, today);
+    // A search for the 50 newest, then one for all 120, then one batch of records.
+    const std::vector<std::string> requests = standIn.Requests();
+    ASSERT_GE(requests.size(), 3u);
+    EXPECT_EQ(requests[requests.size() - 3], NewArticlesPath("broad", today - 7, today));
+    EXPECT_EQ(requests[requests.size() - 2], NewArticlesPath("broad", today - 7, today, 120));
 }
 
 TEST(SentRecordFile, WritesKilledAtRandomLeaveOldOrNewWhole) {

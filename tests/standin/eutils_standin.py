@@ -16,7 +16,8 @@ The scenario is a JSON file:
     "batch_order": "reverse",                       # optional: records of a batch backwards
     "batch_fail": FAIL                              # optional: how every batch request fails
   }
-ANSWER is {"file": NAME} or {"ids": [..]}, optionally with "fail":
+ANSWER is {"file": NAME} or {"ids": [..]} (answered with their Count and the
+retmax of them from retstart that the request asks for), optionally with "fail":
   "drop-half"  send half of the body, then close the connection
   "stall"      send half of the body, then wait --stall seconds
   "close"      close the connection without answering
@@ -56,7 +57,7 @@ ESEARCH_TEMPLATE = (
     '<?xml version="1.0" encoding="UTF-8" ?>\n'
     '<!DOCTYPE eSearchResult PUBLIC "-//NLM//DTD esearch 20060628//EN" '
     '"https://eutils.ncbi.nlm.nih.gov/eutils/dtd/20060628/esearch.dtd">\n'
-    "<eSearchResult><Count>{count}</Count><RetMax>{count}</RetMax><RetStart>0</RetStart>"
+    "<eSearchResult><Count>{count}</Count><RetMax>{retmax}</RetMax><RetStart>{retstart}</RetStart>"
     "<IdList>\n{ids}</IdList><TranslationSet/></eSearchResult>\n"
 )
 
@@ -108,8 +109,12 @@ class Scenario:
         if "body" in answer:
             return answer["body"]
         if "ids" in answer:
-            ids = "".join("<Id>%d</Id>\n" % i for i in answer["ids"])
-            return ESEARCH_TEMPLATE.format(count=len(answer["ids"]), ids=ids).encode()
+            # As the service pages: retmax identifiers (20 when unasked) from retstart.
+            start, size = answer.get("retstart", 0), answer.get("retmax", 20)
+            shown = answer["ids"][start : start + size]
+            ids = "".join("<Id>%d</Id>\n" % i for i in shown)
+            return ESEARCH_TEMPLATE.format(count=len(answer["ids"]), retmax=len(shown), retstart=start,
+                                           ids=ids).encode()
         name = answer.get("file")
         if not name:
             return b"Error occurred: unknown identifier\n"
@@ -143,7 +148,11 @@ class Handler(http.server.BaseHTTPRequestHandler):
         parsed = urllib.parse.urlsplit(self.path)
         params = dict(p.split("=", 1) if "=" in p else (p, "") for p in parsed.query.split("&"))
         if parsed.path.endswith("/esearch.fcgi"):
-            kind, key = "esearch", params.get("term", "")
+            # A window in the term ("(QUERY)+AND+(...[edat]+OR+...[crdt])")
+            # answers as the query alone.
+            term = params.get("term", "")
+            windowed = re.fullmatch(r"\((.*)\)\+AND\+\([0-9/:]+\[edat\]\+OR\+[0-9/:]+\[crdt\]\)", term)
+            kind, key = "esearch", windowed.group(1) if windowed else term
         elif parsed.path.endswith("/efetch.fcgi"):
             kind, key = "efetch", params.get("id", "")
         else:
@@ -154,7 +163,10 @@ class Handler(http.server.BaseHTTPRequestHandler):
             answer, body = server.scenario.record_of(key)
             answer = dict(answer, body=body)
         else:
-            answer = server.scenario.answer_for(kind, key)
+            answer = dict(server.scenario.answer_for(kind, key))
+            for name in ("retmax", "retstart"):
+                if params.get(name, "").isdigit():
+                    answer[name] = int(params[name])
         fail = answer.get("fail")
         if fail == "close":
             self.close_connection = True
