@@ -57,6 +57,9 @@ TEST(SearchRequest, AnswersWithoutIdsAndOverfullAnswers) {
     for (int i = 1; i <= 1500; ++i) many += "<Id>" + std::to_string(i) + "</Id>\n";
     EXPECT_EQ(ExtractIdentifiers(many, ids), 1000);
     EXPECT_EQ(ids[999], 1000);
+    // The result's own count, not that of a term in its translation.
+    EXPECT_EQ(ExtractTotal("<Count>120</Count><IdList/><TranslationStack><Count>5</Count>"), 120);
+    EXPECT_EQ(ExtractTotal(many), -1);
 }
 
 }  // namespace
