@@ -5,7 +5,9 @@
 //      against curl sending the same requests over one kept-alive
 //      connection; the wall time paced at 110 ms (LORVANE_EUTILS_PACE_MS,
 //      the pace with an API key) against the pacing floor (requests x
-//      110 ms); the runner's peak RSS;
+//      110 ms); both against the careful peer, a Biopython script that does
+//      one search and one batched fetch per query (when Debian's
+//      python3-biopython is installed; -1 otherwise); the runner's peak RSS;
 //   2. field extraction speed of each record form over one large record.
 #include <signal.h>
 #include <sys/resource.h>
@@ -201,8 +203,30 @@ double CurlOnce(BenchStandIn& standIn, const std::vector<std::string>& paths) {
     return WIFEXITED(status) && WEXITSTATUS(status) != 127 ? seconds : -1;
 }
 
+// Runs the Biopython peer (bench/biopython_peer.py) over the stand-in's
+// `queries` queries, paced at `paceMs`; returns its wall time, or -1 when
+// Biopython is not installed or the peer failed.
+double BiopythonOnce(BenchStandIn& standIn, int queries, int paceMs) {
+    // Debian's python3-biopython belongs to the system's Python.
+    std::string command = "/usr/bin/python3 " LORVANE_BIOPYTHON_PEER " " + standIn.url() + " " + std::to_string(paceMs);
+    for (int q = 0; q < queries; ++q) command += " query" + std::to_string(q);
+    std::FILE* peer = popen((command + " 2>/dev/null").c_str(), "r");
+    if (!peer) return -1;
+    double seconds = -1;
+    if (std::fscanf(peer, "%lf", &seconds) != 1) seconds = -1;
+    return pclose(peer) == 0 ? seconds : -1;
+}
+
+// Returns "a / b" as a ratio column, or blank when b is not there.
+std::string Ratio(double a, double b) {
+    char text[32] = "";
+    if (b > 0) std::snprintf(text, sizeof text, "%.2f", a / b);
+    return text;
+}
+
 // A whole run of `queries` x `hits`: requests, unpaced time against curl
-// over the same requests, paced time against the pacing floor, peak memory.
+// over the same requests and against the Biopython peer, paced time
+// against the pacing floor and the peer paced alike, peak memory.
 void BenchWholeRun(const std::string& tessory, int queries, int hits, int paceMs,
                    const char* format) {
     const std::string dir = std::filesystem::temp_directory_path() / "lorvane-bench";
@@ -216,12 +240,16 @@ void BenchWholeRun(const std::string& tessory, int queries, int hits, int paceMs
         }
         const RunFigures unpaced = RunOnce(tessory, dir, standIn, queries, 0, format);
         const double curl = CurlOnce(standIn, unpaced.paths);
+        const double peer = BiopythonOnce(standIn, queries, 0);
         const RunFigures paced = paceMs > 0 ? RunOnce(tessory, dir, standIn, queries, paceMs, format) : RunFigures();
         const double floor = static_cast<double>(paced.requests) * paceMs / 1000.0;
-        std::printf("| %6d | %-4s | %8zu | %7.2f s | %7.2f s | %5.2f | %7.2f s | %7.2f s | %5.3f | %6.1f MB |\n",
+        const double pacedPeer = paceMs > 0 ? BiopythonOnce(standIn, queries, paceMs) : -1;
+        std::printf("| %6d | %-4s | %8zu | %7.2f s | %7.2f s | %5.2f | %7.2f s | %5s | %7.2f s | %7.2f s | %5.3f | "
+                    "%7.2f s | %5s | %6.1f MB |\n",
                     queries * hits, format, unpaced.requests, unpaced.seconds, curl,
-                    curl > 0 ? unpaced.seconds / curl : 0.0, paced.seconds, floor,
-                    floor > 0 ? paced.seconds / floor : 0.0, unpaced.peakKiB / 1024.0);
+                    curl > 0 ? unpaced.seconds / curl : 0.0, peer, Ratio(unpaced.seconds, peer).c_str(),
+                    paced.seconds, floor, floor > 0 ? paced.seconds / floor : 0.0, pacedPeer,
+                    Ratio(paced.seconds, pacedPeer).c_str(), unpaced.peakKiB / 1024.0);
         // Mail fails fast here by design (6); anything else is worth a word.
         if (unpaced.exit != 0 && unpaced.exit != 6) std::printf("  (tessory exited with %d)\n", unpaced.exit);
     }
@@ -234,8 +262,9 @@ int main(int argc, char* argv[]) {
     // The whole run first: a child's peak memory counts what it shared with
     // this process before it started the runner.
     const std::string tessory = argc > 1 ? argv[1] : TESSORY_PATH;
-    std::printf("| records | mail | requests | unpaced | curl | ratio | paced (110 ms) | floor | ratio | peak RSS |\n"
-                "|---|---|---|---|---|---|---|---|---|---|\n");
+    std::printf("| records | mail | requests | unpaced | curl | ratio | Biopython | ratio | paced (110 ms) | floor | "
+                "ratio | Biopython paced | ratio | peak RSS |\n"
+                "|---|---|---|---|---|---|---|---|---|---|---|---|---|---|\n");
     for (const char* format : {"HTML", "Text"}) {
         BenchWholeRun(tessory, 1, 50, 0, format);
         BenchWholeRun(tessory, 20, 50, 110, format);

@@ -20,6 +20,15 @@ void ReportFetchFailure(Console& console, const InternetException& failure) {
     console.Diagnose(std::string("the records could not be fetched: ") + failure.what());
 }
 
+// Writes the citation file and script of `fetched` unless this run did so
+// already; a record that did not arrive whole replaces no earlier file.
+void WriteFiles(RunContext& context, FetchedRecord& fetched) {
+    if (fetched.filesWritten) return;
+    WriteCitationFiles(fetched.record, context.directoryText, context.scriptProgram, context.console,
+                       !fetched.whole);
+    fetched.filesWritten = true;
+}
+
 // Opens the run's connection to the service when it is not open yet.
 // Returns false, having reported it, when it cannot be opened.
 bool Connect(RunContext& context, std::unique_ptr<HttpConnection>& connection) {
@@ -139,10 +148,14 @@ void FetchRecordBatches(RunContext& context, const std::vector<std::int32_t>& pm
         const std::size_t last = std::min(pmids.size(), first + kBatchSize);
         context.console.ShowProgress("records " + std::to_string(first + 1) + " to " +
                                      std::to_string(last) + " of " + std::to_string(pmids.size()));
-        FetchBatch(context, *connection,
-                   std::vector<std::int32_t>(pmids.begin() + static_cast<std::ptrdiff_t>(first),
-                                             pmids.begin() + static_cast<std::ptrdiff_t>(last)),
-                   records);
+        const std::vector<std::int32_t> batch(pmids.begin() + static_cast<std::ptrdiff_t>(first),
+                                              pmids.begin() + static_cast<std::ptrdiff_t>(last));
+        FetchBatch(context, *connection, batch, records);
+        if (context.settings.plainText) continue;
+        for (const std::int32_t pmid : batch) {
+            const auto fetched = records.find(pmid);
+            if (fetched != records.end() && fetched->second.listed) WriteFiles(context, fetched->second);
+        }
     }
 }
 
@@ -182,9 +195,7 @@ FetchTally FetchArticles(RunContext& context, const IdentifierArray& ids, int co
         }
         AppendArticleEntry(++tally.listed, found->second.record, plainText, context.directoryText, digest);
         if (found->second.whole) tally.listedWhole.push_back(pmid);
-        if (!plainText)
-            WriteCitationFiles(found->second.record, context.directoryText, context.scriptProgram,
-                               context.console, !found->second.whole);
+        if (!plainText) WriteFiles(context, found->second);
     }
     return tally;
 }

@@ -28,6 +28,7 @@ struct FetchedRecord {
     ArticleRecord record;  // the extracted fields; raw text is not kept
     bool listed = true;    // false: its request could not be sent, so no entry
     bool whole = true;     // false: an error answer or a cut body, fields may be missing
+    bool filesWritten = false;  // its citation file and script are written for this run
 };
 
 // The records fetched in one run, by identifier: each identifier is asked
@@ -55,7 +56,9 @@ std::vector<std::pair<std::int32_t, std::string>> SplitMedlineRecords(const std:
 // entry; one whose answer breaks off reports it and keeps the records that
 // arrived whole. Identifiers whose record did not come (left out of the
 // answer, cut off, or an answer in another form) are left for
-// FetchArticles to fetch alone.
+// FetchArticles to fetch alone. In HTML mode each record's citation file
+// and script are written as soon as its batch arrived, while the next
+// request waits for its turn.
 void FetchRecordBatches(RunContext& context, const std::vector<std::int32_t>& pmids,
                         RecordCache& records);
 
@@ -71,7 +74,7 @@ struct FetchTally {
 // to `digest` (ordinals from 1), taking each record from `records` and
 // fetching one that is not there alone, from the service of `context`; in
 // HTML mode (`plainText` false) also writes each article's citation file
-// and command script into the working directory. A body that breaks off
+// and command script into the working directory, once a run. A body that breaks off
 // reports "connection problem" and still gives an entry from what
 // arrived; a request that cannot be sent reports it and ends this query's
 // articles. A record over kMaxRecordBytes counts as one that broke off at

@@ -154,7 +154,8 @@ class Handler(http.server.BaseHTTPRequestHandler):
             windowed = re.fullmatch(r"\((.*)\)\+AND\+\([0-9/:]+\[edat\]\+OR\+[0-9/:]+\[crdt\]\)", term)
             kind, key = "esearch", windowed.group(1) if windowed else term
         elif parsed.path.endswith("/efetch.fcgi"):
-            kind, key = "efetch", params.get("id", "")
+            # Identifiers as some clients send them: "1%2C2" for "1,2".
+            kind, key = "efetch", urllib.parse.unquote(params.get("id", ""))
         else:
             return self.reply(404, b"not found\n")
         if kind == "efetch" and "," in key:
