@@ -224,6 +224,13 @@ std::string Ratio(double a, double b) {
     return text;
 }
 
+// Returns `seconds` as a time column, or blank when it was not measured.
+std::string Seconds(double seconds) {
+    char text[32] = "";
+    if (seconds >= 0) std::snprintf(text, sizeof text, "%.2f s", seconds);
+    return text;
+}
+
 // A whole run of `queries` x `hits`: requests, unpaced time against curl
 // over the same requests and against the Biopython peer, paced time
 // against the pacing floor and the peer paced alike, peak memory.
@@ -244,12 +251,13 @@ void BenchWholeRun(const std::string& tessory, int queries, int hits, int paceMs
         const RunFigures paced = paceMs > 0 ? RunOnce(tessory, dir, standIn, queries, paceMs, format) : RunFigures();
         const double floor = static_cast<double>(paced.requests) * paceMs / 1000.0;
         const double pacedPeer = paceMs > 0 ? BiopythonOnce(standIn, queries, paceMs) : -1;
-        std::printf("| %6d | %-4s | %8zu | %7.2f s | %7.2f s | %5.2f | %7.2f s | %5s | %7.2f s | %7.2f s | %5.3f | "
-                    "%7.2f s | %5s | %6.1f MB |\n",
+        std::printf("| %6d | %-4s | %8zu | %7.2f s | %7.2f s | %5.2f | %9s | %5s | %9s | %9s | %5s | %9s | %5s | "
+                    "%6.1f MB |\n",
                     queries * hits, format, unpaced.requests, unpaced.seconds, curl,
-                    curl > 0 ? unpaced.seconds / curl : 0.0, peer, Ratio(unpaced.seconds, peer).c_str(),
-                    paced.seconds, floor, floor > 0 ? paced.seconds / floor : 0.0, pacedPeer,
-                    Ratio(paced.seconds, pacedPeer).c_str(), unpaced.peakKiB / 1024.0);
+                    curl > 0 ? unpaced.seconds / curl : 0.0, Seconds(peer).c_str(),
+                    Ratio(unpaced.seconds, peer).c_str(), Seconds(paceMs > 0 ? paced.seconds : -1).c_str(),
+                    Seconds(paceMs > 0 ? floor : -1).c_str(), Ratio(paced.seconds, floor).c_str(),
+                    Seconds(pacedPeer).c_str(), Ratio(paced.seconds, pacedPeer).c_str(), unpaced.peakKiB / 1024.0);
         // Mail fails fast here by design (6); anything else is worth a word.
         if (unpaced.exit != 0 && unpaced.exit != 6) std::printf("  (tessory exited with %d)\n", unpaced.exit);
     }
