@@ -210,7 +210,7 @@ bool IsSafeAddress(const std::string& address) {
 bool IsMailAddress(const std::string& address) {
     const std::size_t at = address.find('@');
     if (!IsSafeAddress(address) || at == 0 || at == std::string::npos ||
-        address.find_first_of("@ ", at + 1) != std::string::npos || address.find(' ') != std::string::npos)
+        address.find('@', at + 1) != std::string::npos || address.find(' ') != std::string::npos)
         return false;
     const std::size_t dot = address.find('.', at + 2);
     return dot != std::string::npos && dot + 1 < address.size();

@@ -54,7 +54,8 @@ std::string AppendRunLogEntry(const std::string& log, const std::string& entry, 
     text += entry;
     if (text.size() <= keepBytes) return text;
     const std::size_t from = text.size() - keepBytes;
-    const std::size_t lineStart = text.find('\n', from == 0 ? 0 : from - 1);
+    // The byte before `from` ends a line exactly when `from` starts one.
+    const std::size_t lineStart = text.find('\n', from - 1);
     return lineStart == std::string::npos ? std::string() : text.substr(lineStart + 1);
 }
 

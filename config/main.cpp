@@ -10,15 +10,21 @@
 
 namespace {
 
+// Removes the user's work item; returns whether none is left.
+bool RemoveSchedule(lorvane::Console& console) {
+    const lorvane::TaskResult result = lorvane::RemoveTask(console, "Lorvane");
+    return result == lorvane::kTaskOk || result == lorvane::kTaskNotFound;
+}
+
 // The uninstaller's call when nothing of the user's is to stay: the work
 // item, the settings with the mail password, and the folders of the runs.
 int RemoveEverything() {
     lorvane::StandardConsole console("Lorvane", false);
-    const lorvane::TaskResult schedule = lorvane::RemoveTask(console, "Lorvane");
+    const bool schedule = RemoveSchedule(console);
     std::string error;
     const bool files = lorvane::RemoveUserFiles(error);
     if (!files) console.Diagnose(error);
-    if (!files || (schedule != lorvane::kTaskOk && schedule != lorvane::kTaskNotFound)) return 1;
+    if (!files || !schedule) return 1;
     console.Line("Your Lorvane schedule, settings, stored mail password and folders were removed.");
     return 0;
 }
@@ -40,8 +46,7 @@ int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR commandLine, int) {
     // The uninstaller's call: the user's work item goes, nothing else.
     if (commandLine && std::strcmp(commandLine, "--remove-schedule") == 0) {
         lorvane::StandardConsole console("Lorvane", false);
-        const lorvane::TaskResult result = lorvane::RemoveTask(console, "Lorvane");
-        return result == lorvane::kTaskOk || result == lorvane::kTaskNotFound ? 0 : 1;
+        return RemoveSchedule(console) ? 0 : 1;
     }
     if (commandLine && std::strcmp(commandLine, "--remove-user-data") == 0) return RemoveEverything();
     lorvane::CLorvaneApp app;

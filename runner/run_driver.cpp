@@ -72,6 +72,11 @@ std::string CountLine(int listed, int total, int following, const std::string& l
                      : line + "<a href=\"" + link + "\">all of them on PubMed</a><br><br>";
 }
 
+// Returns `count` with the noun that fits it: "1 query", "3 queries".
+std::string Counted(int count, const char* one, const char* many) {
+    return std::to_string(count) + " " + (count == 1 ? one : many);
+}
+
 // Returns the note that ends a digest when the run could not look at
 // everything: the queries that could not be searched and those whose
 // articles could not all be fetched, so that "nothing new" is told apart
@@ -91,15 +96,13 @@ std::string ShortfallNote(const std::vector<std::string>& unsearched, int queryC
     std::string note = "Not everything could be looked at in this run";
     note += timeUp ? " (it reached its time limit):" : ":";
     if (!unsearched.empty())
-        note += " " + std::to_string(unsearched.size()) + " of " + std::to_string(queryCount) +
-                (queryCount == 1 ? " query" : " queries") + " could not be searched (" +
-                list(unsearched) + ")" + (missedArticles ? ";" : ".");
+        note += " " + std::to_string(unsearched.size()) + " of " + Counted(queryCount, "query", "queries") +
+                " could not be searched (" + list(unsearched) + ")" + (missedArticles ? ";" : ".");
     if (missedArticles)
-        note += " " + std::to_string(missedArticles) +
-                (missedArticles == 1 ? " article" : " articles") +
-                " could not be fetched whole (" + list(unfetched) + ").";
+        note += " " + Counted(missedArticles, "article", "articles") + " could not be fetched whole (" +
+                list(unfetched) + ").";
     if (leftOut)
-        note += " " + std::to_string(leftOut) + (leftOut == 1 ? " article was" : " articles were") +
+        note += " " + Counted(leftOut, "article was", "articles were") +
                 " left out: the digest reached its size limit.";
     return html ? "<br>" + note + "<br>" : "\n" + note + "\n";
 }
@@ -162,11 +165,6 @@ void RecordSentArticles(RunContext& context, int today, const ScheduledRunTally&
                                  "; the articles of this digest may be listed again");
 }
 
-// Returns `count` with the noun that fits it: "1 query", "3 queries".
-std::string Counted(int count, const char* one, const char* many) {
-    return std::to_string(count) + " " + (count == 1 ? one : many);
-}
-
 // Returns that none of `count` things could be had: "your query could not
 // be searched", "none of your 3 queries could be searched".
 std::string NoneCould(int count, const char* whose, const char* one, const char* many,
@@ -222,14 +220,19 @@ std::string RunSummary(const ScheduledRunTally& tally) {
     return text;
 }
 
+// Returns the path of the run log, or the empty text when the run has no
+// state folder.
+std::string RunLogPath(const RunContext& context) {
+    return context.stateFolder.empty() ? std::string() : PathInFolder(context.stateFolder, kRunLogName);
+}
+
 // Adds this run's entry to the run log in the state folder: `summary`
 // after the local date and time, then the failure lines the run reported.
 // A log that cannot be kept is said on standard error.
 void AddToRunLog(RunContext& context, const std::string& summary) {
-    std::string error;
-    if (context.stateFolder.empty()) error = "there is no folder for it";
-    const std::string path = PathInFolder(context.stateFolder, kRunLogName);
-    if (error.empty() && MakeFolder(context.stateFolder, error)) {
+    std::string error = "there is no folder for it";
+    const std::string path = RunLogPath(context);
+    if (!path.empty() && MakeFolder(context.stateFolder, error)) {
         const std::string entry =
             RunLogEntry(NowStamp(context), summary, FailureLines(context.transcript.lines(), summary));
         if (WriteTextFileWhole(path, AppendRunLogEntry(ReadRunLog(path), entry), TextFileKind::Document,
@@ -245,10 +248,8 @@ void AddToRunLog(RunContext& context, const std::string& summary) {
 bool MailFailureNotice(RunContext& context, const ScheduledRunTally& tally, bool onlyNew,
                        std::string& summary) {
     const std::string stamp = NowStamp(context);
-    const std::string log = context.stateFolder.empty()
-                                ? std::string()
-                                : ReadRunLog(PathInFolder(context.stateFolder, kRunLogName));
-    if (RunLogHasOnDay(log, stamp, kNoticeDelivered)) {
+    const std::string path = RunLogPath(context);
+    if (!path.empty() && RunLogHasOnDay(ReadRunLog(path), stamp, kNoticeDelivered)) {
         summary += ", a notice was mailed earlier today";
         return true;
     }
