@@ -31,6 +31,7 @@ struct MailServerSettings {
     std::string user;             // empty: no authentication
     std::string caFile;           // a PEM file of further trusted certificates
     std::string passwordCommand;  // POSIX: prints the password on its first line
+    int timeLimitSeconds = 120;   // not stored: the bound of one whole delivery
 };
 
 // Reads the settings through `read`, which returns a value's text (empty

@@ -3,6 +3,7 @@
 // is set, and the server's own words when it refuses.
 #include <algorithm>
 #include <cctype>
+#include <chrono>
 #include <memory>
 
 #include "common/composed_mail.h"
@@ -12,9 +13,11 @@
 namespace lorvane {
 namespace {
 
-// Bounds of one delivery: reaching the server, and the whole exchange.
+// How long reaching the server may take; the settings bound the whole
+// delivery, a second attempt and the goodbye to the server included.
 constexpr long kConnectSeconds = 30;
-constexpr long kDeliverySeconds = 120;
+
+using SteadyClock = std::chrono::steady_clock;
 
 // A host name or an address in brackets: nothing that would change the URL.
 bool IsHostName(const std::string& host) {
@@ -29,6 +32,7 @@ bool IsHostName(const std::string& host) {
 // What one exchange with the server left: the message still to be read
 // out, and the server's replies, the last refusal kept whole.
 struct Exchange {
+    SteadyClock::time_point deadline;
     const std::string* text = nullptr;
     std::size_t sent = 0;
     std::string reply;    // the reply being read, its lines joined
@@ -58,6 +62,13 @@ int KeepReplies(CURL*, curl_infotype type, char* data, std::size_t size, void* u
     return 0;
 }
 
+// Stops the transfer once the delivery's time is up. libcurl's own time
+// limit does not cover the goodbye (QUIT) after a failure, which a silent
+// server would hold for minutes more.
+int StopAtDeadline(void* user, curl_off_t, curl_off_t, curl_off_t, curl_off_t) {
+    return SteadyClock::now() >= static_cast<Exchange*>(user)->deadline ? 1 : 0;
+}
+
 class SmtpMailComponent : public ComposedMailComponent {
 public:
     SmtpMailComponent(MailServerSettings server, std::string password)
@@ -77,15 +88,16 @@ protected:
         }
         // The system's certificates first; a private authority's file only
         // when they do not vouch for the server.
-        CURLcode code = Attempt(message, text, port, false, failure);
+        const SteadyClock::time_point deadline = SteadyClock::now() + std::chrono::seconds(m_server.timeLimitSeconds);
+        CURLcode code = Attempt(message, text, port, false, deadline, failure);
         if (code == CURLE_PEER_FAILED_VERIFICATION && !m_server.caFile.empty())
-            code = Attempt(message, text, port, true, failure);
+            code = Attempt(message, text, port, true, deadline, failure);
         return code == CURLE_OK;
     }
 
 private:
     CURLcode Attempt(const MailMessage& message, const std::string& text, int port, bool withCaFile,
-                     std::string& failure) {
+                     SteadyClock::time_point deadline, std::string& failure) {
         const std::string where = m_server.server + ":" + std::to_string(port);
         CurlHandle curl(curl_easy_init());
         if (!curl) {
@@ -119,6 +131,7 @@ private:
         }
         curl_easy_setopt(handle, CURLOPT_MAIL_RCPT, recipients.get());
         Exchange exchange;
+        exchange.deadline = deadline;
         exchange.text = &text;
         curl_easy_setopt(handle, CURLOPT_UPLOAD, 1L);
         curl_easy_setopt(handle, CURLOPT_READFUNCTION, ReadMessage);
@@ -126,8 +139,15 @@ private:
         curl_easy_setopt(handle, CURLOPT_VERBOSE, 1L);  // the replies reach KeepReplies
         curl_easy_setopt(handle, CURLOPT_DEBUGFUNCTION, KeepReplies);
         curl_easy_setopt(handle, CURLOPT_DEBUGDATA, &exchange);
+        const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(deadline - SteadyClock::now());
         curl_easy_setopt(handle, CURLOPT_CONNECTTIMEOUT, kConnectSeconds);
-        curl_easy_setopt(handle, CURLOPT_TIMEOUT, kDeliverySeconds);
+        curl_easy_setopt(handle, CURLOPT_TIMEOUT_MS, static_cast<long>(std::max<long long>(1, left.count())));
+        curl_easy_setopt(handle, CURLOPT_NOPROGRESS, 0L);
+        curl_easy_setopt(handle, CURLOPT_XFERINFOFUNCTION, StopAtDeadline);
+        curl_easy_setopt(handle, CURLOPT_XFERINFODATA, &exchange);
+        // The connection is closed at the end of the transfer, while the
+        // deadline still stops its goodbye, not later by the handle's cache.
+        curl_easy_setopt(handle, CURLOPT_FORBID_REUSE, 1L);
         curl_easy_setopt(handle, CURLOPT_NOSIGNAL, 1L);
         char detail[CURL_ERROR_SIZE] = "";
         curl_easy_setopt(handle, CURLOPT_ERRORBUFFER, detail);
@@ -136,6 +156,9 @@ private:
         if (code == CURLE_OK) return code;
         if (!exchange.refusal.empty()) {
             failure = "the mail server " + where + " answered: " + exchange.refusal;
+        } else if (code == CURLE_ABORTED_BY_CALLBACK || SteadyClock::now() >= deadline) {
+            failure = "the mail server " + where + " did not finish the delivery within " +
+                      std::to_string(m_server.timeLimitSeconds) + " seconds";
         } else if (code == CURLE_USE_SSL_FAILED) {
             failure = "the mail server " + where +
                       " does not offer STARTTLS; the message is not sent unencrypted";

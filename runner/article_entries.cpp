@@ -18,12 +18,15 @@ void AppendCommonBeginning(int ordinal, const std::string& authors, std::string&
 
 // Writes one of an article's files, whole or not at all; when
 // `keepExisting`, a file that is there already stays as it is. A failure
-// is reported on `console`.
-void WriteArticleFile(const std::string& path, const std::string& text, TextFileKind kind,
+// is reported on `console`. Returns whether the file is there now.
+bool WriteArticleFile(const std::string& path, const std::string& text, TextFileKind kind,
                       bool keepExisting, Console& console) {
-    if (keepExisting && std::ifstream(path)) return;
+    if (keepExisting && std::ifstream(path)) return true;
     std::string error;
-    if (!WriteTextFileWhole(path, text, kind, error)) console.Diagnose(error);
+    if (WriteTextFileWhole(path, text, kind, error)) return true;
+    console.Diagnose(error);
+    // A failed replacement leaves the old file, which still serves.
+    return static_cast<bool>(std::ifstream(path));
 }
 
 // The directory text as it goes into a file:// link: characters that would
@@ -38,7 +41,8 @@ std::string FileLinkText(const std::string& directoryText) {
 }  // namespace
 
 void AppendArticleEntry(int ordinal, const ArticleRecord& record, bool plainText,
-                        const std::string& directoryText, std::string& digest) {
+                        const std::string& directoryText, std::string& digest,
+                        const ArticleFiles& files) {
     const std::string pmid = std::to_string(record.pmid);
     if (plainText) {
         AppendCommonBeginning(ordinal, record.authors, digest);
@@ -54,10 +58,15 @@ void AppendArticleEntry(int ordinal, const ArticleRecord& record, bool plainText
     digest += HtmlEscape(record.journal) + ". " + HtmlEscape(record.volume) + ", " +
               HtmlEscape(record.pages) + " (" + HtmlEscape(record.year) + "). ";
     digest += "PubMed: <a href=\"" + PubmedAbstractLink(pmid) + "\">" + pmid + "</a> ";
+    // Links only to files that are there: one that could not be written
+    // (a full disk) would lead nowhere.
     const std::string link = FileLinkText(directoryText);
-    digest += "| <a href=\"file://" + link + "/" + pmid + ".enw\">Export citation </a> |  ";
-    digest += "<a href=\"file://" + link + "/" + pmid +
-              ".cmd\">Send an e-mail about this article to a colleague</a><br><br>";
+    if (files.citation) digest += "| <a href=\"file://" + link + "/" + pmid + ".enw\">Export citation </a> ";
+    if (files.citation && files.script) digest += "|  ";
+    if (files.script)
+        digest += "<a href=\"file://" + link + "/" + pmid +
+                  ".cmd\">Send an e-mail about this article to a colleague</a>";
+    digest += "<br><br>";
 }
 
 std::string AuthorLine(const std::string& piece) {
@@ -121,16 +130,20 @@ bool CommandScriptLine(const ArticleRecord& record, const std::string& directory
     return true;
 }
 
-void WriteCitationFiles(const ArticleRecord& record, const std::string& directoryText,
-                        const std::string& program, Console& console, bool keepExisting) {
+ArticleFiles WriteCitationFiles(const ArticleRecord& record, const std::string& directoryText,
+                                const std::string& program, Console& console, bool keepExisting) {
     const std::string base = directoryText + "/" + std::to_string(record.pmid);
-    WriteArticleFile(base + ".enw", CitationText(record), TextFileKind::Document, keepExisting, console);
+    ArticleFiles files;
+    files.citation = WriteArticleFile(base + ".enw", CitationText(record), TextFileKind::Document,
+                                      keepExisting, console);
     std::string line, error;
     if (!CommandScriptLine(record, directoryText, program, line, error)) {
         console.Diagnose("no script to forward article " + std::to_string(record.pmid) + ": " + error);
-        return;
+        files.script = false;
+        return files;
     }
-    WriteArticleFile(base + ".cmd", line + "\n", TextFileKind::Script, keepExisting, console);
+    files.script = WriteArticleFile(base + ".cmd", line + "\n", TextFileKind::Script, keepExisting, console);
+    return files;
 }
 
 }  // namespace lorvane

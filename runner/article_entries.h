@@ -10,12 +10,20 @@
 
 namespace lorvane {
 
+// Which of an article's two files are there for its entry to link to.
+struct ArticleFiles {
+    bool citation = true;  // PMID.enw
+    bool script = true;    // PMID.cmd
+};
+
 // Appends the entry of article `ordinal` (1 for a query's first) to
-// `digest`: HTML with links to the PubMed abstract and to the article's
-// two files in `directoryText`, or plain text with the abstract link.
-// Record fields are HTML-escaped in the HTML entry and kept raw in text.
+// `digest`: HTML with links to the PubMed abstract and to those of the
+// article's two files in `directoryText` that `files` says are there, or
+// plain text with the abstract link. Record fields are HTML-escaped in
+// the HTML entry and kept raw in text.
 void AppendArticleEntry(int ordinal, const ArticleRecord& record, bool plainText,
-                        const std::string& directoryText, std::string& digest);
+                        const std::string& directoryText, std::string& digest,
+                        const ArticleFiles& files = ArticleFiles());
 
 // Returns the "%A " line of one author piece (without a line end): the
 // initials, the word after the piece's last blank, each followed by ". ",
@@ -41,8 +49,9 @@ bool CommandScriptLine(const ArticleRecord& record, const std::string& directory
 // that did not arrive whole must not replace good files of an earlier
 // run). A file that cannot be written is reported on `console` and
 // skipped; the other is still attempted. A script whose paths the shell
-// cannot take literally is not written, and `console` says why.
-void WriteCitationFiles(const ArticleRecord& record, const std::string& directoryText,
+// cannot take literally is not written, and `console` says why. Returns
+// which of the two files are there now.
+ArticleFiles WriteCitationFiles(const ArticleRecord& record, const std::string& directoryText,
                         const std::string& program, Console& console, bool keepExisting = false);
 
 }  // namespace lorvane

@@ -24,8 +24,8 @@ void ReportFetchFailure(Console& console, const InternetException& failure) {
 // already; a record that did not arrive whole replaces no earlier file.
 void WriteFiles(RunContext& context, FetchedRecord& fetched) {
     if (fetched.filesWritten) return;
-    WriteCitationFiles(fetched.record, context.directoryText, context.scriptProgram, context.console,
-                       !fetched.whole);
+    fetched.files = WriteCitationFiles(fetched.record, context.directoryText, context.scriptProgram,
+                                       context.console, !fetched.whole);
     fetched.filesWritten = true;
 }
 
@@ -61,9 +61,10 @@ bool Ask(RunContext& context, HttpConnection& connection, const std::string& pat
 }
 
 // Takes the answer to the request for the record of `pmid` alone into
-// `records`. It counts as whole only when it arrived complete, with status
-// 200, holding a record of a known form, and within kMaxRecordBytes; a
-// larger one is cut there and reported as a read failure.
+// `records`. It gives an entry only with status 200 and a record of a
+// known form, and counts as whole only when it also arrived complete and
+// within kMaxRecordBytes; a larger one is cut there and reported as a
+// read failure.
 void TakeSingleAnswer(Console& console, RecordCache& records, std::int32_t pmid,
                       std::string& answer, bool complete, long status) {
     if (answer.size() > kMaxRecordBytes) {
@@ -73,8 +74,11 @@ void TakeSingleAnswer(Console& console, RecordCache& records, std::int32_t pmid,
     }
     FetchedRecord& fetched = records[pmid];
     fetched.record.pmid = pmid;
-    fetched.whole = complete && status == 200 && DetectRecordForm(answer) != RecordForm::Unknown;
-    ExtractArticleFields(answer, fetched.record);
+    // An error answer, or one holding no record, gives no entry: an entry
+    // of blank fields would tell the reader nothing.
+    fetched.listed = status == 200 && DetectRecordForm(answer) != RecordForm::Unknown;
+    fetched.whole = complete && fetched.listed;
+    if (fetched.listed) ExtractArticleFields(answer, fetched.record);
 }
 
 // Fetches one batch into `records`.
@@ -121,22 +125,29 @@ std::string BuildBatchFetchPath(const std::vector<std::int32_t>& pmids) {
 std::vector<std::pair<std::int32_t, std::string>> SplitMedlineRecords(const std::string& answer,
                                                                       bool lastMayBeCut) {
     std::vector<std::pair<std::int32_t, std::string>> records;
-    std::vector<std::size_t> starts;
+    std::size_t start = std::string::npos;  // where the record being read begins
+    std::int32_t pmid = 0;                  // what its PMID line says, 0 before one
+    auto close = [&](std::size_t end) {
+        // A record without its PMID line is nobody's: its article, not
+        // matched, is fetched alone.
+        if (start != std::string::npos && pmid > 0) records.emplace_back(pmid, answer.substr(start, end - start));
+        start = std::string::npos;
+        pmid = 0;
+    };
     for (std::size_t at = 0; at < answer.size();) {
-        if (answer.compare(at, 6, "PMID- ") == 0) starts.push_back(at);
-        const std::size_t end = answer.find('\n', at);
-        if (end == std::string::npos) break;
-        at = end + 1;
+        std::size_t end = answer.find('\n', at);
+        end = end == std::string::npos ? answer.size() : end + 1;
+        const bool blank = answer.find_first_not_of("\r\n \t", at) >= end;
+        const bool pmidLine = answer.compare(at, 6, "PMID- ") == 0;
+        // Records end at a blank line; a second PMID line starts another.
+        if (blank || (pmidLine && pmid > 0)) close(at);
+        if (!blank && start == std::string::npos) start = at;
+        if (pmidLine) pmid = ReadLikeAtoi(answer.substr(at + 6, end - at - 6));
+        at = end;
     }
-    starts.push_back(answer.size());
-    // The last record of an answer that broke off may be cut short.
-    const std::size_t whole = starts.size() - (lastMayBeCut && starts.size() > 1 ? 2 : 1);
-    for (std::size_t i = 0; i < whole; ++i) {
-        const std::size_t end = starts[i + 1];
-        std::string text = answer.substr(starts[i], end - starts[i]);
-        const std::int32_t pmid = ReadLikeAtoi(text.substr(6, text.find('\n') - 6));
-        records.emplace_back(pmid, std::move(text));
-    }
+    // In an answer that broke off, a record not ended by a blank line may
+    // be cut short.
+    if (!(lastMayBeCut && pmid > 0)) close(answer.size());
     return records;
 }
 
@@ -193,9 +204,10 @@ FetchTally FetchArticles(RunContext& context, const IdentifierArray& ids, int co
             ++tally.leftOut;
             continue;
         }
-        AppendArticleEntry(++tally.listed, found->second.record, plainText, context.directoryText, digest);
-        if (found->second.whole) tally.listedWhole.push_back(pmid);
         if (!plainText) WriteFiles(context, found->second);
+        AppendArticleEntry(++tally.listed, found->second.record, plainText, context.directoryText, digest,
+                           found->second.files);
+        if (found->second.whole) tally.listedWhole.push_back(pmid);
     }
     return tally;
 }

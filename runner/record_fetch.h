@@ -7,6 +7,7 @@
 #include <utility>
 #include <vector>
 
+#include "runner/article_entries.h"
 #include "runner/record_fields.h"
 #include "runner/search_request.h"
 
@@ -26,9 +27,10 @@ constexpr std::size_t kMaxDigestBytes = 20u * 1024u * 1024u;
 // A record of this run, as far as it was fetched.
 struct FetchedRecord {
     ArticleRecord record;  // the extracted fields; raw text is not kept
-    bool listed = true;    // false: its request could not be sent, so no entry
+    bool listed = true;    // false: no record came (not sent, an error answer), so no entry
     bool whole = true;     // false: an error answer or a cut body, fields may be missing
     bool filesWritten = false;  // its citation file and script are written for this run
+    ArticleFiles files;         // which of them are there for its entry to link to
 };
 
 // The records fetched in one run, by identifier: each identifier is asked
@@ -42,10 +44,11 @@ std::string BuildFetchPath(std::int32_t pmid);
 // comma-separated, asking for the MEDLINE form.
 std::string BuildBatchFetchPath(const std::vector<std::int32_t>& pmids);
 
-// Splits a MEDLINE answer into its records: each starts at a line
-// beginning "PMID- " and runs to the next such line. Returns each with the
-// identifier its PMID line names, in the order of the answer. When
-// `lastMayBeCut` (the answer broke off), the last record is left out.
+// Splits a MEDLINE answer into its records: each runs from its first line
+// to a blank line, or to a second line beginning "PMID- ". Returns each
+// with the identifier its PMID line names, in the order of the answer; a
+// record without a PMID line is left out. When `lastMayBeCut` (the answer
+// broke off), a last record not ended by a blank line is left out.
 std::vector<std::pair<std::int32_t, std::string>> SplitMedlineRecords(const std::string& answer,
                                                                       bool lastMayBeCut);
 

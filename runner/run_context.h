@@ -79,6 +79,7 @@ struct RunContext {
     AlertSettings settings;  // as loaded at the run's start
     Pacer pacer;             // the spacing of this run's requests
     std::chrono::steady_clock::time_point deadline;  // the run's time limit
+    int mailTimeLimitSeconds = 0;  // a mail server's delivery bound; 0: the usual one
     // Where the record of mailed articles is kept; empty: nowhere, so a
     // run that lists only new articles cannot.
     std::string stateFolder;

@@ -33,6 +33,9 @@ const char kNoticeSubject[] = "Lorvane! Your alert could not look for new articl
 const char kNoticeDelivered[] = ", notice delivered to ";
 // At most this many failure lines of one run go to the log and the notice.
 constexpr std::size_t kMaxFailureLines = 20;
+// How long a run waits for another one to finish updating the state folder.
+constexpr int kLockWaitMilliseconds = 30000;
+constexpr int kLockPollMilliseconds = 50;
 
 void AppendHeading(const std::string& query, AlertFrequency frequency, bool plainText,
                    std::string& digest) {
@@ -109,11 +112,12 @@ std::string ShortfallNote(const std::vector<std::string>& unsearched, int queryC
 
 // Keeps a copy of the digest beside the run. The copy is only for looking
 // at; a failure to write it must not stop the run, but is not hidden.
+// Written whole, so that a full disk leaves the last good copy, not an
+// empty one.
 void WriteDebugCopy(Console& console, const std::string& digest) {
-    std::ofstream file(kDebugCopyName, std::ios::out);
-    if (file) file << digest;
-    if (file) file.close();
-    if (!file) console.Diagnose(std::string("could not write ") + kDebugCopyName);
+    std::string error;
+    if (!WriteTextFileWhole(kDebugCopyName, digest, TextFileKind::Document, error))
+        console.Diagnose(std::string("could not write ") + kDebugCopyName + ": " + error);
 }
 
 // Reads the record of mailed articles of the state folder of `context`
@@ -131,13 +135,32 @@ bool LoadSentRecord(RunContext& context, SentRecord& sent, int& today) {
         context.console.Diagnose(std::string("the clock cannot be read as a local date") + consequence);
         return false;
     }
-    if (!ReadSentRecord(context.stateFolder, sent, error)) {
+    if (!ReadSentRecord(context.stateFolder, sent, error, today)) {
         // Not written over either: it may only be unreadable for a while.
         context.console.Diagnose(error + consequence);
         return false;
     }
     if (!error.empty()) context.console.Diagnose(error);
     return true;
+}
+
+// Creates the state folder of `context` and takes its lock, so that runs
+// at the same moment update the record and the log one after the other.
+// Returns null with `error` set when the lock cannot be had in
+// kLockWaitMilliseconds.
+std::unique_ptr<FolderLock> LockStateFolder(RunContext& context, std::string& error) {
+    if (!MakeFolder(context.stateFolder, error)) return nullptr;
+    for (int waited = 0;; waited += kLockPollMilliseconds) {
+        bool busy = false;
+        std::unique_ptr<FolderLock> lock = TryLockFolder(context.stateFolder, busy, error);
+        if (lock || !busy) return lock;
+        if (waited >= kLockWaitMilliseconds) {
+            error = "another run kept " + context.stateFolder + " locked for " +
+                    std::to_string(kLockWaitMilliseconds / 1000) + " seconds";
+            return nullptr;
+        }
+        context.sleep(std::chrono::milliseconds(kLockPollMilliseconds));
+    }
 }
 
 // Keeps what this run mailed: the articles listed in the digest, once it
@@ -152,17 +175,21 @@ void RecordSentArticles(RunContext& context, int today, const ScheduledRunTally&
     if (tally.complete && !tally.moreToFollow && (delivered || !tally.anyHits)) now.searchedThrough = today;
     if (now.mailed.empty() && now.searchedThrough == kNoDay) return;
 
+    const char consequence[] = "; the articles of this digest may be listed again";
     SentRecord record;
     std::string error;
-    if (!ReadSentRecord(context.stateFolder, record, error)) {
-        context.console.Diagnose(error + "; the articles of this digest may be listed again");
+    const std::unique_ptr<FolderLock> lock = LockStateFolder(context, error);
+    if (!lock || !ReadSentRecord(context.stateFolder, record, error, today)) {
+        context.console.Diagnose("cannot keep the record of mailed articles: " + error + consequence);
         return;
     }
+    // A searched-through day ahead of today is a clock that was set wrong
+    // once: a run that looked at everything puts today in its place.
+    if (now.searchedThrough != kNoDay && record.searchedThrough > today) record.searchedThrough = kNoDay;
     MergeSentRecord(record, now);
     PruneSentRecord(record, today);
     if (!WriteSentRecord(context.stateFolder, record, error))
-        context.console.Diagnose("cannot keep the record of mailed articles: " + error +
-                                 "; the articles of this digest may be listed again");
+        context.console.Diagnose("cannot keep the record of mailed articles: " + error + consequence);
 }
 
 // Returns that none of `count` things could be had: "your query could not
@@ -232,7 +259,8 @@ std::string RunLogPath(const RunContext& context) {
 void AddToRunLog(RunContext& context, const std::string& summary) {
     std::string error = "there is no folder for it";
     const std::string path = RunLogPath(context);
-    if (!path.empty() && MakeFolder(context.stateFolder, error)) {
+    std::unique_ptr<FolderLock> lock;
+    if (!path.empty() && (lock = LockStateFolder(context, error))) {
         const std::string entry =
             RunLogEntry(NowStamp(context), summary, FailureLines(context.transcript.lines(), summary));
         if (WriteTextFileWhole(path, AppendRunLogEntry(ReadRunLog(path), entry), TextFileKind::Document,
@@ -407,6 +435,7 @@ int RunTessory(RunContext& context, int argc, const char* const argv[]) {
         if (!colleagueMode) AddToRunLog(context, "nothing searched: " + said);
         return kExitSettingsUnreadable;
     }
+    if (context.mailTimeLimitSeconds > 0) context.settings.mail.timeLimitSeconds = context.mailTimeLimitSeconds;
     const AlertSettings& settings = context.settings;
     context.platform.createMailComponent =
         ChooseMailTransport(settings.mail, context.platform.createMailComponent);
@@ -480,11 +509,13 @@ int RunTessory(int argc, const char* const argv[]) {
     context.stateFolder = RunnerStateFolder();
     const char* mirror = std::getenv("LORVANE_EUTILS_URL");
     context.service = EutilsService(mirror ? mirror : "");
-    // For tests and measuring: the run's time limit in seconds, and a pace
-    // for the requests to any server.
+    // For tests and measuring: the run's time limit and a mail server's
+    // delivery bound in seconds, and a pace for the requests to any server.
     const char* limit = std::getenv("LORVANE_RUN_TIME_LIMIT");
     if (limit && *limit)
         context.deadline = std::chrono::steady_clock::now() + std::chrono::seconds(ReadLikeAtoi(limit));
+    const char* mailLimit = std::getenv("LORVANE_MAIL_TIME_LIMIT");
+    if (mailLimit && *mailLimit) context.mailTimeLimitSeconds = ReadLikeAtoi(mailLimit);
     const char* pace = std::getenv("LORVANE_EUTILS_PACE_MS");
     if (pace && *pace) {
         context.service.paced = true;

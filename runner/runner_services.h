@@ -2,6 +2,7 @@
 // platform implements them in its own file under platform/.
 #pragma once
 
+#include <memory>
 #include <string>
 
 #include "common/system_services.h"
@@ -54,6 +55,19 @@ bool WriteTextFileWhole(const std::string& path, const std::string& text, TextFi
 // Creates `folder` and its missing parents, private to the user. Returns
 // false with `error` set when it cannot.
 bool MakeFolder(const std::string& folder, std::string& error);
+
+// The lock of a folder that runs at the same moment share: while one is
+// held, no other process holds it. Released when destroyed.
+class FolderLock {
+public:
+    virtual ~FolderLock() = default;
+};
+
+// Takes the lock of `folder` (a file "tessory.lock" in it) when no other
+// process holds it, without waiting. Returns null with `busy` set when
+// another process holds it, or with `error` set when the lock file cannot
+// be opened or locked.
+std::unique_ptr<FolderLock> TryLockFolder(const std::string& folder, bool& busy, std::string& error);
 
 // Returns whether standard error goes to a terminal that a person watches.
 bool StandardErrorIsTerminal();

@@ -63,6 +63,31 @@ bool ParseIdentifier(const std::string& text, std::int32_t& pmid) {
     return pmid > 0;
 }
 
+// Longer lines than this are none the record writes.
+constexpr std::size_t kLongestLine = 200;
+
+// Reads one line of the record (a carriage return at its end allowed) into
+// `record`, leaving out an article mailed more than kRememberedDays before
+// `today` (unless kNoDay). Returns false for a line neither blank, a
+// comment nor in the record's form.
+bool ParseLine(std::string line, SentRecord& record, int today) {
+    if (!line.empty() && line.back() == '\r') line.pop_back();
+    if (line.empty() || line[0] == '#') return true;
+    const std::size_t blank = line.find(' ');
+    const std::string first = line.substr(0, blank == std::string::npos ? 0 : blank + 1);
+    const std::string date = blank == std::string::npos ? "" : line.substr(blank + 1);
+    std::int32_t pmid = 0;
+    int day = 0;
+    if (!ParseIsoDate(date, day)) return false;
+    if (first == kSearchedThroughKey) {
+        record.searchedThrough = std::max(record.searchedThrough, day);
+        return true;
+    }
+    if (!ParseIdentifier(first.substr(0, first.size() - 1), pmid)) return false;
+    if (today == kNoDay || day >= today - kRememberedDays) NoteMailed(record, pmid, day);
+    return true;
+}
+
 struct FileCloser {
     void operator()(std::FILE* file) const { std::fclose(file); }
 };
@@ -97,30 +122,13 @@ std::string FormatSentRecord(const SentRecord& record) {
     return text;
 }
 
-int ParseSentRecord(const std::string& text, SentRecord& record) {
+int ParseSentRecord(const std::string& text, SentRecord& record, int today) {
     int unread = 0;
-    for (std::string line : SplitLines(text)) {
-        if (!line.empty() && line.back() == '\r') line.pop_back();
-        if (line.empty() || line[0] == '#') continue;
-        const std::size_t blank = line.find(' ');
-        const std::string first = line.substr(0, blank == std::string::npos ? 0 : blank + 1);
-        const std::string date = blank == std::string::npos ? "" : line.substr(blank + 1);
-        std::int32_t pmid = 0;
-        int day = 0;
-        if (!ParseIsoDate(date, day)) {
-            ++unread;
-        } else if (first == kSearchedThroughKey) {
-            record.searchedThrough = std::max(record.searchedThrough, day);
-        } else if (ParseIdentifier(first.substr(0, first.size() - 1), pmid)) {
-            NoteMailed(record, pmid, day);
-        } else {
-            ++unread;
-        }
-    }
+    for (const std::string& line : SplitLines(text)) unread += ParseLine(line, record, today) ? 0 : 1;
     return unread;
 }
 
-bool ReadSentRecord(const std::string& folder, SentRecord& record, std::string& error) {
+bool ReadSentRecord(const std::string& folder, SentRecord& record, std::string& error, int today) {
     const std::string path = PathInFolder(folder, kSentRecordName);
     errno = 0;
     const std::unique_ptr<std::FILE, FileCloser> file(std::fopen(path.c_str(), "rb"));
@@ -129,15 +137,32 @@ bool ReadSentRecord(const std::string& folder, SentRecord& record, std::string& 
         error = "cannot read " + path + ": " + std::strerror(errno);
         return false;
     }
-    std::string text;
+    // Line by line, so that a file grown large holds no more memory than
+    // the articles it remembers; a line longer than any the record holds
+    // is not understood.
+    int unread = 0;
+    std::string line;
+    bool overlong = false;
     char buffer[65536];
     std::size_t got = 0;
-    while ((got = std::fread(buffer, 1, sizeof buffer, file.get())) > 0) text.append(buffer, got);
+    while ((got = std::fread(buffer, 1, sizeof buffer, file.get())) > 0) {
+        for (std::size_t at = 0; at < got;) {
+            const char* end = static_cast<const char*>(std::memchr(buffer + at, '\n', got - at));
+            const std::size_t stop = end ? static_cast<std::size_t>(end - buffer) : got;
+            if (!overlong) line.append(buffer + at, std::min(stop - at, kLongestLine + 1 - line.size()));
+            overlong = line.size() > kLongestLine;
+            at = stop + (end ? 1 : 0);
+            if (!end) break;
+            unread += overlong || !ParseLine(line, record, today) ? 1 : 0;
+            line.clear();
+            overlong = false;
+        }
+    }
     if (std::ferror(file.get())) {
         error = "cannot read " + path;
         return false;
     }
-    const int unread = ParseSentRecord(text, record);
+    if (!line.empty()) unread += overlong || !ParseLine(line, record, today) ? 1 : 0;
     if (unread)
         error = std::to_string(unread) + (unread == 1 ? " line" : " lines") + " of " + path +
                 " could not be understood and will be left out";

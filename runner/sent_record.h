@@ -46,15 +46,19 @@ std::string SearchDateText(int day, bool padded = false);
 std::string FormatSentRecord(const SentRecord& record);
 
 // Reads `text` in the form FormatSentRecord writes (carriage returns and
-// blank lines allowed) into `record`. Returns the number of lines that are
-// neither comments nor in that form; they are left out.
-int ParseSentRecord(const std::string& text, SentRecord& record);
+// blank lines allowed) into `record`, leaving out the articles mailed more
+// than kRememberedDays before `today` unless that is kNoDay. Returns the
+// number of lines that are neither comments nor in that form; they are
+// left out.
+int ParseSentRecord(const std::string& text, SentRecord& record, int today = kNoDay);
 
-// Reads the record in `folder` into `record`. A missing file is an empty
-// record. Returns false with `error` set when the file is there but cannot
-// be read; lines not understood are left out and reported in `error`
-// while the result stays true.
-bool ReadSentRecord(const std::string& folder, SentRecord& record, std::string& error);
+// Reads the record in `folder` into `record` as ParseSentRecord does, line
+// by line, so that memory holds only what is kept. A missing file is an
+// empty record. Returns false with `error` set when the file is there but
+// cannot be read; lines not understood are left out and reported in
+// `error` while the result stays true.
+bool ReadSentRecord(const std::string& folder, SentRecord& record, std::string& error,
+                    int today = kNoDay);
 
 // Writes `record` into `folder` whole (old or new, never a part, whatever
 // stops the run) and flushed to the disk, creating the folder. Returns

@@ -17,6 +17,9 @@ extern char** environ;
 namespace lorvane {
 namespace {
 
+// How often a running program is looked at to see whether it has exited.
+constexpr int kExitPollMilliseconds = 20;
+
 class Pipe {
 public:
     Pipe() = default;
@@ -133,28 +136,39 @@ bool RunChild(const std::string& program, const std::vector<std::string>& args,
     bool inOpen = !execFailed && !input.empty();
     if (!inOpen) in.CloseWrite();
     bool outOpen = true, errOpen = true;
-    while (outOpen || errOpen) {
-        pollfd fds[3] = {{out.read(), POLLIN, 0}, {err.read(), POLLIN, 0},
-                         {inOpen ? in.write() : -1, POLLOUT, 0}};
-        const int ready = poll(fds, 3, left());
-        if (ready < 0) {
-            if (errno == EINTR) continue;
+    // Reads what one output holds now: 1 when something was read, -1 when
+    // nothing is there yet, 0 once it is closed.
+    char buffer[16384];
+    auto drain = [&](int fd, std::string& into) {
+        ssize_t got = 0;
+        while ((got = ::read(fd, buffer, sizeof buffer)) < 0 && errno == EINTR) {
+        }
+        if (got > 0) into.append(buffer, static_cast<std::size_t>(got));
+        return got > 0 ? 1 : got < 0 && errno == EAGAIN ? -1 : 0;
+    };
+    // The wait is for the process, not for its outputs: a program that
+    // exits leaving a child of its own behind with them (a sendmail that
+    // delivers in the background) is done when it exits.
+    int status = -1;
+    for (;;) {
+        const pid_t done = waitpid(pid, &status, WNOHANG);
+        if (done == pid) break;
+        if (done < 0 && errno != EINTR) {
+            status = -1;  // reaped elsewhere: how it ended is unknown
             break;
         }
-        if (ready == 0) {
+        const int rest = left();
+        if (rest == 0) {
             timedOut = true;
             break;
         }
-        char buffer[16384];
-        for (int i = 0; i < 2; ++i) {
-            bool& open = i == 0 ? outOpen : errOpen;
-            if (!open || !(fds[i].revents & (POLLIN | POLLHUP | POLLERR))) continue;
-            const ssize_t got = ::read(fds[i].fd, buffer, sizeof buffer);
-            if (got > 0)
-                (i == 0 ? result.out : result.err).append(buffer, static_cast<std::size_t>(got));
-            else if (got == 0 || errno != EINTR)
-                open = false;
-        }
+        pollfd fds[3] = {{outOpen ? out.read() : -1, POLLIN, 0}, {errOpen ? err.read() : -1, POLLIN, 0},
+                         {inOpen ? in.write() : -1, POLLOUT, 0}};
+        // Short waits, so that the exit is seen soon after it happens.
+        if (poll(fds, 3, rest < 0 || rest > kExitPollMilliseconds ? kExitPollMilliseconds : rest) <= 0)
+            continue;
+        if (outOpen && (fds[0].revents & (POLLIN | POLLHUP | POLLERR))) outOpen = drain(out.read(), result.out) != 0;
+        if (errOpen && (fds[1].revents & (POLLIN | POLLHUP | POLLERR))) errOpen = drain(err.read(), result.err) != 0;
         if (inOpen && (fds[2].revents & (POLLOUT | POLLERR | POLLHUP))) {
             const ssize_t wrote = ::write(in.write(), input.data() + written, input.size() - written);
             if (wrote > 0) written += static_cast<std::size_t>(wrote);
@@ -165,19 +179,19 @@ bool RunChild(const std::string& program, const std::vector<std::string>& args,
         }
     }
     in.CloseWrite();
-
-    int status = 0;
-    for (;;) {
-        if (timedOut) {
-            ::kill(-pid, SIGKILL);
-            ::kill(pid, SIGKILL);
+    if (timedOut) {
+        ::kill(-pid, SIGKILL);
+        ::kill(pid, SIGKILL);
+        while (waitpid(pid, &status, 0) < 0 && errno == EINTR) {
         }
-        const pid_t done = waitpid(pid, &status, limited && !timedOut ? WNOHANG : 0);
-        if (done == pid || (done < 0 && errno != EINTR)) break;
-        if (done == 0 && left() == 0)
-            timedOut = true;
-        else if (done == 0)
-            ::usleep(10000);
+    } else {
+        // What it wrote before it exited is in the pipes; whatever it
+        // started may hold them open, so they are read without waiting.
+        for (const int fd : {out.read(), err.read()}) ::fcntl(fd, F_SETFL, ::fcntl(fd, F_GETFL) | O_NONBLOCK);
+        while (outOpen && drain(out.read(), result.out) > 0) {
+        }
+        while (errOpen && drain(err.read(), result.err) > 0) {
+        }
     }
     if (timedOut) {
         error = program + " did not finish within " + std::to_string(options.timeLimitSeconds) +

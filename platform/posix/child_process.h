@@ -20,8 +20,9 @@ struct ChildOptions {
 };
 
 // Runs `program` (a path) with `args`, `input` on its standard input, and
-// waits for it, at most the options' time limit: then it and what it
-// started are killed. Returns false with `error` set when it could not be
+// waits for it to exit, at most the options' time limit: then it and what
+// it started are killed. What it started and left running is not waited
+// for, and its output after the exit is not read. Returns false with `error` set when it could not be
 // started at all or was killed for its time; otherwise true, with its exit
 // code and output.
 bool RunChild(const std::string& program, const std::vector<std::string>& args,

@@ -1,11 +1,13 @@
 #include <limits.h>
 #include <fcntl.h>
+#include <sys/file.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
 #include <cerrno>
 #include <vector>
 
+#include "platform/posix/posix_error.h"
 #include "platform/posix/posix_file.h"
 #include "platform/posix/user_paths.h"
 #include "runner/runner_services.h"
@@ -58,6 +60,36 @@ bool WriteTextFileWhole(const std::string& path, const std::string& text, TextFi
 
 bool MakeFolder(const std::string& folder, std::string& error) {
     return MakeDirectories(folder, error);
+}
+
+namespace {
+
+class PosixFolderLock : public FolderLock {
+public:
+    explicit PosixFolderLock(int fd) : m_file(fd) {}
+    int fd() const { return m_file.get(); }
+
+private:
+    FileDescriptor m_file;  // closing it releases the lock
+};
+
+}  // namespace
+
+std::unique_ptr<FolderLock> TryLockFolder(const std::string& folder, bool& busy, std::string& error) {
+    busy = false;
+    const std::string path = PathInFolder(folder, "tessory.lock");
+    auto lock = std::make_unique<PosixFolderLock>(::open(path.c_str(), O_RDWR | O_CREAT | O_CLOEXEC, 0600));
+    if (lock->fd() < 0) {
+        error = DescribeErrno("cannot open " + path, errno);
+        return nullptr;
+    }
+    while (::flock(lock->fd(), LOCK_EX | LOCK_NB) != 0) {
+        if (errno == EINTR) continue;
+        busy = errno == EWOULDBLOCK;
+        if (!busy) error = DescribeErrno("cannot lock " + path, errno);
+        return nullptr;
+    }
+    return lock;
 }
 
 bool StandardErrorIsTerminal() {

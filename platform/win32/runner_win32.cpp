@@ -174,6 +174,39 @@ bool MakeFolder(const std::string& folder, std::string& error) {
     return false;
 }
 
+namespace {
+
+class Win32FolderLock : public FolderLock {
+public:
+    explicit Win32FolderLock(HANDLE file) : m_file(file) {}
+    HANDLE get() const { return m_file.get(); }
+    bool valid() const { return m_file.valid(); }
+
+private:
+    FileHandle m_file;  // closing it releases the lock
+};
+
+}  // namespace
+
+std::unique_ptr<FolderLock> TryLockFolder(const std::string& folder, bool& busy, std::string& error) {
+    busy = false;
+    const std::string path = PathInFolder(folder, "tessory.lock");
+    auto lock = std::make_unique<Win32FolderLock>(
+        CreateFileA(path.c_str(), GENERIC_READ | GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                    nullptr, OPEN_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
+    if (!lock->valid()) {
+        error = DescribeWin32Error("cannot open " + path, GetLastError());
+        return nullptr;
+    }
+    OVERLAPPED whole{};
+    if (LockFileEx(lock->get(), LOCKFILE_EXCLUSIVE_LOCK | LOCKFILE_FAIL_IMMEDIATELY, 0, 1, 0, &whole))
+        return lock;
+    const DWORD code = GetLastError();
+    busy = code == ERROR_LOCK_VIOLATION || code == ERROR_IO_PENDING;
+    if (!busy) error = DescribeWin32Error("cannot lock " + path, code);
+    return nullptr;
+}
+
 bool StandardErrorIsTerminal() {
     return _isatty(_fileno(stderr)) != 0;
 }

@@ -162,6 +162,12 @@ TEST_F(MailRun, SubmissionThroughTheUsersOwnServer) {
     Store({{"Email", "refused@example.org"}});
     EXPECT_EQ(firstLine(Run({}, standIn.url()).out),
               where + " answered: 550 5.1.1 <refused@example.org>: Recipient address rejected");
+    // A server that goes silent after the message holds the run no longer
+    // than the delivery's bound, its goodbye included.
+    Store({{"Email", "silent@example.org"}});
+    result = Run({}, standIn.url(), "", {{"LORVANE_MAIL_TIME_LIMIT", "3"}});
+    EXPECT_EQ(firstLine(result.out), where + " did not finish the delivery within 3 seconds");
+    EXPECT_EQ(result.exitCode, 6);
     Store({{"Email", "reader@example.org"}});
     EXPECT_EQ(server.Messages().size(), 3u);
 
@@ -188,7 +194,7 @@ TEST_F(MailRun, SubmissionThroughTheUsersOwnServer) {
     EXPECT_NE(smtps.Messages()[0].envelope.find("\"tls\": true, \"login\": \"reader\""), std::string::npos);
 }
 
-TEST(ChildProcess, ATimeLimitStopsAProgramThatNeverEnds) {
+TEST(ChildProcess, ATimeLimitStopsAProgramThatNeverEndsNotOneThatLeftAChild) {
     // As a sendmail that hangs would: it holds its output open and waits.
     ChildOptions options;
     options.timeLimitSeconds = 1;
@@ -196,6 +202,13 @@ TEST(ChildProcess, ATimeLimitStopsAProgramThatNeverEnds) {
     std::string error;
     EXPECT_FALSE(RunChild("/bin/sh", {"-c", "sleep 60 & sleep 60"}, "", result, error, options));
     EXPECT_NE(error.find("did not finish within 1 seconds"), std::string::npos) << error;
+    // As a sendmail that delivers in the background: done when it exits,
+    // with what it wrote, although its child holds the outputs open.
+    options.timeLimitSeconds = 2;
+    ASSERT_TRUE(RunChild("/bin/sh", {"-c", "cat >/dev/null; sleep 5 & echo queued; exit 3"}, "message", result,
+                         error, options)) << error;
+    EXPECT_EQ(result.exitCode, 3);
+    EXPECT_EQ(result.out, "queued\n");
 }
 
 TEST(MailComponent, RefusedAddressStopsTheSequence) {

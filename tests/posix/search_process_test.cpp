@@ -415,11 +415,10 @@ TEST_F(SearchRun, FetchFailures) {
         "Results for the PubMed query (b) in the past week:\n\n1. Smith JA.  Molecular basis of a "
         "dominant form of congenital neutropenia. . 282, 9475-81 (2007).";
     EXPECT_EQ(out.compare(b, partial.size(), partial), 0) << out.substr(b);
-    // Query c: a server error after its retries and an error page give
-    // entries with empty fields; an unknown identifier gives one too.
-    const std::size_t c = out.find("Results for the PubMed query (c)");
-    ASSERT_NE(c, std::string::npos);
-    EXPECT_EQ(Count(out.substr(c), ". ,  (). PubMed: http"), 3u) << out.substr(c);
+    // Query c: a server error after its retries, an error page and an
+    // unknown identifier give no entries of empty fields.
+    EXPECT_NE(out.find("Results for the PubMed query (c) in the past week:\n\n\nNot everything"),
+              std::string::npos) << out;
     EXPECT_EQ(out.find("connection problem\nconnection problem\nMessage delivered!\n"), 0u) << out;
     EXPECT_EQ(Count(out, "connection problem\n"), 2u);
     // Three of a's articles got no entry, b's came cut, c's were error pages.

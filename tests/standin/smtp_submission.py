@@ -4,7 +4,8 @@
 --security starttls (the default) offers STARTTLS and requires it before
 anything else; tls speaks TLS from the first byte (smtps); plain offers no
 TLS at all. With --user and --password, AUTH (PLAIN or LOGIN, over TLS
-only) is required. A recipient containing --refuse is refused with 550.
+only) is required. A recipient containing --refuse is refused with 550; one
+containing "silent" gets no answer after DATA, as a server that hangs.
 Each message is stored as <n>.eml (the data as received) with <n>.json
 beside it: envelope sender and recipients, whether the session was
 encrypted and the name it logged in with. Prints "PORT <n>" once it
@@ -36,6 +37,8 @@ class Store:
         return "250 OK"
 
     async def handle_DATA(self, server, session, envelope):
+        if any("silent" in address for address in envelope.rcpt_tos):
+            await asyncio.sleep(3600)
         self.count += 1
         base = os.path.join(self.folder, "%d" % self.count)
         login = session.auth_data.login.decode() if isinstance(session.auth_data, LoginPassword) else None
