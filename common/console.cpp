@@ -14,7 +14,7 @@ void StandardConsole::Write(const std::string& text) {
 
 void StandardConsole::Diagnose(const std::string& text) {
     EndProgress();
-    std::fprintf(stderr, "%s: %s\n", m_program.c_str(), text.c_str());
+    std::fprintf(stderr, "%s: %s\n", m_program.c_str(), ShowControls(text).c_str());
     std::fflush(stderr);
 }
 

@@ -7,6 +7,8 @@
 #include <cstddef>
 #include <string>
 
+#include "common/text.h"
+
 namespace lorvane {
 
 class Console {
@@ -24,7 +26,9 @@ public:
     virtual void EndProgress() {}
 
     // Writes `text` and a line end to the report.
-    void Line(const std::string& text) { Write(text + "\n"); }
+    // Control characters other than line feeds, which a value from the
+    // settings could bring, are shown escaped.
+    void Line(const std::string& text) { Write(ShowControls(text, true) + "\n"); }
 };
 
 // The process's standard output and error. Diagnostics carry the program's

@@ -23,12 +23,6 @@ bool IsSummaryLine(const std::string& line) {
     return true;
 }
 
-// `text` on one line: every control character a blank.
-std::string OneLine(std::string text) {
-    for (char& c : text)
-        if (static_cast<unsigned char>(c) < 0x20 || c == 0x7F) c = ' ';
-    return text;
-}
 
 }  // namespace
 
@@ -41,8 +35,8 @@ std::string RunLogStamp(const CalendarTime& time) {
 
 std::string RunLogEntry(const std::string& stamp, const std::string& summary,
                         const std::vector<std::string>& failures) {
-    std::string entry = stamp + " " + OneLine(summary) + "\n";
-    for (const std::string& line : failures) entry += "  " + OneLine(line) + "\n";
+    std::string entry = stamp + " " + ShowControls(summary) + "\n";
+    for (const std::string& line : failures) entry += "  " + ShowControls(line) + "\n";
     return entry;
 }
 

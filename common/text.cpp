@@ -111,6 +111,23 @@ void AppendHexByte(unsigned char byte, std::string& out) {
     out += kHexDigits[byte & 0xF];
 }
 
+std::string ShowControls(const std::string& text, bool keepLineEnds) {
+    std::string out;
+    out.reserve(text.size());
+    for (const char c : text) {
+        const unsigned char byte = static_cast<unsigned char>(c);
+        if ((byte >= 0x20 && byte != 0x7F) || (keepLineEnds && c == '\n')) {
+            out += c;
+        } else if (c == '\r' || c == '\n' || c == '\t') {
+            out += c == '\r' ? "\\r" : c == '\n' ? "\\n" : "\\t";
+        } else {
+            out += "\\x";
+            AppendHexByte(byte, out);
+        }
+    }
+    return out;
+}
+
 std::string PercentEncode(const std::string& text, bool (*encode)(unsigned char byte)) {
     std::string out;
     out.reserve(text.size());

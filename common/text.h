@@ -49,6 +49,11 @@ int HexDigitValue(char c);
 // Appends `byte` as two upper-case hexadecimal digits to `out`.
 void AppendHexByte(unsigned char byte, std::string& out);
 
+// Returns `text` with its control characters shown escaped, so that a value
+// echoed in a line cannot end it or forge another: "\r", "\n", "\t" and
+// "\xNN" for the rest. With `keepLineEnds`, line feeds stay as they are.
+std::string ShowControls(const std::string& text, bool keepLineEnds = false);
+
 // Host of the PubMed web site that the abstract links name.
 extern const char kPubmedHost[];
 

@@ -1,7 +1,7 @@
 #include "runner/article_entries.h"
 
 #include <cstring>
-#include <fstream>
+#include <filesystem>
 
 #include "common/text.h"
 #include "common/console.h"
@@ -21,12 +21,13 @@ void AppendCommonBeginning(int ordinal, const std::string& authors, std::string&
 // is reported on `console`. Returns whether the file is there now.
 bool WriteArticleFile(const std::string& path, const std::string& text, TextFileKind kind,
                       bool keepExisting, Console& console) {
-    if (keepExisting && std::ifstream(path)) return true;
+    std::error_code ignored;
+    if (keepExisting && std::filesystem::is_regular_file(path, ignored)) return true;
     std::string error;
     if (WriteTextFileWhole(path, text, kind, error)) return true;
     console.Diagnose(error);
     // A failed replacement leaves the old file, which still serves.
-    return static_cast<bool>(std::ifstream(path));
+    return std::filesystem::is_regular_file(path, ignored);
 }
 
 // The directory text as it goes into a file:// link: characters that would

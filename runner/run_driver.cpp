@@ -288,7 +288,8 @@ bool MailFailureNotice(RunContext& context, const ScheduledRunTally& tally, bool
                                                  "fetched")) +
             ".";
     body += "\n\nWhat went wrong:\n\n";
-    for (const std::string& line : FailureLines(context.transcript.lines())) body += "  " + line + "\n";
+    for (const std::string& line : FailureLines(context.transcript.lines()))
+        body += "  " + ShowControls(line) + "\n";
     body += "\nThe next scheduled run tries again.";
     if (onlyNew)
         body += " Since you are sent only articles you have not been sent before, it also looks "

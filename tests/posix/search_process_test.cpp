@@ -6,6 +6,7 @@
 #include <unistd.h>
 
 #include <set>
+#include <thread>
 
 #include "posix/tessory_fixture.h"
 #include "platform/posix/settings_file.h"
@@ -190,6 +191,13 @@ TEST_F(SearchRun, BatchesGiveWhatSingleRequestsGive) {
     EXPECT_GT(cut.requests.size(), 4u);
     EXPECT_LT(cut.requests.size(), single.requests.size());
 
+    // A record without its PMID line is no one's: that article is asked
+    // for alone, and no other takes its fields.
+    const RunOutcome unnamed = run(R"(, "batch_fail": "no-pmid")");
+    EXPECT_EQ(unnamed.requests.size(), 3u + 1u + 1u);
+    EXPECT_EQ(unnamed.digest, single.digest);
+    EXPECT_EQ(unnamed.files, single.files);
+
     // An API key goes with every request and nowhere else.
     SettingsFile file(m_home + "/config/Lorvane/Lorvane.ini", "Lorvane");
     std::string error;
@@ -222,7 +230,7 @@ TEST_F(SearchRun, GoodFilesSurviveBadAnswersAndFailedWrites) {
     for (const char* fail : {", \"fail\": \"500\"", ", \"fail\": \"drop-half\""}) {
         test::StandIn bad(withFailure(fail));
         const test::ProcessResult result = Run({}, bad.url());
-        EXPECT_NE(result.out.find("1. "), std::string::npos);  // the entry is still listed
+        EXPECT_NE(result.out.find("1. "), std::string::npos);  // the other entry is still listed
         EXPECT_EQ(test::ReadFileOr(m_work + "/17284678.enw"), enw) << fail;
         EXPECT_EQ(test::ReadFileOr(m_work + "/17284678.cmd"), cmd) << fail;
     }
@@ -236,6 +244,9 @@ TEST_F(SearchRun, GoodFilesSurviveBadAnswersAndFailedWrites) {
     const test::ProcessResult result = Run({}, good.url());
     EXPECT_NE(result.err.find("18000001.enw"), std::string::npos) << result.err;
     EXPECT_NE(test::ReadFileOr(m_work + "/18000001.cmd"), "<missing>");
+    // The entry links to the file that is there, not to the one that is not.
+    EXPECT_EQ(DebugCopy().find("18000001.enw\""), std::string::npos) << DebugCopy();
+    EXPECT_NE(DebugCopy().find("18000001.cmd\">Send"), std::string::npos);
     for (const auto& entry : std::filesystem::directory_iterator(m_work))
         EXPECT_NE(entry.path().filename().string()[0], '.') << entry.path();
 }
@@ -500,7 +511,9 @@ TEST_F(SearchRun, OnlyNewListsEachArticleOnceAndCatchesUp) {
     EXPECT_EQ(m_sink->Messages().size(), 3u);
 
     // Runs missed while the computer was off are caught up, a month at most.
-    for (const auto& [last, start] : {std::pair<int, int>{today - 3, today - 4}, {today - 40, today - 31}}) {
+    // A searched-through day ahead (a clock set wrong once) is replaced.
+    for (const auto& [last, start] :
+         {std::pair<int, int>{today - 3, today - 4}, {today - 40, today - 31}, {today + 30, today - 7}}) {
         SentRecord record = sent();
         record.searchedThrough = last;
         std::string error;
@@ -518,6 +531,37 @@ TEST_F(SearchRun, OnlyNewListsEachArticleOnceAndCatchesUp) {
     EXPECT_EQ(Count(out, "PubMed: http"), 2u);
     EXPECT_EQ(test::ReadFileOr(state + "/sent-articles.txt"), before);
     if (FormatMaxDate() != maxDate) GTEST_SKIP() << "the day changed during the test";
+}
+
+TEST_F(SearchRun, RunsAtTheSameMomentKeepBothRecordsAndLogLines) {
+    Configure("Weekly", "Text", {"q"});
+    Store({{"OnlyNew", "1"}});
+    // A sendmail that lets each run on only once the other has reached it
+    // too, so that both keep their record at the same moment.
+    const std::string barrier = m_home + "/barrier", sendmail = m_home + "/bin/sendmail";
+    const std::string real = std::filesystem::read_symlink(sendmail).string();
+    std::filesystem::remove(sendmail);
+    std::ofstream(sendmail) << "#!/bin/sh\n: > '" + barrier + "/'$$\ni=0\n"
+                               "while [ $(ls '" + barrier + "' | wc -l) -lt 2 ] && [ $i -lt 500 ]; do "
+                               "sleep 0.01; i=$((i+1)); done\nexec '" + real + "' \"$@\"\n";
+    chmod(sendmail.c_str(), 0755);
+    test::StandIn first(R"({"esearch": {"q": {"ids": [17284678]}}, "default_efetch": {"file": "medline_17284678.txt"}})");
+    test::StandIn second(R"({"esearch": {"q": {"ids": [18000001]}}, "default_efetch": {"file": "medline_18000001.txt"}})");
+    for (int round = 0; round < 5; ++round) {
+        std::filesystem::remove_all(m_home + "/state");
+        std::filesystem::remove_all(barrier);
+        std::filesystem::create_directories(barrier);
+        test::ProcessResult other;
+        std::thread running([&] { other = Run({}, second.url()); });
+        const test::ProcessResult one = Run({}, first.url());
+        running.join();
+        EXPECT_EQ(one.exitCode + other.exitCode, 0) << one.out << other.out;
+        SentRecord record;
+        std::string error;
+        EXPECT_TRUE(ReadSentRecord(m_home + "/state/Lorvane", record, error)) << error;
+        EXPECT_EQ(record.mailed.size(), 2u) << "round " << round;
+        EXPECT_EQ(Count(RunLog(), "digest delivered"), 2u) << RunLog();
+    }
 }
 
 TEST_F(SearchRun, ManyHitsComeFiftyARunEachOnceUntilAllAreSent) {

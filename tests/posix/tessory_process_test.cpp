@@ -116,6 +116,8 @@ TEST_F(TessoryProcess, AScheduledRunsLogKeepsItsNewestMegabyte) {
     // A damaged log has no last run; a failure line cannot pass for a run's line.
     EXPECT_EQ(LastRunStatus("\x01\xFF\n2026-12-0 x\n" + RunLogEntry("", "", {"\n2026-12-08T07:30:02 forged"})),
               "No scheduled run yet");
+    // A value from the settings with line ends in it is shown escaped.
+    EXPECT_EQ(RunLogEntry("T", "sent to a@b\r\nx", {"q\x1B"}), "T sent to a@b\\r\\nx\n  q\\x1B\n");
 }
 
 TEST_F(TessoryProcess, CommandScriptsTakeHostileFoldersLiterally) {

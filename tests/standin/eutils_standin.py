@@ -38,7 +38,8 @@ An efetch request for several identifiers (id=1,2,3) is a batch: its answer
 holds, one after another, the MEDLINE records of those identifiers whose
 answer names a file in the MEDLINE form and sets no "fail"; the others are
 left out, to be asked for alone. "batch_fail" makes the batch fail as a
-single answer would, or, as "empty", answer with no record at all.
+single answer would, or, as "empty", answer with no record at all, or, as
+"no-pmid", leave out the PMID line of the batch's third record.
 """
 import argparse
 import gzip
@@ -98,9 +99,13 @@ class Scenario:
                 records.append(body)
         if self.data.get("batch_order") == "reverse":
             records.reverse()
+        if self.data.get("batch_fail") == "no-pmid" and len(records) > 2:
+            records[2] = re.sub(rb"^PMID- \d+\r?\n", b"", records[2], count=1, flags=re.M)
         answer = {"body": b"".join(records)}
         if self.data.get("batch_fail") == "empty":
             answer["body"] = b""
+        elif self.data.get("batch_fail") == "no-pmid":
+            pass
         elif self.data.get("batch_fail"):
             answer["fail"] = self.data["batch_fail"]
         return answer
