@@ -10,6 +10,13 @@ const char kHourValue[] = "Hour";
 const char kMinuteValue[] = "Minute";
 const char kApiKeyValue[] = "ApiKey";
 const char kOnlyNewValue[] = "OnlyNew";
+const char kAttachCitationsValue[] = "AttachCitations";
+const char kForwardLinksValue[] = "ForwardLinks";
+const char kAbstractsValue[] = "Abstracts";
+
+const char kAttachCitationsLabel[] = "Attach the citations of all articles (a RIS file)";
+const char kForwardLinksLabel[] = "Add a Forward link that opens your own mail program";
+const char kAbstractsLabel[] = "Add each article's abstract and DOI";
 
 const char kDailyText[] = "Daily";
 const char kWeeklyText[] = "Weekly";

@@ -39,6 +39,9 @@ extern const char kHourValue[];       // "Hour"
 extern const char kMinuteValue[];     // "Minute"
 extern const char kApiKeyValue[];     // "ApiKey"
 extern const char kOnlyNewValue[];    // "OnlyNew"
+extern const char kAttachCitationsValue[];  // "AttachCitations"
+extern const char kForwardLinksValue[];     // "ForwardLinks"
+extern const char kAbstractsValue[];        // "Abstracts"
 
 // Stored texts of the frequency and the mail format.
 extern const char kDailyText[];   // "Daily"
@@ -46,6 +49,19 @@ extern const char kWeeklyText[];  // "Weekly"
 extern const char kOffText[];     // "Off"
 extern const char kHtmlText[];    // "HTML"
 extern const char kTextText[];    // "Text"
+
+// What a digest holds beyond its list of articles; each is stored as "1"
+// or "0", and absent is off: the plain digest.
+struct DigestOptions {
+    bool attachCitations = false;  // the citations of all articles as one RIS file
+    bool forwardLinks = false;     // HTML: a mailto: link per article
+    bool abstracts = false;        // each article's abstract and DOI
+};
+
+// The check box labels of the options, as the summary mail repeats them.
+extern const char kAttachCitationsLabel[];
+extern const char kForwardLinksLabel[];
+extern const char kAbstractsLabel[];
 
 struct AlertSettings {
     std::string email;
@@ -58,6 +74,7 @@ struct AlertSettings {
     std::string apiKey;
     // List only articles not mailed in an earlier digest ("OnlyNew" = "1").
     bool onlyNew = false;
+    DigestOptions digest;
     // The outgoing mail server; none configured: the system's transport.
     MailServerSettings mail;
     // Used by the configuration program only.

@@ -58,6 +58,17 @@ MailStatus ComposedMailComponent::SetMessageText(const std::string& body) {
     return kMailOk;
 }
 
+MailStatus ComposedMailComponent::AddAttachment(const MailAttachment& attachment) {
+    auto plain = [](const std::string& text, const char* others) {
+        return !text.empty() && text.size() < 200 &&
+               text.find_first_not_of("ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz0123456789" +
+                                      std::string(others)) == std::string::npos;
+    };
+    if (!plain(attachment.name, "-_.") || !plain(attachment.contentType, "-_.+/")) return kMailInvalidArgument;
+    m_message.attachments.push_back(attachment);
+    return kMailOk;
+}
+
 MailStatus ComposedMailComponent::DeliverMessage(std::int32_t& result) {
     result = 1;
     if (m_message.sender.empty() || m_message.addressees.empty()) {

@@ -25,6 +25,8 @@ public:
     MailStatus SetSubjectLine(const std::string& subject) override;
     MailStatus SetMessageFormat(std::int32_t format) override;
     MailStatus SetMessageText(const std::string& body) override;
+    // Takes a name that needs no quoting and a type without parameters.
+    MailStatus AddAttachment(const MailAttachment& attachment) override;
     MailStatus DeliverMessage(std::int32_t& result) override;
     MailStatus DescribeLastFailure(std::string& text) override;
     std::string DescribeStatus(MailStatus status) override;

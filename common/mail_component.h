@@ -9,6 +9,8 @@
 #include <memory>
 #include <string>
 
+#include "common/mail_message.h"
+
 namespace lorvane {
 
 // Status of an operation, COM style: 0 is success, a negative value a
@@ -42,6 +44,9 @@ public:
     // kHtmlFormat marks the body as HTML; the default is plain text.
     virtual MailStatus SetMessageFormat(std::int32_t format) = 0;
     virtual MailStatus SetMessageText(const std::string& body) = 0;
+    // Adds a file to go with the message. A component that cannot send
+    // files refuses with a failing status.
+    virtual MailStatus AddAttachment(const MailAttachment& attachment) = 0;
     // Sends the message; `result` is 0 when it was delivered.
     virtual MailStatus DeliverMessage(std::int32_t& result) = 0;
     // Says why the last delivery failed.

@@ -20,7 +20,8 @@ const char* MailSubject(MailKind kind) {
 
 MailOutcome TryDeliverMail(MailComponent& mail, const std::string& sender,
                            const std::string& recipient, const std::string& subject,
-                           const std::string& body, bool html) {
+                           const std::string& body, bool html,
+                           const std::vector<MailAttachment>& attachments) {
     MailOutcome outcome;
     auto ok = [&](MailStatus status, const char* operation) {
         return Succeeded(mail, status, operation, outcome);
@@ -34,6 +35,13 @@ MailOutcome TryDeliverMail(MailComponent& mail, const std::string& sender,
     if (!ok(mail.SetSubjectLine(subject), "setting the subject")) return outcome;
     if (html && !ok(mail.SetMessageFormat(kHtmlFormat), "setting the format")) return outcome;
     if (!ok(mail.SetMessageText(body), "setting the text")) return outcome;
+    for (const MailAttachment& attachment : attachments) {
+        // The message is worth sending without a file the component cannot take.
+        const MailStatus status = mail.AddAttachment(attachment);
+        if (status != kMailOk)
+            outcome.leftOut += (outcome.leftOut.empty() ? "" : "; ") + attachment.name +
+                               " could not be attached: " + mail.DescribeStatus(status);
+    }
     if (!ok(mail.DeliverMessage(result), "delivering")) return outcome;
     if (result == 0) {
         outcome.delivered = true;
@@ -49,17 +57,20 @@ MailOutcome TryDeliverMail(MailComponent& mail, const std::string& sender,
 
 MailOutcome TryDeliverMail(const MailComponentFactory& create, const std::string& sender,
                            const std::string& recipient, const std::string& subject,
-                           const std::string& body, bool html) {
+                           const std::string& body, bool html,
+                           const std::vector<MailAttachment>& attachments) {
     std::string error;
     std::unique_ptr<MailComponent> mail = create(error);
-    if (!mail) return {false, error, "Mail not sent: " + error};
-    return TryDeliverMail(*mail, sender, recipient, subject, body, html);
+    if (!mail) return {false, error, "Mail not sent: " + error, ""};
+    return TryDeliverMail(*mail, sender, recipient, subject, body, html, attachments);
 }
 
 MailOutcome DeliverMail(const MailComponentFactory& create, Console& console,
                         const std::string& sender, const std::string& recipient,
-                        const std::string& subject, const std::string& body, bool html) {
-    const MailOutcome outcome = TryDeliverMail(create, sender, recipient, subject, body, html);
+                        const std::string& subject, const std::string& body, bool html,
+                        const std::vector<MailAttachment>& attachments) {
+    const MailOutcome outcome = TryDeliverMail(create, sender, recipient, subject, body, html, attachments);
+    if (!outcome.leftOut.empty() && outcome.delivered) console.Diagnose(outcome.leftOut);
     console.Line(outcome.report);
     return outcome;
 }

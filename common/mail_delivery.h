@@ -2,6 +2,7 @@
 #pragma once
 
 #include <string>
+#include <vector>
 
 #include "common/console.h"
 #include "common/mail_component.h"
@@ -22,27 +23,34 @@ struct MailOutcome {
     bool delivered = false;
     std::string reason;  // why it was not delivered
     std::string report;  // the line that says what became of it: "Message delivered!" or why not
+    std::string leftOut;  // the attachments the component refused, and why; they did not go
 };
 
 // Mails `body` from `sender` to `recipient` (shown as "Lorvane!") with
 // `subject` through `mail`, marked as HTML when `html` is set and in the
-// component's default format otherwise. Returns the outcome; the report
-// of a failing operation says which one failed. Never throws.
+// component's default format otherwise, with `attachments` (those the
+// component refuses are left out, and the outcome says so). Returns the
+// outcome; the report of a failing operation says which one failed. Never
+// throws.
 MailOutcome TryDeliverMail(MailComponent& mail, const std::string& sender,
                            const std::string& recipient, const std::string& subject,
-                           const std::string& body, bool html);
+                           const std::string& body, bool html,
+                           const std::vector<MailAttachment>& attachments = {});
 
 // The same through a component that `create` makes; when it makes none,
 // the report says why.
 MailOutcome TryDeliverMail(const MailComponentFactory& create, const std::string& sender,
                            const std::string& recipient, const std::string& subject,
-                           const std::string& body, bool html);
+                           const std::string& body, bool html,
+                           const std::vector<MailAttachment>& attachments = {});
 
 // As TryDeliverMail through a component that `create` makes, and writes
-// the outcome's report on `console`. Returns the outcome.
+// the outcome's report on `console`, and what was left out as a
+// diagnostic. Returns the outcome.
 MailOutcome DeliverMail(const MailComponentFactory& create, Console& console,
                         const std::string& sender, const std::string& recipient,
-                        const std::string& subject, const std::string& body, bool html);
+                        const std::string& subject, const std::string& body, bool html,
+                        const std::vector<MailAttachment>& attachments = {});
 
 // Mails `body` from `sender` to `recipient` (shown as "Lorvane!") through
 // a component that `create` makes, as plain text when `plainText` is set

@@ -133,7 +133,8 @@ std::string EncodedWords(const std::string& text, const std::string& charset) {
 }
 
 // Returns the text an HTML body shows, for readers of plain text: line
-// breaks for <br>, <hr> and paragraphs, a link's address after its text, other
+// breaks for <br>, <hr>, paragraphs and divisions, a link's address (not a
+// mailto: one) after its text, other
 // tags dropped and the common entities decoded.
 std::string HtmlAsPlainText(const std::string& html) {
     std::string text, href;
@@ -148,7 +149,7 @@ std::string HtmlAsPlainText(const std::string& html) {
             }
             const std::string tag = AsciiLower(html.substr(i + 1, close - i - 1));
             const std::string name = tag.substr(0, tag.find_first_of(" /\t\r\n", 1));
-            if (name == "br" || name == "p" || name == "/p" || name == "hr") {
+            if (name == "br" || name == "p" || name == "/p" || name == "hr" || name == "div" || name == "/div") {
                 text += '\n';
             } else if (name == "a") {
                 const std::size_t at = tag.find("href=\"");
@@ -157,7 +158,10 @@ std::string HtmlAsPlainText(const std::string& html) {
                 href = end == std::string::npos ? "" : html.substr(i + 1 + at + 6, end - at - 6);
                 linkStart = text.size();
             } else if (name == "/a") {
-                if (!href.empty() && linkStart != std::string::npos && text.substr(linkStart) != href)
+                // A mailto: link's address is a whole message: it makes no
+                // sense as text.
+                if (!href.empty() && href.rfind("mailto:", 0) != 0 && linkStart != std::string::npos &&
+                    text.substr(linkStart) != href)
                     text += " <" + href + ">";
                 href.clear();
                 linkStart = std::string::npos;
@@ -284,15 +288,31 @@ std::string ComposeMailMessage(const MailMessage& message, const std::string& da
         return std::string("Content-Type: ") + type + "; charset=" + TextCharset(body) + "\r\n" +
                "Content-Transfer-Encoding: quoted-printable\r\n\r\n" + QuotedPrintable(body);
     };
-    if (!message.html) return out + part("text/plain", message.body);
-    // Readers of plain text get the digest as text first; the others show
-    // the HTML. "=_" never stands in quoted-printable text, so the boundary
-    // cannot occur in a part.
-    const std::string boundary = "=_Lorvane_alternative";
-    out += "Content-Type: multipart/alternative; boundary=\"" + boundary + "\"\r\n\r\n";
-    out += "--" + boundary + "\r\n" + part("text/plain", HtmlAsPlainText(message.body));
-    out += "\r\n--" + boundary + "\r\n" + part("text/html", message.body);
-    out += "\r\n--" + boundary + "--\r\n";
+    std::string body;
+    if (!message.html) {
+        body = part("text/plain", message.body);
+    } else {
+        // Readers of plain text get the digest as text first; the others
+        // show the HTML. "=_" never stands in quoted-printable text or in
+        // base64, so the boundaries cannot occur in a part.
+        const std::string boundary = "=_Lorvane_alternative";
+        body = "Content-Type: multipart/alternative; boundary=\"" + boundary + "\"\r\n\r\n";
+        body += "--" + boundary + "\r\n" + part("text/plain", HtmlAsPlainText(message.body));
+        body += "\r\n--" + boundary + "\r\n" + part("text/html", message.body);
+        body += "\r\n--" + boundary + "--\r\n";
+    }
+    if (message.attachments.empty()) return out + body;
+    const std::string mixed = "=_Lorvane_mixed";
+    out += "Content-Type: multipart/mixed; boundary=\"" + mixed + "\"\r\n\r\n";
+    out += "--" + mixed + "\r\n" + body;
+    for (const MailAttachment& attachment : message.attachments) {
+        out += "\r\n--" + mixed + "\r\nContent-Type: " + attachment.contentType + "; name=\"" +
+               attachment.name + "\"\r\nContent-Disposition: attachment; filename=\"" + attachment.name +
+               "\"\r\nContent-Transfer-Encoding: base64\r\n\r\n";
+        const std::string encoded = Base64(attachment.data);
+        for (std::size_t at = 0; at < encoded.size(); at += 76) out += encoded.substr(at, 76) + "\r\n";
+    }
+    out += "\r\n--" + mixed + "--\r\n";
     return out;
 }
 

@@ -12,12 +12,20 @@ struct MailAddressee {
     int kind = 0;  // 0 To, 1 Cc, 2 Bcc (Bcc is not written in the headers)
 };
 
+// A file that goes with a message, as its bytes.
+struct MailAttachment {
+    std::string name;         // the file name the reader sees: letters, digits, "-", "_", "."
+    std::string contentType;  // "application/x-research-info-systems"
+    std::string data;
+};
+
 struct MailMessage {
     std::string sender;
     std::vector<MailAddressee> addressees;
     std::string subject;
     std::string body;
     bool html = false;
+    std::vector<MailAttachment> attachments;
 };
 
 // Longest address taken (a mail path holds at most 256 octets with its
@@ -54,8 +62,9 @@ std::string EncodeHeaderText(const std::string& text, std::size_t used = 0);
 // Subject, Date, Message-ID, MIME-Version, then the body in
 // quoted-printable with its Content-Type and charset: plain text as one
 // part, HTML as multipart/alternative of the text it shows (text/plain,
-// first) and the HTML itself. No line is longer than 998 octets. The
-// addresses must be safe.
+// first) and the HTML itself. With attachments, that is the first part of
+// a multipart/mixed message, and each attachment follows in base64. No
+// line is longer than 998 octets. The addresses must be safe.
 std::string ComposeMailMessage(const MailMessage& message, const std::string& date,
                                const std::string& messageId);
 

@@ -111,6 +111,12 @@ void AppendHexByte(unsigned char byte, std::string& out) {
     out += kHexDigits[byte & 0xF];
 }
 
+std::string Trimmed(const std::string& text) {
+    const std::size_t first = text.find_first_not_of(" \t");
+    if (first == std::string::npos) return std::string();
+    return text.substr(first, text.find_last_not_of(" \t") - first + 1);
+}
+
 std::string ShowControls(const std::string& text, bool keepLineEnds) {
     std::string out;
     out.reserve(text.size());

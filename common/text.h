@@ -40,6 +40,9 @@ char AsciiLower(char c);
 // Returns `text` with "A" to "Z" turned into "a" to "z"; other bytes stay.
 std::string AsciiLower(std::string text);
 
+// Returns `text` without the blanks and tabs at either end.
+std::string Trimmed(const std::string& text);
+
 // Upper-case hexadecimal digits, indexed by value.
 extern const char kHexDigits[];
 

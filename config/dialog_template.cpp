@@ -40,6 +40,7 @@ const DialogTemplate kConfigDialog = {
         {IDC_FORMAT_TEXT, K::RadioButton, 0, "Text", 83, 68, 31, 10},
         {IDC_ONLY_NEW, K::CheckBox, kGroup | kTabStop, "Only articles I have not been sent before", 25, 3, 180, 10},
         {IDC_OUTGOING_MAIL, K::PushButton, kGroup | kTabStop, "Outgoing mail...", 240, 236, 62, 16},
+        {IDC_DIGEST_OPTIONS, K::PushButton, kTabStop, "&Digest...", 17, 236, 57, 16},
         {IDC_LAST_RUN, K::Static, kGroup, "No scheduled run yet", 17, 256, 290, 16},
         {IDC_SCHEDULE_WARNING, K::Static, kGroup, "", 17, 273, 290, 8},
     },
@@ -108,6 +109,25 @@ const DialogTemplate kMailServerDialog = {
     {},
 };
 
+const DialogTemplate kDigestDialog = {
+    IDD_DIGEST_DIALOG,
+    "Digest options",
+    260,
+    92,
+    false,
+    {
+        {IDC_ATTACH_CITATIONS, K::CheckBox, kTabStop, "&Attach the citations of all articles (a RIS file)", 10,
+         10, 240, 10},
+        {IDC_FORWARD_LINKS, K::CheckBox, kTabStop, "Add a &Forward link that opens your own mail program", 10,
+         26, 240, 10},
+        {IDC_ABSTRACTS, K::CheckBox, kTabStop, "Add each article's a&bstract and DOI", 10, 42, 240, 10},
+        {IDC_STATIC, K::Static, kGroup, "Forward links are added to HTML mail only.", 10, 57, 240, 8},
+        {IDOK, K::DefaultPushButton, kGroup | kTabStop, "OK", 144, 70, 50, 16},
+        {IDCANCEL, K::PushButton, kTabStop, "Cancel", 200, 70, 50, 16},
+    },
+    {},
+};
+
 }  // namespace
 
 std::string LoadResourceString(int id) {
@@ -120,6 +140,7 @@ const DialogTemplate& FindDialogTemplate(int id) {
         case IDD_ABOUT_DIALOG: return kAboutDialog;
         case IDD_PASSWORD_DIALOG: return kPasswordDialog;
         case IDD_MAIL_SERVER_DIALOG: return kMailServerDialog;
+        case IDD_DIGEST_DIALOG: return kDigestDialog;
         default: break;
     }
     throw std::out_of_range("no dialog template " + std::to_string(id));

@@ -9,6 +9,7 @@
 #include "common/text.h"
 #include "config/dialog_host.h"
 #include "config/dialog_template.h"
+#include "config/digest_options_dlg.h"
 #include "config/mail_server_dlg.h"
 #include "config/password_dlg.h"
 #include "config/resource.h"
@@ -56,6 +57,7 @@ bool CLorvaneDlg::OnCommand(int id, ControlEvent event) {
         {IDC_FREQ_WEEKLY, ControlEvent::Clicked, [](CLorvaneDlg& d) { d.SelectFrequency(AlertFrequency::Weekly); }},
         {IDC_FREQ_OFF, ControlEvent::Clicked, [](CLorvaneDlg& d) { d.SelectFrequency(AlertFrequency::Off); }},
         {IDC_OUTGOING_MAIL, ControlEvent::Clicked, [](CLorvaneDlg& d) { d.OnOutgoingMail(); }},
+        {IDC_DIGEST_OPTIONS, ControlEvent::Clicked, [](CLorvaneDlg& d) { d.OnDigestOptions(); }},
     };
     return Dispatch(*this, kMessageMap, id, event);
 }
@@ -93,6 +95,10 @@ void CLorvaneDlg::LoadSettings() {
         host.SetCheck(IDC_FORMAT_HTML, true);
         defaults.push_back({kOnlyNewValue, "1"});
         host.SetCheck(IDC_ONLY_NEW, true);
+        // A new user gets the citations and forward links that work in any
+        // mail reader; abstracts make a long mail, so they are asked for.
+        m_digest = DigestOptions{true, true, false};
+        for (const SettingsValue& value : DigestOptionValues()) defaults.push_back(value);
         if (!m_store.Write(defaults, error)) ReportStoreError("saved", error);
         return;
     }
@@ -115,6 +121,9 @@ void CLorvaneDlg::LoadSettings() {
     // Settings from before the check box, or written by hand, keep the
     // runs they had.
     host.SetCheck(IDC_ONLY_NEW, read(kOnlyNewValue) == "1");
+    m_digest.attachCitations = read(kAttachCitationsValue) == "1";
+    m_digest.forwardLinks = read(kForwardLinksValue) == "1";
+    m_digest.abstracts = read(kAbstractsValue) == "1";
 }
 
 void CLorvaneDlg::SelectFrequency(AlertFrequency frequency) {
@@ -200,6 +209,7 @@ bool CLorvaneDlg::SaveSettings() {
     m_onlyNew = host.IsChecked(IDC_ONLY_NEW);
     values.push_back({kOnlyNewValue, m_onlyNew ? "1" : "0"});
 
+    for (const SettingsValue& value : DigestOptionValues()) values.push_back(value);
     const std::vector<SettingsValue> mailServer = MailServerValues(m_mailServer);
     values.insert(values.end(), mailServer.begin(), mailServer.end());
 
@@ -223,6 +233,18 @@ void CLorvaneDlg::OnOutgoingMail() {
     // Kept until "Save and exit" stores everything.
     m_mailServer = dialog.m_server;
     m_mailPassword = dialog.m_password;
+}
+
+void CLorvaneDlg::OnDigestOptions() {
+    CDigestOptionsDlg dialog(this);
+    dialog.m_options = m_digest;
+    if (dialog.DoModal() == IDOK) m_digest = dialog.m_options;
+}
+
+std::vector<SettingsValue> CLorvaneDlg::DigestOptionValues() const {
+    return {{kAttachCitationsValue, m_digest.attachCitations ? "1" : "0"},
+            {kForwardLinksValue, m_digest.forwardLinks ? "1" : "0"},
+            {kAbstractsValue, m_digest.abstracts ? "1" : "0"}};
 }
 
 void CLorvaneDlg::OnSaveAndExit() {
@@ -278,7 +300,7 @@ void CLorvaneDlg::OnSaveAndExit() {
     }
     const MailOutcome mail = SendSettingsConfirmation(
         m_console, ChooseMailTransport(m_mailServer, CreateMailComponent), m_email, m_email,
-        m_frequency, m_queryTexts.data(), m_queryCount, m_format, m_onlyNew, schedule);
+        m_frequency, m_queryTexts.data(), m_queryCount, m_format, m_onlyNew, m_digest, schedule);
     AppMessageBox(mail.delivered
                       ? std::string("An e-mail message with the updated settings was send to you!")
                       : "The e-mail message with the updated settings could not be sent: " +

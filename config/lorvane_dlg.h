@@ -3,6 +3,7 @@
 
 #include <array>
 #include <string>
+#include <vector>
 
 #include "common/alert_settings.h"
 #include "common/console.h"
@@ -46,6 +47,9 @@ public:
     // "Outgoing mail...": edits the outgoing mail server in its dialog; what
     // is typed there is stored by "Save and exit".
     void OnOutgoingMail();
+    // Opens the "Digest options" dialog on m_digest; what is checked there
+    // is kept for "Save and exit".
+    void OnDigestOptions();
     // "Save and exit": stores the settings, replaces the scheduled work
     // item "Lorvane" (asking first for the account's password when alerts
     // are on and the scheduler takes one; Cancel there leaves the item as
@@ -61,6 +65,8 @@ public:
     // Returns the sentence that tells when the saved schedule runs:
     // "Alerts are scheduled weekly on Wednesday at 18:45."
     std::string ScheduleSentence() const;
+    // Returns the stored values of m_digest.
+    std::vector<SettingsValue> DigestOptionValues() const;
     // Shows the outcome of the last scheduled run, from the run log, and a
     // warning when alerts are on but no work item is registered.
     void ShowRunStatus();
@@ -77,6 +83,7 @@ public:
     MailFormat m_format = MailFormat::Html;
     bool m_onlyNew = false;
     MailServerSettings m_mailServer;  // as stored; none: the system's transport
+    DigestOptions m_digest;           // as stored, then as chosen
     std::string m_mailPassword;       // typed in "Outgoing mail..."; empty: the stored one
     // Filled from the password prompt by the save workflow.
     std::string m_accountPassword;

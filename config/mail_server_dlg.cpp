@@ -1,19 +1,11 @@
 #include "config/mail_server_dlg.h"
 
 #include "common/mail_delivery.h"
+#include "common/text.h"
 #include "config/resource.h"
 #include "config/settings_editing.h"
 
 namespace lorvane {
-namespace {
-
-std::string Trimmed(const std::string& text) {
-    const std::size_t first = text.find_first_not_of(" \t");
-    if (first == std::string::npos) return std::string();
-    return text.substr(first, text.find_last_not_of(" \t") - first + 1);
-}
-
-}  // namespace
 
 CMailServerDlg::CMailServerDlg(CDialog* parent) : CDialog(IDD_MAIL_SERVER_DIALOG, parent) {}
 

@@ -6,15 +6,20 @@ namespace lorvane {
 
 std::string ComposeSettingsConfirmation(const std::string& recipient, AlertFrequency frequency,
                                         const std::string* queryTexts, int queryCount,
-                                        MailFormat format, bool onlyNew,
+                                        MailFormat format, bool onlyNew, const DigestOptions& digest,
                                         const ScheduleStatus& schedule) {
     std::string body = "The Lorvane! system settings were recently modified. The new settings are:\n\n"
                        "Email: " + recipient + "\n\nFrequency: ";
     body += frequency == AlertFrequency::Off ? std::string("Turned off")
                                              : StoredFrequencyText(frequency);
     body += std::string("\n\nFormat: ") + StoredFormatText(format) + "\n\n";
-    body += std::string("Only articles I have not been sent before: ") + (onlyNew ? "Yes" : "No") +
-            "\n\n";
+    auto option = [&body](const char* label, bool on) {
+        body += std::string(label) + ": " + (on ? "Yes" : "No") + "\n\n";
+    };
+    option("Only articles I have not been sent before", onlyNew);
+    option(kAttachCitationsLabel, digest.attachCitations);
+    option(kForwardLinksLabel, digest.forwardLinks);
+    option(kAbstractsLabel, digest.abstracts);
     body += schedule.sentence + "\n\n";
     body += schedule.running ? "The following queries will be running:\n\n"
                              : "The following queries are stored:\n\n";
@@ -27,10 +32,10 @@ MailOutcome SendSettingsConfirmation(Console& console, const MailComponentFactor
                                      const std::string& sender, const std::string& recipient,
                                      AlertFrequency frequency, const std::string* queryTexts,
                                      int queryCount, MailFormat format, bool onlyNew,
-                                     const ScheduleStatus& schedule) {
+                                     const DigestOptions& digest, const ScheduleStatus& schedule) {
     return DeliverMail(transport, console, sender, recipient, "Lorvane! configuration settings",
                        ComposeSettingsConfirmation(recipient, frequency, queryTexts, queryCount, format,
-                                                   onlyNew, schedule),
+                                                   onlyNew, digest, schedule),
                        false);
 }
 

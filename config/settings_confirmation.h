@@ -17,12 +17,13 @@ struct ScheduleStatus {
 };
 
 // Returns the summary: address, frequency (Daily, Weekly, else Turned
-// off), format, whether only new articles are sent, the schedule, and the
+// off), format, whether only new articles are sent, the digest options
+// (each "Yes" or "No" after its check box's label), the schedule, and the
 // first `queryCount` of `queryTexts`, one per line, as queries that "will
 // be running" only when a work item will run them.
 std::string ComposeSettingsConfirmation(const std::string& recipient, AlertFrequency frequency,
                                         const std::string* queryTexts, int queryCount,
-                                        MailFormat format, bool onlyNew,
+                                        MailFormat format, bool onlyNew, const DigestOptions& digest,
                                         const ScheduleStatus& schedule);
 
 // Mails that summary through a component that `transport` makes, from
@@ -33,6 +34,6 @@ MailOutcome SendSettingsConfirmation(Console& console, const MailComponentFactor
                                      const std::string& sender, const std::string& recipient,
                                      AlertFrequency frequency, const std::string* queryTexts,
                                      int queryCount, MailFormat format, bool onlyNew,
-                                     const ScheduleStatus& schedule);
+                                     const DigestOptions& digest, const ScheduleStatus& schedule);
 
 }  // namespace lorvane

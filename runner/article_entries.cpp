@@ -1,5 +1,6 @@
 #include "runner/article_entries.h"
 
+#include <cctype>
 #include <cstring>
 #include <filesystem>
 
@@ -39,12 +40,111 @@ std::string FileLinkText(const std::string& directoryText) {
     });
 }
 
+// Returns the DOI as it goes into an address: characters that have a
+// meaning there percent-encoded.
+std::string DoiLink(const std::string& doi) {
+    return "https://doi.org/" + PercentEncode(doi, [](unsigned char byte) {
+               return byte <= 0x20 || byte >= 0x7F || std::strchr("\"%#?<>\\^`{|}", byte) != nullptr;
+           });
+}
+
+// Returns `text` cut to at most `bytes`, at the start of a UTF-8 character.
+std::string CutAt(const std::string& text, std::size_t bytes) {
+    if (text.size() <= bytes) return text;
+    while (bytes > 0 && (static_cast<unsigned char>(text[bytes]) & 0xC0) == 0x80) --bytes;
+    return text.substr(0, bytes);
+}
+
+// Returns `value` on one line, as a RIS field holds it.
+std::string OneLine(const std::string& value) {
+    std::string line = value;
+    for (char& c : line)
+        if (static_cast<unsigned char>(c) < 0x20) c = ' ';
+    return Trimmed(line);
+}
+
+// Returns the last page of "9475-81" in full: "9481"; the end as written
+// when it is not a shortened number.
+std::string FullEndPage(const std::string& first, const std::string& last) {
+    const bool digits = !first.empty() && !last.empty() &&
+                        first.find_first_not_of("0123456789") == std::string::npos &&
+                        last.find_first_not_of("0123456789") == std::string::npos;
+    if (!digits || last.size() >= first.size()) return last;
+    return first.substr(0, first.size() - last.size()) + last;
+}
+
 }  // namespace
+
+std::string PubmedPageLink(std::int32_t pmid) {
+    return "https://pubmed.ncbi.nlm.nih.gov/" + std::to_string(pmid) + "/";
+}
+
+std::string ForwardLink(const ArticleRecord& record) {
+    std::string authors = OneLine(record.authors);
+    std::string title = OneLine(record.title);
+    const std::string journal = OneLine(record.journal) + ". " + record.volume +
+                                (record.issue.empty() ? "" : "(" + OneLine(record.issue) + ")") + ", " +
+                                record.pages + " (" + record.year + ").";
+    auto encode = [](const std::string& text) {
+        // Only the unreserved characters stay as they are.
+        return PercentEncode(text, [](unsigned char byte) {
+            return !(std::isalnum(byte) && byte < 0x80) && std::strchr("-._~", byte) == nullptr;
+        });
+    };
+    auto compose = [&] {
+        const std::string body = (authors.empty() ? "" : authors + ".\r\n") + title + "\r\n" + journal +
+                                 "\r\n" + PubmedPageLink(record.pmid) + "\r\n";
+        return "mailto:?subject=" + encode(title) + "&body=" + encode(body);
+    };
+    std::string link = compose();
+    if (link.size() > kMaxForwardLinkLength && authors.find(',') != std::string::npos) {
+        authors = authors.substr(0, authors.find(',')) + " et al";
+        link = compose();
+    }
+    // The title comes twice, each character up to three times its size.
+    for (std::size_t keep = title.size(); link.size() > kMaxForwardLinkLength && keep > 0;) {
+        const std::size_t over = (link.size() - kMaxForwardLinkLength + 5) / 6 + 1;
+        keep = keep > over ? keep - over : 0;
+        title = CutAt(OneLine(record.title), keep) + "...";
+        link = compose();
+    }
+    // Only a record with a first author's name of hundreds of characters.
+    while (link.size() > kMaxForwardLinkLength && !authors.empty()) {
+        authors = CutAt(authors, authors.size() / 2);
+        link = compose();
+    }
+    return link;
+}
+
+std::string RisCitation(const ArticleRecord& record) {
+    std::string text;
+    auto field = [&text](const char* tag, const std::string& value) {
+        const std::string line = OneLine(value);
+        if (!line.empty()) text += std::string(tag) + "  - " + line + "\r\n";
+    };
+    field("TY", "JOUR");
+    for (const std::string& author : record.fullAuthors) field("AU", author);
+    field("TI", record.title);
+    field("JO", record.journal);
+    field("PY", record.year);
+    field("VL", record.volume);
+    field("IS", record.issue);
+    const std::size_t dash = record.pages.find('-');
+    const std::string firstPage = record.pages.substr(0, dash);
+    field("SP", firstPage);
+    if (dash != std::string::npos) field("EP", FullEndPage(firstPage, record.pages.substr(dash + 1)));
+    field("AN", std::to_string(record.pmid));
+    field("DO", record.doi);
+    field("UR", PubmedPageLink(record.pmid));
+    field("AB", record.abstract);
+    return text + "ER  - \r\n";
+}
 
 void AppendArticleEntry(int ordinal, const ArticleRecord& record, bool plainText,
                         const std::string& directoryText, std::string& digest,
-                        const ArticleFiles& files) {
+                        const ArticleFiles& files, const DigestOptions& options) {
     const std::string pmid = std::to_string(record.pmid);
+    const bool extras = options.abstracts && (!record.abstract.empty() || !record.doi.empty());
     if (plainText) {
         AppendCommonBeginning(ordinal, record.authors, digest);
         digest += record.title;
@@ -52,6 +152,10 @@ void AppendArticleEntry(int ordinal, const ArticleRecord& record, bool plainText
         digest += ". " + record.volume + ", " + record.pages + " (" + record.year + "). PubMed: ";
         digest += PubmedAbstractLink(pmid);
         digest += "\n\n";
+        if (!extras) return;
+        if (!record.abstract.empty()) digest += record.abstract + "\n";
+        if (!record.doi.empty()) digest += "DOI: " + DoiLink(record.doi) + "\n";
+        digest += "\n";
         return;
     }
     AppendCommonBeginning(ordinal, HtmlEscape(record.authors), digest);
@@ -67,7 +171,20 @@ void AppendArticleEntry(int ordinal, const ArticleRecord& record, bool plainText
     if (files.script)
         digest += "<a href=\"file://" + link + "/" + pmid +
                   ".cmd\">Send an e-mail about this article to a colleague</a>";
-    digest += "<br><br>";
+    if (options.forwardLinks)
+        digest += " | <a href=\"" + ReplaceAll(ForwardLink(record), "&", "&amp;") + "\">Forward</a>";
+    if (!extras) {
+        digest += "<br><br>";
+        return;
+    }
+    digest += "<div style=\"margin:0.4em 0 0 2em\">";
+    if (!record.abstract.empty()) digest += HtmlEscape(record.abstract);
+    if (!record.abstract.empty() && !record.doi.empty()) digest += "<br>";
+    if (!record.doi.empty()) {
+        const std::string doiLink = DoiLink(record.doi);
+        digest += "DOI: <a href=\"" + HtmlEscape(doiLink) + "\">" + HtmlEscape(record.doi) + "</a>";
+    }
+    digest += "</div><br>";
 }
 
 std::string AuthorLine(const std::string& piece) {

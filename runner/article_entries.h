@@ -5,6 +5,7 @@
 
 #include <string>
 
+#include "common/alert_settings.h"
 #include "common/console.h"
 #include "runner/record_fields.h"
 
@@ -20,10 +21,29 @@ struct ArticleFiles {
 // `digest`: HTML with links to the PubMed abstract and to those of the
 // article's two files in `directoryText` that `files` says are there, or
 // plain text with the abstract link. Record fields are HTML-escaped in
-// the HTML entry and kept raw in text.
+// the HTML entry and kept raw in text. With the `options` of the digest,
+// an HTML entry ends in a "Forward" link (ForwardLink), and an entry of
+// either kind is followed by the record's abstract and DOI link.
 void AppendArticleEntry(int ordinal, const ArticleRecord& record, bool plainText,
                         const std::string& directoryText, std::string& digest,
-                        const ArticleFiles& files = ArticleFiles());
+                        const ArticleFiles& files = ArticleFiles(),
+                        const DigestOptions& options = DigestOptions());
+
+// Returns a mailto: link (RFC 6068) without a recipient that opens the
+// reader's own mail program on a message about `record`: its title as the
+// subject, its authors, title, journal line and PubMed address as the
+// body. At most kMaxForwardLinkLength characters: a long author list is
+// cut to the first author and "et al.", then the title is shortened.
+std::string ForwardLink(const ArticleRecord& record);
+constexpr std::size_t kMaxForwardLinkLength = 2000;
+
+// Returns the address of PubMed's page of article `pmid`.
+std::string PubmedPageLink(std::int32_t pmid);
+
+// Returns the RIS record (UTF-8, CR LF line ends) of `record`: TY JOUR,
+// one AU per author, TI, JO, PY, VL, IS, SP and EP, AN the PMID, DO when
+// there is a DOI, UR its PubMed page, AB when there is an abstract, ER.
+std::string RisCitation(const ArticleRecord& record);
 
 // Returns the "%A " line of one author piece (without a line end): the
 // initials, the word after the piece's last blank, each followed by ". ",

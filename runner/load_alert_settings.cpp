@@ -24,6 +24,9 @@ bool LoadAlertSettings(SettingsStore& store, AlertSettings& settings, std::strin
     loaded.plainText = ReadValue(store, kFormatValue) != kHtmlText;
     loaded.apiKey = ReadValue(store, kApiKeyValue);
     loaded.onlyNew = ReadValue(store, kOnlyNewValue) == "1";
+    loaded.digest.attachCitations = ReadValue(store, kAttachCitationsValue) == "1";
+    loaded.digest.forwardLinks = ReadValue(store, kForwardLinksValue) == "1";
+    loaded.digest.abstracts = ReadValue(store, kAbstractsValue) == "1";
     loaded.mail = ReadMailServerSettings([&store](const char* name) { return ReadValue(store, name); });
     settings = loaded;
     return true;

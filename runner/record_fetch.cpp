@@ -66,7 +66,7 @@ bool Ask(RunContext& context, HttpConnection& connection, const std::string& pat
 // within kMaxRecordBytes; a larger one is cut there and reported as a
 // read failure.
 void TakeSingleAnswer(Console& console, RecordCache& records, std::int32_t pmid,
-                      std::string& answer, bool complete, long status) {
+                      std::string& answer, bool complete, long status, bool withAbstract) {
     if (answer.size() > kMaxRecordBytes) {
         answer.resize(kMaxRecordBytes);
         if (complete) console.Line(kConnectionProblem);
@@ -78,7 +78,7 @@ void TakeSingleAnswer(Console& console, RecordCache& records, std::int32_t pmid,
     // of blank fields would tell the reader nothing.
     fetched.listed = status == 200 && DetectRecordForm(answer) != RecordForm::Unknown;
     fetched.whole = complete && fetched.listed;
-    if (fetched.listed) ExtractArticleFields(answer, fetched.record);
+    if (fetched.listed) ExtractArticleFields(answer, fetched.record, withAbstract);
 }
 
 // Fetches one batch into `records`.
@@ -94,7 +94,8 @@ void FetchBatch(RunContext& context, HttpConnection& connection,
     // A batch of one is the record's own request: its answer is taken as
     // that, whatever it holds, rather than asked for twice.
     if (batch.size() == 1) {
-        TakeSingleAnswer(context.console, records, batch.front(), answer, whole, status);
+        TakeSingleAnswer(context.console, records, batch.front(), answer, whole, status,
+                         context.settings.digest.abstracts);
         return;
     }
     // Only the MEDLINE form can be split into its records; the identifiers
@@ -106,7 +107,7 @@ void FetchBatch(RunContext& context, HttpConnection& connection,
         if (!asked || records.count(pmid) || text.size() > kMaxRecordBytes) continue;
         FetchedRecord& fetched = records[pmid];
         fetched.record.pmid = pmid;
-        ExtractArticleFields(text, fetched.record);
+        ExtractArticleFields(text, fetched.record, context.settings.digest.abstracts);
     }
 }
 
@@ -195,7 +196,8 @@ FetchTally FetchArticles(RunContext& context, const IdentifierArray& ids, int co
                 return tally;
             }
             // A body that broke off still gives an entry from what arrived.
-            TakeSingleAnswer(context.console, records, pmid, response, complete, status);
+            TakeSingleAnswer(context.console, records, pmid, response, complete, status,
+                             context.settings.digest.abstracts);
             found = records.find(pmid);
         }
         if (!found->second.listed || !found->second.whole) ++tally.missed;
@@ -206,7 +208,8 @@ FetchTally FetchArticles(RunContext& context, const IdentifierArray& ids, int co
         }
         if (!plainText) WriteFiles(context, found->second);
         AppendArticleEntry(++tally.listed, found->second.record, plainText, context.directoryText, digest,
-                           found->second.files);
+                           found->second.files, context.settings.digest);
+        tally.listedIds.push_back(pmid);
         if (found->second.whole) tally.listedWhole.push_back(pmid);
     }
     return tally;

@@ -71,6 +71,7 @@ struct FetchTally {
     int missed = 0;   // articles without an entry, or whose record did not arrive whole
     int leftOut = 0;  // articles not appended because the digest is full
     std::vector<std::int32_t> listedWhole;  // listed from a record that arrived whole
+    std::vector<std::int32_t> listedIds;    // every article listed, in order
 };
 
 // Appends one entry per article for the first `count` identifiers in `ids`

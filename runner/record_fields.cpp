@@ -172,14 +172,24 @@ std::string ExtractPages(const std::string& text) {
     return CleanCompact(FirstLineWith(text, "pages"), "pages");
 }
 
-void ExtractMedlineFields(const std::string& text, ArticleRecord& record) {
-    std::vector<std::string> authors;
+void ExtractMedlineFields(const std::string& text, ArticleRecord& record, bool withAbstract) {
+    std::vector<std::string> authors, fullAuthors;
     std::string title, date, journal, volume, pages;
     bool haveTitle = false, haveDate = false, haveJournal = false, haveVolume = false,
          havePages = false;
+    const std::string doiMark = " [doi]";
     for (const MedlineField& field : MedlineFields(text)) {
         const std::string& tag = field.tag;
-        if (tag == "AU") {
+        if (tag == "FAU") {
+            fullAuthors.push_back(field.value);
+        } else if (tag == "IP" && record.issue.empty()) {
+            record.issue = field.value;
+        } else if ((tag == "LID" || tag == "AID") && record.doi.empty() && field.value.size() > doiMark.size() &&
+                   field.value.compare(field.value.size() - doiMark.size(), doiMark.size(), doiMark) == 0) {
+            record.doi = field.value.substr(0, field.value.size() - doiMark.size());
+        } else if (tag == "AB" && withAbstract && record.abstract.empty()) {
+            record.abstract = field.value;
+        } else if (tag == "AU") {
             authors.push_back(RemoveQuotes(field.value));
         } else if (tag == "TI" && !haveTitle) {
             title = field.value, haveTitle = true;
@@ -199,6 +209,8 @@ void ExtractMedlineFields(const std::string& text, ArticleRecord& record) {
         if (i > 0) record.authors += ", ";
         record.authors += authors[i];
     }
+    // A record names each author in both forms, or only in the short one.
+    record.fullAuthors = fullAuthors.size() == authors.size() ? std::move(fullAuthors) : std::move(authors);
     // Each value gets the cleaning of its ASN.1 field, and the one blank
     // that the ASN.1 layout leaves before a journal and on either side of
     // a title, so that both forms of one article give the same record.
@@ -215,10 +227,14 @@ void ExtractMedlineFields(const std::string& text, ArticleRecord& record) {
     }
 }
 
-void ExtractArticleFields(const std::string& answer, ArticleRecord& record) {
+void ExtractArticleFields(const std::string& answer, ArticleRecord& record, bool withAbstract) {
     // A NUL byte has no place in a record, and would cut texts short later.
     const std::string text =
         answer.find('\0') == std::string::npos ? answer : RemoveAll(answer, std::string(1, '\0'));
+    record.fullAuthors.clear();
+    record.issue.clear();
+    record.doi.clear();
+    record.abstract.clear();
     switch (DetectRecordForm(text)) {
         case RecordForm::Asn1:
             record.authors = ExtractAuthors(text);
@@ -229,7 +245,7 @@ void ExtractArticleFields(const std::string& answer, ArticleRecord& record) {
             record.pages = ExtractPages(text);
             return;
         case RecordForm::Medline:
-            ExtractMedlineFields(text, record);
+            ExtractMedlineFields(text, record, withAbstract);
             return;
         case RecordForm::Unknown:
             break;

@@ -6,6 +6,7 @@
 
 #include <cstdint>
 #include <string>
+#include <vector>
 
 namespace lorvane {
 
@@ -17,6 +18,12 @@ struct ArticleRecord {
     std::string journal;
     std::string volume;
     std::string pages;
+    // Taken from MEDLINE records only, for the citations attached to a
+    // digest and its abstracts.
+    std::vector<std::string> fullAuthors;  // "Smith, John A" (FAU), else the AU names
+    std::string issue;                     // IP
+    std::string doi;                       // the LID or AID marked "[doi]"
+    std::string abstract;                  // AB, its lines joined; only when asked for
 };
 
 enum class RecordForm { Asn1, Medline, Unknown };
@@ -47,11 +54,12 @@ std::string ExtractPages(const std::string& text);
 
 // Fills the six text fields of `record` from a MEDLINE record: AU lines
 // for the authors, TI for the title, the first four digits of DP for the
-// year, TA, VI and PG for journal, volume and pages.
-void ExtractMedlineFields(const std::string& text, ArticleRecord& record);
+// year, TA, VI and PG for journal, volume and pages; and its full author
+// names, issue, DOI and, `withAbstract`, its abstract.
+void ExtractMedlineFields(const std::string& text, ArticleRecord& record, bool withAbstract = false);
 
-// Fills the six text fields of `record` from `text` (NUL bytes dropped) by
-// the rules of its form; all six are empty for a text of neither form.
-void ExtractArticleFields(const std::string& text, ArticleRecord& record);
+// Fills the fields of `record` from `text` (NUL bytes dropped) by the
+// rules of its form; all are empty for a text of neither form.
+void ExtractArticleFields(const std::string& text, ArticleRecord& record, bool withAbstract = false);
 
 }  // namespace lorvane

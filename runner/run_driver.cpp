@@ -377,6 +377,7 @@ std::string RunScheduledAlert(RunContext& context, const SentRecord* alreadySent
 
     RecordCache records;
     FetchRecordBatches(context, distinct, records);
+    std::set<std::int32_t> cited;
     int listed = 0, missed = 0, leftOut = 0;
     for (const auto& [query, found, total, following] : hits) {
         AppendHeading(*query, settings.frequency, settings.plainText, digest);
@@ -392,6 +393,9 @@ std::string RunScheduledAlert(RunContext& context, const SentRecord* alreadySent
         leftOut += fetched.leftOut;
         if (fetched.missed) unfetched.push_back(*query);
         tally.listed.insert(tally.listed.end(), fetched.listedWhole.begin(), fetched.listedWhole.end());
+        if (settings.digest.attachCitations)
+            for (const std::int32_t pmid : fetched.listedIds)
+                if (cited.insert(pmid).second) tally.citations += RisCitation(records[pmid].record);
     }
     context.console.EndProgress();
     tally.queries = queryCount;
@@ -455,10 +459,14 @@ int RunTessory(RunContext& context, int argc, const char* const argv[]) {
     const bool onlyNew = settings.onlyNew && LoadSentRecord(context, sent, today);
     ScheduledRunTally tally;
     const std::string digest = RunScheduledAlert(context, onlyNew ? &sent : nullptr, today, tally);
+    std::vector<MailAttachment> attachments;
+    if (!tally.citations.empty())
+        attachments.push_back({"lorvane-" + NowStamp(context).substr(0, 10) + ".ris",
+                               "application/x-research-info-systems", tally.citations});
     const MailOutcome mail =
         tally.anyHits ? DeliverMail(context.platform.createMailComponent, context.console, settings.email,
                                     settings.email, MailSubject(kPeriodicResultsMail), digest,
-                                    !settings.plainText)
+                                    !settings.plainText, attachments)
                       : MailOutcome();
     if (onlyNew) RecordSentArticles(context, today, tally, mail.delivered);
     WriteDebugCopy(context.console, digest);

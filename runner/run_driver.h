@@ -43,6 +43,9 @@ struct ScheduledRunTally {
     // New articles found were held back for the next runs: the day
     // searched through must not move past them.
     bool moreToFollow = false;
+    // With citations attached: the RIS records of the articles listed, in
+    // the digest's order, each once.
+    std::string citations;
 
     // Whether the run failed as a whole: no query could be searched, or
     // none of the articles found could be fetched.

@@ -93,6 +93,9 @@ public:
         result = static_cast<std::int32_t>(outcome);
         return status;
     }
+    // The component's attachments are files on the disk, named by path;
+    // a message made here goes without them.
+    MailStatus AddAttachment(const MailAttachment&) override { return E_NOTIMPL; }
     MailStatus DescribeLastFailure(std::string& text) override {
         BSTR description = nullptr;
         const MailStatus status = Call(kDescribeLastFailure, &description);

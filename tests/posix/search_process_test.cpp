@@ -9,6 +9,7 @@
 #include <thread>
 
 #include "posix/tessory_fixture.h"
+#include "common/text.h"
 #include "platform/posix/settings_file.h"
 #include "runner/search_window.h"
 #include "runner/sent_record.h"
@@ -209,6 +210,73 @@ TEST_F(SearchRun, BatchesGiveWhatSingleRequestsGive) {
     EXPECT_EQ(keyed.digest, single.digest);
     for (const std::string* text : {&keyed.out, &keyed.mail, &keyed.files})
         EXPECT_EQ(text->find("k3y0f4u53r"), std::string::npos);
+}
+
+TEST_F(SearchRun, DigestOptionsAttachCitationsForwardAndAbstracts) {
+    test::StandIn standIn(R"({"esearch": {"a": {"ids": [17284678, 18000004]}, "b": {"ids": [18000003, 17284678]}},
+        "efetch": {"17284678": {"file": "medline_17284678.txt"}, "18000003": {"file": "medline_18000003.txt"},
+                   "18000004": {"file": "medline_18000004.txt"}}})");
+    Configure("Weekly", "HTML", {"a", "b"});
+    const std::string abstract =
+        "We report the results of a study. In this year the measured volume of pages grew, as expected.";
+    // Without the settings: the digest as ever, in a mail without parts of its own.
+    Run({}, standIn.url());
+    const std::string plainDigest = DebugCopy();
+    for (const char* absent : {"Forward", abstract.c_str(), "doi.org"})
+        EXPECT_EQ(plainDigest.find(absent), std::string::npos) << absent;
+    EXPECT_EQ(m_sink->Messages().back().raw.find("multipart/mixed"), std::string::npos);
+    Store({{"AttachCitations", "0"}, {"ForwardLinks", "0"}, {"Abstracts", "0"}});
+    Run({}, standIn.url());
+    EXPECT_EQ(DebugCopy(), plainDigest);
+
+    Store({{"AttachCitations", "1"}, {"ForwardLinks", "1"}, {"Abstracts", "1"}});
+    EXPECT_EQ(Run({}, standIn.url()).exitCode, 0);
+    test::ReceivedMail mail = m_sink->Messages().back();
+    int today = 0;
+    ASSERT_TRUE(LocalDayNumber(SystemClock, today));
+    const std::string name = "lorvane-" + ReplaceChar(SearchDateText(today, true), '/', '-') + ".ris";
+    EXPECT_EQ(mail.headers["Attachments"], name + " application/x-research-info-systems");
+    EXPECT_EQ(mail.body, DebugCopy());
+    // Every article once, in the digest's order, with its fields; names in UTF-8.
+    const std::string ris = test::ReadFileOr(mail.stored + "." + name);
+    EXPECT_EQ(Count(ris, "TY  - JOUR\r\n"), 3u);
+    EXPECT_LT(ris.find("AN  - 17284678"), ris.find("AN  - 18000004"));
+    EXPECT_LT(ris.find("AN  - 18000004"), ris.find("AN  - 18000003"));
+    for (const char* field : {"AU  - Smith, John A\r\nAU  - Doe, Barbara\r\nTI  - Molecular basis of a dominant "
+                              "form of congenital neutropenia.\r\nJO  - J Biol Chem\r\nPY  - 2007\r\nVL  - 282\r\n"
+                              "IS  - 13\r\nSP  - 9475\r\nEP  - 9481\r\nAN  - 17284678\r\nDO  - 10.1074/jbc.M607373200\r\n"
+                              "UR  - https://pubmed.ncbi.nlm.nih.gov/17284678/\r\nAB  - We report",
+                              "AU  - Kowalski, Pawe\xC5\x82 \xC5\x81ukasz\r\n", "SP  - 512\r\nEP  - 517\r\n"})
+        EXPECT_NE(ris.find(field), std::string::npos) << field << "\n" << ris;
+    // Each entry's Forward link: a message about the article, decoded.
+    EXPECT_EQ(Count(mail.body, "\">Forward</a>"), 4u);
+    const std::size_t link = mail.body.find("mailto:?subject=");
+    ASSERT_NE(link, std::string::npos);
+    const std::string encoded = ReplaceAll(mail.body.substr(link, mail.body.find('"', link) - link), "&amp;", "&");
+    EXPECT_LE(encoded.size(), 2000u);
+    std::string text;
+    for (std::size_t i = 0; i < encoded.size(); ++i) {
+        if (encoded[i] == '%') {
+            text += static_cast<char>(std::stoi(encoded.substr(i + 1, 2), nullptr, 16));
+            i += 2;
+        } else {
+            text += encoded[i];
+        }
+    }
+    EXPECT_EQ(text, "mailto:?subject=Molecular basis of a dominant form of congenital neutropenia.&body=Smith JA, "
+                    "Doe B.\r\nMolecular basis of a dominant form of congenital neutropenia.\r\nJ Biol Chem. 282(13), "
+                    "9475-81 (2007).\r\nhttps://pubmed.ncbi.nlm.nih.gov/17284678/\r\n");
+    // Abstracts and DOIs, in HTML and in text; the text mail has its file too.
+    EXPECT_NE(mail.body.find(abstract + "<br>DOI: <a href=\"https://doi.org/10.1074/jbc.M607373200\">"),
+              std::string::npos) << mail.body;
+    Store({{"Format", "Text"}});
+    Run({}, standIn.url());
+    mail = m_sink->Messages().back();
+    EXPECT_NE(mail.body.find("PubMed: " + std::string(kAbstractLink) + "17284678\n\n" + abstract +
+                             "\nDOI: https://doi.org/10.1074/jbc.M607373200\n\n"),
+              std::string::npos) << mail.body;
+    EXPECT_EQ(mail.body.find("Forward"), std::string::npos);
+    EXPECT_EQ(test::ReadFileOr(mail.stored + "." + name), ris);
 }
 
 TEST_F(SearchRun, GoodFilesSurviveBadAnswersAndFailedWrites) {

@@ -136,6 +136,7 @@ std::vector<ReceivedMail> StoredMessages(const std::string& store) {
         mail.raw = ReadFileOr(base + ".eml", "");
         if (mail.raw.empty()) break;
         mail.envelope = ReadFileOr(base + ".json", "");
+        mail.stored = base;
         const ProcessResult parsed =
             RunProcess("/usr/bin/env", {"python3", std::string(kStandinFolder) + "/parse_mail.py",
                                         base + ".eml"},

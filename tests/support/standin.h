@@ -56,6 +56,7 @@ struct ReceivedMail {
     std::map<std::string, std::string> headers;  // decoded From, To, Subject, ...
     std::string body;      // decoded; of an HTML mail, its HTML part
     std::string plain;     // of an HTML mail, its plain-text alternative
+    std::string stored;    // the stored message's path without ".eml"; attachment <name> is at stored.<name>
 };
 
 class MailSink {
