@@ -92,6 +92,7 @@ TEST_F(ConfigDialog, FirstStartWritesTheDefaultsEvenWhenCancelled) {
     for (int slot = 0; slot < kQuerySlotCount; ++slot) EXPECT_EQ(Read(QueryValueName(slot)), "") << slot;
     EXPECT_EQ(Read("Format"), "HTML");
     EXPECT_EQ(Read("OnlyNew"), "1");
+    EXPECT_EQ(Read("AttachCitations") + Read("ForwardLinks") + Read("Abstracts"), "110");
     const std::string day = Read("Day");
     EXPECT_TRUE(day == kDays[before.dayOfWeek] || day == kDays[after.dayOfWeek]) << day;
     const std::string time = Read("Hour") + ":" + Read("Minute");
@@ -239,17 +240,37 @@ TEST_F(ConfigDialog, FrequencyRadiosEnableTheScheduleControls) {
         EXPECT_FALSE(ControlOf<QRadioButton>(m, IDC_FORMAT_HTML)->isChecked());
         EXPECT_FALSE(ControlOf<QCheckBox>(m, IDC_ONLY_NEW)->isChecked());  // absent: off
         Click(m, IDC_ONLY_NEW);
-        Click(m, IDOK);
+        // The access key of "&Digest...", as a person at the keyboard opens it.
+        m->activateWindow();
+        EXPECT_TRUE(QTest::qWaitForWindowActive(m));
+        QTest::keyClick(m, Qt::Key_D, Qt::AltModifier);
     },
+          [](QWidget* digest) {
+              EXPECT_EQ(digest->windowTitle().toStdString(), "Digest options");
+              for (const int box : {IDC_ATTACH_CITATIONS, IDC_FORWARD_LINKS, IDC_ABSTRACTS})
+                  EXPECT_FALSE(ControlOf<QCheckBox>(digest, box)->isChecked());  // absent: off
+              EXPECT_TRUE(QTest::qWaitForWindowActive(digest));
+              QTest::keyClick(digest, Qt::Key_B, Qt::AltModifier);  // "a&bstract"
+              // An access key clicks the way a mouse would, a moment later.
+              auto* abstracts = ControlOf<QCheckBox>(digest, IDC_ABSTRACTS);
+              for (int wait = 0; wait < 200 && !abstracts->isChecked(); ++wait) QTest::qWait(10);
+              EXPECT_TRUE(abstracts->isChecked());
+              Click(digest, IDOK);
+          },
+          [](QWidget* m) { Click(m, IDOK); },
           [](QWidget* box) { test::AcceptMessageBox(box); },  // the schedule's outcome
           MailSentBox});
     EXPECT_EQ(Read("Frequency"), "Daily");
     EXPECT_EQ(Read("Day"), "Wednesday");  // disabled, and still saved
     EXPECT_EQ(Read("Format"), "Text");
     EXPECT_EQ(Read("OnlyNew"), "1");
+    EXPECT_EQ(Read("AttachCitations") + Read("ForwardLinks") + Read("Abstracts"), "001");
     const std::vector<test::ReceivedMail> mails = m_isolation.sink().Messages();
     ASSERT_EQ(mails.size(), 1u);
     EXPECT_NE(mails[0].body.find("Format: Text\n\nOnly articles I have not been sent before: Yes\n\n"
+                                 "Attach the citations of all articles (a RIS file): No\n\n"
+                                 "Add a Forward link that opens your own mail program: No\n\n"
+                                 "Add each article's abstract and DOI: Yes\n\n"
                                  "Alerts are scheduled daily at "),
               std::string::npos)
         << mails[0].body;

@@ -165,6 +165,11 @@ TEST_F(DialogLayout, ConfigurationDialogControls) {
                   ExpectTemplateControls(mail, IDD_MAIL_SERVER_DIALOG);
                   Click(mail, IDCANCEL);
               },
+              [](QWidget* m) { Click(m, IDC_DIGEST_OPTIONS); },
+              [](QWidget* digest) {
+                  ExpectTemplateControls(digest, IDD_DIGEST_DIALOG);
+                  Click(digest, IDCANCEL);
+              },
               [](QWidget* m) { Click(m, IDCANCEL); }});
 }
 

@@ -56,6 +56,11 @@ TEST(DialogScreenshots, EveryDialog) {
              Save(mail, "mail_server_dialog.png");
              test::Click(mail, IDCANCEL);
          },
+         [](QWidget* m) { test::Click(m, IDC_DIGEST_OPTIONS); },
+         [](QWidget* digest) {
+             Save(digest, "digest_options_dialog.png");
+             test::Click(digest, IDCANCEL);
+         },
          [](QWidget* m) { test::Click(m, IDCANCEL); }});
 
     CDialogGetPassword prompt;

@@ -87,6 +87,8 @@ protected:
                   std::string("The Lorvane! system settings were recently modified. The new settings "
                               "are:\n\nEmail: reader@example.org\n\nFrequency: ") +
                       frequency + "\n\nFormat: HTML\n\nOnly articles I have not been sent before: No\n\n" +
+                      "Attach the citations of all articles (a RIS file): No\n\nAdd a Forward link that opens "
+                      "your own mail program: No\n\nAdd each article's abstract and DOI: No\n\n" +
                       schedule + "\n\nThe following queries " + (running ? "will be running" : "are stored") +
                       ":\n\nbreast_cancer\n\nThank you for using Lorvane!\n");
     }
