@@ -2,16 +2,20 @@
 # Installs the Debian packages that Lorvane needs and that are missing.
 #   scripts/setup.sh run    what building and running the programs needs
 #   scripts/setup.sh test   that, plus the test suite and the Windows build
+#   scripts/setup.sh readers  the mail readers that scripts/mail_readers.sh shows a digest in
 set -euo pipefail
 
 run_packages=(g++ cmake ninja-build pkg-config libcurl4-openssl-dev qt6-base-dev python3)
 test_packages=(libgtest-dev msmtp cron xvfb xauth g++-mingw-w64-x86-64-posix mingw-w64-tools wine wine64
                clang libclang-rt-14-dev dpkg-dev xdotool nsis wine32:i386 python3-aiosmtpd openssl)
 
+reader_packages=(chromium thunderbird neomutt bibutils imagemagick xdotool xvfb xauth tmux)
+
 case "${1:-}" in
   run) wanted=("${run_packages[@]}") ;;
+  readers) wanted=("${run_packages[@]}" "${reader_packages[@]}") ;;
   test) wanted=("${run_packages[@]}" "${test_packages[@]}") ;;
-  *) echo "usage: $0 run|test" >&2; exit 2 ;;
+  *) echo "usage: $0 run|test|readers" >&2; exit 2 ;;
 esac
 
 missing=()
