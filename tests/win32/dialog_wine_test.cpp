@@ -183,6 +183,7 @@ TEST_F(DialogUnderWine, AddQueriesAndSaveWithAlertsOff) {
                              error))
         << error;
     std::string message, first;
+    std::vector<std::string> clipped;
     const int result = Run([&](HWND dialog) {
         for (const char* query : {"zeta", "breast cancer", "Alpha"}) {
             SetDlgItemTextA(dialog, IDC_QUERY_EDIT, query);
@@ -198,12 +199,24 @@ TEST_F(DialogUnderWine, AddQueriesAndSaveWithAlertsOff) {
         char text[256] = "";
         SendDlgItemMessageA(dialog, IDC_QUERY_LIST, LB_GETTEXT, 0, reinterpret_cast<LPARAM>(text));
         first = text;
+        // "Digest...": one option checked there is stored with the rest.
+        PostMessageA(dialog, WM_COMMAND, MAKEWPARAM(IDC_DIGEST_OPTIONS, BN_CLICKED), 0);
+        HWND digest = WaitForWindow("Digest options");
+        if (!digest) return;
+        Sleep(300);  // let it paint before the picture; not a timing check
+        SaveWindowPicture(digest, LORVANE_SCREENSHOT_DIR "/digest_options_dialog_win32.bmp");
+        clipped = ClippedTexts(digest);
+        SendDlgItemMessageA(digest, IDC_FORWARD_LINKS, BM_CLICK, 0, 0);
+        PostMessageA(digest, WM_COMMAND, MAKEWPARAM(IDOK, BN_CLICKED), 0);
+        for (int i = 0; i < 500 && IsWindow(digest); ++i) Sleep(10);  // until it is gone
         // "Save and exit" ends with a message box: answer it from here.
         std::thread answer([&] { message = AnswerMessageBox(); });
         Press(dialog, IDOK);
         answer.join();
     });
     EXPECT_EQ(result, IDOK);
+    EXPECT_TRUE(clipped.empty()) << testing::PrintToString(clipped);
+    EXPECT_EQ(Stored("AttachCitations") + Stored("ForwardLinks") + Stored("Abstracts"), "010");
     EXPECT_EQ(first, "Alpha");
     // Wine has no "ANSMTP.OBJ": the box says the summary was not sent, and why.
     EXPECT_EQ(message.rfind(kNotSent, 0), 0u) << message;
