@@ -1,5 +1,6 @@
 #include "common/mail_server.h"
 
+#include "common/mail_oauth.h"
 #include "common/text.h"
 
 namespace lorvane {
@@ -10,6 +11,11 @@ const char kMailSecurityValue[] = "MailSecurity";
 const char kMailUserValue[] = "MailUser";
 const char kMailCAFileValue[] = "MailCAFile";
 const char kMailPasswordCommandValue[] = "MailPasswordCommand";
+const char kMailAuthValue[] = "MailAuth";
+const char kMailOAuthProviderValue[] = "MailOAuthProvider";
+const char kMailOAuthClientIdValue[] = "MailOAuthClientId";
+const char kMailTokenCommandValue[] = "MailTokenCommand";
+const char kMicrosoftLoginUrl[] = "https://login.microsoftonline.com";
 const char kStartTlsText[] = "STARTTLS";
 const char kImplicitTlsText[] = "TLS";
 
@@ -21,6 +27,11 @@ MailServerSettings ReadMailServerSettings(const std::function<std::string(const 
     server.user = read(kMailUserValue);
     server.caFile = read(kMailCAFileValue);
     server.passwordCommand = read(kMailPasswordCommandValue);
+    server.auth = read(kMailAuthValue) == "OAuth2" ? MailAuth::OAuth2 : MailAuth::Password;
+    server.oauthProvider = read(kMailOAuthProviderValue) == "Command" ? OAuthProvider::Command
+                                                                      : OAuthProvider::Microsoft;
+    server.oauthClientId = read(kMailOAuthClientIdValue);
+    server.tokenCommand = read(kMailTokenCommandValue);
     return server;
 }
 
@@ -29,7 +40,9 @@ std::vector<SettingsValue> MailServerValues(const MailServerSettings& server) {
             {kMailPortValue, server.port},
             {kMailSecurityValue, server.implicitTls ? kImplicitTlsText : kStartTlsText},
             {kMailUserValue, server.user},
-            {kMailCAFileValue, server.caFile}};
+            {kMailCAFileValue, server.caFile},
+            {kMailAuthValue, server.auth == MailAuth::OAuth2 ? "OAuth2" : "Password"},
+            {kMailOAuthProviderValue, server.oauthProvider == OAuthProvider::Command ? "Command" : "Microsoft"}};
 }
 
 int MailServerPort(const MailServerSettings& server) {
@@ -46,9 +59,13 @@ MailComponentFactory ChooseMailTransport(const MailServerSettings& server,
     if (server.server.empty()) return systemComponent;
     return [server, password](std::string& error) -> std::unique_ptr<MailComponent> {
         std::string stored;
-        if (!server.user.empty() && password.empty() && !ReadMailPassword(server, stored, error))
+        if (server.auth == MailAuth::OAuth2) {
+            // A fresh access token for each message: it lives an hour.
+            if (!MailAccessToken(server, stored, error)) return nullptr;
+        } else if (!server.user.empty() && password.empty() && !ReadMailPassword(server, stored, error)) {
             return nullptr;
-        return CreateSmtpMailComponent(server, password.empty() ? stored : password);
+        }
+        return CreateSmtpMailComponent(server, password.empty() || server.auth == MailAuth::OAuth2 ? stored : password);
     };
 }
 

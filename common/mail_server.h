@@ -19,6 +19,18 @@ extern const char kMailSecurityValue[];         // "MailSecurity"
 extern const char kMailUserValue[];             // "MailUser"
 extern const char kMailCAFileValue[];           // "MailCAFile"
 extern const char kMailPasswordCommandValue[];  // "MailPasswordCommand"
+extern const char kMailAuthValue[];             // "MailAuth": "Password" (or absent) or "OAuth2"
+extern const char kMailOAuthProviderValue[];    // "MailOAuthProvider": "Microsoft" or "Command"
+extern const char kMailOAuthClientIdValue[];    // "MailOAuthClientId"
+extern const char kMailTokenCommandValue[];     // "MailTokenCommand"
+
+// How the account signs in to its server.
+enum class MailAuth { Password, OAuth2 };
+// Where an OAuth 2.0 access token comes from.
+enum class OAuthProvider { Microsoft, Command };
+
+// The sign-in service of Microsoft accounts; LORVANE_OAUTH_URL replaces it.
+extern const char kMicrosoftLoginUrl[];  // "https://login.microsoftonline.com"
 
 // The two ways of securing the connection, as stored.
 extern const char kStartTlsText[];     // "STARTTLS"
@@ -31,15 +43,22 @@ struct MailServerSettings {
     std::string user;             // empty: no authentication
     std::string caFile;           // a PEM file of further trusted certificates
     std::string passwordCommand;  // POSIX: prints the password on its first line
-    int timeLimitSeconds = 120;   // not stored: the bound of one whole delivery
+    MailAuth auth = MailAuth::Password;
+    OAuthProvider oauthProvider = OAuthProvider::Microsoft;
+    std::string oauthClientId;  // empty: the one this build was made with
+    std::string tokenCommand;   // prints an access token on its first line
+    // Not stored: where Microsoft's sign-in service is, and the bound of
+    // one whole delivery.
+    std::string oauthUrl = kMicrosoftLoginUrl;
+    int timeLimitSeconds = 120;
 };
 
 // Reads the settings through `read`, which returns a value's text (empty
 // when it is missing).
 MailServerSettings ReadMailServerSettings(const std::function<std::string(const char*)>& read);
 
-// Returns the values that store `server` (all but the password command,
-// which is only ever written by hand).
+// Returns the values that store `server` (all but the password and token
+// commands and the client ID, which are only ever written by hand).
 std::vector<SettingsValue> MailServerValues(const MailServerSettings& server);
 
 // Returns the port to connect to: the stored one, or the default of the
@@ -60,6 +79,19 @@ std::unique_ptr<MailComponent> CreateSmtpMailComponent(const MailServerSettings&
 MailComponentFactory ChooseMailTransport(const MailServerSettings& server,
                                          MailComponentFactory systemComponent,
                                          const std::string& password = std::string());
+
+// Runs `command` with the system's shell (sh -c on POSIX, cmd /c on
+// Windows), at most a minute, and returns the first line it printed in
+// `line`. Returns false with `error` set when it cannot be run, runs too
+// long or fails; its output never goes into `error`.
+bool RunSecretCommand(const std::string& command, std::string& line, std::string& error);
+
+// Reads and stores the refresh token of a Microsoft sign-in, kept as the
+// password is: Windows, the generic credential "Lorvane/mail-oauth"; POSIX,
+// $XDG_CONFIG_HOME/Lorvane/mail-oauth, mode 0600, replaced whole. Return
+// false with `error` set (reading: "sign in ..." when there is none).
+bool ReadMailOAuthToken(std::string& token, std::string& error);
+bool StoreMailOAuthToken(const std::string& token, std::string& error);
 
 // Reads the password of the mail account of `server`. Windows: the
 // Credential Manager's generic credential "Lorvane/mail". POSIX: the first

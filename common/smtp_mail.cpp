@@ -69,8 +69,20 @@ int StopAtDeadline(void* user, curl_off_t, curl_off_t, curl_off_t, curl_off_t) {
     return SteadyClock::now() >= static_cast<Exchange*>(user)->deadline ? 1 : 0;
 }
 
+// Returns what to do about a refusal the big providers are known to give,
+// or the empty text.
+std::string RefusalAdvice(const std::string& reply) {
+    auto has = [&reply](const char* text) { return reply.find(text) != std::string::npos; };
+    if (has("5.7.139") || has("5.7.30"))
+        return "this server no longer takes passwords: choose Sign in (MailAuth=OAuth2)";
+    if (reply.rfind("534", 0) == 0 && (has("5.7.9") || has("5.7.8"))) return "use an app password";
+    if (reply.rfind("535", 0) == 0 && (has("5.7.3") || has("5.7.8"))) return "the user name or password is wrong";
+    return std::string();
+}
+
 class SmtpMailComponent : public ComposedMailComponent {
 public:
+    // `password` is the access token when the server signs in with OAuth 2.0.
     SmtpMailComponent(MailServerSettings server, std::string password)
         : m_server(std::move(server)), m_password(std::move(password)) {}
 
@@ -112,7 +124,12 @@ private:
         curl_easy_setopt(handle, CURLOPT_SSL_VERIFYPEER, 1L);
         curl_easy_setopt(handle, CURLOPT_SSL_VERIFYHOST, 2L);
         if (withCaFile) curl_easy_setopt(handle, CURLOPT_CAINFO, m_server.caFile.c_str());
-        if (!m_server.user.empty()) {
+        if (m_server.auth == MailAuth::OAuth2) {
+            // The access token, with SASL XOAUTH2 only.
+            curl_easy_setopt(handle, CURLOPT_USERNAME, m_server.user.c_str());
+            curl_easy_setopt(handle, CURLOPT_XOAUTH2_BEARER, m_password.c_str());
+            curl_easy_setopt(handle, CURLOPT_LOGIN_OPTIONS, "AUTH=XOAUTH2");
+        } else if (!m_server.user.empty()) {
             curl_easy_setopt(handle, CURLOPT_USERNAME, m_server.user.c_str());
             curl_easy_setopt(handle, CURLOPT_PASSWORD, m_password.c_str());
         }
@@ -155,7 +172,9 @@ private:
         const CURLcode code = curl_easy_perform(handle);
         if (code == CURLE_OK) return code;
         if (!exchange.refusal.empty()) {
-            failure = "the mail server " + where + " answered: " + exchange.refusal;
+            const std::string advice = RefusalAdvice(exchange.refusal);
+            failure = "the mail server " + where + " answered: " + exchange.refusal +
+                      (advice.empty() ? "" : "; " + advice);
         } else if (code == CURLE_ABORTED_BY_CALLBACK || SteadyClock::now() >= deadline) {
             failure = "the mail server " + where + " did not finish the delivery within " +
                       std::to_string(m_server.timeLimitSeconds) + " seconds";

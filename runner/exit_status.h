@@ -25,6 +25,8 @@ enum ExitStatus : int {
     // The digest, the notice of a failed run or the colleague's alert could
     // not be delivered.
     kExitNotDelivered = 6,
+    // --sign-in did not end signed in.
+    kExitSignInFailed = 7,
 };
 
 }  // namespace lorvane

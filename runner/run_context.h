@@ -80,6 +80,7 @@ struct RunContext {
     Pacer pacer;             // the spacing of this run's requests
     std::chrono::steady_clock::time_point deadline;  // the run's time limit
     int mailTimeLimitSeconds = 0;  // a mail server's delivery bound; 0: the usual one
+    std::string oauthUrl;          // Microsoft's sign-in service; empty: the public one
     // Where the record of mailed articles is kept; empty: nowhere, so a
     // run that lists only new articles cannot.
     std::string stateFolder;

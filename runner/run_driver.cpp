@@ -10,6 +10,7 @@
 
 #include "common/local_time.h"
 #include "common/mail_delivery.h"
+#include "common/mail_oauth.h"
 #include "common/run_log.h"
 #include "common/settings_store.h"
 #include "common/system_services.h"
@@ -303,6 +304,43 @@ bool MailFailureNotice(RunContext& context, const ScheduledRunTally& tally, bool
     return mail.delivered;
 }
 
+// Signs the mail account in to Microsoft on the terminal: says where to
+// sign in with which code, waits for it, and keeps the sign-in. Returns
+// the exit status.
+int SignInOnTerminal(RunContext& context) {
+    const MailServerSettings& server = context.settings.mail;
+    if (server.server.empty() || server.auth != MailAuth::OAuth2 || server.oauthProvider != OAuthProvider::Microsoft) {
+        context.console.Diagnose("--sign-in is for a mail server set to Microsoft sign-in (MailAuth=OAuth2, "
+                                 "MailOAuthProvider=Microsoft)");
+        return kExitUsage;
+    }
+    DeviceSignIn signIn;
+    std::string error, account;
+    if (!StartDeviceSignIn(server, signIn, error)) {
+        context.console.Diagnose("cannot sign in: " + error);
+        return kExitSignInFailed;
+    }
+    context.console.Line("To sign in " + server.user + ", open " + signIn.verificationUri + " and enter the code " +
+                         signIn.userCode + ".");
+    for (int waited = 0; waited < signIn.expiresInSeconds; waited += signIn.intervalSeconds) {
+        context.console.ShowProgress("waiting for the sign-in");
+        context.sleep(std::chrono::seconds(signIn.intervalSeconds));
+        switch (PollDeviceSignIn(server, signIn, account, error)) {
+            case SignInPoll::Pending:
+                continue;
+            case SignInPoll::Done:
+                context.console.EndProgress();
+                context.console.Line("Signed in as " + account + ".");
+                return kExitDone;
+            case SignInPoll::Failed:
+                context.console.Diagnose("cannot sign in: " + error);
+                return kExitSignInFailed;
+        }
+    }
+    context.console.Diagnose("cannot sign in: the code expired before the sign-in was done: start again");
+    return kExitSignInFailed;
+}
+
 }  // namespace
 
 std::string RunScheduledAlert(RunContext& context, const SentRecord* alreadySent, int today,
@@ -429,7 +467,8 @@ int RunTessory(RunContext& context, int argc, const char* const argv[]) {
         return kExitNoProcess;
     }
 
-    const bool colleagueMode = argc == 2;
+    const bool signIn = argc == 2 && std::string(argv[1]) == "--sign-in";
+    const bool colleagueMode = argc == 2 && !signIn;
     std::unique_ptr<SettingsStore> store = context.platform.createSettingsStore();
     if (!LoadAlertSettings(*store, context.settings, error)) {
         // A store that was never written means Lorvane was never set up:
@@ -437,10 +476,12 @@ int RunTessory(RunContext& context, int argc, const char* const argv[]) {
         if (error.empty()) return kExitDone;
         const std::string said = "cannot read the settings in " + UserSettingsLocation() + ": " + error;
         context.console.Diagnose(said);
-        if (!colleagueMode) AddToRunLog(context, "nothing searched: " + said);
+        if (!colleagueMode && !signIn) AddToRunLog(context, "nothing searched: " + said);
         return kExitSettingsUnreadable;
     }
     if (context.mailTimeLimitSeconds > 0) context.settings.mail.timeLimitSeconds = context.mailTimeLimitSeconds;
+    if (!context.oauthUrl.empty()) context.settings.mail.oauthUrl = context.oauthUrl;
+    if (signIn) return SignInOnTerminal(context);
     const AlertSettings& settings = context.settings;
     context.platform.createMailComponent =
         ChooseMailTransport(settings.mail, context.platform.createMailComponent);
@@ -501,16 +542,18 @@ int RunTessory(int argc, const char* const argv[]) {
     if (argc == 2 && std::string(argv[1]) == "--help") {
         console.Line("Usage: tessory               search the stored PubMed queries and mail the digest\n"
                      "       tessory CITATION-FILE mail that article to a colleague\n"
+                     "       tessory --sign-in     sign the mail account in to Microsoft\n"
                      "       tessory --version     print the version\n"
                      "The queries and the address are set with Lorvane. Exit status: 0 done,\n"
                      "2 bad arguments or citation file, 3 unreadable settings, 4 some queries or\n"
-                     "articles missed, 5 nothing could be searched, 6 mail not delivered.");
+                     "articles missed, 5 nothing could be searched, 6 mail not delivered,\n"
+                     "7 sign-in failed.");
         return kExitDone;
     }
     // A citation file is named by a path; an option we do not know is a
     // mistake, not a file to forward.
     for (int i = 1; i < argc; ++i) {
-        if (argv[i][0] != '-') continue;
+        if (argv[i][0] != '-' || (argc == 2 && std::string(argv[i]) == "--sign-in")) continue;
         console.Diagnose(std::string("unknown option ") + argv[i] + "; see tessory --help");
         return kExitUsage;
     }
@@ -523,6 +566,8 @@ int RunTessory(int argc, const char* const argv[]) {
     const char* limit = std::getenv("LORVANE_RUN_TIME_LIMIT");
     if (limit && *limit)
         context.deadline = std::chrono::steady_clock::now() + std::chrono::seconds(ReadLikeAtoi(limit));
+    const char* oauthUrl = std::getenv("LORVANE_OAUTH_URL");
+    if (oauthUrl) context.oauthUrl = oauthUrl;
     const char* mailLimit = std::getenv("LORVANE_MAIL_TIME_LIMIT");
     if (mailLimit && *mailLimit) context.mailTimeLimitSeconds = ReadLikeAtoi(mailLimit);
     const char* pace = std::getenv("LORVANE_EUTILS_PACE_MS");

@@ -1,4 +1,4 @@
-// The mail account's password on POSIX: a private file, or what a command
+// The mail account's secrets on POSIX: private files, or what a command
 // prints (for keyrings such as secret-tool).
 #include <sys/stat.h>
 
@@ -13,35 +13,18 @@ namespace {
 // How long the password command may take; a keyring may ask the person.
 constexpr int kPasswordCommandSeconds = 60;
 
-std::string PasswordFilePath() {
-    return XdgBaseDirectory("XDG_CONFIG_HOME", ".config") + "/Lorvane/mail-password";
+std::string SecretFilePath(const char* name) {
+    return XdgBaseDirectory("XDG_CONFIG_HOME", ".config") + "/Lorvane/" + name;
 }
 
-}  // namespace
-
-bool ReadMailPassword(const MailServerSettings& server, std::string& password, std::string& error) {
-    password.clear();
-    if (!server.passwordCommand.empty()) {
-        ChildResult child;
-        ChildOptions options;
-        options.timeLimitSeconds = kPasswordCommandSeconds;
-        if (!RunChild("/bin/sh", {"-c", server.passwordCommand}, "", child, error, options)) {
-            error = "the mail password command failed: " + error;
-            return false;
-        }
-        if (child.exitCode != 0) {
-            error = "the mail password command exited with status " + std::to_string(child.exitCode);
-            return false;
-        }
-        password = child.out.substr(0, child.out.find('\n'));
-        return true;
-    }
-    const std::string path = PasswordFilePath();
+// Reads the private file `name` into `secret`, its trailing line feed
+// dropped. Returns false with `error` set: `missing` when there is none.
+bool ReadSecretFile(const char* name, const std::string& missing, std::string& secret, std::string& error) {
+    const std::string path = SecretFilePath(name);
     struct stat status {};
-    switch (ReadWholeFile(path, 64 * 1024, password, error, &status)) {
+    switch (ReadWholeFile(path, 64 * 1024, secret, error, &status)) {
         case FileRead::Missing:
-            error = "no mail password: store it with Lorvane, or in " + path +
-                    " (mode 0600), or set MailPasswordCommand";
+            error = missing;
             return false;
         case FileRead::Failed:
             return false;
@@ -49,18 +32,62 @@ bool ReadMailPassword(const MailServerSettings& server, std::string& password, s
             break;
     }
     if ((status.st_mode & 077) != 0) {
-        password.clear();
+        secret.clear();
         error = path + " can be read or written by others: make it private (chmod 600 " + path + ")";
         return false;
     }
-    if (!password.empty() && password.back() == '\n') password.pop_back();
+    if (!secret.empty() && secret.back() == '\n') secret.pop_back();
     return true;
 }
 
-bool StoreMailPassword(const std::string& password, std::string& error) {
-    const std::string path = PasswordFilePath();
+// Replaces the private file `name` with `secret`, whole.
+bool WriteSecretFile(const char* name, const std::string& secret, std::string& error) {
+    const std::string path = SecretFilePath(name);
     if (!MakeDirectories(ParentDirectory(path), error)) return false;
-    return ReplaceFile(path, password, 0600, true, {}, error);
+    return ReplaceFile(path, secret, 0600, true, {}, error);
+}
+
+}  // namespace
+
+bool RunSecretCommand(const std::string& command, std::string& line, std::string& error) {
+    line.clear();
+    ChildResult child;
+    ChildOptions options;
+    options.timeLimitSeconds = kPasswordCommandSeconds;
+    if (!RunChild("/bin/sh", {"-c", command}, "", child, error, options)) return false;
+    if (child.exitCode != 0) {
+        error = "it exited with status " + std::to_string(child.exitCode);
+        return false;
+    }
+    line = child.out.substr(0, child.out.find('\n'));
+    return true;
+}
+
+bool ReadMailOAuthToken(std::string& token, std::string& error) {
+    return ReadSecretFile("mail-oauth", "not signed in: run tessory --sign-in, or choose \"Sign in...\" in "
+                                        "Lorvane's \"Outgoing mail...\"",
+                          token, error);
+}
+
+bool StoreMailOAuthToken(const std::string& token, std::string& error) {
+    return WriteSecretFile("mail-oauth", token, error);
+}
+
+bool ReadMailPassword(const MailServerSettings& server, std::string& password, std::string& error) {
+    password.clear();
+    if (!server.passwordCommand.empty()) {
+        if (RunSecretCommand(server.passwordCommand, password, error)) return true;
+        error = "the mail password command failed: " + error;
+        return false;
+    }
+    return ReadSecretFile("mail-password",
+                          "no mail password: store it with Lorvane, or in " + SecretFilePath("mail-password") +
+                              " (mode 0600), or set MailPasswordCommand",
+                          password, error);
+}
+
+bool StoreMailPassword(const std::string& password, std::string& error) {
+    return WriteSecretFile("mail-password", password, error);
 }
 
 }  // namespace lorvane

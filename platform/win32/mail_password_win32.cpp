@@ -1,5 +1,5 @@
-// The mail account's password on Windows: a generic credential of the
-// user's Credential Manager.
+// The mail account's secrets on Windows: generic credentials of the user's
+// Credential Manager, and commands that print one.
 #include <windows.h>
 #include <wincred.h>
 
@@ -7,44 +7,130 @@
 
 #include "common/mail_server.h"
 #include "platform/win32/win32_error.h"
+#include "platform/win32/win32_handle.h"
 
 namespace lorvane {
 namespace {
 
-const char kCredentialTarget[] = "Lorvane/mail";
+const char kPasswordTarget[] = "Lorvane/mail";
+const char kOAuthTarget[] = "Lorvane/mail-oauth";
+
+// How long a secret's command may take; a keyring may ask the person.
+constexpr DWORD kCommandMilliseconds = 60000;
 
 struct CredentialFree {
     void operator()(CREDENTIALA* credential) const { CredFree(credential); }
 };
 
-}  // namespace
-
-bool ReadMailPassword(const MailServerSettings&, std::string& password, std::string& error) {
-    password.clear();
+// Reads the secret of credential `target` into `secret`. Returns false
+// with `error` set: `missing` when there is none.
+bool ReadCredential(const char* target, const std::string& missing, std::string& secret, std::string& error) {
+    secret.clear();
     CREDENTIALA* found = nullptr;
-    if (!CredReadA(kCredentialTarget, CRED_TYPE_GENERIC, 0, &found)) {
+    if (!CredReadA(target, CRED_TYPE_GENERIC, 0, &found)) {
         const DWORD code = GetLastError();
-        error = code == ERROR_NOT_FOUND
-                    ? std::string("no mail password: store it with Lorvane (\"Outgoing mail...\")")
-                    : DescribeWin32Error("cannot read the mail password", code);
+        error = code == ERROR_NOT_FOUND ? missing
+                                        : DescribeWin32Error(std::string("cannot read the credential ") + target, code);
         return false;
     }
     const std::unique_ptr<CREDENTIALA, CredentialFree> credential(found);
-    password.assign(reinterpret_cast<const char*>(credential->CredentialBlob),
-                    credential->CredentialBlobSize);
+    secret.assign(reinterpret_cast<const char*>(credential->CredentialBlob), credential->CredentialBlobSize);
     return true;
 }
 
-bool StoreMailPassword(const std::string& password, std::string& error) {
+// Stores `secret` as credential `target`, replacing the one there whole.
+bool WriteCredential(const char* target, const std::string& secret, std::string& error) {
     CREDENTIALA credential{};
     credential.Type = CRED_TYPE_GENERIC;
-    credential.TargetName = const_cast<char*>(kCredentialTarget);
-    credential.CredentialBlobSize = static_cast<DWORD>(password.size());
-    credential.CredentialBlob = reinterpret_cast<BYTE*>(const_cast<char*>(password.data()));
+    credential.TargetName = const_cast<char*>(target);
+    credential.CredentialBlobSize = static_cast<DWORD>(secret.size());
+    credential.CredentialBlob = reinterpret_cast<BYTE*>(const_cast<char*>(secret.data()));
     credential.Persist = CRED_PERSIST_LOCAL_MACHINE;
     if (CredWriteA(&credential, 0)) return true;
-    error = DescribeWin32Error("cannot store the mail password", GetLastError());
+    error = DescribeWin32Error(std::string("cannot store the credential ") + target, GetLastError());
     return false;
+}
+
+}  // namespace
+
+bool ReadMailPassword(const MailServerSettings&, std::string& password, std::string& error) {
+    return ReadCredential(kPasswordTarget, "no mail password: store it with Lorvane (\"Outgoing mail...\")",
+                          password, error);
+}
+
+bool StoreMailPassword(const std::string& password, std::string& error) {
+    return WriteCredential(kPasswordTarget, password, error);
+}
+
+bool ReadMailOAuthToken(std::string& token, std::string& error) {
+    return ReadCredential(kOAuthTarget, "not signed in: choose \"Sign in...\" in Lorvane's \"Outgoing mail...\"",
+                          token, error);
+}
+
+bool StoreMailOAuthToken(const std::string& token, std::string& error) {
+    return WriteCredential(kOAuthTarget, token, error);
+}
+
+bool RunSecretCommand(const std::string& command, std::string& line, std::string& error) {
+    line.clear();
+    SECURITY_ATTRIBUTES inherit{sizeof(SECURITY_ATTRIBUTES), nullptr, TRUE};
+    FileHandle readEnd, writeEnd;
+    if (!CreatePipe(readEnd.out(), writeEnd.out(), &inherit, 0) ||
+        !SetHandleInformation(readEnd.get(), HANDLE_FLAG_INHERIT, 0)) {
+        error = DescribeWin32Error("cannot create a pipe", GetLastError());
+        return false;
+    }
+    STARTUPINFOA startup{};
+    startup.cb = sizeof startup;
+    startup.dwFlags = STARTF_USESTDHANDLES;
+    startup.hStdInput = INVALID_HANDLE_VALUE;
+    startup.hStdOutput = writeEnd.get();
+    startup.hStdError = INVALID_HANDLE_VALUE;
+    PROCESS_INFORMATION started{};
+    std::string commandLine = "cmd.exe /d /c " + command;
+    if (!CreateProcessA(nullptr, &commandLine[0], nullptr, nullptr, TRUE, CREATE_NO_WINDOW, nullptr, nullptr,
+                        &startup, &started)) {
+        error = DescribeWin32Error("cannot run cmd.exe", GetLastError());
+        return false;
+    }
+    const FileHandle process(started.hProcess), thread(started.hThread);
+    writeEnd.Close();  // the output ends when the command's copy closes
+
+    std::string output;
+    const ULONGLONG deadline = GetTickCount64() + kCommandMilliseconds;
+    for (;;) {
+        DWORD available = 0;
+        if (PeekNamedPipe(readEnd.get(), nullptr, 0, nullptr, &available, nullptr) && available > 0) {
+            char buffer[4096];
+            DWORD got = 0;
+            if (ReadFile(readEnd.get(), buffer, sizeof buffer, &got, nullptr) && got > 0 && output.size() < 65536)
+                output.append(buffer, got);
+            continue;
+        }
+        if (WaitForSingleObject(process.get(), 20) == WAIT_OBJECT_0) break;
+        if (GetTickCount64() >= deadline) {
+            TerminateProcess(process.get(), 1);
+            error = "it did not finish within " + std::to_string(kCommandMilliseconds / 1000) + " seconds";
+            return false;
+        }
+    }
+    // What it wrote before it ended.
+    for (DWORD available = 0;
+         PeekNamedPipe(readEnd.get(), nullptr, 0, nullptr, &available, nullptr) && available > 0;) {
+        char buffer[4096];
+        DWORD got = 0;
+        if (!ReadFile(readEnd.get(), buffer, sizeof buffer, &got, nullptr) || got == 0) break;
+        output.append(buffer, got);
+    }
+    DWORD exitCode = 1;
+    GetExitCodeProcess(process.get(), &exitCode);
+    if (exitCode != 0) {
+        error = "it exited with status " + std::to_string(exitCode);
+        return false;
+    }
+    line = output.substr(0, output.find('\n'));
+    if (!line.empty() && line.back() == '\r') line.pop_back();
+    return true;
 }
 
 }  // namespace lorvane

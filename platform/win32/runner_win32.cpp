@@ -7,6 +7,7 @@
 
 #include "platform/win32/module_path.h"
 #include "platform/win32/win32_error.h"
+#include "platform/win32/win32_handle.h"
 #include "runner/runner_services.h"
 
 namespace lorvane {
@@ -102,29 +103,6 @@ bool QuoteScriptPath(const std::string& path, std::string& quoted, std::string& 
     return true;
 }
 
-namespace {
-
-// Owns a file handle and closes it.
-class FileHandle {
-public:
-    explicit FileHandle(HANDLE handle) : m_handle(handle) {}
-    ~FileHandle() { Close(); }
-    FileHandle(const FileHandle&) = delete;
-    FileHandle& operator=(const FileHandle&) = delete;
-    bool valid() const { return m_handle != INVALID_HANDLE_VALUE; }
-    HANDLE get() const { return m_handle; }
-    // Closes now and reports the outcome.
-    bool Close() {
-        const HANDLE handle = m_handle;
-        m_handle = INVALID_HANDLE_VALUE;
-        return handle == INVALID_HANDLE_VALUE || CloseHandle(handle) != FALSE;
-    }
-
-private:
-    HANDLE m_handle;
-};
-
-}  // namespace
 
 bool WriteTextFileWhole(const std::string& path, const std::string& text, TextFileKind kind,
                         std::string& error) {

@@ -151,7 +151,7 @@ TEST_F(MailRun, SubmissionThroughTheUsersOwnServer) {
     const std::string where = "the mail server localhost:" + port;
     password("wrong\n", 0600);
     EXPECT_EQ(firstLine(Run({}, standIn.url()).out),
-              where + " answered: 535 5.7.8 Authentication credentials invalid");
+              where + " answered: 535 5.7.8 Authentication credentials invalid; the user name or password is wrong");
     password("s3cret pass", 0644);
     EXPECT_EQ(firstLine(Run({}, standIn.url()).out),
               "Mail not sent: " + passwordFile + " can be read or written by others: make it private "
@@ -192,6 +192,73 @@ TEST_F(MailRun, SubmissionThroughTheUsersOwnServer) {
     EXPECT_EQ(firstLine(Run({}, standIn.url()).out), "Message delivered!");
     ASSERT_EQ(smtps.Messages().size(), 1u);
     EXPECT_NE(smtps.Messages()[0].envelope.find("\"tls\": true, \"login\": \"reader\""), std::string::npos);
+}
+
+TEST_F(MailRun, OAuthTokensFromACommandOrAMicrosoftSignIn) {
+    test::StandIn standIn(R"({"esearch": {"q": {"ids": [17284678]}},
+                              "default_efetch": {"file": "medline_17284678.txt"}})");
+    const std::string user = "reader@contoso.example";
+    test::SubmissionServer server(m_home + "/smtp", "starttls", user, "unused", {"--token", "at-"});
+    test::OAuthStandIn signIn(m_home + "/oauth", user);
+    Configure("Weekly", "Text", {"q"});
+    Store({{"MailServer", "localhost"}, {"MailPort", std::to_string(server.port())}, {"MailUser", user},
+           {"MailCAFile", server.caFile()}, {"MailAuth", "OAuth2"}, {"MailOAuthProvider", "Command"},
+           {"MailTokenCommand", "printf 'at-from-command\\nsecond line'"}});
+    const std::map<std::string, std::string> service = {{"LORVANE_OAUTH_URL", signIn.url()}};
+    auto firstLine = [](const std::string& out) { return out.substr(0, out.find('\n')); };
+    // A command's token, sent with XOAUTH2, and found nowhere else.
+    test::ProcessResult result = Run({}, standIn.url());
+    EXPECT_EQ(firstLine(result.out), "Message delivered!");
+    ASSERT_EQ(server.Messages().size(), 1u);
+    EXPECT_NE(server.Messages()[0].envelope.find("\"login\": \"" + user + "\""), std::string::npos);
+    for (const std::string& seen : {result.out, result.err, RunLog(), DebugCopy()})
+        EXPECT_EQ(seen.find("at-from-command"), std::string::npos);
+    Store({{"MailTokenCommand", "echo at-never; exit 3"}});
+    result = Run({}, standIn.url());
+    EXPECT_EQ(firstLine(result.out), "Mail not sent: the mail token command failed: it exited with status 3");
+    EXPECT_EQ(result.exitCode, 6);
+
+    // Microsoft: no client ID, no sign-in; with one, a device code on the
+    // terminal, then the sign-in kept privately.
+    Store({{"MailOAuthProvider", "Microsoft"}});
+    result = Run({"--sign-in"}, "", "", service);
+    EXPECT_EQ(result.exitCode, 7);
+    EXPECT_NE(result.err.find("a client ID is needed"), std::string::npos) << result.err;
+    Store({{"MailOAuthClientId", "client-123"}});
+    result = Run({"--sign-in"}, "", "", service);
+    EXPECT_EQ(result.exitCode, 0) << result.err;
+    EXPECT_EQ(result.out, "To sign in " + user + ", open https://microsoft.com/devicelogin and enter the code "
+                          "ABCD-EFGH.\nSigned in as " + user + ".\n");
+    const std::string tokenFile = m_home + "/config/Lorvane/mail-oauth";
+    EXPECT_EQ(test::ReadFileOr(tokenFile), "rt-1");
+    EXPECT_EQ(std::filesystem::status(tokenFile).permissions(),
+              std::filesystem::perms::owner_read | std::filesystem::perms::owner_write);
+    // Each run gets a fresh access token; the rotated refresh token replaces the old.
+    for (const char* kept : {"rt-2", "rt-3"}) {
+        EXPECT_EQ(firstLine(Run({}, standIn.url(), "", service).out), "Message delivered!");
+        EXPECT_EQ(test::ReadFileOr(tokenFile), kept);
+    }
+    const std::vector<std::string> requests = signIn.Requests();
+    ASSERT_GE(requests.size(), 5u);
+    EXPECT_EQ(requests[0], "/organizations/oauth2/v2.0/devicecode client_id=client-123 "
+                           "scope=https://outlook.office.com/SMTP.Send offline_access openid profile");
+    EXPECT_EQ(requests.back().find("/organizations/oauth2/v2.0/token client_id=client-123"), 0u);
+    // A revoked sign-in says what to do, and the digest counts as not delivered.
+    signIn.Revoke();
+    result = Run({}, standIn.url(), "", service);
+    EXPECT_EQ(firstLine(result.out), "Mail not sent: sign in again: invalid_grant (AADSTS70000: The refresh token "
+                                     "was revoked.)");
+    EXPECT_EQ(result.exitCode, 6);
+    EXPECT_EQ(server.Messages().size(), 3u);
+
+    // A server that no longer takes passwords: its words, and what to do.
+    test::SubmissionServer noPasswords(m_home + "/basic", "starttls", user, "pw", {"--no-passwords"});
+    Store({{"MailAuth", "Password"}, {"MailPort", std::to_string(noPasswords.port())},
+           {"MailCAFile", noPasswords.caFile()}, {"MailPasswordCommand", "echo pw"}});
+    EXPECT_EQ(firstLine(Run({}, standIn.url()).out),
+              "the mail server localhost:" + std::to_string(noPasswords.port()) +
+                  " answered: 535 5.7.139 Authentication unsuccessful, basic authentication is disabled.; this "
+                  "server no longer takes passwords: choose Sign in (MailAuth=OAuth2)");
 }
 
 TEST(ChildProcess, ATimeLimitStopsAProgramThatNeverEndsNotOneThatLeftAChild) {

@@ -4,7 +4,10 @@
 --security starttls (the default) offers STARTTLS and requires it before
 anything else; tls speaks TLS from the first byte (smtps); plain offers no
 TLS at all. With --user and --password, AUTH (PLAIN or LOGIN, over TLS
-only) is required. A recipient containing --refuse is refused with 550; one
+only) is required; with --token also AUTH XOAUTH2 (user --user and a
+bearer token that begins with --token); with --no-passwords, PLAIN and
+LOGIN are refused as Microsoft refuses them ("535 5.7.139"). A recipient
+containing --refuse is refused with 550; one
 containing "silent" gets no answer after DATA, as a server that hangs.
 Each message is stored as <n>.eml (the data as received) with <n>.json
 beside it: envelope sender and recipients, whether the session was
@@ -19,16 +22,28 @@ import ssl
 import warnings
 
 import serving
-from aiosmtpd.smtp import SMTP, AuthResult, LoginPassword
+from base64 import b64decode
+
+from aiosmtpd.smtp import MISSING, SMTP, AuthResult, LoginPassword
 
 # aiosmtpd warns about an attribute it sets itself.
 warnings.filterwarnings("ignore", category=DeprecationWarning)
 
 
 class Store:
-    def __init__(self, folder, refuse, implicit_tls):
+    def __init__(self, folder, refuse, implicit_tls, user, token):
         self.folder, self.refuse, self.count = folder, refuse, 0
-        self.implicit_tls = implicit_tls
+        self.implicit_tls, self.user, self.token = implicit_tls, user, token
+
+    async def auth_XOAUTH2(self, server, args):
+        if not self.token:
+            return AuthResult(success=False, handled=False, message="504 5.5.4 Unrecognized authentication type")
+        data = await server.challenge_auth("") if len(args) == 1 else b64decode(args[1])
+        if data is MISSING:
+            return AuthResult(success=False)
+        fields = dict(p.split("=", 1) for p in data.decode().split("\x01") if "=" in p)
+        ok = fields.get("user") == self.user and fields.get("auth", "").startswith("Bearer " + self.token)
+        return AuthResult(success=ok, handled=False, auth_data=LoginPassword(self.user.encode(), b""))
 
     async def handle_RCPT(self, server, session, envelope, address, rcpt_options):
         if self.refuse and self.refuse in address:
@@ -60,14 +75,19 @@ async def main():
     parser.add_argument("--user", default="")
     parser.add_argument("--password", default="")
     parser.add_argument("--refuse", default="")
+    parser.add_argument("--token", default="")
+    parser.add_argument("--no-passwords", action="store_true")
     parser.add_argument("--lifetime", type=float, default=600.0)
     args = parser.parse_args()
 
     context = ssl.create_default_context(ssl.Purpose.CLIENT_AUTH)
     context.load_cert_chain(args.cert, args.key)
-    store = Store(args.store, args.refuse, args.security == "tls")
+    store = Store(args.store, args.refuse, args.security == "tls", args.user, args.token)
 
     def authenticate(server, session, envelope, mechanism, auth_data):
+        if args.no_passwords:
+            return AuthResult(success=False, handled=False, message="535 5.7.139 Authentication unsuccessful, "
+                              "basic authentication is disabled.")
         ok = (isinstance(auth_data, LoginPassword) and auth_data.login == args.user.encode()
               and auth_data.password == args.password.encode())
         return AuthResult(success=ok, handled=False, auth_data=auth_data)

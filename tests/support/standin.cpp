@@ -171,7 +171,8 @@ std::vector<ReceivedMail> MailSink::Messages() const {
 }
 
 SubmissionServer::SubmissionServer(const std::string& folder, const std::string& security,
-                                   const std::string& user, const std::string& password)
+                                   const std::string& user, const std::string& password,
+                                   const std::vector<std::string>& options)
     : m_folder(folder) {
     std::filesystem::create_directories(folder + "/store");
     const ProcessResult made = RunProcess(
@@ -187,6 +188,7 @@ SubmissionServer::SubmissionServer(const std::string& folder, const std::string&
                                      folder + "/key.pem", "--security", security, "--refuse",
                                      "refused", "--lifetime", "300"};
     if (!user.empty()) args.insert(args.end(), {"--user", user, "--password", password});
+    args.insert(args.end(), options.begin(), options.end());
     m_server = new ChildServer(std::string(kStandinFolder) + "/smtp_submission.py", args,
                                "/usr/bin/python3");
 }
@@ -197,6 +199,28 @@ SubmissionServer::~SubmissionServer() {
 
 std::vector<ReceivedMail> SubmissionServer::Messages() const {
     return StoredMessages(m_folder + "/store");
+}
+
+OAuthStandIn::OAuthStandIn(const std::string& folder, const std::string& account)
+    : m_folder((std::filesystem::create_directories(folder), folder)),
+      m_server(std::string(kStandinFolder) + "/oauth_standin.py",
+               {"--log", folder + "/requests.log", "--account", account}) {}
+
+std::string OAuthStandIn::url() const {
+    return "http://127.0.0.1:" + std::to_string(m_server.port());
+}
+
+std::vector<std::string> OAuthStandIn::Requests() const {
+    std::vector<std::string> lines;
+    std::ifstream log(m_folder + "/requests.log");
+    for (std::string line; std::getline(log, line);) lines.push_back(line);
+    return lines;
+}
+
+void OAuthStandIn::Revoke() const {
+    RunProcess("/usr/bin/env",
+               {"python3", "-c", "import urllib.request; urllib.request.urlopen('" + url() + "/revoke', b'')"},
+               m_folder, {});
 }
 
 std::string ClosedPortUrl() {

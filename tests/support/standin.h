@@ -86,8 +86,10 @@ private:
 // "refused" are refused.
 class SubmissionServer {
 public:
+    // `options` go to the script as they are (--token, --no-passwords).
     SubmissionServer(const std::string& folder, const std::string& security,
-                     const std::string& user, const std::string& password);
+                     const std::string& user, const std::string& password,
+                     const std::vector<std::string>& options = {});
     ~SubmissionServer();
     SubmissionServer(const SubmissionServer&) = delete;
     SubmissionServer& operator=(const SubmissionServer&) = delete;
@@ -105,6 +107,22 @@ private:
 };
 
 // Returns a base URL on 127.0.0.1 where nothing listens.
+// Microsoft's sign-in service stood in on 127.0.0.1 (oauth_standin.py),
+// signing in `account`.
+class OAuthStandIn {
+public:
+    OAuthStandIn(const std::string& folder, const std::string& account);
+    std::string url() const;
+    // The requests so far: path and the form's client_id, scope, grant_type.
+    std::vector<std::string> Requests() const;
+    // Makes every refresh token it issued invalid.
+    void Revoke() const;
+
+private:
+    std::string m_folder;
+    ChildServer m_server;
+};
+
 std::string ClosedPortUrl();
 
 }  // namespace test

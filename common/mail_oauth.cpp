@@ -1,0 +1,272 @@
+#include "common/mail_oauth.h"
+
+#include <cctype>
+#include <vector>
+
+#include "common/curl_support.h"
+#include "common/text.h"
+#include "lorvane_version.h"
+
+namespace lorvane {
+namespace {
+
+const char kScope[] = "https://outlook.office.com/SMTP.Send offline_access openid profile";
+const char kDeviceGrant[] = "urn:ietf:params:oauth:grant-type:device_code";
+constexpr long kConnectSeconds = 30;
+constexpr long kRequestSeconds = 60;
+
+// Percent-encodes a form value: only the unreserved characters stay.
+std::string FormValue(const std::string& text) {
+    return PercentEncode(text, [](unsigned char byte) {
+        return !(byte < 0x80 && std::isalnum(byte)) && byte != '-' && byte != '.' && byte != '_' && byte != '~';
+    });
+}
+
+std::size_t KeepBody(char* data, std::size_t size, std::size_t count, void* user) {
+    std::string& body = *static_cast<std::string*>(user);
+    if (body.size() + size * count > 1024 * 1024) return 0;  // no answer of the service is this large
+    body.append(data, size * count);
+    return size * count;
+}
+
+// Whether `url` may carry a token: HTTPS, or plain HTTP to this computer.
+bool IsSafeServiceUrl(const std::string& url) {
+    return url.rfind("https://", 0) == 0 || url.rfind("http://127.0.0.1:", 0) == 0 ||
+           url.rfind("http://localhost:", 0) == 0;
+}
+
+// Posts the form `fields` to the service's `path` for the account's
+// tenant and returns its JSON answer in `answer`. Returns false with
+// `error` set when no answer came; an answer with an error field is the
+// caller's to read.
+bool PostForm(const MailServerSettings& server, const std::string& path,
+              const std::vector<std::pair<std::string, std::string>>& fields, std::string& answer,
+              std::string& error) {
+    if (!IsSafeServiceUrl(server.oauthUrl)) {
+        error = "the sign-in service " + server.oauthUrl + " is not an https:// address";
+        return false;
+    }
+    const std::string url = server.oauthUrl + "/" + MicrosoftTenant(server.user) + path;
+    std::string form;
+    for (const auto& [name, value] : fields) form += (form.empty() ? "" : "&") + name + "=" + FormValue(value);
+    CurlHandle curl(curl_easy_init());
+    if (!curl) {
+        error = "cannot start a request (libcurl)";
+        return false;
+    }
+    CURL* handle = curl.get();
+    char detail[CURL_ERROR_SIZE] = "";
+    const std::string agent = std::string("Lorvane/") + LORVANE_VERSION;
+    curl_easy_setopt(handle, CURLOPT_URL, url.c_str());
+    curl_easy_setopt(handle, CURLOPT_POSTFIELDS, form.c_str());
+    curl_easy_setopt(handle, CURLOPT_USERAGENT, agent.c_str());
+    curl_easy_setopt(handle, CURLOPT_WRITEFUNCTION, KeepBody);
+    curl_easy_setopt(handle, CURLOPT_WRITEDATA, &answer);
+    curl_easy_setopt(handle, CURLOPT_CONNECTTIMEOUT, kConnectSeconds);
+    curl_easy_setopt(handle, CURLOPT_TIMEOUT, kRequestSeconds);
+    curl_easy_setopt(handle, CURLOPT_NOSIGNAL, 1L);
+    curl_easy_setopt(handle, CURLOPT_ERRORBUFFER, detail);
+    const CURLcode code = curl_easy_perform(handle);
+    if (code != CURLE_OK) {
+        error = "cannot reach the sign-in service " + server.oauthUrl + ": " + DescribeCurlError(code, detail);
+        return false;
+    }
+    return true;
+}
+
+// Returns the service's refusal in its words: its error code and the first
+// line of its description.
+std::string Refusal(const std::string& answer) {
+    const std::string description = JsonValue(answer, "error_description");
+    return JsonValue(answer, "error") +
+           (description.empty() ? "" : " (" + description.substr(0, description.find_first_of("\r\n")) + ")");
+}
+
+// Returns the bytes of base64url `text` (a token's part); stops at the
+// first byte that is not base64url.
+std::string Base64UrlDecode(const std::string& text) {
+    std::string out;
+    unsigned value = 0;
+    int bits = 0;
+    for (const char c : text) {
+        int digit = -1;
+        if (c >= 'A' && c <= 'Z') digit = c - 'A';
+        else if (c >= 'a' && c <= 'z') digit = c - 'a' + 26;
+        else if (c >= '0' && c <= '9') digit = c - '0' + 52;
+        else if (c == '-' || c == '+') digit = 62;
+        else if (c == '_' || c == '/') digit = 63;
+        if (digit < 0) break;
+        value = (value << 6) | static_cast<unsigned>(digit);
+        bits += 6;
+        if (bits >= 8) {
+            bits -= 8;
+            out += static_cast<char>((value >> bits) & 0xFF);
+        }
+    }
+    return out;
+}
+
+// Returns the account an ID token names, or the empty text.
+std::string SignedInAccount(const std::string& idToken) {
+    const std::size_t first = idToken.find('.');
+    if (first == std::string::npos) return std::string();
+    const std::size_t second = idToken.find('.', first + 1);
+    return JsonValue(Base64UrlDecode(idToken.substr(first + 1, second - first - 1)), "preferred_username");
+}
+
+}  // namespace
+
+const char kBuiltInMicrosoftClientId[] = LORVANE_OAUTH_MICROSOFT_CLIENT_ID;
+
+std::string MicrosoftClientId(const MailServerSettings& server) {
+    return server.oauthClientId.empty() ? kBuiltInMicrosoftClientId : server.oauthClientId;
+}
+
+std::string MicrosoftTenant(const std::string& address) {
+    const std::string domain = AsciiLower(address.substr(address.rfind('@') + 1));
+    for (const char* personal : {"outlook.com", "hotmail.com", "live.com", "msn.com"})
+        if (domain == personal) return "consumers";
+    return "organizations";
+}
+
+bool StartDeviceSignIn(const MailServerSettings& server, DeviceSignIn& signIn, std::string& error) {
+    const std::string clientId = MicrosoftClientId(server);
+    if (clientId.empty()) {
+        error = "a client ID is needed to sign in to Microsoft: your organisation registers Lorvane in "
+                "Microsoft Entra (App registrations, public client, the SMTP.Send permission) and you "
+                "store its ID as MailOAuthClientId";
+        return false;
+    }
+    std::string answer;
+    if (!PostForm(server, "/oauth2/v2.0/devicecode", {{"client_id", clientId}, {"scope", kScope}}, answer, error))
+        return false;
+    signIn.deviceCode = JsonValue(answer, "device_code");
+    signIn.userCode = JsonValue(answer, "user_code");
+    signIn.verificationUri = JsonValue(answer, "verification_uri");
+    if (signIn.deviceCode.empty() || signIn.userCode.empty() || signIn.verificationUri.empty()) {
+        const std::string refusal = Refusal(answer);
+        error = "the sign-in service refused: " + (refusal.empty() ? "an answer without a code" : refusal);
+        return false;
+    }
+    const int interval = ReadLikeAtoi(JsonValue(answer, "interval"));
+    const int expires = ReadLikeAtoi(JsonValue(answer, "expires_in"));
+    if (interval > 0) signIn.intervalSeconds = interval;
+    if (expires > 0) signIn.expiresInSeconds = expires;
+    return true;
+}
+
+SignInPoll PollDeviceSignIn(const MailServerSettings& server, DeviceSignIn& signIn, std::string& account,
+                            std::string& error) {
+    std::string answer;
+    if (!PostForm(server, "/oauth2/v2.0/token",
+                  {{"grant_type", kDeviceGrant}, {"client_id", MicrosoftClientId(server)},
+                   {"device_code", signIn.deviceCode}},
+                  answer, error))
+        return SignInPoll::Failed;
+    const std::string refreshToken = JsonValue(answer, "refresh_token");
+    if (!refreshToken.empty()) {
+        if (!StoreMailOAuthToken(refreshToken, error)) return SignInPoll::Failed;
+        account = SignedInAccount(JsonValue(answer, "id_token"));
+        if (account.empty()) account = server.user;
+        return SignInPoll::Done;
+    }
+    const std::string code = JsonValue(answer, "error");
+    if (code == "authorization_pending") return SignInPoll::Pending;
+    if (code == "slow_down") {
+        signIn.intervalSeconds += 5;
+        return SignInPoll::Pending;
+    }
+    error = code == "expired_token" ? "the code expired before the sign-in was done: start again"
+            : code == "authorization_declined" ? "the sign-in was declined"
+                                               : "the sign-in service refused: " + Refusal(answer);
+    return SignInPoll::Failed;
+}
+
+bool MailAccessToken(const MailServerSettings& server, std::string& token, std::string& error) {
+    token.clear();
+    if (server.oauthProvider == OAuthProvider::Command) {
+        if (server.tokenCommand.empty()) {
+            error = "no MailTokenCommand is set to print the access token";
+            return false;
+        }
+        if (!RunSecretCommand(server.tokenCommand, token, error)) {
+            error = "the mail token command failed: " + error;
+            return false;
+        }
+        if (!token.empty() && token.back() == '\r') token.pop_back();
+        if (token.empty()) error = "the mail token command printed no token";
+        return !token.empty();
+    }
+    std::string refreshToken;
+    if (!ReadMailOAuthToken(refreshToken, error)) return false;
+    std::string answer;
+    if (!PostForm(server, "/oauth2/v2.0/token",
+                  {{"grant_type", "refresh_token"}, {"client_id", MicrosoftClientId(server)},
+                   {"refresh_token", refreshToken}, {"scope", kScope}},
+                  answer, error))
+        return false;
+    token = JsonValue(answer, "access_token");
+    if (token.empty()) {
+        const std::string code = JsonValue(answer, "error");
+        error = (code == "invalid_grant" || code == "interaction_required" ? "sign in again: "
+                                                                           : "no access token: ") +
+                Refusal(answer);
+        return false;
+    }
+    // The service may send a new refresh token; the old one then stops working.
+    const std::string rotated = JsonValue(answer, "refresh_token");
+    if (!rotated.empty() && rotated != refreshToken && !StoreMailOAuthToken(rotated, error)) {
+        token.clear();
+        error = "cannot keep the new sign-in: " + error;
+        return false;
+    }
+    return true;
+}
+
+std::string JsonValue(const std::string& json, const std::string& name) {
+    const std::string key = "\"" + name + "\"";
+    for (std::size_t at = json.find(key); at != std::string::npos; at = json.find(key, at + 1)) {
+        std::size_t value = json.find_first_not_of(" \t\r\n", at + key.size());
+        if (value == std::string::npos || json[value] != ':') continue;
+        value = json.find_first_not_of(" \t\r\n", value + 1);
+        if (value == std::string::npos) return std::string();
+        if (json[value] != '"') {
+            const std::size_t end = json.find_first_of(",}", value);
+            std::string raw = json.substr(value, end == std::string::npos ? std::string::npos : end - value);
+            while (!raw.empty() && std::isspace(static_cast<unsigned char>(raw.back()))) raw.pop_back();
+            return raw;
+        }
+        std::string text;
+        for (std::size_t i = value + 1; i < json.size() && json[i] != '"'; ++i) {
+            if (json[i] != '\\' || i + 1 >= json.size()) {
+                text += json[i];
+                continue;
+            }
+            const char escaped = json[++i];
+            if (escaped == 'u' && i + 4 < json.size()) {
+                unsigned code = 0;
+                for (int k = 1; k <= 4; ++k) code = code * 16 + static_cast<unsigned>(std::max(0, HexDigitValue(json[i + k])));
+                i += 4;
+                // As UTF-8; a surrogate half stands for itself.
+                if (code < 0x80) {
+                    text += static_cast<char>(code);
+                } else if (code < 0x800) {
+                    text += static_cast<char>(0xC0 | (code >> 6));
+                    text += static_cast<char>(0x80 | (code & 0x3F));
+                } else {
+                    text += static_cast<char>(0xE0 | (code >> 12));
+                    text += static_cast<char>(0x80 | ((code >> 6) & 0x3F));
+                    text += static_cast<char>(0x80 | (code & 0x3F));
+                }
+                continue;
+            }
+            const std::string from = "bfnrt", to = "\b\f\n\r\t";
+            const std::size_t which = from.find(escaped);
+            text += which == std::string::npos ? escaped : to[which];
+        }
+        return text;
+    }
+    return std::string();
+}
+
+}  // namespace lorvane

@@ -1,0 +1,87 @@
+#!/usr/bin/env python3
+"""A stand-in for Microsoft's sign-in service on 127.0.0.1, for tests.
+
+POST /<tenant>/oauth2/v2.0/devicecode gives a device code (user code
+"ABCD-EFGH", interval 1 s). POST /<tenant>/oauth2/v2.0/token answers the
+device-code grant "authorization_pending" once, then with an access token
+"at-<n>", a refresh token "rt-<n>" and an ID token naming --account; the
+refresh-token grant takes only the newest refresh token and rotates it;
+any other gets "invalid_grant". POST /revoke makes every refresh token
+invalid. Each request's path and form names go to --log (one line,
+"<path> <name>=<value of client_id, scope, grant_type>..."), no secret.
+Prints "PORT <n>" once it listens; runs until killed or --lifetime.
+"""
+import argparse
+import base64
+import http.server
+import json
+import threading
+import urllib.parse
+
+state = {"generation": 0, "polls": 0, "valid": None}
+lock = threading.Lock()
+
+
+def id_token(account):
+    part = lambda d: base64.urlsafe_b64encode(json.dumps(d).encode()).decode().rstrip("=")
+    return part({"alg": "none"}) + "." + part({"preferred_username": account}) + "."
+
+
+class Handler(http.server.BaseHTTPRequestHandler):
+    def log_message(self, *args):
+        pass
+
+    def answer(self, status, body):
+        data = json.dumps(body).encode()
+        self.send_response(status)
+        self.send_header("Content-Type", "application/json")
+        self.send_header("Content-Length", str(len(data)))
+        self.end_headers()
+        self.wfile.write(data)
+
+    def issue(self):
+        state["generation"] += 1
+        n = state["generation"]
+        state["valid"] = "rt-%d" % n
+        return {"token_type": "Bearer", "expires_in": 3600, "access_token": "at-%d" % n,
+                "refresh_token": "rt-%d" % n, "id_token": id_token(ARGS.account)}
+
+    def do_POST(self):
+        length = int(self.headers.get("Content-Length", "0"))
+        form = dict(urllib.parse.parse_qsl(self.rfile.read(length).decode()))
+        shown = " ".join("%s=%s" % (k, form[k]) for k in ("client_id", "scope", "grant_type") if k in form)
+        with open(ARGS.log, "a") as log:
+            log.write("%s %s\n" % (self.path, shown))
+        with lock:
+            if self.path == "/revoke":
+                state["valid"] = None
+                return self.answer(200, {})
+            if self.path.endswith("/oauth2/v2.0/devicecode"):
+                state["polls"] = 0
+                return self.answer(200, {"device_code": "dc-secret", "user_code": "ABCD-EFGH",
+                                         "verification_uri": "https://microsoft.com/devicelogin",
+                                         "expires_in": 900, "interval": 1})
+            if not self.path.endswith("/oauth2/v2.0/token"):
+                return self.answer(404, {"error": "not_found"})
+            grant = form.get("grant_type", "")
+            if grant == "urn:ietf:params:oauth:grant-type:device_code" and form.get("device_code") == "dc-secret":
+                state["polls"] += 1
+                if state["polls"] == 1:
+                    return self.answer(400, {"error": "authorization_pending",
+                                             "error_description": "AADSTS70016: pending"})
+                return self.answer(200, self.issue())
+            if grant == "refresh_token" and state["valid"] and form.get("refresh_token") == state["valid"]:
+                return self.answer(200, self.issue())
+            return self.answer(400, {"error": "invalid_grant", "error_description":
+                                     "AADSTS70000: The refresh token was revoked.\r\nTrace ID: 1"})
+
+
+parser = argparse.ArgumentParser(description="Microsoft sign-in stand-in on 127.0.0.1")
+parser.add_argument("--log", required=True)
+parser.add_argument("--account", default="reader@contoso.example")
+parser.add_argument("--lifetime", type=float, default=300.0)
+ARGS = parser.parse_args()
+server = http.server.ThreadingHTTPServer(("127.0.0.1", 0), Handler)
+print("PORT %d" % server.server_address[1], flush=True)
+threading.Timer(ARGS.lifetime, server.shutdown).start()
+server.serve_forever()
