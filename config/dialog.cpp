@@ -35,6 +35,8 @@ void CDialog::OnCancel() {
 
 void CDialog::OnSysCommand(unsigned /*command*/) {}
 
+void CDialog::OnTimer(int /*id*/) {}
+
 bool CDialog::OnCommand(int id, ControlEvent event) {
     if (event != ControlEvent::Clicked) return false;
     if (id == IDOK) {

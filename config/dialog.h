@@ -11,7 +11,7 @@
 namespace lorvane {
 
 // Notification codes of a command.
-enum class ControlEvent { Clicked };
+enum class ControlEvent { Clicked, SelectionChanged };
 
 class CDialog {
 public:
@@ -34,6 +34,8 @@ public:
     virtual void OnCancel();
     // A system-menu (or context-menu) command.
     virtual void OnSysCommand(unsigned command);
+    // A timer that the dialog set with its host's SetTimer went off.
+    virtual void OnTimer(int id);
     // Routes a control's command: IDOK and IDCANCEL to OnOK and OnCancel.
     // Returns whether anything handled it.
     virtual bool OnCommand(int id, ControlEvent event);

@@ -56,6 +56,12 @@ public:
     virtual bool AddSystemMenuCommand(unsigned command, const std::string& text) = 0;
     // Sets the dialog's large and small icons to the application icon.
     virtual void SetApplicationIcon() = 0;
+
+    // Calls the owner's OnTimer(`id`) every `milliseconds` until KillTimer.
+    virtual void SetTimer(int id, int milliseconds) = 0;
+    virtual void KillTimer(int id) = 0;
+    // Puts `text` on the clipboard, for the person to paste.
+    virtual void CopyToClipboard(const std::string& text) = 0;
 };
 
 // Creates the platform's host for `owner` on template `templateId`.

@@ -87,24 +87,50 @@ const DialogTemplate kMailServerDialog = {
     IDD_MAIL_SERVER_DIALOG,
     "Outgoing mail server",
     240,
-    148,
+    198,
     false,
     {
-        {IDC_STATIC, K::Static, kGroup, "Server (host name):", 10, 12, 82, 8},
-        {IDC_MAIL_SERVER, K::Edit, kBorder | kTabStop, "", 95, 10, 135, 12},
-        {IDC_STATIC, K::Static, kGroup, "Port (empty: the usual):", 10, 30, 82, 8},
-        {IDC_MAIL_PORT, K::Edit, kBorder | kTabStop, "", 95, 28, 40, 12},
-        {IDC_STATIC, K::Static, kGroup, "Security:", 10, 47, 82, 8},
-        {IDC_MAIL_STARTTLS, K::RadioButton, kGroup | kTabStop, "STARTTLS", 95, 46, 55, 10},
-        {IDC_MAIL_TLS, K::RadioButton, 0, "TLS", 155, 46, 40, 10},
-        {IDC_STATIC, K::Static, kGroup, "User name:", 10, 66, 82, 8},
-        {IDC_MAIL_USER, K::Edit, kBorder | kTabStop, "", 95, 64, 135, 12},
-        {IDC_STATIC, K::Static, kGroup, "Password:", 10, 84, 82, 8},
-        {IDC_MAIL_PASSWORD, K::Edit, kPassword | kBorder | kTabStop, "", 95, 82, 135, 12},
-        {IDC_MAIL_PASSWORD_NOTE, K::Static, kGroup, "No password is stored.", 95, 97, 135, 16},
-        {IDC_MAIL_TEST, K::PushButton, kTabStop, "Send a test message", 10, 124, 85, 16},
-        {IDOK, K::DefaultPushButton, kTabStop, "OK", 124, 124, 50, 16},
-        {IDCANCEL, K::PushButton, kTabStop, "Cancel", 180, 124, 50, 16},
+        {IDC_STATIC, K::Static, kGroup, "Provider:", 10, 12, 82, 8},
+        {IDC_MAIL_PROVIDER, K::DropDownList, kVScroll | kTabStop, "", 95, 10, 135, 90},
+        {IDC_MAIL_PROVIDER_NOTE, K::Static, kGroup,
+         "Other: the server, port and security your mail provider gives for sending mail (SMTP).", 10, 26, 220, 16},
+        {IDC_STATIC, K::Static, kGroup, "Server (host name):", 10, 48, 82, 8},
+        {IDC_MAIL_SERVER, K::Edit, kBorder | kTabStop, "", 95, 46, 135, 12},
+        {IDC_STATIC, K::Static, kGroup, "Port (empty: the usual):", 10, 66, 82, 8},
+        {IDC_MAIL_PORT, K::Edit, kBorder | kTabStop, "", 95, 64, 40, 12},
+        {IDC_STATIC, K::Static, kGroup, "Security:", 10, 83, 82, 8},
+        {IDC_MAIL_STARTTLS, K::RadioButton, kGroup | kTabStop, "STARTTLS", 95, 82, 55, 10},
+        {IDC_MAIL_TLS, K::RadioButton, 0, "TLS", 155, 82, 40, 10},
+        {IDC_STATIC, K::Static, kGroup, "Sign-in:", 10, 99, 82, 8},
+        {IDC_MAIL_AUTH_PASSWORD, K::RadioButton, kGroup | kTabStop, "Password", 95, 98, 55, 10},
+        {IDC_MAIL_AUTH_OAUTH, K::RadioButton, 0, "Microsoft", 155, 98, 75, 10},
+        {IDC_STATIC, K::Static, kGroup, "User name:", 10, 116, 82, 8},
+        {IDC_MAIL_USER, K::Edit, kGroup | kBorder | kTabStop, "", 95, 114, 135, 12},
+        {IDC_STATIC, K::Static, kGroup, "Password:", 10, 134, 82, 8},
+        {IDC_MAIL_PASSWORD, K::Edit, kPassword | kBorder | kTabStop, "", 95, 132, 135, 12},
+        {IDC_MAIL_SIGN_IN, K::PushButton, kTabStop, "Sign &in...", 10, 148, 70, 14},
+        {IDC_MAIL_PASSWORD_NOTE, K::Static, kGroup, "No password is stored.", 95, 148, 135, 16},
+        {IDC_MAIL_TEST, K::PushButton, kTabStop, "Send a test message", 10, 174, 85, 16},
+        {IDOK, K::DefaultPushButton, kTabStop, "OK", 124, 174, 50, 16},
+        {IDCANCEL, K::PushButton, kTabStop, "Cancel", 180, 174, 50, 16},
+    },
+    {"Microsoft 365 / Outlook.com", "Gmail", "iCloud", "Yahoo", "Fastmail", "Other"},
+};
+
+const DialogTemplate kSignInDialog = {
+    IDD_SIGN_IN_DIALOG,
+    "Sign in to Microsoft",
+    220,
+    96,
+    false,
+    {
+        {IDC_STATIC, K::Static, kGroup, "Open this address in a browser and sign in there with the code below:", 10,
+         10, 200, 16},
+        {IDC_SIGN_IN_ADDRESS, K::Static, kGroup, "", 10, 28, 200, 8},
+        {IDC_SIGN_IN_CODE, K::Static, kGroup, "", 10, 42, 200, 10},
+        {IDC_SIGN_IN_STATUS, K::Static, kGroup, "Waiting for the sign-in. The code is on the clipboard.", 10, 56,
+         200, 16},
+        {IDCANCEL, K::DefaultPushButton, kGroup | kTabStop, "Cancel", 160, 74, 50, 16},
     },
     {},
 };
@@ -141,6 +167,7 @@ const DialogTemplate& FindDialogTemplate(int id) {
         case IDD_PASSWORD_DIALOG: return kPasswordDialog;
         case IDD_MAIL_SERVER_DIALOG: return kMailServerDialog;
         case IDD_DIGEST_DIALOG: return kDigestDialog;
+        case IDD_SIGN_IN_DIALOG: return kSignInDialog;
         default: break;
     }
     throw std::out_of_range("no dialog template " + std::to_string(id));

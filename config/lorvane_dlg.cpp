@@ -76,6 +76,7 @@ void CLorvaneDlg::LoadSettings() {
 
     DialogHost& host = Host();
     m_mailServer = ReadMailServerSettings([&read](const char* name) { return read(name); });
+    if (!m_oauthUrl.empty()) m_mailServer.oauthUrl = m_oauthUrl;
     const std::string frequency = read(kFrequencyValue);
     if (frequency.empty()) {
         // First start: the whole default set goes into the store at once.

@@ -83,6 +83,7 @@ public:
     MailFormat m_format = MailFormat::Html;
     bool m_onlyNew = false;
     MailServerSettings m_mailServer;  // as stored; none: the system's transport
+    std::string m_oauthUrl;           // Microsoft's sign-in service; empty: the public one
     DigestOptions m_digest;           // as stored, then as chosen
     std::string m_mailPassword;       // typed in "Outgoing mail..."; empty: the stored one
     // Filled from the password prompt by the save workflow.

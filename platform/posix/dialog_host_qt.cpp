@@ -18,7 +18,9 @@
 #include <QPixmap>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QClipboard>
 #include <QTimeEdit>
+#include <QTimer>
 
 #include <algorithm>
 #include <map>
@@ -165,6 +167,9 @@ public:
 
     int RunModal() override {
         const bool defaultFocus = m_owner.OnInitDialog();
+        // Ended before it was shown, as a Windows dialog can end in its
+        // initialisation.
+        if (m_endedEarly) return m_earlyResult;
         if (defaultFocus) {
             for (QWidget* widget : m_tabOrder) {
                 if (widget->isEnabled() && (widget->focusPolicy() & Qt::TabFocus)) {
@@ -176,7 +181,13 @@ public:
         return m_dialog->exec();
     }
 
-    void EndDialog(int result) override { m_dialog->done(result); }
+    void EndDialog(int result) override {
+        if (!m_dialog->isVisible()) {
+            m_endedEarly = true;
+            m_earlyResult = result;
+        }
+        m_dialog->done(result);
+    }
 
     std::string GetItemText(int id) override {
         QWidget* widget = Control(id);
@@ -280,6 +291,20 @@ public:
     }
 
     void SetApplicationIcon() override { m_dialog->setWindowIcon(AppIcon()); }
+
+    void SetTimer(int id, int milliseconds) override {
+        QTimer*& timer = m_timers[id];
+        if (!timer) {
+            timer = new QTimer(m_dialog);
+            QObject::connect(timer, &QTimer::timeout, [this, id] { m_owner.OnTimer(id); });
+        }
+        timer->start(milliseconds);
+    }
+    void KillTimer(int id) override {
+        const auto found = m_timers.find(id);
+        if (found != m_timers.end() && found->second) found->second->stop();
+    }
+    void CopyToClipboard(const std::string& text) override { QApplication::clipboard()->setText(ToQt(text)); }
 
 private:
     void Build() {
@@ -417,6 +442,9 @@ private:
                 combo->setEditable(false);
                 for (const std::string& item : m_template.dropDownItems) combo->addItem(ToQt(item));
                 combo->setCurrentIndex(-1);
+                // A choice of the person's, not one the program made.
+                QObject::connect(combo, QOverload<int>::of(&QComboBox::activated),
+                                 [this, id] { m_owner.OnCommand(id, ControlEvent::SelectionChanged); });
                 return combo;
             }
         }
@@ -443,6 +471,9 @@ private:
     const DialogTemplate& m_template;
     TemplateDialog* m_dialog = nullptr;
     std::map<int, QWidget*> m_controls;
+    std::map<int, QTimer*> m_timers;  // children of the dialog
+    bool m_endedEarly = false;
+    int m_earlyResult = 0;
     std::vector<QWidget*> m_tabOrder;
 };
 

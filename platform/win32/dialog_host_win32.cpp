@@ -3,6 +3,7 @@
 #include <windows.h>
 #include <commctrl.h>
 
+#include <cstring>
 #include <vector>
 
 #include "config/dialog.h"
@@ -119,6 +120,24 @@ public:
         return true;
     }
 
+    void SetTimer(int id, int milliseconds) override {
+        ::SetTimer(m_window, static_cast<UINT_PTR>(id), static_cast<UINT>(milliseconds), nullptr);
+    }
+    void KillTimer(int id) override { ::KillTimer(m_window, static_cast<UINT_PTR>(id)); }
+    void CopyToClipboard(const std::string& text) override {
+        if (!OpenClipboard(m_window)) return;
+        EmptyClipboard();
+        // The clipboard owns the memory once it took it.
+        HGLOBAL memory = GlobalAlloc(GMEM_MOVEABLE, text.size() + 1);
+        if (memory) {
+            char* copy = static_cast<char*>(GlobalLock(memory));
+            std::memcpy(copy, text.c_str(), text.size() + 1);
+            GlobalUnlock(memory);
+            if (!SetClipboardData(CF_TEXT, memory)) GlobalFree(memory);
+        }
+        CloseClipboard();
+    }
+
     void SetApplicationIcon() override {
         SendMessageA(m_window, WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(m_icon));
         SendMessageA(m_window, WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(m_icon));
@@ -143,7 +162,12 @@ private:
             case WM_COMMAND:
                 if (HIWORD(wParam) == BN_CLICKED)
                     return m_owner.OnCommand(LOWORD(wParam), ControlEvent::Clicked) ? TRUE : FALSE;
+                if (HIWORD(wParam) == CBN_SELCHANGE)
+                    return m_owner.OnCommand(LOWORD(wParam), ControlEvent::SelectionChanged) ? TRUE : FALSE;
                 return FALSE;
+            case WM_TIMER:
+                m_owner.OnTimer(static_cast<int>(wParam));
+                return TRUE;
             case WM_SYSCOMMAND:
                 if ((wParam & 0xFFF0u) == IDM_ABOUT) {
                     m_owner.OnSysCommand(static_cast<unsigned>(wParam));

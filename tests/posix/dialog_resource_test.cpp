@@ -173,7 +173,7 @@ private:
 TEST(DialogResources, ScriptAndControlTablesAgree) {
     const ResourceScript script;
     for (const char* name : {"IDD_CONFIG_DIALOG", "IDD_ABOUT_DIALOG", "IDD_PASSWORD_DIALOG",
-                             "IDD_MAIL_SERVER_DIALOG", "IDD_DIGEST_DIALOG"}) {
+                             "IDD_MAIL_SERVER_DIALOG", "IDD_DIGEST_DIALOG", "IDD_SIGN_IN_DIALOG"}) {
         SCOPED_TRACE(name);
         const DialogTemplate scripted = script.Dialog(name);
         ASSERT_NE(scripted.id, 0) << "not in the resource script";

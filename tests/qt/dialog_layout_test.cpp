@@ -108,7 +108,7 @@ void ExpectTemplateControls(QWidget* modal, int dialogId) {
         if (auto* button = ControlOf<QPushButton>(modal, control.id)) {
             EXPECT_EQ(button->isDefault(), control.kind == ControlKind::DefaultPushButton) << control.id;
         }
-        if (!(control.styles & kTabStop) || (control.styles & kDisabled)) continue;
+        if (!(control.styles & kTabStop) || !ControlOf<QWidget>(modal, control.id)->isEnabled()) continue;
         // Tab stops at the checked button of a radio group.
         auto* radio = ControlOf<QRadioButton>(modal, control.id);
         if (radio && radio->group() && radio->group()->checkedButton())

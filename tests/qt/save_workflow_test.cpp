@@ -2,7 +2,11 @@
 // crontab, messages and confirmation mail, and the two programs
 // together: the crontab line that the dialog wrote runs the runner, which
 // finds the settings and mails the digest.
+#include <QApplication>
+#include <QClipboard>
+#include <QComboBox>
 #include <QLabel>
+#include <QTest>
 #include <QLineEdit>
 #include <QRadioButton>
 
@@ -13,6 +17,7 @@
 #include <fstream>
 
 #include "config/lorvane_dlg.h"
+#include "config/mail_server_dlg.h"
 #include "config/resource.h"
 #include "config/task_scheduler.h"
 #include "qt/modal_script.h"
@@ -170,7 +175,8 @@ TEST_F(SaveWorkflow, OutgoingMailServerIsTriedThenStoredWithTheSettings) {
     EXPECT_EQ(end, IDOK);
     EXPECT_EQ(tried, (std::vector<std::string>{
                          "The test message could not be sent: the mail server localhost:" + port +
-                             " answered: 535 5.7.8 Authentication credentials invalid",
+                             " answered: 535 5.7.8 Authentication credentials invalid; the user name or "
+                             "password is wrong",
                          "The test message to reader@example.org was accepted for delivery.", kMailSent}));
     const std::vector<test::ReceivedMail> mails = server.Messages();
     ASSERT_EQ(mails.size(), 2u);
@@ -270,6 +276,54 @@ TEST_F(SaveWorkflow, TheScheduledLineRunsTheRunnerOverTheSavedSettings) {
     EXPECT_EQ(mails[1].headers.at("Subject"), "Lorvane! Periodic Search Results");
     EXPECT_NE(mails[1].body.find("Molecular basis of a dominant form of congenital neutropenia."),
               std::string::npos);
+}
+
+TEST_F(SaveWorkflow, SignInToMicrosoftThenAnotherProvider) {
+    const std::string user = "reader@contoso.example";
+    test::OAuthStandIn service(m_isolation.home() + "/oauth", user);
+    CMailServerDlg dialog;
+    dialog.m_server.server = "smtp.office365.com";
+    dialog.m_server.user = user;
+    dialog.m_server.auth = MailAuth::OAuth2;
+    dialog.m_server.oauthClientId = "client-123";
+    dialog.m_server.oauthUrl = service.url();
+    std::string signedIn;
+    test::RunModal([&] { dialog.DoModal(); },
+                   {[](QWidget* mail) {
+                        EXPECT_EQ(ControlOf<QComboBox>(mail, IDC_MAIL_PROVIDER)->currentIndex(), 0);
+                        EXPECT_FALSE(ControlOf<QLineEdit>(mail, IDC_MAIL_PASSWORD)->isEnabled());
+                        EXPECT_EQ(ControlOf<QLabel>(mail, IDC_MAIL_PASSWORD_NOTE)->text().toStdString(),
+                                  "Not signed in yet: choose \"Sign in...\".");
+                        Click(mail, IDC_MAIL_SIGN_IN);
+                    },
+                    [](QWidget* waiting) {
+                        // It polls by itself; the code is there to paste.
+                        EXPECT_EQ(ControlOf<QLabel>(waiting, IDC_SIGN_IN_CODE)->text().toStdString(),
+                                  "Code: ABCD-EFGH");
+                        EXPECT_EQ(ControlOf<QLabel>(waiting, IDC_SIGN_IN_ADDRESS)->text().toStdString(),
+                                  "https://microsoft.com/devicelogin");
+                        EXPECT_EQ(QApplication::clipboard()->text().toStdString(), "ABCD-EFGH");
+                    },
+                    [&](QWidget* box) { signedIn = test::AcceptMessageBox(box); },
+                    [](QWidget* mail) {
+                        EXPECT_EQ(ControlOf<QLabel>(mail, IDC_MAIL_PASSWORD_NOTE)->text().toStdString(),
+                                  "A sign-in is kept. \"Sign in...\" replaces it.");
+                        // The next provider by the keyboard: its server, port and sign-in.
+                        auto* providers = ControlOf<QComboBox>(mail, IDC_MAIL_PROVIDER);
+                        providers->setFocus();
+                        QTest::keyClick(providers, Qt::Key_Down);
+                        EXPECT_EQ(ControlOf<QLineEdit>(mail, IDC_MAIL_SERVER)->text().toStdString(), "smtp.gmail.com");
+                        EXPECT_TRUE(ControlOf<QRadioButton>(mail, IDC_MAIL_AUTH_PASSWORD)->isChecked());
+                        EXPECT_TRUE(ControlOf<QLineEdit>(mail, IDC_MAIL_PASSWORD)->isEnabled());
+                        EXPECT_EQ(ControlOf<QLabel>(mail, IDC_MAIL_PROVIDER_NOTE)->text().toStdString().rfind(
+                                      "Gmail: an app password", 0),
+                                  0u);
+                        Click(mail, IDOK);
+                    }});
+    EXPECT_EQ(signedIn, "Signed in as " + user + ".");
+    EXPECT_EQ(test::ReadFileOr(m_isolation.home() + "/config/Lorvane/mail-oauth"), "rt-1");
+    EXPECT_EQ(dialog.m_server.server, "smtp.gmail.com");
+    EXPECT_EQ(dialog.m_server.auth, MailAuth::Password);
 }
 
 }  // namespace
