@@ -42,9 +42,11 @@ WINEPREFIX=$(mktemp -d /tmp/lorvane-wine-XXXXXX)
 export WINEPREFIX WINEDEBUG=-all LORVANE_SCRATCH_REGISTRY=1 WINEDLLOVERRIDES="mscoree=;mshtml="
 standin_pid=
 smtp_pid=
+oauth_pid=
 cleanup() {
   [ -n "$standin_pid" ] && kill "$standin_pid" 2>/dev/null
   [ -n "$smtp_pid" ] && kill "$smtp_pid" 2>/dev/null
+  [ -n "$oauth_pid" ] && kill "$oauth_pid" 2>/dev/null
   wineserver -k >/dev/null 2>&1 || true
   rm -rf "$WINEPREFIX"
 }
@@ -70,6 +72,11 @@ smtp_pid=$!
 for _ in $(seq 50); do [ -s "$smtp_folder/port" ] && break; sleep 0.1; done
 export LORVANE_WINE_SMTP_PORT=$(awk '{print $2}' "$smtp_folder/port")
 export LORVANE_WINE_SMTP_FOLDER="Z:${smtp_folder//\//\\}"
+# Microsoft's sign-in service stood in, for "Sign in...".
+python3 tests/standin/oauth_standin.py --log "$WINEPREFIX/oauth.log" --lifetime 900 > "$WINEPREFIX/oauth.port" &
+oauth_pid=$!
+for _ in $(seq 50); do [ -s "$WINEPREFIX/oauth.port" ] && break; sleep 0.1; done
+export LORVANE_WINE_OAUTH_URL=http://127.0.0.1:$(awk '{print $2}' "$WINEPREFIX/oauth.port")
 # The Win32 dialogs need a display: a virtual one. Every test case is a
 # Wine process of its own. Wine's helper processes (services, the desktop)
 # stay up while a console program waits on a pipe, and they are started

@@ -15,6 +15,7 @@
 #include <vector>
 
 #include "common/mail_server.h"
+#include "config/mail_server_dlg.h"
 #include "common/text.h"
 #include "config/lorvane_dlg.h"
 #include "config/task_scheduling.h"
@@ -307,6 +308,52 @@ TEST_F(DialogUnderWine, SaveWithAlertsOnSchedulesTheRunner) {
     const DWORD attributes = GetFileAttributesA(RunnerWorkingDirectory().c_str());
     EXPECT_TRUE(attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY));
     EXPECT_EQ(RunnerApplication().substr(RunnerApplication().size() - 12), "\\tessory.exe");
+}
+
+TEST_F(DialogUnderWine, SignInToMicrosoft) {
+    const char* service = std::getenv("LORVANE_WINE_OAUTH_URL");
+    if (!service) GTEST_SKIP() << "no sign-in service was started for this run";
+    CredDeleteA("Lorvane/mail-oauth", CRED_TYPE_GENERIC, 0);
+    CMailServerDlg dialog;
+    dialog.m_server.server = "smtp.office365.com";
+    dialog.m_server.user = "reader@contoso.example";
+    dialog.m_server.auth = MailAuth::OAuth2;
+    dialog.m_server.oauthClientId = "client-123";
+    dialog.m_server.oauthUrl = service;
+    std::string code, clipboard, signedIn, note;
+    std::vector<std::string> clipped;
+    std::thread person([&] {
+        HWND mail = WaitForWindow("Outgoing mail server");
+        if (!mail) return;
+        PostMessageA(mail, WM_COMMAND, MAKEWPARAM(IDC_MAIL_SIGN_IN, BN_CLICKED), 0);
+        HWND waiting = WaitForWindow("Sign in to Microsoft");
+        if (!waiting) return;
+        Sleep(300);  // let it paint before the picture; not a timing check
+        SaveWindowPicture(waiting, LORVANE_SCREENSHOT_DIR "/sign_in_dialog_win32.bmp");
+        clipped = ClippedTexts(waiting);
+        code = ItemText(waiting, IDC_SIGN_IN_CODE);
+        if (OpenClipboard(nullptr)) {
+            if (HANDLE data = GetClipboardData(CF_TEXT)) {
+                clipboard = static_cast<const char*>(GlobalLock(data));
+                GlobalUnlock(data);
+            }
+            CloseClipboard();
+        }
+        signedIn = AnswerMessageBox();  // once the sign-in was done
+        for (int i = 0; i < 500 && ItemText(mail, IDC_MAIL_PASSWORD_NOTE).rfind("A sign-in", 0) != 0; ++i) Sleep(10);
+        note = ItemText(mail, IDC_MAIL_PASSWORD_NOTE);
+        PostMessageA(mail, WM_COMMAND, MAKEWPARAM(IDOK, BN_CLICKED), 0);
+    });
+    EXPECT_EQ(dialog.DoModal(), IDOK);
+    person.join();
+    EXPECT_TRUE(clipped.empty()) << testing::PrintToString(clipped);
+    EXPECT_EQ(code, "Code: ABCD-EFGH");
+    EXPECT_EQ(clipboard, "ABCD-EFGH");
+    EXPECT_EQ(signedIn, "Signed in as reader@contoso.example.");
+    EXPECT_EQ(note, "A sign-in is kept. \"Sign in...\" replaces it.");
+    std::string token, error;
+    EXPECT_TRUE(ReadMailOAuthToken(token, error)) << error;
+    EXPECT_EQ(token, "rt-1");
 }
 
 TEST_F(DialogUnderWine, OutgoingMailServerTriedAndStored) {

@@ -271,7 +271,8 @@ TEST_F(TessoryUnderWine, MailsThroughTheUsersServer) {
     const std::string envelope = test::ReadFileOr(std::string(folder) + "\\store\\1.json", "<missing>");
     EXPECT_NE(envelope.find("\"tls\": true, \"login\": \"reader\""), std::string::npos) << envelope;
     EXPECT_EQ(refused.find(std::string("the mail server localhost:") + port +
-                           " answered: 535 5.7.8 Authentication credentials invalid\r\n"),
+                           " answered: 535 5.7.8 Authentication credentials invalid; the user name or "
+                           "password is wrong\r\n"),
               0u)
         << refused;
     CredDeleteA("Lorvane/mail", CRED_TYPE_GENERIC, 0);
