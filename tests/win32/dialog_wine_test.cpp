@@ -121,6 +121,22 @@ void Press(HWND dialog, int id) {
     SendMessageA(dialog, WM_COMMAND, MAKEWPARAM(id, BN_CLICKED), reinterpret_cast<LPARAM>(GetDlgItem(dialog, id)));
 }
 
+// Presses `button` of `dialog` (posted: the nested dialog runs inside the
+// handler) and returns the dialog titled `title` that it opens, once
+// painted and kept as the picture `picture`, its clipped labels added to
+// `clipped`; null when none opens.
+HWND OpenNested(HWND dialog, int button, const char* title, const std::string& picture,
+                std::vector<std::string>& clipped) {
+    PostMessageA(dialog, WM_COMMAND, MAKEWPARAM(button, BN_CLICKED), 0);
+    HWND nested = WaitForWindow(title);
+    if (!nested) return nullptr;
+    Sleep(300);  // let it paint before the picture; not a timing check
+    SaveWindowPicture(nested, std::string(LORVANE_SCREENSHOT_DIR "/") + picture);
+    const std::vector<std::string> texts = ClippedTexts(nested);
+    clipped.insert(clipped.end(), texts.begin(), texts.end());
+    return nested;
+}
+
 class DialogUnderWine : public ::testing::Test {
 protected:
     void SetUp() override {
@@ -201,12 +217,9 @@ TEST_F(DialogUnderWine, AddQueriesAndSaveWithAlertsOff) {
         SendDlgItemMessageA(dialog, IDC_QUERY_LIST, LB_GETTEXT, 0, reinterpret_cast<LPARAM>(text));
         first = text;
         // "Digest...": one option checked there is stored with the rest.
-        PostMessageA(dialog, WM_COMMAND, MAKEWPARAM(IDC_DIGEST_OPTIONS, BN_CLICKED), 0);
-        HWND digest = WaitForWindow("Digest options");
+        HWND digest = OpenNested(dialog, IDC_DIGEST_OPTIONS, "Digest options", "digest_options_dialog_win32.bmp",
+                                 clipped);
         if (!digest) return;
-        Sleep(300);  // let it paint before the picture; not a timing check
-        SaveWindowPicture(digest, LORVANE_SCREENSHOT_DIR "/digest_options_dialog_win32.bmp");
-        clipped = ClippedTexts(digest);
         SendDlgItemMessageA(digest, IDC_FORWARD_LINKS, BM_CLICK, 0, 0);
         PostMessageA(digest, WM_COMMAND, MAKEWPARAM(IDOK, BN_CLICKED), 0);
         for (int i = 0; i < 500 && IsWindow(digest); ++i) Sleep(10);  // until it is gone
@@ -325,12 +338,8 @@ TEST_F(DialogUnderWine, SignInToMicrosoft) {
     std::thread person([&] {
         HWND mail = WaitForWindow("Outgoing mail server");
         if (!mail) return;
-        PostMessageA(mail, WM_COMMAND, MAKEWPARAM(IDC_MAIL_SIGN_IN, BN_CLICKED), 0);
-        HWND waiting = WaitForWindow("Sign in to Microsoft");
+        HWND waiting = OpenNested(mail, IDC_MAIL_SIGN_IN, "Sign in to Microsoft", "sign_in_dialog_win32.bmp", clipped);
         if (!waiting) return;
-        Sleep(300);  // let it paint before the picture; not a timing check
-        SaveWindowPicture(waiting, LORVANE_SCREENSHOT_DIR "/sign_in_dialog_win32.bmp");
-        clipped = ClippedTexts(waiting);
         code = ItemText(waiting, IDC_SIGN_IN_CODE);
         if (OpenClipboard(nullptr)) {
             if (HANDLE data = GetClipboardData(CF_TEXT)) {
@@ -369,13 +378,9 @@ TEST_F(DialogUnderWine, OutgoingMailServerTriedAndStored) {
     std::vector<std::string> clipped, messages;
     std::string note;
     const int result = Run([&](HWND dialog) {
-        // Posted: the nested dialog runs inside the handler.
-        PostMessageA(dialog, WM_COMMAND, MAKEWPARAM(IDC_OUTGOING_MAIL, BN_CLICKED), 0);
-        HWND mail = WaitForWindow("Outgoing mail server");
+        HWND mail = OpenNested(dialog, IDC_OUTGOING_MAIL, "Outgoing mail server", "mail_server_dialog_win32.bmp",
+                               clipped);
         if (!mail) return;
-        Sleep(300);  // let it paint before the picture; not a timing check
-        SaveWindowPicture(mail, LORVANE_SCREENSHOT_DIR "/mail_server_dialog_win32.bmp");
-        clipped = ClippedTexts(mail);
         note = ItemText(mail, IDC_MAIL_PASSWORD_NOTE);
         SetDlgItemTextA(mail, IDC_MAIL_SERVER, "localhost");
         SetDlgItemTextA(mail, IDC_MAIL_PORT, port);
