@@ -1,16 +1,10 @@
 #!/usr/bin/env python3
-"""A stand-in for Microsoft's sign-in service on 127.0.0.1, for tests.
-
-POST /<tenant>/oauth2/v2.0/devicecode gives a device code (user code
-"ABCD-EFGH", interval 1 s). POST /<tenant>/oauth2/v2.0/token answers the
-device-code grant "authorization_pending" once, then with an access token
-"at-<n>", a refresh token "rt-<n>" and an ID token naming --account; the
-refresh-token grant takes only the newest refresh token and rotates it;
-any other gets "invalid_grant". POST /revoke makes every refresh token
-invalid. Each request's path and form names go to --log (one line,
-"<path> <name>=<value of client_id, scope, grant_type>..."), no secret.
-Prints "PORT <n>" once it listens; runs until killed or --lifetime.
-"""
+"""Microsoft's sign-in service stood in on 127.0.0.1: a device code (user
+code "ABCD-EFGH", interval 1 s); the device grant "authorization_pending"
+once, then tokens "at-<n>", "rt-<n>" and an ID token naming --account; a
+refresh grant takes only the newest refresh token and rotates it, else
+"invalid_grant"; POST /revoke voids them all. Each request's path with its
+client_id, scope and grant_type goes to --log. Prints "PORT <n>"."""
 import argparse
 import base64
 import http.server
