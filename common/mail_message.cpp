@@ -232,15 +232,20 @@ std::string TextCharset(const std::string& text) {
 
 std::string QuotedPrintable(const std::string& text) {
     std::string out;
-    out.reserve(text.size() + text.size() / 8);
+    AppendQuotedPrintable(text, out);
+    return out;
+}
+
+void AppendQuotedPrintable(const std::string& text, std::string& out) {
+    out.reserve(out.size() + text.size() + text.size() / 8);
     std::size_t lineLength = 0;
-    auto put = [&](const std::string& token) {
-        if (lineLength + token.size() > 75) {
+    auto put = [&](const char* token, std::size_t length) {
+        if (lineLength + length > 75) {
             out += "=\r\n";
             lineLength = 0;
         }
-        out += token;
-        lineLength += token.size();
+        out.append(token, length);
+        lineLength += length;
     };
     for (std::size_t i = 0; i < text.size(); ++i) {
         const unsigned char c = static_cast<unsigned char>(text[i]);
@@ -256,15 +261,15 @@ std::string QuotedPrintable(const std::string& text) {
         const bool literal = (c >= 33 && c <= 126 && c != '=') ||
                              ((c == ' ' || c == '\t') && !beforeLineEnd);
         if (literal) {
-            put(std::string(1, static_cast<char>(c)));
+            put(&text[i], 1);
         } else {
-            put(std::string{'=', kHexDigits[c >> 4], kHexDigits[c & 0xF]});
+            const char escaped[] = {'=', kHexDigits[c >> 4], kHexDigits[c & 0xF]};
+            put(escaped, 3);
         }
     }
     // A text that does not end in a line break ends in a soft one, so
     // that decoding adds nothing.
     if (!text.empty() && text.back() != '\n') out += "=\r\n";
-    return out;
 }
 
 std::string EncodeHeaderText(const std::string& text, std::size_t used) {
@@ -276,6 +281,8 @@ std::string EncodeHeaderText(const std::string& text, std::size_t used) {
 std::string ComposeMailMessage(const MailMessage& message, const std::string& date,
                                const std::string& messageId) {
     std::string out;
+    // The parts in quoted-printable, the HTML one with its text beside it.
+    out.reserve(4096 + message.body.size() * (message.html ? 5 : 9) / 4);
     out += "From: " + message.sender + "\r\n";
     out += "To: " + AddressList(message, 0) + "\r\n";
     const std::string cc = AddressList(message, 1);
@@ -284,27 +291,33 @@ std::string ComposeMailMessage(const MailMessage& message, const std::string& da
     out += "Date: " + date + "\r\n";
     out += "Message-ID: " + messageId + "\r\n";
     out += "MIME-Version: 1.0\r\n";
-    auto part = [](const char* type, const std::string& body) {
-        return std::string("Content-Type: ") + type + "; charset=" + TextCharset(body) + "\r\n" +
-               "Content-Transfer-Encoding: quoted-printable\r\n\r\n" + QuotedPrintable(body);
+    // Each part goes straight into the message: a digest of many
+    // thousand articles is not copied more than it must be.
+    auto part = [&out](const char* type, const std::string& body) {
+        out += std::string("Content-Type: ") + type + "; charset=" + TextCharset(body) + "\r\n" +
+               "Content-Transfer-Encoding: quoted-printable\r\n\r\n";
+        AppendQuotedPrintable(body, out);
     };
-    std::string body;
+    const std::string mixed = "=_Lorvane_mixed";
+    if (!message.attachments.empty()) {
+        out += "Content-Type: multipart/mixed; boundary=\"" + mixed + "\"\r\n\r\n";
+        out += "--" + mixed + "\r\n";
+    }
     if (!message.html) {
-        body = part("text/plain", message.body);
+        part("text/plain", message.body);
     } else {
         // Readers of plain text get the digest as text first; the others
         // show the HTML. "=_" never stands in quoted-printable text or in
         // base64, so the boundaries cannot occur in a part.
         const std::string boundary = "=_Lorvane_alternative";
-        body = "Content-Type: multipart/alternative; boundary=\"" + boundary + "\"\r\n\r\n";
-        body += "--" + boundary + "\r\n" + part("text/plain", HtmlAsPlainText(message.body));
-        body += "\r\n--" + boundary + "\r\n" + part("text/html", message.body);
-        body += "\r\n--" + boundary + "--\r\n";
+        out += "Content-Type: multipart/alternative; boundary=\"" + boundary + "\"\r\n\r\n";
+        out += "--" + boundary + "\r\n";
+        part("text/plain", HtmlAsPlainText(message.body));
+        out += "\r\n--" + boundary + "\r\n";
+        part("text/html", message.body);
+        out += "\r\n--" + boundary + "--\r\n";
     }
-    if (message.attachments.empty()) return out + body;
-    const std::string mixed = "=_Lorvane_mixed";
-    out += "Content-Type: multipart/mixed; boundary=\"" + mixed + "\"\r\n\r\n";
-    out += "--" + mixed + "\r\n" + body;
+    if (message.attachments.empty()) return out;
     for (const MailAttachment& attachment : message.attachments) {
         out += "\r\n--" + mixed + "\r\nContent-Type: " + attachment.contentType + "; name=\"" +
                attachment.name + "\"\r\nContent-Disposition: attachment; filename=\"" + attachment.name +

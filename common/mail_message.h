@@ -51,6 +51,8 @@ std::string TextCharset(const std::string& text);
 // feeds (and CR LF pairs) as CR LF line breaks; it decodes to `text` with
 // CR LF for its line feeds.
 std::string QuotedPrintable(const std::string& text);
+// Appends QuotedPrintable(`text`) to `out`.
+void AppendQuotedPrintable(const std::string& text, std::string& out);
 
 // Returns a header value whose first line already holds `used`
 // characters: printable ASCII `text` folded at blanks (lines within 78
