@@ -146,11 +146,8 @@ void CMailServerDlg::OnSignIn() {
         AppMessageBox("Type the user name of your Microsoft account first (most often your e-mail address).");
         return;
     }
-    const int result = dialog.DoModal();
-    if (result == IDOK)
-        AppMessageBox("Signed in as " + dialog.m_account + ".");
-    else if (result != IDCANCEL)
-        AppMessageBox("You are not signed in: " + dialog.m_error);
+    // The sign-in dialog says how it ended, except when no code came.
+    if (dialog.DoModal() != IDCANCEL) AppMessageBox("You are not signed in: " + dialog.m_error);
     ShowStoredSecret();
 }
 

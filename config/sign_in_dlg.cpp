@@ -31,23 +31,17 @@ void CSignInDlg::OnTimer(int id) {
     DialogHost& host = Host();
     const int interval = m_signIn.intervalSeconds;
     m_waitedSeconds += interval;
-    switch (PollDeviceSignIn(m_server, m_signIn, m_account, m_error)) {
-        case SignInPoll::Pending:
-            if (m_waitedSeconds < m_signIn.expiresInSeconds) {
-                if (m_signIn.intervalSeconds != interval) host.SetTimer(kPollTimer, m_signIn.intervalSeconds * 1000);
-                return;
-            }
-            m_error = "the code expired before the sign-in was done: start again";
-            break;
-        case SignInPoll::Done:
-            host.KillTimer(kPollTimer);
-            EndDialog(IDOK);
-            return;
-        case SignInPoll::Failed:
-            break;
+    const SignInPoll poll = PollDeviceSignIn(m_server, m_signIn, m_account, m_error);
+    if (poll == SignInPoll::Pending && m_waitedSeconds < m_signIn.expiresInSeconds) {
+        if (m_signIn.intervalSeconds != interval) host.SetTimer(kPollTimer, m_signIn.intervalSeconds * 1000);
+        return;
     }
+    if (poll == SignInPoll::Pending) m_error = "the code expired before the sign-in was done: start again";
     host.KillTimer(kPollTimer);
-    EndDialog(kIdAbort);
+    // The outcome stays in this window until the person closes it.
+    host.SetItemText(IDC_SIGN_IN_STATUS, poll == SignInPoll::Done ? "Signed in as " + m_account + "."
+                                                                  : "You are not signed in: " + m_error);
+    host.SetItemText(IDCANCEL, "Close");
 }
 
 }  // namespace lorvane

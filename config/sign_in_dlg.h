@@ -17,8 +17,9 @@ public:
     // puts it on the clipboard, then polls; a service that gives no code
     // ends the dialog at once with IDABORT and m_error set.
     bool OnInitDialog() override;
-    // Polls the service: signed in ends the dialog with IDOK, m_account
-    // set; a refusal or an expired code ends it with IDABORT, m_error set.
+    // Polls the service. Signed in (m_account set) or not (a refusal or an
+    // expired code, m_error set), the dialog says so and its button
+    // becomes "Close".
     void OnTimer(int id) override;
 
     MailServerSettings m_server;  // the account to sign in, as typed

@@ -296,15 +296,18 @@ TEST_F(SaveWorkflow, SignInToMicrosoftThenAnotherProvider) {
                                   "Not signed in yet: choose \"Sign in...\".");
                         Click(mail, IDC_MAIL_SIGN_IN);
                     },
-                    [](QWidget* waiting) {
+                    [&](QWidget* waiting) {
                         // It polls by itself; the code is there to paste.
                         EXPECT_EQ(ControlOf<QLabel>(waiting, IDC_SIGN_IN_CODE)->text().toStdString(),
                                   "Code: ABCD-EFGH");
                         EXPECT_EQ(ControlOf<QLabel>(waiting, IDC_SIGN_IN_ADDRESS)->text().toStdString(),
                                   "https://microsoft.com/devicelogin");
                         EXPECT_EQ(QApplication::clipboard()->text().toStdString(), "ABCD-EFGH");
+                        auto* status = ControlOf<QLabel>(waiting, IDC_SIGN_IN_STATUS);
+                        for (int i = 0; i < 1000 && status->text().startsWith("Waiting"); ++i) QTest::qWait(10);
+                        signedIn = status->text().toStdString();
+                        Click(waiting, IDCANCEL);  // now "Close"
                     },
-                    [&](QWidget* box) { signedIn = test::AcceptMessageBox(box); },
                     [](QWidget* mail) {
                         EXPECT_EQ(ControlOf<QLabel>(mail, IDC_MAIL_PASSWORD_NOTE)->text().toStdString(),
                                   "A sign-in is kept. \"Sign in...\" replaces it.");

@@ -348,7 +348,9 @@ TEST_F(DialogUnderWine, SignInToMicrosoft) {
             }
             CloseClipboard();
         }
-        signedIn = AnswerMessageBox();  // once the sign-in was done
+        for (int i = 0; i < 1000 && ItemText(waiting, IDC_SIGN_IN_STATUS).rfind("Waiting", 0) == 0; ++i) Sleep(10);
+        signedIn = ItemText(waiting, IDC_SIGN_IN_STATUS);
+        PostMessageA(waiting, WM_COMMAND, MAKEWPARAM(IDCANCEL, BN_CLICKED), 0);
         for (int i = 0; i < 500 && ItemText(mail, IDC_MAIL_PASSWORD_NOTE).rfind("A sign-in", 0) != 0; ++i) Sleep(10);
         note = ItemText(mail, IDC_MAIL_PASSWORD_NOTE);
         PostMessageA(mail, WM_COMMAND, MAKEWPARAM(IDOK, BN_CLICKED), 0);
