@@ -473,6 +473,10 @@ int RunTessory(RunContext& context, int argc, const char* const argv[]) {
     if (!LoadAlertSettings(*store, context.settings, error)) {
         // A store that was never written means Lorvane was never set up:
         // nothing to do. One that exists but cannot be read is a failure.
+        if (error.empty() && signIn) {
+            context.console.Diagnose("--sign-in needs the outgoing mail server set in Lorvane first");
+            return kExitUsage;
+        }
         if (error.empty()) return kExitDone;
         const std::string said = "cannot read the settings in " + UserSettingsLocation() + ": " + error;
         context.console.Diagnose(said);
