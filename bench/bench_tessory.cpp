@@ -145,6 +145,9 @@ RunFigures RunOnce(const std::string& tessory, const std::string& dir, BenchStan
     std::filesystem::remove_all(dir + "/work");
     std::filesystem::create_directories(dir + "/work");
     std::filesystem::create_directories(dir + "/config/Lorvane");
+    std::filesystem::create_directories(dir + "/bin");
+    std::ofstream(dir + "/bin/sendmail") << "#!/bin/sh\nexec /bin/cat > /dev/null\n";
+    std::filesystem::permissions(dir + "/bin/sendmail", std::filesystem::perms::owner_all);
     std::ofstream settings(dir + "/config/Lorvane/Lorvane.ini");
     settings << "[Lorvane]\nEmail=bench@example.org\nFrequency=Weekly\nFormat=" << format << "\n";
     for (int q = 0; q < queries; ++q) settings << "Query" << q << "=query" << q << "\n";
@@ -158,8 +161,10 @@ RunFigures RunOnce(const std::string& tessory, const std::string& dir, BenchStan
         if (chdir((dir + "/work").c_str()) != 0) _exit(126);
         setenv("XDG_CONFIG_HOME", (dir + "/config").c_str(), 1);
         setenv("XDG_STATE_HOME", (dir + "/state").c_str(), 1);
-        setenv("HOME", dir.c_str(), 1);  // no sendmail of the person's own: mail fails fast
-        setenv("PATH", "/nonexistent", 1);
+        // A sendmail that takes the message at once, as a local mail
+        // transport does: the run is measured, not this machine's MTA.
+        setenv("HOME", dir.c_str(), 1);
+        setenv("PATH", (dir + "/bin").c_str(), 1);
         setenv("LORVANE_EUTILS_URL", standIn.url().c_str(), 1);
         if (paceMs > 0) setenv("LORVANE_EUTILS_PACE_MS", std::to_string(paceMs).c_str(), 1);
         if (!freopen("/dev/null", "w", stdout) || !freopen("/dev/null", "w", stderr)) _exit(125);
@@ -259,7 +264,7 @@ void BenchWholeRun(const std::string& tessory, int queries, int hits, int paceMs
                     Seconds(paceMs > 0 ? floor : -1).c_str(), Ratio(paced.seconds, floor).c_str(),
                     Seconds(pacedPeer).c_str(), Ratio(paced.seconds, pacedPeer).c_str(), unpaced.peakKiB / 1024.0);
         // Mail fails fast here by design (6); anything else is worth a word.
-        if (unpaced.exit != 0 && unpaced.exit != 6) std::printf("  (tessory exited with %d)\n", unpaced.exit);
+        if (unpaced.exit != 0) std::printf("  (tessory exited with %d)\n", unpaced.exit);
     }
     std::filesystem::remove_all(dir);
 }
