@@ -1,5 +1,6 @@
 #include "common/mail_oauth.h"
 
+#include <algorithm>
 #include <cctype>
 #include <vector>
 

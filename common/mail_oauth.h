@@ -3,7 +3,6 @@
 // token; the token goes to the server with SASL XOAUTH2.
 #pragma once
 
-#include <map>
 #include <string>
 
 #include "common/mail_server.h"
