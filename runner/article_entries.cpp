@@ -82,7 +82,7 @@ std::string PubmedPageLink(std::int32_t pmid) {
 std::string ForwardLink(const ArticleRecord& record) {
     std::string authors = OneLine(record.authors);
     std::string title = OneLine(record.title);
-    const std::string journal = OneLine(record.journal) + ". " + record.volume +
+    std::string journal = OneLine(record.journal) + ". " + record.volume +
                                 (record.issue.empty() ? "" : "(" + OneLine(record.issue) + ")") + ", " +
                                 record.pages + " (" + record.year + ").";
     auto encode = [](const std::string& text) {
@@ -108,9 +108,11 @@ std::string ForwardLink(const ArticleRecord& record) {
         title = CutAt(OneLine(record.title), keep) + "...";
         link = compose();
     }
-    // Only a record with a first author's name of hundreds of characters.
-    while (link.size() > kMaxForwardLinkLength && !authors.empty()) {
-        authors = CutAt(authors, authors.size() / 2);
+    // Only a record with fields of hundreds of characters: all are cut.
+    for (std::size_t keep = 256; link.size() > kMaxForwardLinkLength; keep /= 2) {
+        authors = CutAt(authors, keep);
+        title = CutAt(title, keep);
+        journal = CutAt(journal, keep);
         link = compose();
     }
     return link;

@@ -9,12 +9,15 @@ seconds=${FUZZ_SECONDS:-15}
 
 CXX=clang++ CC=clang cmake -S . -B build/fuzz -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo \
   -DLORVANE_FUZZ=ON -DLORVANE_BUILD_TESTS=OFF >/dev/null
-targets=(fuzz_record_fields fuzz_search_answer fuzz_settings_file fuzz_citation_file fuzz_mail_message)
+targets=(fuzz_record_fields fuzz_search_answer fuzz_settings_file fuzz_citation_file fuzz_mail_message
+         fuzz_sign_in_answer)
 cmake --build build/fuzz --target "${targets[@]}"
 
 seeds=build/fuzz/seeds
 rm -rf "$seeds"
-mkdir -p "$seeds"/{fuzz_record_fields,fuzz_search_answer,fuzz_settings_file,fuzz_citation_file,fuzz_mail_message}
+mkdir -p "$seeds"/{fuzz_record_fields,fuzz_search_answer,fuzz_settings_file,fuzz_citation_file,fuzz_mail_message,fuzz_sign_in_answer}
+printf '{"device_code":"d","user_code":"AB\\u00e9","interval":5,"error_description":"a\\"b\\nc"}' \
+  > "$seeds/fuzz_sign_in_answer/answer.json"
 cp tests/fixtures/asn1_* tests/fixtures/medline_* "$seeds/fuzz_record_fields/"
 cp tests/fixtures/esearch_* "$seeds/fuzz_search_answer/"
 cp samples/Lorvane.ini "$seeds/fuzz_settings_file/"

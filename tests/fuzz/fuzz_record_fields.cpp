@@ -2,15 +2,20 @@
 // each, under every rule set. Nothing may crash or read out of bounds.
 #include <cstddef>
 #include <cstdint>
+#include <cstdlib>
 #include <string>
 
+#include "runner/article_entries.h"
 #include "runner/record_fetch.h"
 #include "runner/record_fields.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
     const std::string text(reinterpret_cast<const char*>(data), size);
     lorvane::ArticleRecord record;
-    lorvane::ExtractArticleFields(text, record);
+    lorvane::ExtractArticleFields(text, record, true);
+    lorvane::RisCitation(record);
+    // A forward link must fit what mail programs take, whatever the record.
+    if (lorvane::ForwardLink(record).size() > lorvane::kMaxForwardLinkLength) std::abort();
     lorvane::ExtractAuthors(text);
     lorvane::ExtractTitle(text);
     lorvane::ExtractYear(text);
