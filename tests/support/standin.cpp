@@ -24,6 +24,14 @@ namespace {
 const char kStandinFolder[] = LORVANE_STANDIN_DIR;
 const char kMsmtp[] = "/usr/bin/msmtp";
 
+// Returns the lines of a stand-in's request log.
+std::vector<std::string> LogLines(const std::string& path) {
+    std::vector<std::string> lines;
+    std::ifstream log(path);
+    for (std::string line; std::getline(log, line);) lines.push_back(line);
+    return lines;
+}
+
 }  // namespace
 
 ChildServer::ChildServer(const std::string& script, const std::vector<std::string>& args,
@@ -86,10 +94,7 @@ std::string StandIn::url() const {
 }
 
 std::vector<std::string> StandIn::Requests() const {
-    std::vector<std::string> paths;
-    std::ifstream log(m_directory + "/requests.log");
-    for (std::string line; std::getline(log, line);) paths.push_back(line);
-    return paths;
+    return LogLines(m_directory + "/requests.log");
 }
 
 MailSink::MailSink(const std::string& home, const std::string& refuse) : m_home(home) {
@@ -211,10 +216,7 @@ std::string OAuthStandIn::url() const {
 }
 
 std::vector<std::string> OAuthStandIn::Requests() const {
-    std::vector<std::string> lines;
-    std::ifstream log(m_folder + "/requests.log");
-    for (std::string line; std::getline(log, line);) lines.push_back(line);
-    return lines;
+    return LogLines(m_folder + "/requests.log");
 }
 
 void OAuthStandIn::Revoke() const {
