@@ -139,11 +139,17 @@ struct RunFigures {
 
 // Runs tessory once over `queries` stored queries in mail `format` ("HTML"
 // writes two files per article, "Text" none), paced at `paceMs` (0: not
-// paced), and measures it.
+// paced), in a working folder of its own, and measures it.
 RunFigures RunOnce(const std::string& tessory, const std::string& dir, BenchStandIn& standIn,
                    int queries, int paceMs, const char* format) {
-    std::filesystem::remove_all(dir + "/work");
-    std::filesystem::create_directories(dir + "/work");
+    // Each run writes into a new folder, and nothing is removed before the
+    // benchmark ends: on an ext4 without a journal (this machine's), a new
+    // file skips every inode freed in the last half minute, one lookup
+    // each, so the 2,000 files of a run removed just before would make each
+    // new file several times dearer than on a user's disk.
+    static int runs = 0;
+    const std::string work = dir + "/work-" + std::to_string(++runs);
+    std::filesystem::create_directories(work);
     std::filesystem::create_directories(dir + "/config/Lorvane");
     std::filesystem::create_directories(dir + "/bin");
     std::ofstream(dir + "/bin/sendmail") << "#!/bin/sh\nexec /bin/cat > /dev/null\n";
@@ -158,7 +164,7 @@ RunFigures RunOnce(const std::string& tessory, const std::string& dir, BenchStan
     const auto start = Clock::now();
     const pid_t runner = fork();
     if (runner == 0) {
-        if (chdir((dir + "/work").c_str()) != 0) _exit(126);
+        if (chdir(work.c_str()) != 0) _exit(126);
         setenv("XDG_CONFIG_HOME", (dir + "/config").c_str(), 1);
         setenv("XDG_STATE_HOME", (dir + "/state").c_str(), 1);
         // A sendmail that takes the message at once, as a local mail
@@ -209,17 +215,45 @@ double CurlOnce(BenchStandIn& standIn, const std::vector<std::string>& paths) {
 }
 
 // Runs the Biopython peer (bench/biopython_peer.py) over the stand-in's
-// `queries` queries, paced at `paceMs`; returns its wall time, or -1 when
-// Biopython is not installed or the peer failed.
+// `queries` queries, paced at `paceMs`; returns its wall time from start
+// to exit, measured as tessory's is, or -1 when Biopython is not installed
+// or the peer failed.
 double BiopythonOnce(BenchStandIn& standIn, int queries, int paceMs) {
     // Debian's python3-biopython belongs to the system's Python.
-    std::string command = "/usr/bin/python3 " LORVANE_BIOPYTHON_PEER " " + standIn.url() + " " + std::to_string(paceMs);
-    for (int q = 0; q < queries; ++q) command += " query" + std::to_string(q);
-    std::FILE* peer = popen((command + " 2>/dev/null").c_str(), "r");
-    if (!peer) return -1;
-    double seconds = -1;
-    if (std::fscanf(peer, "%lf", &seconds) != 1) seconds = -1;
-    return pclose(peer) == 0 ? seconds : -1;
+    std::vector<std::string> args = {"/usr/bin/python3", LORVANE_BIOPYTHON_PEER, standIn.url(),
+                                     std::to_string(paceMs)};
+    for (int q = 0; q < queries; ++q) args.push_back("query" + std::to_string(q));
+    std::vector<char*> argv;
+    for (std::string& arg : args) argv.push_back(&arg[0]);
+    argv.push_back(nullptr);
+    std::fflush(stdout);
+    const auto start = Clock::now();
+    const pid_t peer = fork();
+    if (peer == 0) {
+        if (!freopen("/dev/null", "w", stdout) || !freopen("/dev/null", "w", stderr)) _exit(125);
+        execv(argv[0], argv.data());
+        _exit(127);
+    }
+    int status = 0;
+    waitpid(peer, &status, 0);
+    const double seconds = std::chrono::duration<double>(Clock::now() - start).count();
+    return WIFEXITED(status) && WEXITSTATUS(status) == 0 ? seconds : -1;
+}
+
+// Returns the mean time, in microseconds, of writing a small file whole
+// (a temporary file renamed into place) in a new folder `folder`, which is
+// left in place: what each of an HTML run's files costs at least here.
+double FileCostMicroseconds(const std::string& folder) {
+    std::filesystem::create_directories(folder);
+    const std::string text(600, 'x');
+    const int files = 1000;
+    const auto start = Clock::now();
+    for (int i = 0; i < files; ++i) {
+        const std::string path = folder + "/" + std::to_string(i);
+        std::ofstream(path + ".tmp") << text;
+        std::rename((path + ".tmp").c_str(), path.c_str());
+    }
+    return std::chrono::duration<double, std::micro>(Clock::now() - start).count() / files;
 }
 
 // Returns "a / b" as a ratio column, or blank when b is not there.
@@ -239,11 +273,8 @@ std::string Seconds(double seconds) {
 // A whole run of `queries` x `hits`: requests, unpaced time against curl
 // over the same requests and against the Biopython peer, paced time
 // against the pacing floor and the peer paced alike, peak memory.
-void BenchWholeRun(const std::string& tessory, int queries, int hits, int paceMs,
-                   const char* format) {
-    const std::string dir = std::filesystem::temp_directory_path() / "lorvane-bench";
-    std::filesystem::remove_all(dir);
-    std::filesystem::create_directories(dir);
+void BenchWholeRun(const std::string& tessory, const std::string& dir, int queries, int hits,
+                   int paceMs, const char* format) {
     {
         BenchStandIn standIn(dir, queries, hits);
         if (!standIn.port()) {
@@ -266,7 +297,6 @@ void BenchWholeRun(const std::string& tessory, int queries, int hits, int paceMs
         // Mail fails fast here by design (6); anything else is worth a word.
         if (unpaced.exit != 0) std::printf("  (tessory exited with %d)\n", unpaced.exit);
     }
-    std::filesystem::remove_all(dir);
 }
 
 }  // namespace
@@ -275,14 +305,19 @@ int main(int argc, char* argv[]) {
     // The whole run first: a child's peak memory counts what it shared with
     // this process before it started the runner.
     const std::string tessory = argc > 1 ? argv[1] : TESSORY_PATH;
+    const std::string dir = std::filesystem::temp_directory_path() / "lorvane-bench";
+    std::filesystem::remove_all(dir);
+    std::filesystem::create_directories(dir);
+    std::printf("writing a small file whole here: %.0f us\n\n", FileCostMicroseconds(dir + "/probe"));
     std::printf("| records | mail | requests | unpaced | curl | ratio | Biopython | ratio | paced (110 ms) | floor | "
                 "ratio | Biopython paced | ratio | peak RSS |\n"
                 "|---|---|---|---|---|---|---|---|---|---|---|---|---|---|\n");
     for (const char* format : {"HTML", "Text"}) {
-        BenchWholeRun(tessory, 1, 50, 0, format);
-        BenchWholeRun(tessory, 20, 50, 110, format);
-        BenchWholeRun(tessory, 200, 50, 110, format);
+        BenchWholeRun(tessory, dir, 1, 50, 0, format);
+        BenchWholeRun(tessory, dir, 20, 50, 110, format);
+        BenchWholeRun(tessory, dir, 200, 50, 110, format);
     }
+    std::filesystem::remove_all(dir);
     const std::string fixtures = LORVANE_FIXTURES_DIR;
     const std::size_t size = 4u * 1024u * 1024u;
     BenchExtraction("ASN.1 html", LargeAsn1(ReadFile(fixtures + "/asn1_html_17284678.html"), size, true));

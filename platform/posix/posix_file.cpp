@@ -1,10 +1,13 @@
 #include "platform/posix/posix_file.h"
 
 #include <fcntl.h>
+#include <sys/random.h>
 #include <sys/stat.h>
+#include <time.h>
 #include <unistd.h>
 
 #include <cerrno>
+#include <cstdint>
 #include <filesystem>
 
 #include "platform/posix/posix_error.h"
@@ -33,24 +36,50 @@ bool WriteAll(int fd, const std::string& data) {
     return true;
 }
 
+namespace {
+
+// Creates a new file "<prefix>XXXXXX" with six random letters or digits,
+// with `mode` under the umask (and a folder's default ACL), as mkstemp
+// would but with the mode of the file it replaces from the start. Returns
+// its descriptor, or -1 with errno set; `name` receives the name.
+int CreateTemporary(const std::string& prefix, mode_t mode, std::string& name) {
+    static const char kLetters[] = "ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz0123456789";
+    for (int attempt = 0; attempt < 100; ++attempt) {
+        std::uint64_t bits = 0;
+        if (::getrandom(&bits, sizeof bits, GRND_NONBLOCK) != sizeof bits) {
+            // Without the kernel's randomness the clock and process still
+            // make a collision unlikely; a collision only costs a retry.
+            timespec now{};
+            ::clock_gettime(CLOCK_MONOTONIC, &now);
+            bits = static_cast<std::uint64_t>(now.tv_nsec) * 2654435761u ^
+                   static_cast<std::uint64_t>(::getpid()) << 32 ^ static_cast<std::uint64_t>(attempt);
+        }
+        name = prefix;
+        for (int i = 0; i < 6; ++i, bits /= 62) name += kLetters[bits % 62];
+        const int fd = ::open(name.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, mode);
+        if (fd >= 0 || errno != EEXIST) return fd;
+    }
+    return -1;
+}
+
+}  // namespace
+
 bool ReplaceFile(const std::string& path, const std::string& contents, mode_t mode, bool durable,
                  const std::function<void()>& beforeReplace, std::string& error) {
     const std::string directory = ParentDirectory(path);
     const std::size_t slash = path.rfind('/');
-    std::string pattern = directory + "/." + path.substr(slash == std::string::npos ? 0 : slash + 1) +
-                          ".XXXXXX";
-    FileDescriptor fd(::mkostemp(&pattern[0], O_CLOEXEC));
+    std::string temporary;
+    FileDescriptor fd(CreateTemporary(
+        directory + "/." + path.substr(slash == std::string::npos ? 0 : slash + 1) + ".", mode, temporary));
     if (fd.get() < 0) {
         error = DescribeErrno("cannot create a file in " + directory, errno);
         return false;
     }
-    const std::string temporary = pattern;
     auto fail = [&](const std::string& what) {
         error = DescribeErrno(what, errno);
         ::unlink(temporary.c_str());
         return false;
     };
-    if (::fchmod(fd.get(), mode) != 0) return fail("cannot set the mode of " + temporary);
     if (!WriteAll(fd.get(), contents)) return fail("cannot write " + temporary);
     if (durable && ::fsync(fd.get()) != 0) return fail("cannot flush " + temporary);
     if (!fd.Close()) return fail("cannot write " + temporary);

@@ -48,14 +48,12 @@ bool QuoteScriptPath(const std::string& path, std::string& quoted, std::string& 
 
 bool WriteTextFileWhole(const std::string& path, const std::string& text, TextFileKind kind,
                         std::string& error) {
-    // The modes a new file would get, under the user's umask.
-    const mode_t mask = ::umask(0);
-    ::umask(mask);
+    // The modes a new file would get; the umask applies when it is made.
     const mode_t mode = kind == TextFileKind::Script ? 0777 : 0666;
     // A record is written often by the same program: what a killed run left
     // goes first.
     if (kind == TextFileKind::Record) RemoveLeftoverTemporaries(path);
-    return ReplaceFile(path, text, mode & ~mask, kind == TextFileKind::Record, {}, error);
+    return ReplaceFile(path, text, mode, kind == TextFileKind::Record, {}, error);
 }
 
 bool MakeFolder(const std::string& folder, std::string& error) {

@@ -100,6 +100,8 @@ TEST_F(SearchRun, HtmlDigestFilesAndRequests) {
     EXPECT_EQ(test::ReadFileOr(m_work + "/17284678.cmd"),
               "\"" + std::filesystem::canonical(TESSORY_PATH).string() + "\" \"" + m_work +
                   "/17284678.enw\"\n");
+    // The digest's link opens the script itself: it must be runnable.
+    EXPECT_EQ(access((m_work + "/17284678.cmd").c_str(), X_OK), 0);
     for (const char* pmid : {"18000003", "18000005", "18000004"}) {
         EXPECT_NE(test::ReadFileOr(std::string(m_work) + "/" + pmid + ".enw"), "<missing>");
         EXPECT_NE(test::ReadFileOr(std::string(m_work) + "/" + pmid + ".cmd"), "<missing>");
