@@ -189,6 +189,26 @@ RunFigures RunOnce(const std::string& tessory, const std::string& dir, BenchStan
     return figures;
 }
 
+// Runs the program `args` with its output thrown away; returns its wall
+// time from start to exit, or -1 when it could not run or did not exit 0.
+double TimeProgram(std::vector<std::string> args) {
+    std::vector<char*> argv;
+    for (std::string& arg : args) argv.push_back(&arg[0]);
+    argv.push_back(nullptr);
+    std::fflush(stdout);
+    const auto start = Clock::now();
+    const pid_t child = fork();
+    if (child == 0) {
+        if (!freopen("/dev/null", "w", stdout) || !freopen("/dev/null", "w", stderr)) _exit(125);
+        execvp(argv[0], argv.data());
+        _exit(127);
+    }
+    int status = 0;
+    waitpid(child, &status, 0);
+    const double seconds = std::chrono::duration<double>(Clock::now() - start).count();
+    return WIFEXITED(status) && WEXITSTATUS(status) == 0 ? seconds : -1;
+}
+
 // Sends `paths` one after another over one kept-alive connection with the
 // curl program; returns the wall time, or -1 when curl cannot run.
 double CurlOnce(BenchStandIn& standIn, const std::vector<std::string>& paths) {
@@ -198,20 +218,7 @@ double CurlOnce(BenchStandIn& standIn, const std::vector<std::string>& paths) {
         args.push_back("-o");
         args.push_back("/dev/null");
     }
-    std::vector<char*> argv;
-    for (std::string& arg : args) argv.push_back(&arg[0]);
-    argv.push_back(nullptr);
-    std::fflush(stdout);
-    const auto start = Clock::now();
-    const pid_t child = fork();
-    if (child == 0) {
-        execvp("curl", argv.data());
-        _exit(127);
-    }
-    int status = 0;
-    waitpid(child, &status, 0);
-    const double seconds = std::chrono::duration<double>(Clock::now() - start).count();
-    return WIFEXITED(status) && WEXITSTATUS(status) != 127 ? seconds : -1;
+    return TimeProgram(args);
 }
 
 // Runs the Biopython peer (bench/biopython_peer.py) over the stand-in's
@@ -223,21 +230,7 @@ double BiopythonOnce(BenchStandIn& standIn, int queries, int paceMs) {
     std::vector<std::string> args = {"/usr/bin/python3", LORVANE_BIOPYTHON_PEER, standIn.url(),
                                      std::to_string(paceMs)};
     for (int q = 0; q < queries; ++q) args.push_back("query" + std::to_string(q));
-    std::vector<char*> argv;
-    for (std::string& arg : args) argv.push_back(&arg[0]);
-    argv.push_back(nullptr);
-    std::fflush(stdout);
-    const auto start = Clock::now();
-    const pid_t peer = fork();
-    if (peer == 0) {
-        if (!freopen("/dev/null", "w", stdout) || !freopen("/dev/null", "w", stderr)) _exit(125);
-        execv(argv[0], argv.data());
-        _exit(127);
-    }
-    int status = 0;
-    waitpid(peer, &status, 0);
-    const double seconds = std::chrono::duration<double>(Clock::now() - start).count();
-    return WIFEXITED(status) && WEXITSTATUS(status) == 0 ? seconds : -1;
+    return TimeProgram(args);
 }
 
 // Returns the mean time, in microseconds, of writing a small file whole

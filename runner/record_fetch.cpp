@@ -152,14 +152,14 @@ std::vector<std::pair<std::int32_t, std::string>> SplitMedlineRecords(const std:
     return records;
 }
 
-void FetchRecordBatches(RunContext& context, const std::vector<std::int32_t>& pmids,
-                        RecordCache& records) {
+std::size_t FetchRecordBatches(RunContext& context, const std::vector<std::int32_t>& pmids,
+                               std::size_t first, bool all, RecordCache& records) {
     std::unique_ptr<HttpConnection> connection;
-    for (std::size_t first = 0; first < pmids.size(); first += kBatchSize) {
-        if (context.TimeIsUp() || !Connect(context, connection)) return;
+    for (; first < pmids.size() && (all || pmids.size() - first >= kBatchSize); first += kBatchSize) {
+        if (context.TimeIsUp() || !Connect(context, connection)) return first;
         const std::size_t last = std::min(pmids.size(), first + kBatchSize);
-        context.console.ShowProgress("records " + std::to_string(first + 1) + " to " +
-                                     std::to_string(last) + " of " + std::to_string(pmids.size()));
+        context.console.ShowProgress("records " + std::to_string(first + 1) + " to " + std::to_string(last) +
+                                     (all ? " of " + std::to_string(pmids.size()) : std::string()));
         const std::vector<std::int32_t> batch(pmids.begin() + static_cast<std::ptrdiff_t>(first),
                                               pmids.begin() + static_cast<std::ptrdiff_t>(last));
         FetchBatch(context, *connection, batch, records);
@@ -169,6 +169,7 @@ void FetchRecordBatches(RunContext& context, const std::vector<std::int32_t>& pm
             if (fetched != records.end() && fetched->second.listed) WriteFiles(context, fetched->second);
         }
     }
+    return first;
 }
 
 FetchTally FetchArticles(RunContext& context, const IdentifierArray& ids, int count,

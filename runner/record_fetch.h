@@ -52,18 +52,20 @@ std::string BuildBatchFetchPath(const std::vector<std::int32_t>& pmids);
 std::vector<std::pair<std::int32_t, std::string>> SplitMedlineRecords(const std::string& answer,
                                                                       bool lastMayBeCut);
 
-// Fetches the records of `pmids` (distinct identifiers) from the service of
-// `context` in requests of up to kBatchSize identifiers and stores the
-// fields of each record that arrived whole in `records`. A request that
-// cannot be sent reports "connection problem" and its identifiers get no
-// entry; one whose answer breaks off reports it and keeps the records that
-// arrived whole. Identifiers whose record did not come (left out of the
-// answer, cut off, or an answer in another form) are left for
-// FetchArticles to fetch alone. In HTML mode each record's citation file
-// and script are written as soon as its batch arrived, while the next
-// request waits for its turn.
-void FetchRecordBatches(RunContext& context, const std::vector<std::int32_t>& pmids,
-                        RecordCache& records);
+// Fetches the records of `pmids` (distinct identifiers) from `first` on,
+// from the service of `context`, in requests of kBatchSize identifiers,
+// and stores the fields of each record that arrived whole in `records`;
+// unless `all`, identifiers too few to fill a request are left for a later
+// call. A request that cannot be sent reports "connection problem" and its
+// identifiers get no entry; one whose answer breaks off reports it and
+// keeps the records that arrived whole. Identifiers whose record did not
+// come (left out of the answer, cut off, or an answer in another form) are
+// left for FetchArticles to fetch alone. In HTML mode each record's
+// citation file and script are written as soon as its batch arrived, while
+// the next request waits for its turn. Returns where the identifiers not
+// asked for yet begin: there, a later call goes on.
+std::size_t FetchRecordBatches(RunContext& context, const std::vector<std::int32_t>& pmids,
+                               std::size_t first, bool all, RecordCache& records);
 
 // What FetchArticles did for one query's articles.
 struct FetchTally {

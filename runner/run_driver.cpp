@@ -360,8 +360,13 @@ std::string RunScheduledAlert(RunContext& context, const SentRecord* alreadySent
         context.scriptProgram = CommandScriptProgram(context.directoryText);
     }
 
-    // Every query is searched first, so that the records of all hits can
-    // be fetched in a few requests, each identifier once.
+    // The records of all hits are fetched in a few requests, each
+    // identifier once: a request as soon as the searches have found enough
+    // new identifiers to fill it, so that its articles' files are written
+    // while the next searches wait for their turn, and the rest after the
+    // last search.
+    RecordCache records;
+    std::size_t asked = 0;  // identifiers in `distinct` asked for so far
     std::vector<QueryHits> hits;
     std::vector<std::string> unsearched, unfetched;
     std::vector<std::int32_t> distinct;
@@ -411,10 +416,9 @@ std::string RunScheduledAlert(RunContext& context, const SentRecord* alreadySent
         for (const std::int32_t pmid : found)
             if (seen.insert(pmid).second) distinct.push_back(pmid);
         hits.push_back(std::move(hit));
+        asked = FetchRecordBatches(context, distinct, asked, false, records);
     }
-
-    RecordCache records;
-    FetchRecordBatches(context, distinct, records);
+    FetchRecordBatches(context, distinct, asked, true, records);
     std::set<std::int32_t> cited;
     int listed = 0, missed = 0, leftOut = 0;
     for (const auto& [query, found, total, following] : hits) {

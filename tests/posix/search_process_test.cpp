@@ -664,6 +664,21 @@ TEST_F(SearchRun, ManyHitsComeFiftyARunEachOnceUntilAllAreSent) {
     ASSERT_GE(requests.size(), 3u);
     EXPECT_EQ(requests[requests.size() - 3], NewArticlesPath("broad", today - 7, today));
     EXPECT_EQ(requests[requests.size() - 2], NewArticlesPath("broad", today - 7, today, 120));
+
+    // Hits that fill a request of 200 records are fetched before the next
+    // search, so that their files are written while it waits for its turn.
+    std::string queries;
+    for (int q = 0; q < 5; ++q) {
+        queries += std::string(q ? ", " : "") + "\"q" + std::to_string(q) + "\": {\"ids\": [";
+        for (int i = 0; i < 50; ++i) queries += (i ? ", " : "") + std::to_string(31000000 + q * 100 + i);
+        queries += "]}";
+    }
+    test::StandIn many(R"({"esearch": {)" + queries + R"(}, "default_efetch": {"file": "medline_17284678.txt"}, "default_pmid": "asked"})");
+    Configure("Weekly", "Text", {"q0", "q1", "q2", "q3", "q4"});
+    EXPECT_EQ(Count(Run({}, many.url()).out, "PubMed: http"), 250u);
+    std::string order;
+    for (const std::string& request : many.Requests()) order += request.find("efetch") != std::string::npos ? 'F' : 'S';
+    EXPECT_EQ(order, "SSSSFSF");
 }
 
 TEST(SentRecordFile, WritesKilledAtRandomLeaveOldOrNewWhole) {
