@@ -31,9 +31,10 @@ bool WriteAll(int fd, const std::string& data);
 // Puts `contents` in place of the file at `path`, with `mode` under the
 // umask, so that a reader, or the writer stopped at any moment, finds the
 // old file or the new one whole: a temporary file ".<name>.XXXXXX" beside
-// it, renamed over it. `durable` also flushes the data and the rename to the disk.
-// `beforeReplace`, when set, runs just before the rename. Returns false
-// with `error` set, leaving the old file and no temporary file.
+// it, renamed over it. `durable` also flushes the data and the rename to
+// the disk. `beforeReplace`, when set, runs just before the rename.
+// Returns false with `error` set, leaving the old file and no temporary
+// file.
 bool ReplaceFile(const std::string& path, const std::string& contents, mode_t mode, bool durable,
                  const std::function<void()>& beforeReplace, std::string& error);
 
