@@ -1,4 +1,5 @@
 // Benchmarks of the alert runner, printed as figures (nothing is asserted):
+//   0. what writing a small file whole costs on the benchmark's disk;
 //   1. whole runs of 1 x 50, 20 x 50 and 200 x 50 distinct hits against the
 //      local E-utilities stand-in, in HTML mode (two files per article) and
 //      in text mode: the requests sent; the unpaced wall time
@@ -7,7 +8,7 @@
 //      the pace with an API key) against the pacing floor (requests x
 //      110 ms); both against the careful peer, a Biopython script that does
 //      one search and one batched fetch per query (when Debian's
-//      python3-biopython is installed; -1 otherwise); the runner's peak RSS;
+//      python3-biopython is installed; blank otherwise); the runner's peak RSS;
 //   2. field extraction speed of each record form over one large record.
 #include <signal.h>
 #include <sys/resource.h>
@@ -147,8 +148,8 @@ RunFigures RunOnce(const std::string& tessory, const std::string& dir, BenchStan
     // file skips every inode freed in the last half minute, one lookup
     // each, so the 2,000 files of a run removed just before would make each
     // new file several times dearer than on a user's disk.
-    static int runs = 0;
-    const std::string work = dir + "/work-" + std::to_string(++runs);
+    const std::string work =
+        dir + "/work-" + format + "-" + std::to_string(queries) + "-" + std::to_string(paceMs);
     std::filesystem::create_directories(work);
     std::filesystem::create_directories(dir + "/config/Lorvane");
     std::filesystem::create_directories(dir + "/bin");
