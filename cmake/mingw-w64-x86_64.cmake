@@ -11,10 +11,17 @@ set(CMAKE_FIND_ROOT_PATH_MODE_PROGRAM NEVER)
 set(CMAKE_FIND_ROOT_PATH_MODE_LIBRARY ONLY)
 set(CMAKE_FIND_ROOT_PATH_MODE_INCLUDE ONLY)
 
-# Tests of this build run under Wine.
+# Tests of this build run under Wine's 64-bit loader. Debian's `wine`
+# script starts the 32-bit loader whenever wine32 is installed, even for a
+# 64-bit program, and that fails on machines that run no 32-bit programs;
+# Debian keeps the 64-bit loader in /usr/lib/wine. Processes that Wine
+# starts in turn take their loader from WINELOADER.
 if(NOT CMAKE_CROSSCOMPILING_EMULATOR)
-  find_program(LORVANE_WINE wine)
-  if(LORVANE_WINE)
-    set(CMAKE_CROSSCOMPILING_EMULATOR ${LORVANE_WINE})
+  find_program(LORVANE_WINE_LOADER NAMES wine64 PATHS /usr/lib/wine /usr/lib64/wine)
+  if(NOT LORVANE_WINE_LOADER)
+    find_program(LORVANE_WINE_LOADER NAMES wine)
+  endif()
+  if(LORVANE_WINE_LOADER)
+    set(CMAKE_CROSSCOMPILING_EMULATOR ${CMAKE_COMMAND} -E env WINELOADER=${LORVANE_WINE_LOADER} ${LORVANE_WINE_LOADER})
   endif()
 endif()

@@ -5,7 +5,9 @@
 ; that user's settings, stored mail password and data as well.
 ; makensis -DBINARIES=<folder of the .exe files> -DOUTPUT=<setup file>
 ;          -DVERSION=<a.b.c.d> -DSOURCE=<the source tree> lorvane.nsi
-Unicode true
+; A 64-bit installer for the 64-bit programs: Program Files and the registry
+; are the 64-bit ones natively, with no 32-bit view to redirect.
+Target amd64-unicode
 Name "Lorvane"
 OutFile "${OUTPUT}"
 InstallDir "$PROGRAMFILES64\Lorvane!"
@@ -40,16 +42,6 @@ VIAddVersionKey "LegalCopyright" "Lorvane developers"
 !insertmacro MUI_UNPAGE_CONFIRM
 !insertmacro MUI_UNPAGE_INSTFILES
 !insertmacro MUI_LANGUAGE "English"
-
-Function .onInit
-  ; The programs are 64-bit: their entry belongs in the 64-bit view of the
-  ; registry, not under WOW6432Node where this 32-bit installer would go.
-  SetRegView 64
-FunctionEnd
-
-Function un.onInit
-  SetRegView 64
-FunctionEnd
 
 Section "Lorvane"
   SetShellVarContext all

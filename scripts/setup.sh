@@ -6,8 +6,9 @@
 set -euo pipefail
 
 run_packages=(g++ cmake ninja-build pkg-config libcurl4-openssl-dev qt6-base-dev python3)
+# The Windows tests are 64-bit throughout: wine64, and no wine32 or i386.
 test_packages=(libgtest-dev msmtp cron xvfb xauth g++-mingw-w64-x86-64-posix mingw-w64-tools wine wine64
-               clang libclang-rt-14-dev dpkg-dev xdotool nsis wine32:i386 python3-aiosmtpd openssl)
+               clang libclang-rt-14-dev dpkg-dev xdotool nsis python3-aiosmtpd openssl)
 
 reader_packages=(chromium thunderbird neomutt bibutils imagemagick xdotool xvfb xauth tmux)
 
@@ -40,10 +41,6 @@ if [ "$(id -u)" -ne 0 ]; then
 fi
 echo "setup: installing ${missing[*]}"
 export DEBIAN_FRONTEND=noninteractive
-# The Windows installer is a 32-bit program: Wine runs it with wine32.
-if [[ " ${missing[*]} " == *":i386 "* ]] && ! dpkg --print-foreign-architectures | grep -qx i386; then
-  "${as_root[@]}" dpkg --add-architecture i386
-fi
 "${as_root[@]}" apt-get update -qq
 "${as_root[@]}" apt-get install -y -qq "${missing[@]}" >/dev/null
 fetch_curl_source "$1"

@@ -36,47 +36,66 @@ cmake --build build/win32
 cmake --build build/win32 --target installer
 
 echo "== Windows tests under Wine"
+fail() { echo "test: $*" >&2; exit 1; }
+# Wine's 64-bit loader, the one the build's tests run with, in a 64-bit
+# prefix: no 32-bit program is started, so the stage works on machines that
+# run none, whether or not wine32 is installed.
+WINELOADER=$(sed -n 's/^LORVANE_WINE_LOADER:FILEPATH=//p' build/win32/CMakeCache.txt)
+[ -x "$WINELOADER" ] || fail "no Wine loader for 64-bit programs was found (Debian: apt-get install wine64)"
 # A registry of its own for this run, never the user's Wine prefix.
 WINEPREFIX=$(mktemp -d /tmp/lorvane-wine-XXXXXX)
 # No Mono or Gecko installer prompts in a fresh prefix: nothing here needs them.
-export WINEPREFIX WINEDEBUG=-all LORVANE_SCRATCH_REGISTRY=1 WINEDLLOVERRIDES="mscoree=;mshtml="
-standin_pid=
-smtp_pid=
-oauth_pid=
+export WINELOADER WINEPREFIX WINEARCH=win64 WINEDEBUG=-all LORVANE_SCRATCH_REGISTRY=1 \
+  WINEDLLOVERRIDES="mscoree=;mshtml="
+helper_pids=()
 cleanup() {
-  [ -n "$standin_pid" ] && kill "$standin_pid" 2>/dev/null
-  [ -n "$smtp_pid" ] && kill "$smtp_pid" 2>/dev/null
-  [ -n "$oauth_pid" ] && kill "$oauth_pid" 2>/dev/null
+  for pid in "${helper_pids[@]}"; do kill "$pid" 2>/dev/null || true; done
+  # The server writes the registry out as it ends: wait for that before
+  # the prefix is removed.
   wineserver -k >/dev/null 2>&1 || true
+  wineserver -w >/dev/null 2>&1 || true
   rm -rf "$WINEPREFIX"
 }
 trap cleanup EXIT
 # wineboot returns before the new prefix is ready; wait for it to settle.
-wineboot -i >/dev/null 2>&1 || true
-wineserver -w || true
+# (In a 64-bit prefix it warns that syswow64\rundll32.exe is missing: harmless.)
+"$WINELOADER" wineboot -i > "$WINEPREFIX/wineboot.log" 2>&1 ||
+  { cat "$WINEPREFIX/wineboot.log" >&2; fail "wineboot could not make the Wine prefix $WINEPREFIX"; }
+wineserver -w || fail "wineserver did not finish setting up $WINEPREFIX"
+# Prints the port a stand-in started in the background says it listens on;
+# fails, naming the stand-in, when it ends or says nothing for 10 seconds.
+port_of() { # name, port file, pid
+  for _ in $(seq 100); do
+    if [ -s "$2" ]; then awk '{print $2}' "$2"; return 0; fi
+    kill -0 "$3" 2>/dev/null || break
+    sleep 0.1
+  done
+  fail "$1 did not start (see its output above)"
+}
 # An E-utilities stand-in for the Windows runner's end-to-end test.
 python3 tests/standin/eutils_standin.py --scenario tests/win32/standin_scenario.json \
   --log "$WINEPREFIX/standin.log" --lifetime 900 > "$WINEPREFIX/standin.port" &
-standin_pid=$!
-for _ in $(seq 50); do [ -s "$WINEPREFIX/standin.port" ] && break; sleep 0.1; done
-export LORVANE_WINE_STANDIN_URL=http://127.0.0.1:$(awk '{print $2}' "$WINEPREFIX/standin.port")
+helper_pids+=($!)
+port=$(port_of "the E-utilities stand-in" "$WINEPREFIX/standin.port" $!)
+export LORVANE_WINE_STANDIN_URL=http://127.0.0.1:$port
 # An SMTP submission server (STARTTLS, AUTH) with a certificate for
 # "localhost" made now, for the Windows runner's mail.
 smtp_folder="$WINEPREFIX/smtp"
 mkdir -p "$smtp_folder/store"
 openssl req -x509 -newkey rsa:2048 -nodes -keyout "$smtp_folder/key.pem" -out "$smtp_folder/cert.pem" \
-  -days 2 -subj /CN=localhost -addext subjectAltName=DNS:localhost 2>/dev/null
+  -days 2 -subj /CN=localhost -addext subjectAltName=DNS:localhost 2>/dev/null ||
+  fail "openssl could not make the test certificate"
 /usr/bin/python3 tests/standin/smtp_submission.py --store "$smtp_folder/store" --cert "$smtp_folder/cert.pem" \
   --key "$smtp_folder/key.pem" --user reader --password 's3cret pass' --lifetime 900 > "$smtp_folder/port" &
-smtp_pid=$!
-for _ in $(seq 50); do [ -s "$smtp_folder/port" ] && break; sleep 0.1; done
-export LORVANE_WINE_SMTP_PORT=$(awk '{print $2}' "$smtp_folder/port")
+helper_pids+=($!)
+port=$(port_of "the SMTP submission stand-in" "$smtp_folder/port" $!)
+export LORVANE_WINE_SMTP_PORT=$port
 export LORVANE_WINE_SMTP_FOLDER="Z:${smtp_folder//\//\\}"
 # Microsoft's sign-in service stood in, for "Sign in...".
 python3 tests/standin/oauth_standin.py --log "$WINEPREFIX/oauth.log" --lifetime 900 > "$WINEPREFIX/oauth.port" &
-oauth_pid=$!
-for _ in $(seq 50); do [ -s "$WINEPREFIX/oauth.port" ] && break; sleep 0.1; done
-export LORVANE_WINE_OAUTH_URL=http://127.0.0.1:$(awk '{print $2}' "$WINEPREFIX/oauth.port")
+helper_pids+=($!)
+port=$(port_of "the sign-in stand-in" "$WINEPREFIX/oauth.port" $!)
+export LORVANE_WINE_OAUTH_URL=http://127.0.0.1:$port
 # The Win32 dialogs need a display: a virtual one. Every test case is a
 # Wine process of its own. Wine's helper processes (services, the desktop)
 # stay up while a console program waits on a pipe, and they are started
@@ -86,14 +105,26 @@ export LORVANE_WINE_OAUTH_URL=http://127.0.0.1:$(awk '{print $2}' "$WINEPREFIX/o
 # limit.
 mkfifo "$WINEPREFIX/keep"
 xvfb-run -a -s "-screen 0 1024x768x24" bash -c '
-  wine cmd.exe < "$WINEPREFIX/keep" > /dev/null 2>&1 &
+  fail() { echo "test: $*" >&2; exit 1; }
+  # Whether this prefix runs a cmd.exe: Wine starts it as a process of its
+  # own, told from those of other prefixes by its environment.
+  prefix_runs_cmd() {
+    for pid in $(pgrep -f "system32.cmd\.exe"); do
+      tr "\0" "\n" < "/proc/$pid/environ" 2>/dev/null | grep -qxF "WINEPREFIX=$WINEPREFIX" && return 0
+    done
+    return 1
+  }
+  "$WINELOADER" cmd.exe < "$WINEPREFIX/keep" > /dev/null 2>&1 &
   exec 9> "$WINEPREFIX/keep"
-  for _ in $(seq 100); do pgrep -f "system32.cmd\.exe" > /dev/null && break; sleep 0.1; done
-  wine build/win32/tests/unit_tests.exe --gtest_list_tests < /dev/null > /dev/null 2>&1 || true
+  for _ in $(seq 100); do prefix_runs_cmd && break; sleep 0.1; done
+  prefix_runs_cmd || fail "Wine did not start cmd.exe in $WINEPREFIX"
+  "$WINELOADER" build/win32/tests/unit_tests.exe --gtest_list_tests < /dev/null > /dev/null 2>&1 ||
+    fail "Wine could not run build/win32/tests/unit_tests.exe"
   # Lorvane installed as a user would, for the test of the installed program.
-  wine build/win32/Lorvane-setup.exe /S < /dev/null > /dev/null 2>&1
+  "$WINELOADER" build/win32/Lorvane-setup.exe /S < /dev/null > /dev/null 2>&1 ||
+    fail "Lorvane-setup.exe /S ended with status $?"
   test -f "$WINEPREFIX/drive_c/Program Files/Lorvane!/Lorvane.exe" ||
-    { echo "test: Lorvane-setup.exe installed nothing" >&2; exit 1; }
+    fail "Lorvane-setup.exe installed nothing"
   export LORVANE_WINE_INSTALLED=1 LORVANE_WINE_SETUP="Z:${PWD//\//\\}\\build\\win32\\Lorvane-setup.exe"
   status=0
   ctest --test-dir build/win32 --output-on-failure --timeout 300 || status=$?
