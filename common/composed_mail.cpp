@@ -16,83 +16,43 @@ bool HasLineBreak(const std::string& text) {
 
 }  // namespace
 
-MailStatus ComposedMailComponent::ClearMessage() {
-    m_message = MailMessage();
-    return kMailOk;
-}
+MailOutcome ComposedMailTransport::Send(const MailMessage& message) {
+    const std::string refused =
+        " refused an address, name or subject holding a line break or another control character, or an "
+        "address longer than " + std::to_string(kMaxAddressLength) + " bytes";
+    if (!IsSafeAddress(message.sender))
+        return MailOutcome::NotSent("setting the sender" + refused);
+    for (const MailAddressee& addressee : message.addressees)
+        if (!IsSafeAddress(addressee.address) || HasLineBreak(addressee.displayName) || addressee.kind < 0 ||
+            addressee.kind > 2)
+            return MailOutcome::NotSent("adding the recipient" + refused);
+    if (HasLineBreak(message.subject)) return MailOutcome::NotSent("setting the subject" + refused);
 
-MailStatus ComposedMailComponent::SetMailServer(const std::string& server) {
-    return server.empty() ? kMailOk : kMailNotSupported;
-}
-
-MailStatus ComposedMailComponent::SetSenderAddress(const std::string& address) {
-    if (!IsSafeAddress(address)) return kMailInvalidArgument;
-    m_message.sender = address;
-    return kMailOk;
-}
-
-MailStatus ComposedMailComponent::AddAddressee(const std::string& displayName,
-                                               const std::string& address, std::int32_t kind,
-                                               std::int32_t& result) {
-    if (!IsSafeAddress(address) || HasLineBreak(displayName) || kind < kToAddressee ||
-        kind > kBccAddressee)
-        return kMailInvalidArgument;
-    m_message.addressees.push_back({displayName, address, kind});
-    result = static_cast<std::int32_t>(m_message.addressees.size());
-    return kMailOk;
-}
-
-MailStatus ComposedMailComponent::SetSubjectLine(const std::string& subject) {
-    if (HasLineBreak(subject)) return kMailInvalidArgument;
-    m_message.subject = subject;
-    return kMailOk;
-}
-
-MailStatus ComposedMailComponent::SetMessageFormat(std::int32_t format) {
-    m_message.html = format == kHtmlFormat;
-    return kMailOk;
-}
-
-MailStatus ComposedMailComponent::SetMessageText(const std::string& body) {
-    m_message.body = body;
-    return kMailOk;
-}
-
-MailStatus ComposedMailComponent::AddAttachment(const MailAttachment& attachment) {
+    // The message is worth sending without a file that cannot go with it.
+    MailMessage sent = message;
+    sent.attachments.clear();
+    std::string leftOut;
     auto plain = [](const std::string& text, const char* others) {
         return !text.empty() && text.size() < 200 &&
                text.find_first_not_of("ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz0123456789" +
                                       std::string(others)) == std::string::npos;
     };
-    if (!plain(attachment.name, "-_.") || !plain(attachment.contentType, "-_.+/")) return kMailInvalidArgument;
-    m_message.attachments.push_back(attachment);
-    return kMailOk;
-}
-
-MailStatus ComposedMailComponent::DeliverMessage(std::int32_t& result) {
-    result = 1;
-    if (m_message.sender.empty() || m_message.addressees.empty()) {
-        m_lastFailure = "the message has no sender or no recipient";
-        return kMailOk;
+    for (const MailAttachment& attachment : message.attachments) {
+        if (plain(attachment.name, "-_.") && plain(attachment.contentType, "-_.+/"))
+            sent.attachments.push_back(attachment);
+        else
+            leftOut += (leftOut.empty() ? "" : "; ") + attachment.name + " could not be attached:" + refused;
     }
-    const std::string text =
-        ComposeMailMessage(m_message, MailDate(), NewMessageId(m_message.sender));
-    if (Transmit(m_message, text, m_lastFailure)) result = 0;
-    return kMailOk;
-}
-
-MailStatus ComposedMailComponent::DescribeLastFailure(std::string& text) {
-    text = m_lastFailure;
-    return kMailOk;
-}
-
-std::string ComposedMailComponent::DescribeStatus(MailStatus status) {
-    if (status == kMailInvalidArgument)
-        return "refused an address, name or subject holding a line break or another control "
-               "character, or an address longer than " + std::to_string(kMaxAddressLength) +
-               " bytes";
-    if (status == kMailNotSupported) return "can only deliver through the transport it was made for";
-    return "failed with status " + std::to_string(status);
+    MailOutcome outcome;
+    std::string failure;
+    if (sent.sender.empty() || sent.addressees.empty())
+        outcome = MailOutcome::Failed("the message has no sender or no recipient");
+    else if (!Transmit(sent, ComposeMailMessage(sent, MailDate(), NewMessageId(sent.sender)), failure))
+        outcome = MailOutcome::Failed(failure);
+    else
+        outcome = MailOutcome::Delivered();
+    outcome.leftOut = leftOut;
+    return outcome;
 }
 
 std::string MailDate() {

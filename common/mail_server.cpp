@@ -53,11 +53,11 @@ int MailServerPort(const MailServerSettings& server) {
     return port >= 1 && port <= 65535 ? port : 0;
 }
 
-MailComponentFactory ChooseMailTransport(const MailServerSettings& server,
-                                         MailComponentFactory systemComponent,
+MailTransportFactory ChooseMailTransport(const MailServerSettings& server,
+                                         MailTransportFactory systemTransport,
                                          const std::string& password) {
-    if (server.server.empty()) return systemComponent;
-    return [server, password](std::string& error) -> std::unique_ptr<MailComponent> {
+    if (server.server.empty()) return systemTransport;
+    return [server, password](std::string& error) -> std::unique_ptr<MailTransport> {
         std::string stored;
         if (server.auth == MailAuth::OAuth2) {
             // A fresh access token for each message: it lives an hour.
@@ -65,7 +65,7 @@ MailComponentFactory ChooseMailTransport(const MailServerSettings& server,
         } else if (!server.user.empty() && password.empty() && !ReadMailPassword(server, stored, error)) {
             return nullptr;
         }
-        return CreateSmtpMailComponent(server, password.empty() || server.auth == MailAuth::OAuth2 ? stored : password);
+        return CreateSmtpMailTransport(server, password.empty() || server.auth == MailAuth::OAuth2 ? stored : password);
     };
 }
 

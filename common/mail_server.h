@@ -7,7 +7,7 @@
 #include <string>
 #include <vector>
 
-#include "common/mail_component.h"
+#include "common/mail_transport.h"
 #include "common/settings_store.h"
 
 namespace lorvane {
@@ -68,16 +68,16 @@ int MailServerPort(const MailServerSettings& server);
 
 // Creates the built-in SMTP submission transport for `server`, logging in
 // with `password` when a user is set.
-std::unique_ptr<MailComponent> CreateSmtpMailComponent(const MailServerSettings& server,
+std::unique_ptr<MailTransport> CreateSmtpMailTransport(const MailServerSettings& server,
                                                        const std::string& password);
 
-// Returns what makes the mail component of a message: the built-in
-// transport when `server` names a server, else `systemComponent`. The
+// Returns what makes the transport of a message: the built-in SMTP
+// transport when `server` names a server, else `systemTransport`. The
 // built-in one logs in with `password` when it is given, else with the
 // stored password, read when a message is sent (a password that cannot be
-// read is the reason no component is made).
-MailComponentFactory ChooseMailTransport(const MailServerSettings& server,
-                                         MailComponentFactory systemComponent,
+// read is the reason no transport is made).
+MailTransportFactory ChooseMailTransport(const MailServerSettings& server,
+                                         MailTransportFactory systemTransport,
                                          const std::string& password = std::string());
 
 // Runs `command` with the system's shell (sh -c on POSIX, cmd /c on

@@ -80,10 +80,10 @@ std::string RefusalAdvice(const std::string& reply) {
     return std::string();
 }
 
-class SmtpMailComponent : public ComposedMailComponent {
+class SmtpMailTransport : public ComposedMailTransport {
 public:
     // `password` is the access token when the server signs in with OAuth 2.0.
-    SmtpMailComponent(MailServerSettings server, std::string password)
+    SmtpMailTransport(MailServerSettings server, std::string password)
         : m_server(std::move(server)), m_password(std::move(password)) {}
 
 protected:
@@ -194,9 +194,9 @@ private:
 
 }  // namespace
 
-std::unique_ptr<MailComponent> CreateSmtpMailComponent(const MailServerSettings& server,
+std::unique_ptr<MailTransport> CreateSmtpMailTransport(const MailServerSettings& server,
                                                        const std::string& password) {
-    return std::make_unique<SmtpMailComponent>(server, password);
+    return std::make_unique<SmtpMailTransport>(server, password);
 }
 
 }  // namespace lorvane

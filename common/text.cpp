@@ -154,4 +154,8 @@ std::string PubmedAbstractLink(const std::string& pmid) {
            "/entrez/query.fcgi?cmd=Retrieve&db=pubmed&dopt=Abstract&list_uids=" + pmid;
 }
 
+std::string Counted(int count, const char* one, const char* many) {
+    return std::to_string(count) + " " + (count == 1 ? one : many);
+}
+
 }  // namespace lorvane

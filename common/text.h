@@ -66,6 +66,9 @@ std::string PercentEncode(const std::string& text, bool (*encode)(unsigned char 
 
 // Returns the address of PubMed's abstract page of article `pmid` (a
 // decimal identifier), over plain HTTP as the mails have always linked it.
+// Returns `count` with the noun that fits it: "1 query", "3 queries".
+std::string Counted(int count, const char* one, const char* many);
+
 std::string PubmedAbstractLink(const std::string& pmid);
 
 }  // namespace lorvane

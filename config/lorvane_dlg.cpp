@@ -300,7 +300,7 @@ void CLorvaneDlg::OnSaveAndExit() {
                                              : "No schedule is registered: the task scheduling failed.";
     }
     const MailOutcome mail = SendSettingsConfirmation(
-        m_console, ChooseMailTransport(m_mailServer, CreateMailComponent), m_email, m_email,
+        m_console, ChooseMailTransport(m_mailServer, CreateSystemMailTransport), m_email, m_email,
         m_frequency, m_queryTexts.data(), m_queryCount, m_format, m_onlyNew, m_digest, schedule);
     AppMessageBox(mail.delivered
                       ? std::string("An e-mail message with the updated settings was send to you!")

@@ -159,12 +159,12 @@ void CMailServerDlg::OnSendTestMessage() {
     if (!CheckMailAddress(m_testRecipient)) return;
     const MailServerSettings typed = TypedSettings();
     const MailOutcome outcome = TryDeliverMail(
-        ChooseMailTransport(typed, CreateMailComponent,
+        ChooseMailTransport(typed, CreateSystemMailTransport,
                             typed.auth == MailAuth::OAuth2 ? std::string() : Host().GetItemText(IDC_MAIL_PASSWORD)),
-        m_testRecipient, m_testRecipient, "Lorvane! test message",
-        "This message was sent by Lorvane to test the outgoing mail settings.\n"
-        "Your digests will reach you the same way.\n",
-        false);
+        LorvaneMessage(m_testRecipient, m_testRecipient, "Lorvane! test message",
+                       "This message was sent by Lorvane to test the outgoing mail settings.\n"
+                       "Your digests will reach you the same way.\n",
+                       false));
     AppMessageBox(outcome.delivered ? "The test message to " + m_testRecipient +
                                           " was accepted for delivery."
                                     : "The test message could not be sent: " + outcome.reason);

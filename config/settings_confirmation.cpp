@@ -28,15 +28,16 @@ std::string ComposeSettingsConfirmation(const std::string& recipient, AlertFrequ
     return body;
 }
 
-MailOutcome SendSettingsConfirmation(Console& console, const MailComponentFactory& transport,
+MailOutcome SendSettingsConfirmation(Console& console, const MailTransportFactory& transport,
                                      const std::string& sender, const std::string& recipient,
                                      AlertFrequency frequency, const std::string* queryTexts,
                                      int queryCount, MailFormat format, bool onlyNew,
                                      const DigestOptions& digest, const ScheduleStatus& schedule) {
-    return DeliverMail(transport, console, sender, recipient, "Lorvane! configuration settings",
-                       ComposeSettingsConfirmation(recipient, frequency, queryTexts, queryCount, format,
-                                                   onlyNew, digest, schedule),
-                       false);
+    return DeliverMail(transport, console,
+                       LorvaneMessage(sender, recipient, "Lorvane! configuration settings",
+                                      ComposeSettingsConfirmation(recipient, frequency, queryTexts, queryCount,
+                                                                  format, onlyNew, digest, schedule),
+                                      false));
 }
 
 }  // namespace lorvane

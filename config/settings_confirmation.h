@@ -26,11 +26,11 @@ std::string ComposeSettingsConfirmation(const std::string& recipient, AlertFrequ
                                         MailFormat format, bool onlyNew, const DigestOptions& digest,
                                         const ScheduleStatus& schedule);
 
-// Mails that summary through a component that `transport` makes, from
+// Mails that summary through a transport that `transport` makes, from
 // `sender` to `recipient` with the subject "Lorvane! configuration
-// settings", in the component's default format; reports the outcome on
+// settings", as plain text; reports the outcome on
 // `console` and returns it.
-MailOutcome SendSettingsConfirmation(Console& console, const MailComponentFactory& transport,
+MailOutcome SendSettingsConfirmation(Console& console, const MailTransportFactory& transport,
                                      const std::string& sender, const std::string& recipient,
                                      AlertFrequency frequency, const std::string* queryTexts,
                                      int queryCount, MailFormat format, bool onlyNew,

@@ -63,8 +63,8 @@ ExitStatus ForwardArticle(RunContext& context, const std::string& argument) {
     }
     const std::string message = ComposeColleagueMessage(citation, ArticleIdentifier(path), colleague);
     citation.close();
-    return SendAlertMail(context.platform.createMailComponent, context.console, context.settings.email,
-                         colleague, message, false, kColleagueAlertMail)
+    return SendAlertMail(context.mailTransport, context.console, context.settings.email, colleague, message,
+                         false, kColleagueAlertMail)
                ? kExitDone
                : kExitNotDelivered;
 }

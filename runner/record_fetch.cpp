@@ -3,7 +3,7 @@
 #include <algorithm>
 
 #include "common/text.h"
-#include "runner/article_entries.h"
+#include "runner/digest_writer.h"
 #include "runner/internet.h"
 #include "runner/run_context.h"
 
@@ -18,15 +18,6 @@ const char kMedlineForm[] = "&rettype=medline&retmode=text";
 void ReportFetchFailure(Console& console, const InternetException& failure) {
     console.Line(kConnectionProblem);
     console.Diagnose(std::string("the records could not be fetched: ") + failure.what());
-}
-
-// Writes the citation file and script of `fetched` unless this run did so
-// already; a record that did not arrive whole replaces no earlier file.
-void WriteFiles(RunContext& context, FetchedRecord& fetched) {
-    if (fetched.filesWritten) return;
-    fetched.files = WriteCitationFiles(fetched.record, context.directoryText, context.scriptProgram,
-                                       context.console, !fetched.whole);
-    fetched.filesWritten = true;
 }
 
 // Opens the run's connection to the service when it is not open yet.
@@ -152,68 +143,47 @@ std::vector<std::pair<std::int32_t, std::string>> SplitMedlineRecords(const std:
     return records;
 }
 
-std::size_t FetchRecordBatches(RunContext& context, const std::vector<std::int32_t>& pmids,
-                               std::size_t first, bool all, RecordCache& records) {
+void FetchRecordBatches(RunContext& context, RunFindings& findings, bool all, DigestWriter& writer) {
+    const std::vector<std::int32_t>& pmids = findings.distinct;
     std::unique_ptr<HttpConnection> connection;
-    for (; first < pmids.size() && (all || pmids.size() - first >= kBatchSize); first += kBatchSize) {
-        if (context.TimeIsUp() || !Connect(context, connection)) return first;
+    for (std::size_t& first = findings.asked; first < pmids.size() && (all || pmids.size() - first >= kBatchSize);
+         first += kBatchSize) {
+        if (context.TimeIsUp() || !Connect(context, connection)) return;
         const std::size_t last = std::min(pmids.size(), first + kBatchSize);
         context.console.ShowProgress("records " + std::to_string(first + 1) + " to " + std::to_string(last) +
                                      (all ? " of " + std::to_string(pmids.size()) : std::string()));
         const std::vector<std::int32_t> batch(pmids.begin() + static_cast<std::ptrdiff_t>(first),
                                               pmids.begin() + static_cast<std::ptrdiff_t>(last));
-        FetchBatch(context, *connection, batch, records);
-        if (context.settings.plainText) continue;
-        for (const std::int32_t pmid : batch) {
-            const auto fetched = records.find(pmid);
-            if (fetched != records.end() && fetched->second.listed) WriteFiles(context, fetched->second);
-        }
+        FetchBatch(context, *connection, batch, findings.records);
+        writer.RecordsArrived(batch, findings.records);
     }
-    return first;
 }
 
-FetchTally FetchArticles(RunContext& context, const IdentifierArray& ids, int count,
-                         std::string& digest, bool plainText, RecordCache& records) {
-    std::unique_ptr<HttpConnection> connection;
-    FetchTally tally;
-    const int total = std::min(count, static_cast<int>(ids.size()));
-    for (int i = 0; i < total; ++i) {
-        const std::int32_t pmid = ids[static_cast<std::size_t>(i)];
-        auto found = records.find(pmid);
-        if (found == records.end()) {
-            // Not among the batches' records: fetched alone, as one request.
+void FetchArticles(RunContext& context, RunFindings& findings) {
+    for (QueryFindings& query : findings.queries) {
+        std::unique_ptr<HttpConnection> connection;
+        for (std::size_t i = 0; i < query.found.size(); ++i) {
+            const std::int32_t pmid = query.found[i];
+            if (findings.records.count(pmid)) continue;
             if (context.TimeIsUp() || !Connect(context, connection)) {
-                tally.missed += total - i;
-                return tally;
+                query.reachable = i;
+                break;
             }
             context.console.ShowProgress("article " + std::to_string(i + 1) + " of " +
-                                         std::to_string(count));
+                                         std::to_string(query.found.size()));
             std::string response;
             bool complete = false;
             long status = 0;
             if (!Ask(context, *connection, BuildFetchPath(pmid), response, complete, status)) {
-                records[pmid].listed = false;
-                tally.missed += total - i;
-                return tally;
+                findings.records[pmid].listed = false;
+                query.reachable = i;
+                break;
             }
             // A body that broke off still gives an entry from what arrived.
-            TakeSingleAnswer(context.console, records, pmid, response, complete, status,
+            TakeSingleAnswer(context.console, findings.records, pmid, response, complete, status,
                              context.settings.digest.abstracts);
-            found = records.find(pmid);
         }
-        if (!found->second.listed || !found->second.whole) ++tally.missed;
-        if (!found->second.listed) continue;
-        if (digest.size() >= kMaxDigestBytes) {
-            ++tally.leftOut;
-            continue;
-        }
-        if (!plainText) WriteFiles(context, found->second);
-        AppendArticleEntry(++tally.listed, found->second.record, plainText, context.directoryText, digest,
-                           found->second.files, context.settings.digest);
-        tally.listedIds.push_back(pmid);
-        if (found->second.whole) tally.listedWhole.push_back(pmid);
     }
-    return tally;
 }
 
 }  // namespace lorvane

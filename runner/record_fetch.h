@@ -1,15 +1,13 @@
-// Fetching the records of a run's hits and appending their entries.
+// The fetch stage of a run: the records of the articles its searches
+// found, by batches and one by one, into its cache. No layout, no files.
 #pragma once
 
 #include <cstdint>
-#include <map>
 #include <string>
 #include <utility>
 #include <vector>
 
-#include "runner/article_entries.h"
-#include "runner/record_fields.h"
-#include "runner/search_request.h"
+#include "runner/run_findings.h"
 
 namespace lorvane {
 
@@ -23,19 +21,6 @@ constexpr std::size_t kMaxRecordBytes = 4u * 1024u * 1024u;
 
 // Size of a digest past which no further article is appended.
 constexpr std::size_t kMaxDigestBytes = 20u * 1024u * 1024u;
-
-// A record of this run, as far as it was fetched.
-struct FetchedRecord {
-    ArticleRecord record;  // the extracted fields; raw text is not kept
-    bool listed = true;    // false: no record came (not sent, an error answer), so no entry
-    bool whole = true;     // false: an error answer or a cut body, fields may be missing
-    bool filesWritten = false;  // its citation file and script are written for this run
-    ArticleFiles files;         // which of them are there for its entry to link to
-};
-
-// The records fetched in one run, by identifier: each identifier is asked
-// for once per run, and listed under every query that found it.
-using RecordCache = std::map<std::int32_t, FetchedRecord>;
 
 // Returns the efetch request path for `pmid`, asking for the MEDLINE form.
 std::string BuildFetchPath(std::int32_t pmid);
@@ -52,41 +37,25 @@ std::string BuildBatchFetchPath(const std::vector<std::int32_t>& pmids);
 std::vector<std::pair<std::int32_t, std::string>> SplitMedlineRecords(const std::string& answer,
                                                                       bool lastMayBeCut);
 
-// Fetches the records of `pmids` (distinct identifiers) from `first` on,
-// from the service of `context`, in requests of kBatchSize identifiers,
-// and stores the fields of each record that arrived whole in `records`;
-// unless `all`, identifiers too few to fill a request are left for a later
-// call. A request that cannot be sent reports "connection problem" and its
-// identifiers get no entry; one whose answer breaks off reports it and
-// keeps the records that arrived whole. Identifiers whose record did not
-// come (left out of the answer, cut off, or an answer in another form) are
-// left for FetchArticles to fetch alone. In HTML mode each record's
-// citation file and script are written as soon as its batch arrived, while
-// the next request waits for its turn. Returns where the identifiers not
-// asked for yet begin: there, a later call goes on.
-std::size_t FetchRecordBatches(RunContext& context, const std::vector<std::int32_t>& pmids,
-                               std::size_t first, bool all, RecordCache& records);
+class DigestWriter;
 
-// What FetchArticles did for one query's articles.
-struct FetchTally {
-    int listed = 0;   // entries appended
-    int missed = 0;   // articles without an entry, or whose record did not arrive whole
-    int leftOut = 0;  // articles not appended because the digest is full
-    std::vector<std::int32_t> listedWhole;  // listed from a record that arrived whole
-    std::vector<std::int32_t> listedIds;    // every article listed, in order
-};
+// Fetches the records of the articles in `findings` not asked for yet, from
+// the service of `context`, in requests of kBatchSize identifiers, into
+// its cache; unless `all`, identifiers too few to fill a request are left
+// for a later call. A request that cannot be sent reports "connection
+// problem" and its identifiers get no entry; one whose answer breaks off
+// reports it and keeps the records that arrived whole. Identifiers whose
+// record did not come (left out of the answer, cut off, or an answer in
+// another form) are left for FetchArticles. `writer` hears of each batch
+// as it arrives.
+void FetchRecordBatches(RunContext& context, RunFindings& findings, bool all, DigestWriter& writer);
 
-// Appends one entry per article for the first `count` identifiers in `ids`
-// to `digest` (ordinals from 1), taking each record from `records` and
-// fetching one that is not there alone, from the service of `context`; in
-// HTML mode (`plainText` false) also writes each article's citation file
-// and command script into the working directory, once a run. A body that breaks off
-// reports "connection problem" and still gives an entry from what
-// arrived; a request that cannot be sent reports it and ends this query's
-// articles. A record over kMaxRecordBytes counts as one that broke off at
-// that size. Once the digest holds kMaxDigestBytes, further articles are
-// left out. Returns how many articles were listed, missed and left out.
-FetchTally FetchArticles(RunContext& context, const IdentifierArray& ids, int count,
-                         std::string& digest, bool plainText, RecordCache& records);
+// Fetches alone, query by query, the record of each article to list that
+// the batches did not bring. A body that breaks off reports "connection
+// problem" and still gives an entry from what arrived; a request that
+// cannot be sent (or the run's time limit) reports it and ends that
+// query's articles. A record over kMaxRecordBytes counts as one that broke
+// off at that size.
+void FetchArticles(RunContext& context, RunFindings& findings);
 
 }  // namespace lorvane

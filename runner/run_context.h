@@ -1,8 +1,11 @@
-// What one run of the alert runner depends on, made once at its start and
+// What one run of the alert runner depends on, made at its start and
 // handed to every step: the E-utilities service and how requests to it
 // are paced and retried, the clock, where lines go and where input comes
 // from, the factories of the platform services, and the user's settings.
-// Steps read nothing of this from the environment or process-wide state.
+// It is made from the environment first and completed once the settings
+// are loaded, before any step runs; no step changes it. Steps read nothing
+// of this from the environment or process-wide state. What a run finds
+// travels in its own value (runner/run_findings.h).
 #pragma once
 
 #include <chrono>
@@ -15,7 +18,7 @@
 #include "common/alert_settings.h"
 #include "common/console.h"
 #include "common/local_time.h"
-#include "common/mail_component.h"
+#include "common/mail_transport.h"
 #include "common/settings_store.h"
 #include "runner/http_client.h"
 #include "runner/internet.h"
@@ -26,7 +29,7 @@ namespace lorvane {
 struct RunnerPlatform {
     std::function<std::unique_ptr<HttpClient>(const HttpClientOptions&, std::string&)>
         createHttpClient = CreateHttpClient;
-    MailComponentFactory createMailComponent = CreateMailComponent;
+    MailTransportFactory createMailTransport = CreateSystemMailTransport;
     std::function<std::unique_ptr<SettingsStore>()> createSettingsStore = CreateUserSettingsStore;
     // Where the platform shows a lost connection in a message box that the
     // run waits on, it does so and returns true; elsewhere false, and the
@@ -76,11 +79,16 @@ struct RunContext {
     std::istream& input;  // where the colleague's address is typed
     Sleeper sleep;
     RunnerPlatform platform;
-    AlertSettings settings;  // as loaded at the run's start
+    AlertSettings settings;  // as loaded at the run's start, with the mail overrides below
+    // Makes the transport every message of the run goes through: the
+    // user's own server when one is set, else the platform's.
+    MailTransportFactory mailTransport;
     Pacer pacer;             // the spacing of this run's requests
     std::chrono::steady_clock::time_point deadline;  // the run's time limit
-    int mailTimeLimitSeconds = 0;  // a mail server's delivery bound; 0: the usual one
-    std::string oauthUrl;          // Microsoft's sign-in service; empty: the public one
+    // For tests and measuring: a mail server's delivery bound (0: the
+    // usual one) and Microsoft's sign-in service (empty: the public one).
+    int mailTimeLimitSeconds = 0;
+    std::string oauthUrl;
     // Where the record of mailed articles is kept; empty: nowhere, so a
     // run that lists only new articles cannot.
     std::string stateFolder;

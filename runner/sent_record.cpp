@@ -14,6 +14,7 @@ namespace lorvane {
 namespace {
 
 const char kSearchedThroughKey[] = "searched-through ";
+const char kNoticeMailedKey[] = "notice-mailed ";
 
 // 1 January 1970 as an automation date: day numbers and automation dates
 // differ by this many days.
@@ -83,6 +84,10 @@ bool ParseLine(std::string line, SentRecord& record, int today) {
         record.searchedThrough = std::max(record.searchedThrough, day);
         return true;
     }
+    if (first == kNoticeMailedKey) {
+        record.noticeDay = std::max(record.noticeDay, day);
+        return true;
+    }
     if (!ParseIdentifier(first.substr(0, first.size() - 1), pmid)) return false;
     if (today == kNoDay || day >= today - kRememberedDays) NoteMailed(record, pmid, day);
     return true;
@@ -117,6 +122,7 @@ std::string FormatSentRecord(const SentRecord& record) {
         "# the digest on each line. Delete this file to be sent every article again.\n";
     if (record.searchedThrough != kNoDay)
         text += kSearchedThroughKey + IsoDateText(record.searchedThrough) + "\n";
+    if (record.noticeDay != kNoDay) text += kNoticeMailedKey + IsoDateText(record.noticeDay) + "\n";
     for (const auto& [pmid, day] : record.mailed)
         text += std::to_string(pmid) + " " + IsoDateText(day) + "\n";
     return text;
@@ -178,6 +184,7 @@ bool WriteSentRecord(const std::string& folder, const SentRecord& record, std::s
 void MergeSentRecord(SentRecord& record, const SentRecord& other) {
     for (const auto& [pmid, day] : other.mailed) NoteMailed(record, pmid, day);
     record.searchedThrough = std::max(record.searchedThrough, other.searchedThrough);
+    record.noticeDay = std::max(record.noticeDay, other.noticeDay);
 }
 
 void PruneSentRecord(SentRecord& record, int today) {

@@ -1,6 +1,8 @@
-// The record of the articles already mailed to the user, kept from run to
-// run so that a run with "only new articles" lists each article once, and
-// the search window that follows from it.
+// The runner's state, kept from run to run in one file of its state
+// folder: the articles already mailed to the user, so that a run with
+// "only new articles" lists each article once, the day searched through
+// and the search window that follows from it, and the day a notice of a
+// failed run went out.
 #pragma once
 
 #include <cstdint>
@@ -30,6 +32,9 @@ struct SentRecord {
     // nothing to mail: what entered PubMed before the day before it has
     // been looked at.
     int searchedThrough = kNoDay;
+    // The day the last notice of a run that could look at nothing went
+    // out: one a day is enough.
+    int noticeDay = kNoDay;
 };
 
 // Returns the local day of `clock`'s present time in `day`, or false when
@@ -41,7 +46,8 @@ bool LocalDayNumber(Clock clock, int& day);
 std::string SearchDateText(int day, bool padded = false);
 
 // Returns the record as its file holds it: a comment saying what the file
-// is, a line "searched-through YYYY-MM-DD" when there is such a day, then
+// is, a line "searched-through YYYY-MM-DD" when there is such a day, a line
+// "notice-mailed YYYY-MM-DD" when there is that day, then
 // one line "PMID YYYY-MM-DD" per article in identifier order.
 std::string FormatSentRecord(const SentRecord& record);
 
@@ -66,7 +72,7 @@ bool ReadSentRecord(const std::string& folder, SentRecord& record, std::string& 
 bool WriteSentRecord(const std::string& folder, const SentRecord& record, std::string& error);
 
 // Takes into `record` what `other` holds: every article (with the later of
-// two days) and the later searched-through day.
+// two days), the later searched-through day and the later notice day.
 void MergeSentRecord(SentRecord& record, const SentRecord& other);
 
 // Forgets the articles mailed more than kRememberedDays before `today`.

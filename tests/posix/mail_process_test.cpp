@@ -274,30 +274,17 @@ TEST(ChildProcess, ATimeLimitStopsAProgramThatNeverEndsNotOneThatLeftAChild) {
     EXPECT_EQ(result.out, "queued\n");
 }
 
-TEST(MailComponent, RefusedAddressStopsTheSequence) {
-    std::string error;
-    std::unique_ptr<MailComponent> mail = CreateMailComponent(error);
-    ASSERT_TRUE(mail) << error;
-    const std::string out = TryDeliverMail(*mail, "reader@example.org",
-                                           "friend@example.org\r\nBcc: all@example.org",
-                                           MailSubject(kColleagueAlertMail), "body", true)
+TEST(MailTransport, RefusedAddressStopsTheMessage) {
+    const std::string out = TryDeliverMail(CreateSystemMailTransport,
+                                           LorvaneMessage("reader@example.org",
+                                                          "friend@example.org\r\nBcc: all@example.org",
+                                                          MailSubject(kColleagueAlertMail), "body", true))
                                 .report;
     EXPECT_EQ(out.find("Mail not sent: adding the recipient refused"), 0u) << out;
     EXPECT_EQ(out.find("Message delivered!"), std::string::npos);
-}
-
-TEST(MailComponent, NamedServersAreNotOurs) {
-    std::string error;
-    std::unique_ptr<MailComponent> mail = CreateMailComponent(error);
-    ASSERT_TRUE(mail) << error;
-    EXPECT_EQ(mail->SetMailServer(""), kMailOk);
-    EXPECT_NE(mail->SetMailServer("smtp.example.org"), kMailOk);
-    std::int32_t outcome = 0;
-    EXPECT_EQ(mail->DeliverMessage(outcome), kMailOk);  // nothing set: fails, says why
-    EXPECT_NE(outcome, 0);
-    std::string failure;
-    mail->DescribeLastFailure(failure);
-    EXPECT_EQ(failure, "the message has no sender or no recipient");
+    MailMessage nobody = LorvaneMessage("reader@example.org", "x@example.org", "s", "body", false);
+    nobody.addressees.clear();  // fails, says why
+    EXPECT_EQ(TryDeliverMail(CreateSystemMailTransport, nobody).reason, "the message has no sender or no recipient");
 }
 
 TEST(FindProgram, PathThenFallbacks) {

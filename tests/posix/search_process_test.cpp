@@ -363,7 +363,7 @@ TEST_F(SearchRun, NoConnectionLeavesEveryQueryOut) {
               std::string::npos)
         << RunLog();
     // Nor does a notice that cannot be delivered pass for one that was.
-    std::filesystem::remove(m_home + "/state/Lorvane/tessory.log");
+    std::filesystem::remove(m_home + "/state/Lorvane/sent-articles.txt");
     Configure("Weekly", "Text", {"first"}, "refused@example.org");
     EXPECT_EQ(Run({}, test::ClosedPortUrl()).exitCode, 6);
     EXPECT_NE(RunLog().find(" the query could not be searched, notice not delivered: "), std::string::npos);

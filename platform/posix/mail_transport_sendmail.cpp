@@ -1,4 +1,4 @@
-// The POSIX mail component: the composed message goes to the system's
+// The system's mail transport on POSIX: the composed message goes to the
 // sendmail program.
 #include <cstdlib>
 
@@ -12,7 +12,7 @@ namespace {
 // How long sendmail may take to accept one message.
 constexpr int kSendmailTimeLimitSeconds = 120;
 
-class SendmailComponent : public ComposedMailComponent {
+class SendmailTransport : public ComposedMailTransport {
 protected:
     bool Transmit(const MailMessage& message, const std::string& text,
                   std::string& failure) override {
@@ -44,8 +44,8 @@ protected:
 
 }  // namespace
 
-std::unique_ptr<MailComponent> CreateMailComponent(std::string& /*error*/) {
-    return std::make_unique<SendmailComponent>();
+std::unique_ptr<MailTransport> CreateSystemMailTransport(std::string& /*error*/) {
+    return std::make_unique<SendmailTransport>();
 }
 
 }  // namespace lorvane

@@ -1,5 +1,6 @@
-// The Windows mail component: the registered COM component "ANSMTP.OBJ",
-// driven through its dual interface by method number.
+// The system's mail transport on Windows: the registered COM component
+// "ANSMTP.OBJ", driven through its dual interface by method number, one
+// field of the message after the other.
 #include <windows.h>
 #include <objbase.h>
 #include <ole2.h>
@@ -7,7 +8,7 @@
 
 #include <vector>
 
-#include "common/mail_component.h"
+#include "common/mail_transport.h"
 #include "platform/win32/com_support.h"
 #include "platform/win32/win32_error.h"
 
@@ -17,6 +18,9 @@ namespace {
 const wchar_t kProgId[] = L"ANSMTP.OBJ";
 // {68B8DCDB-EFA4-420A-BB8A-71B9892A2063}
 const IID kMailInterface = {0x68B8DCDB, 0xEFA4, 0x420A, {0xBB, 0x8A, 0x71, 0xB9, 0x89, 0x2A, 0x20, 0x63}};
+
+// The component's formats and addressee kinds.
+constexpr LONG kHtmlFormat = 1;
 
 // Every kind of server: in-process, handler, local and remote.
 constexpr DWORD kAnyServer =
@@ -58,54 +62,61 @@ std::string TakeNarrow(BSTR wide) {
     return text;
 }
 
-class ComMailComponent : public MailComponent {
+class ComponentMailTransport : public MailTransport {
 public:
-    ComMailComponent() = default;
     ComPtr<IUnknown>& reference() { return m_mail; }
 
-    MailStatus ClearMessage() override { return Call(kClearMessage); }
-    MailStatus SetMailServer(const std::string& server) override {
-        return Call(kSetMailServer, WideString(server).get());
-    }
-    MailStatus SetSenderAddress(const std::string& address) override {
-        return Call(kSetSenderAddress, WideString(address).get());
-    }
-    MailStatus AddAddressee(const std::string& displayName, const std::string& address,
-                            std::int32_t kind, std::int32_t& result) override {
-        LONG number = 0;
-        const MailStatus status = Call(kAddAddressee, WideString(displayName).get(),
-                                       WideString(address).get(), static_cast<LONG>(kind), &number);
-        result = static_cast<std::int32_t>(number);
-        return status;
-    }
-    MailStatus SetSubjectLine(const std::string& subject) override {
-        return Call(kSetSubjectLine, WideString(subject).get());
-    }
-    MailStatus SetMessageFormat(std::int32_t format) override {
-        return Call(kSetMessageFormat, static_cast<LONG>(format));
-    }
-    MailStatus SetMessageText(const std::string& body) override {
-        return Call(kSetMessageText, WideString(body).get());
-    }
-    MailStatus DeliverMessage(std::int32_t& result) override {
-        LONG outcome = 0;
-        const MailStatus status = Call(kDeliverMessage, &outcome);
-        result = static_cast<std::int32_t>(outcome);
-        return status;
-    }
-    // The component's attachments are files on the disk, named by path;
-    // a message made here goes without them.
-    MailStatus AddAttachment(const MailAttachment&) override { return E_NOTIMPL; }
-    MailStatus DescribeLastFailure(std::string& text) override {
-        BSTR description = nullptr;
-        const MailStatus status = Call(kDescribeLastFailure, &description);
-        text = TakeNarrow(description);
-        return status;
+    // Sets the message up field by field and delivers it; the first call
+    // that fails stops the sequence and says which step it was.
+    MailOutcome Send(const MailMessage& message) override {
+        std::string failedStep;
+        auto ok = [&](HRESULT status, const char* step) {
+            if (status == S_OK) return true;
+            failedStep = std::string(step) + " " + DescribeStatus(status);
+            return false;
+        };
+        auto stopped = [&] { return MailOutcome::NotSent(failedStep); };
+        if (!ok(Call(kClearMessage), "clearing the message")) return stopped();
+        // The empty text leaves the choice of server to the component.
+        if (!ok(Call(kSetMailServer, WideString("").get()), "choosing the mail server")) return stopped();
+        if (!ok(Call(kSetSenderAddress, WideString(message.sender).get()), "setting the sender")) return stopped();
+        for (const MailAddressee& addressee : message.addressees) {
+            LONG number = 0;
+            if (!ok(Call(kAddAddressee, WideString(addressee.displayName).get(),
+                         WideString(addressee.address).get(), static_cast<LONG>(addressee.kind), &number),
+                    "adding the recipient"))
+                return stopped();
+        }
+        if (!ok(Call(kSetSubjectLine, WideString(message.subject).get()), "setting the subject")) return stopped();
+        if (message.html && !ok(Call(kSetMessageFormat, kHtmlFormat), "setting the format")) return stopped();
+        if (!ok(Call(kSetMessageText, WideString(message.body).get()), "setting the text")) return stopped();
+        // The component's attachments are files on the disk, named by
+        // path; a message made here goes without them.
+        std::string leftOut;
+        for (const MailAttachment& attachment : message.attachments)
+            leftOut += (leftOut.empty() ? "" : "; ") + attachment.name +
+                       " could not be attached: " + DescribeStatus(E_NOTIMPL);
+        LONG result = 0;
+        if (!ok(Call(kDeliverMessage, &result), "delivering")) return stopped();
+        MailOutcome outcome;
+        if (result == 0) {
+            outcome = MailOutcome::Delivered();
+        } else {
+            BSTR description = nullptr;
+            const HRESULT status = Call(kDescribeLastFailure, &description);
+            const std::string failure = TakeNarrow(description);
+            if (!ok(status, "describing the failure")) return stopped();
+            outcome = MailOutcome::Failed(failure);
+        }
+        outcome.leftOut = leftOut;
+        return outcome;
     }
 
-    std::string DescribeStatus(MailStatus status) override {
-        std::string text = DescribeWin32Error("the mail component failed",
-                                              static_cast<unsigned long>(status));
+private:
+    // Returns what a failing status of the component means, with the
+    // component's own description when it left one.
+    static std::string DescribeStatus(HRESULT status) {
+        std::string text = DescribeWin32Error("the mail component failed", static_cast<unsigned long>(status));
         IErrorInfo* info = nullptr;
         if (GetErrorInfo(0, &info) == S_OK && info) {
             BSTR description = nullptr;
@@ -120,12 +131,12 @@ public:
 
 private:
     template <typename... Args>
-    MailStatus Call(int method, Args... args) {
+    HRESULT Call(int method, Args... args) {
         IUnknown* object = m_mail.get();
-        if (!object) return static_cast<MailStatus>(E_POINTER);
+        if (!object) return E_POINTER;
         using Entry = HRESULT(STDMETHODCALLTYPE*)(IUnknown*, Args...);
         void** table = *reinterpret_cast<void***>(object);
-        return static_cast<MailStatus>(reinterpret_cast<Entry>(table[method])(object, args...));
+        return reinterpret_cast<Entry>(table[method])(object, args...);
     }
 
     ComApartment m_apartment;  // declared first: left after the reference is released
@@ -134,8 +145,8 @@ private:
 
 }  // namespace
 
-std::unique_ptr<MailComponent> CreateMailComponent(std::string& error) {
-    auto component = std::make_unique<ComMailComponent>();
+std::unique_ptr<MailTransport> CreateSystemMailTransport(std::string& error) {
+    auto component = std::make_unique<ComponentMailTransport>();
     CLSID classId{};
     HRESULT result = kProgId[0] == L'{' ? CLSIDFromString(kProgId, &classId)
                                         : CLSIDFromProgID(kProgId, &classId);

@@ -1,0 +1,47 @@
+// How a message leaves the computer: the system's own mail transport
+// (POSIX: the sendmail program; Windows: the registered mail component
+// "ANSMTP.OBJ") or the user's own server over SMTP. One call a message.
+#pragma once
+
+#include <functional>
+#include <memory>
+#include <string>
+
+#include "common/mail_message.h"
+
+namespace lorvane {
+
+// What became of one message.
+struct MailOutcome {
+    bool delivered = false;
+    std::string reason;   // why it was not delivered
+    std::string report;   // the line that says what became of it: "Message delivered!" or why not
+    std::string leftOut;  // the attachments the transport refused, and why; they did not go
+
+    // A message that went, or one that `step` stopped before it was
+    // handed over ("Mail not sent: " `step`), or one the transport did not
+    // take, saying `failure` in its own words.
+    static MailOutcome Delivered();
+    static MailOutcome NotSent(const std::string& step);
+    static MailOutcome Failed(const std::string& failure);
+};
+
+class MailTransport {
+public:
+    virtual ~MailTransport() = default;
+
+    // Sends `message` to its addressees. Attachments the transport cannot
+    // take are left out and the outcome says so. Returns what became of
+    // the message; never throws.
+    virtual MailOutcome Send(const MailMessage& message) = 0;
+};
+
+// Creates the system's own mail transport. Returns null with `error` set
+// when there is none (Windows: "ANSMTP.OBJ" not registered).
+std::unique_ptr<MailTransport> CreateSystemMailTransport(std::string& error);
+
+// Creates a transport as CreateSystemMailTransport does; tests and the
+// user's own server hand in others.
+using MailTransportFactory = std::function<std::unique_ptr<MailTransport>(std::string&)>;
+
+}  // namespace lorvane

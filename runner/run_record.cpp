@@ -1,0 +1,235 @@
+#include "runner/run_record.h"
+
+#include <algorithm>
+#include <memory>
+#include <vector>
+
+#include "common/mail_delivery.h"
+#include "common/run_log.h"
+#include "common/system_services.h"
+#include "common/text.h"
+#include "runner/exit_status.h"
+#include "runner/runner_services.h"
+#include "runner/scheduled_run.h"
+
+namespace lorvane {
+namespace {
+
+const char kDebugCopyName[] = "debug.html";
+const char kNoticeSubject[] = "Lorvane! Your alert could not look for new articles";
+// At most this many failure lines of one run go to the log and the notice.
+constexpr std::size_t kMaxFailureLines = 20;
+// How long a run waits for another one to finish updating the state folder.
+constexpr int kLockWaitMilliseconds = 30000;
+constexpr int kLockPollMilliseconds = 50;
+
+// Creates the state folder of `context` and takes its lock, so that runs
+// at the same moment update the state and the log one after the other.
+// Returns null with `error` set when the lock cannot be had in
+// kLockWaitMilliseconds.
+std::unique_ptr<FolderLock> LockStateFolder(RunContext& context, std::string& error) {
+    if (!MakeFolder(context.stateFolder, error)) return nullptr;
+    for (int waited = 0;; waited += kLockPollMilliseconds) {
+        bool busy = false;
+        std::unique_ptr<FolderLock> lock = TryLockFolder(context.stateFolder, busy, error);
+        if (lock || !busy) return lock;
+        if (waited >= kLockWaitMilliseconds) {
+            error = "another run kept " + context.stateFolder + " locked for " +
+                    std::to_string(kLockWaitMilliseconds / 1000) + " seconds";
+            return nullptr;
+        }
+        context.sleep(std::chrono::milliseconds(kLockPollMilliseconds));
+    }
+}
+
+// Adds `now` to the state file under the lock of the state folder, keeping
+// what another run wrote meanwhile. Returns false with `error` set.
+bool UpdateState(RunContext& context, int today, const SentRecord& now, std::string& error) {
+    SentRecord record;
+    const std::unique_ptr<FolderLock> lock = LockStateFolder(context, error);
+    if (!lock || !ReadSentRecord(context.stateFolder, record, error, today)) return false;
+    // A searched-through day ahead of today is a clock that was set wrong
+    // once: a run that looked at everything puts today in its place.
+    if (now.searchedThrough != kNoDay && record.searchedThrough > today) record.searchedThrough = kNoDay;
+    MergeSentRecord(record, now);
+    PruneSentRecord(record, today);
+    return WriteSentRecord(context.stateFolder, record, error);
+}
+
+// Returns that none of `count` things could be had: "your query could not
+// be searched", "none of your 3 queries could be searched".
+std::string NoneCould(int count, const char* whose, const char* one, const char* many, const char* done) {
+    return count == 1 ? std::string(whose) + " " + one + " could not be " + done
+                      : "none of " + std::string(whose) + " " + Counted(count, one, many) + " could be " + done;
+}
+
+// Returns the lines of failure that the run reported, in order, each once,
+// those that `said` holds already left out, and at most kMaxFailureLines.
+std::vector<std::string> FailureLines(const std::vector<std::string>& reported,
+                                      const std::string& said = std::string()) {
+    std::vector<std::string> lines;
+    for (const std::string& line : reported) {
+        if (line.empty() || line == "Message delivered!" || said.find(line) != std::string::npos ||
+            std::find(lines.begin(), lines.end(), line) != lines.end())
+            continue;
+        if (lines.size() == kMaxFailureLines) {
+            lines.push_back("(and more)");
+            break;
+        }
+        lines.push_back(line);
+    }
+    return lines;
+}
+
+// Returns what a scheduled run did, in words, for the run log: how many
+// queries it searched and articles it listed.
+std::string RunSummary(const ScheduledRunTally& tally) {
+    if (tally.queries == 0) return "no queries to search";
+    std::string text;
+    if (tally.NothingSearched())
+        text = NoneCould(tally.queries, "the", "query", "queries", "searched");
+    else if (tally.unsearched)
+        text = std::to_string(tally.queries - tally.unsearched) + " of " + Counted(tally.queries, "query", "queries") +
+               " searched";
+    else
+        text = Counted(tally.queries, "query", "queries") + " searched";
+    if (tally.NothingFetched())
+        text += ", " + NoneCould(tally.found, "the", "article found", "articles found", "fetched");
+    else if (tally.articles)
+        text += ", " + Counted(tally.articles, "article", "articles") + " listed";
+    else if (!tally.NothingSearched())
+        text += ", nothing new";
+    if (tally.timeUp) text += ", stopped at its time limit";
+    return text;
+}
+
+// Returns the notice of a run that could not look for new articles.
+std::string NoticeText(RunContext& context, const ScheduledRunTally& tally, bool onlyNew) {
+    const std::string stamp = NowStamp(context);
+    std::string body = "Lorvane's run of " + stamp.substr(0, 10) + " " + stamp.substr(11, 5) +
+                       " could not look for new articles: ";
+    body += (tally.NothingSearched() ? NoneCould(tally.queries, "your", "query", "queries", "searched")
+                                     : NoneCould(tally.found, "the", "article found", "articles found", "fetched")) +
+            ".";
+    body += "\n\nWhat went wrong:\n\n";
+    for (const std::string& line : FailureLines(context.transcript.lines()))
+        body += "  " + ShowControls(line) + "\n";
+    body += "\nThe next scheduled run tries again.";
+    if (onlyNew)
+        body += " Since you are sent only articles you have not been sent before, it also looks "
+                "at the days this run missed.";
+    return body + "\n\nThank you for using Lorvane!\n";
+}
+
+// Mails the user a short notice that this run could not look for new
+// articles, unless the state says one went out earlier today, and adds
+// what became of it to `summary`. Returns false when the notice could not
+// be delivered.
+bool MailFailureNotice(RunContext& context, const RunState& state, const ScheduledRunTally& tally,
+                       std::string& summary) {
+    SentRecord kept;
+    std::string error;
+    const bool known = state.today != kNoDay && !context.stateFolder.empty() &&
+                       ReadSentRecord(context.stateFolder, kept, error, state.today);
+    if (known && kept.noticeDay == state.today) {
+        summary += ", a notice was mailed earlier today";
+        return true;
+    }
+    const std::string& address = context.settings.email;
+    const MailOutcome mail = DeliverMail(context.mailTransport, context.console,
+                                         LorvaneMessage(address, address, kNoticeSubject,
+                                                        NoticeText(context, tally, state.onlyNew), false));
+    summary += mail.delivered ? ", notice delivered to " + address : ", notice not delivered: " + mail.reason;
+    if (!mail.delivered || !known) return mail.delivered;
+    SentRecord notice;
+    notice.noticeDay = state.today;
+    if (!UpdateState(context, state.today, notice, error))
+        context.console.Diagnose("cannot keep the day of the notice: " + error +
+                                 "; the next failing run today mails another");
+    return true;
+}
+
+}  // namespace
+
+RunState LoadRunState(RunContext& context) {
+    RunState state;
+    const bool dated = LocalDayNumber(context.clock, state.today);
+    if (!dated) state.today = kNoDay;
+    if (!context.settings.onlyNew) return state;
+    const char consequence[] = "; this digest lists every article of its window";
+    std::string error;
+    if (context.stateFolder.empty()) {
+        context.console.Diagnose(std::string("there is no folder for the record of mailed articles") + consequence);
+    } else if (!dated) {
+        context.console.Diagnose(std::string("the clock cannot be read as a local date") + consequence);
+    } else if (!ReadSentRecord(context.stateFolder, state.record, error, state.today)) {
+        // Not written over either: it may only be unreadable for a while.
+        context.console.Diagnose(error + consequence);
+    } else {
+        if (!error.empty()) context.console.Diagnose(error);
+        state.onlyNew = true;
+    }
+    return state;
+}
+
+void RecordSentArticles(RunContext& context, int today, const ScheduledRunTally& tally, bool delivered) {
+    SentRecord now;
+    if (delivered)
+        for (const std::int32_t pmid : tally.listed) now.mailed[pmid] = today;
+    if (tally.complete && !tally.moreToFollow && (delivered || !tally.anyHits)) now.searchedThrough = today;
+    if (now.mailed.empty() && now.searchedThrough == kNoDay) return;
+    std::string error;
+    if (!UpdateState(context, today, now, error))
+        context.console.Diagnose("cannot keep the record of mailed articles: " + error +
+                                 "; the articles of this digest may be listed again");
+}
+
+void WriteDebugCopy(Console& console, const std::string& digest) {
+    // Written whole, so that a full disk leaves the last good copy, not an
+    // empty one.
+    std::string error;
+    if (!WriteTextFileWhole(kDebugCopyName, digest, TextFileKind::Document, error))
+        console.Diagnose(std::string("could not write ") + kDebugCopyName + ": " + error);
+}
+
+std::string NowStamp(const RunContext& context) {
+    CalendarTime now;
+    LocalCalendarTime(context.clock(), now);
+    return RunLogStamp(now);
+}
+
+int RecordRun(RunContext& context, const RunState& state, const ScheduledRunTally& tally,
+              const MailOutcome& mail) {
+    std::string summary = RunSummary(tally);
+    int status = tally.NothingSearched() || tally.NothingFetched() ? kExitNothingSearched
+                 : tally.complete                                   ? kExitDone
+                                                                    : kExitIncomplete;
+    bool undelivered = false;
+    if (tally.anyHits) {
+        summary += mail.delivered ? ", digest delivered to " + context.settings.email
+                                  : ", digest not delivered: " + mail.reason;
+        undelivered = !mail.delivered;
+    } else if (status == kExitNothingSearched) {
+        undelivered = !MailFailureNotice(context, state, tally, summary);
+    } else {
+        summary += ", no mail sent";
+    }
+    if (undelivered) status = kExitNotDelivered;
+    AddToRunLog(context, summary);
+    return status;
+}
+
+void AddToRunLog(RunContext& context, const std::string& summary) {
+    std::string error = "there is no folder for it";
+    std::unique_ptr<FolderLock> lock;
+    if (!context.stateFolder.empty() && (lock = LockStateFolder(context, error))) {
+        const std::string path = PathInFolder(context.stateFolder, kRunLogName);
+        const std::string entry =
+            RunLogEntry(NowStamp(context), summary, FailureLines(context.transcript.lines(), summary));
+        if (WriteTextFileWhole(path, AppendRunLogEntry(ReadRunLog(path), entry), TextFileKind::Document, error))
+            return;
+    }
+    context.console.Diagnose("cannot keep the run log: " + error);
+}
+
+}  // namespace lorvane

@@ -1,0 +1,53 @@
+// The record stage of a run: what the runner keeps for itself in the state
+// file of its state folder (the articles mailed, the day searched through,
+// the day a notice went out), and what it tells the person in the run log.
+#pragma once
+
+#include <string>
+
+#include "common/mail_transport.h"
+#include "runner/run_context.h"
+#include "runner/sent_record.h"
+
+namespace lorvane {
+
+struct ScheduledRunTally;
+
+// What a run read of its state at its start.
+struct RunState {
+    SentRecord record;
+    int today = kNoDay;    // the local day of the run, when the clock says it
+    bool onlyNew = false;  // new articles can be told from those mailed before
+};
+
+// Reads the state of the state folder of `context` and today's local day.
+// onlyNew is set when the settings ask for only new articles and the
+// record can be read; otherwise the run says why it lists every article.
+RunState LoadRunState(RunContext& context);
+
+// Keeps what this run mailed: the articles listed in the digest, once it
+// was delivered, and today as the day searched through when the run looked
+// at everything and mailed it or had nothing to mail. What another run
+// wrote meanwhile is kept.
+void RecordSentArticles(RunContext& context, int today, const ScheduledRunTally& tally, bool delivered);
+
+// Keeps a copy of the digest beside the run, for looking at; a failure to
+// write it is said, and does not stop the run.
+void WriteDebugCopy(Console& console, const std::string& digest);
+
+// Returns the local date and time of now, as the run log starts a line.
+std::string NowStamp(const RunContext& context);
+
+// Ends a scheduled run: mails the notice of a run that could search or
+// fetch nothing (once a day), adds the run's summary and failure lines to
+// the run log, and returns the exit status that `tally` and `mail`, what
+// became of the digest, call for.
+int RecordRun(RunContext& context, const RunState& state, const ScheduledRunTally& tally,
+              const MailOutcome& mail);
+
+// Adds this run's entry to the run log in the state folder: `summary`
+// after the local date and time, then the failure lines the run reported.
+// A log that cannot be kept is said on standard error.
+void AddToRunLog(RunContext& context, const std::string& summary);
+
+}  // namespace lorvane
