@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "common/curl_support.h"
+#include "common/secret_store.h"
 #include "common/text.h"
 #include "lorvane_version.h"
 
@@ -166,7 +167,7 @@ SignInPoll PollDeviceSignIn(const MailServerSettings& server, DeviceSignIn& sign
         return SignInPoll::Failed;
     const std::string refreshToken = JsonValue(answer, "refresh_token");
     if (!refreshToken.empty()) {
-        if (!StoreMailOAuthToken(refreshToken, error)) return SignInPoll::Failed;
+        if (!StoreSecret(Secret::SignInToken, refreshToken, error)) return SignInPoll::Failed;
         account = SignedInAccount(JsonValue(answer, "id_token"));
         if (account.empty()) account = server.user;
         return SignInPoll::Done;
@@ -199,7 +200,7 @@ bool MailAccessToken(const MailServerSettings& server, std::string& token, std::
         return !token.empty();
     }
     std::string refreshToken;
-    if (!ReadMailOAuthToken(refreshToken, error)) return false;
+    if (!ReadSecret(Secret::SignInToken, std::string(), refreshToken, error)) return false;
     std::string answer;
     if (!PostForm(server, "/oauth2/v2.0/token",
                   {{"grant_type", "refresh_token"}, {"client_id", MicrosoftClientId(server)},
@@ -216,7 +217,7 @@ bool MailAccessToken(const MailServerSettings& server, std::string& token, std::
     }
     // The service may send a new refresh token; the old one then stops working.
     const std::string rotated = JsonValue(answer, "refresh_token");
-    if (!rotated.empty() && rotated != refreshToken && !StoreMailOAuthToken(rotated, error)) {
+    if (!rotated.empty() && rotated != refreshToken && !StoreSecret(Secret::SignInToken, rotated, error)) {
         token.clear();
         error = "cannot keep the new sign-in: " + error;
         return false;

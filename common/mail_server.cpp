@@ -1,6 +1,7 @@
 #include "common/mail_server.h"
 
 #include "common/mail_oauth.h"
+#include "common/secret_store.h"
 #include "common/text.h"
 
 namespace lorvane {
@@ -51,6 +52,10 @@ int MailServerPort(const MailServerSettings& server) {
         return 0;
     const int port = std::stoi(server.port);
     return port >= 1 && port <= 65535 ? port : 0;
+}
+
+bool ReadMailPassword(const MailServerSettings& server, std::string& password, std::string& error) {
+    return ReadSecret(Secret::MailPassword, server.passwordCommand, password, error);
 }
 
 MailTransportFactory ChooseMailTransport(const MailServerSettings& server,

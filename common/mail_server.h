@@ -80,29 +80,10 @@ MailTransportFactory ChooseMailTransport(const MailServerSettings& server,
                                          MailTransportFactory systemTransport,
                                          const std::string& password = std::string());
 
-// Runs `command` with the system's shell (sh -c on POSIX, cmd /c on
-// Windows), at most a minute, and returns the first line it printed in
-// `line`. Returns false with `error` set when it cannot be run, runs too
-// long or fails; its output never goes into `error`.
-bool RunSecretCommand(const std::string& command, std::string& line, std::string& error);
-
-// Reads and stores the refresh token of a Microsoft sign-in, kept as the
-// password is: Windows, the generic credential "Lorvane/mail-oauth"; POSIX,
-// $XDG_CONFIG_HOME/Lorvane/mail-oauth, mode 0600, replaced whole. Return
-// false with `error` set (reading: "sign in ..." when there is none).
-bool ReadMailOAuthToken(std::string& token, std::string& error);
-bool StoreMailOAuthToken(const std::string& token, std::string& error);
-
-// Reads the password of the mail account of `server`. Windows: the
-// Credential Manager's generic credential "Lorvane/mail". POSIX: the first
-// line that MailPasswordCommand prints, when it is set, else the file
-// $XDG_CONFIG_HOME/Lorvane/mail-password (its trailing line feed dropped),
-// which must be a regular file that only its owner can read or write.
-// Returns false with `error` set when there is no password to be had.
+// Reads the password of the mail account of `server` from the secret
+// store: on POSIX the first line that MailPasswordCommand prints when it
+// is set. Returns false with `error` set when there is no password to be
+// had.
 bool ReadMailPassword(const MailServerSettings& server, std::string& password, std::string& error);
-
-// Stores `password` where ReadMailPassword reads it (POSIX: the file, mode
-// 0600). Returns false with `error` set when it cannot.
-bool StoreMailPassword(const std::string& password, std::string& error);
 
 }  // namespace lorvane

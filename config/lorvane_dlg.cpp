@@ -5,6 +5,7 @@
 
 #include "common/local_time.h"
 #include "common/run_log.h"
+#include "common/secret_store.h"
 #include "common/system_services.h"
 #include "common/text.h"
 #include "config/dialog_host.h"
@@ -220,7 +221,7 @@ bool CLorvaneDlg::SaveSettings() {
         return false;
     }
     // The password goes to the system's own store, never to the settings.
-    if (!m_mailPassword.empty() && !StoreMailPassword(m_mailPassword, error))
+    if (!m_mailPassword.empty() && !StoreSecret(Secret::MailPassword, m_mailPassword, error))
         AppMessageBox("The mail password could not be stored: " + error);
     return true;
 }

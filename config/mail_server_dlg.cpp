@@ -2,6 +2,7 @@
 
 #include "common/mail_delivery.h"
 #include "common/mail_oauth.h"
+#include "common/secret_store.h"
 #include "common/text.h"
 #include "config/resource.h"
 #include "config/settings_editing.h"
@@ -112,7 +113,7 @@ void CMailServerDlg::ShowStoredSecret() {
     // Never the secret itself, only whether there is one.
     std::string secret, error;
     if (Host().IsChecked(IDC_MAIL_AUTH_OAUTH)) {
-        Host().SetItemText(IDC_MAIL_PASSWORD_NOTE, ReadMailOAuthToken(secret, error)
+        Host().SetItemText(IDC_MAIL_PASSWORD_NOTE, ReadSecret(Secret::SignInToken, std::string(), secret, error)
                                                        ? "A sign-in is kept. \"Sign in...\" replaces it."
                                                        : "Not signed in yet: choose \"Sign in...\".");
         return;

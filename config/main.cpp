@@ -1,8 +1,10 @@
 // Lorvane: the configuration program.
 #include <cstring>
 #include <string>
+#include <vector>
 
 #include "common/console.h"
+#include "common/secret_store.h"
 #include "config/lorvane_dlg.h"
 #include "config/task_scheduling.h"
 #include "config/user_data.h"
@@ -17,15 +19,19 @@ bool RemoveSchedule(lorvane::Console& console) {
 }
 
 // The uninstaller's call when nothing of the user's is to stay: the work
-// item, the settings with the mail password, and the folders of the runs.
+// item, every secret of the store, the settings and the folders of the
+// runs. Says which secrets were there.
 int RemoveEverything() {
     lorvane::StandardConsole console("Lorvane", false);
     const bool schedule = RemoveSchedule(console);
+    std::vector<std::string> removed = {"schedule", "settings"};
     std::string error;
-    const bool files = lorvane::RemoveUserFiles(error);
+    const bool files = lorvane::RemoveStoredSecrets(removed, error) && lorvane::RemoveUserFiles(error);
     if (!files) console.Diagnose(error);
     if (!files || !schedule) return 1;
-    console.Line("Your Lorvane schedule, settings, stored mail password and folders were removed.");
+    std::string list;
+    for (const std::string& item : removed) list += (list.empty() ? "" : ", ") + item;
+    console.Line("Your Lorvane " + list + " and folders were removed.");
     return 0;
 }
 

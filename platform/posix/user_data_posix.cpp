@@ -9,7 +9,6 @@
 namespace lorvane {
 
 bool RemoveUserFiles(std::string& error) {
-    // The settings folder holds the settings file and the mail password.
     for (const std::string& folder : {XdgBaseDirectory("XDG_CONFIG_HOME", ".config") + "/Lorvane",
                                       RunnerWorkingDirectory(), RunnerStateFolder()}) {
         std::error_code failure;

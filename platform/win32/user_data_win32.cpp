@@ -1,6 +1,5 @@
 #include <windows.h>
 #include <shellapi.h>
-#include <wincred.h>
 
 #include "common/system_services.h"
 #include "config/user_data.h"
@@ -12,10 +11,6 @@ bool RemoveUserFiles(std::string& error) {
     const LSTATUS key = RegDeleteTreeA(HKEY_CURRENT_USER, "Software\\Lorvane");
     if (key != ERROR_SUCCESS && key != ERROR_FILE_NOT_FOUND) {
         error = DescribeWin32Error("cannot remove the settings", static_cast<DWORD>(key));
-        return false;
-    }
-    if (!CredDeleteA("Lorvane/mail", CRED_TYPE_GENERIC, 0) && GetLastError() != ERROR_NOT_FOUND) {
-        error = DescribeWin32Error("cannot remove the stored mail password", GetLastError());
         return false;
     }
     const std::string folder = RunnerStateFolder();

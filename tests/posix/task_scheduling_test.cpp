@@ -11,6 +11,7 @@
 #include <filesystem>
 #include <fstream>
 
+#include "common/secret_store.h"
 #include "config/task_scheduling.h"
 #include "platform/posix/child_process.h"
 #include "support/captured_console.h"
@@ -210,8 +211,11 @@ TEST_F(TaskScheduling, RemovingTheUsersDataLeavesNothingOfTheirs) {
     std::filesystem::create_directories(home + "/state/Lorvane");
     std::ofstream(home + "/state/Lorvane/tessory.log") << "x";
     std::ofstream(home + "/config/other.ini") << "not Lorvane's";
+    std::string error;
+    ASSERT_TRUE(StoreSecret(Secret::SignInToken, "rt", error)) << error;
     const test::ProcessResult run = test::RunProcess(LORVANE_PATH, {"--remove-user-data"}, home, {});
     EXPECT_EQ(run.exitCode, 0) << run.err;
+    EXPECT_EQ(run.out, "Your Lorvane schedule, settings, Microsoft sign-in and folders were removed.\n");
     EXPECT_EQ(m_isolation.Crontab(), kOtherLines);
     for (const char* folder : {"/config/Lorvane", "/data/Lorvane", "/state/Lorvane"})
         EXPECT_FALSE(std::filesystem::exists(home + folder)) << folder;

@@ -15,6 +15,7 @@
 #include <vector>
 
 #include "common/mail_server.h"
+#include "common/secret_store.h"
 #include "config/mail_server_dlg.h"
 #include "common/text.h"
 #include "config/lorvane_dlg.h"
@@ -360,7 +361,7 @@ TEST_F(DialogUnderWine, SignInToMicrosoft) {
     EXPECT_EQ(clipboard, "ABCD-EFGH");
     EXPECT_EQ(signedIn, "Signed in as reader@contoso.example.");
     std::string token, error;
-    EXPECT_TRUE(ReadMailOAuthToken(token, error)) << error;
+    EXPECT_TRUE(ReadSecret(Secret::SignInToken, "", token, error)) << error;
     EXPECT_EQ(token, "rt-1");
 }
 
@@ -416,7 +417,7 @@ TEST_F(DialogUnderWine, OutgoingMailServerTriedAndStored) {
     }
     RegCloseKey(key);
     std::string password;
-    EXPECT_TRUE(ReadMailPassword(MailServerSettings(), password, error)) << error;
+    EXPECT_TRUE(ReadSecret(Secret::MailPassword, "", password, error)) << error;
     EXPECT_EQ(password, "s3cret pass");
     CredDeleteA("Lorvane/mail", CRED_TYPE_GENERIC, 0);
 }

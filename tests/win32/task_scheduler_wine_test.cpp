@@ -11,6 +11,7 @@
 
 #include <cstdlib>
 
+#include "common/secret_store.h"
 #include "config/task_scheduling.h"
 #include "platform/win32/com_support.h"
 #include "config/resource.h"
@@ -216,7 +217,10 @@ TEST(InstalledUnderWine, SaveThenUninstall) {
     const char* setup = std::getenv("LORVANE_WINE_SETUP");
     if (!setup) return;
     runAndWait("\"" + std::string(setup) + "\" /S");
+    std::string secret, error;
+    for (const Secret stored : kStoredSecrets) ASSERT_TRUE(StoreSecret(stored, "x", error)) << error;
     uninstall("/S /REMOVEDATA");
+    for (const Secret stored : kStoredSecrets) EXPECT_FALSE(ReadSecret(stored, "", secret, error)) << SecretName(stored);
     EXPECT_EQ(GetFileAttributesA(data.c_str()), INVALID_FILE_ATTRIBUTES);
     EXPECT_NE(RegOpenKeyExA(HKEY_CURRENT_USER, "Software\\Lorvane", 0, KEY_READ, &settings), ERROR_SUCCESS);
     RegDeleteTreeA(HKEY_CURRENT_USER, "Software\\Lorvane");

@@ -11,6 +11,7 @@
 #include <fstream>
 
 #include "common/mail_server.h"
+#include "common/secret_store.h"
 #include "common/settings_store.h"
 #include "runner/runner_services.h"
 #include "support/scratch.h"
@@ -252,8 +253,8 @@ TEST_F(TessoryUnderWine, MailsThroughTheUsersServer) {
     const char* folder = std::getenv("LORVANE_WINE_SMTP_FOLDER");
     if (!standIn || !port || !folder) GTEST_SKIP() << "no mail server was started for this run";
     std::string error, password;
-    ASSERT_TRUE(StoreMailPassword("s3cret pass", error)) << error;
-    ASSERT_TRUE(ReadMailPassword(MailServerSettings(), password, error)) << error;
+    ASSERT_TRUE(StoreSecret(Secret::MailPassword, "s3cret pass", error)) << error;
+    ASSERT_TRUE(ReadSecret(Secret::MailPassword, "", password, error)) << error;
     EXPECT_EQ(password, "s3cret pass");
     Configure("Weekly", "Text", "neutropenia");
     ASSERT_TRUE(CreateUserSettingsStore()->Write({{"MailServer", "localhost"}, {"MailPort", port},
@@ -263,7 +264,7 @@ TEST_F(TessoryUnderWine, MailsThroughTheUsersServer) {
         << error;
     SetEnvironmentVariableA("LORVANE_EUTILS_URL", standIn);
     const std::string delivered = RunTessory("", m_work).out;
-    ASSERT_TRUE(StoreMailPassword("wrong", error)) << error;
+    ASSERT_TRUE(StoreSecret(Secret::MailPassword, "wrong", error)) << error;
     const std::string refused = RunTessory("", m_work).out;
     SetEnvironmentVariableA("LORVANE_EUTILS_URL", nullptr);
 

@@ -1,19 +1,28 @@
-// The mail account's secrets on Windows: generic credentials of the user's
-// Credential Manager, and commands that print one.
+// The secret store on Windows: generic credentials of the user's
+// Credential Manager; and commands that print a secret.
 #include <windows.h>
 #include <wincred.h>
 
 #include <memory>
 
-#include "common/mail_server.h"
+#include "common/secret_store.h"
 #include "platform/win32/win32_error.h"
 #include "platform/win32/win32_handle.h"
 
 namespace lorvane {
 namespace {
 
-const char kPasswordTarget[] = "Lorvane/mail";
-const char kOAuthTarget[] = "Lorvane/mail-oauth";
+// Returns the name of the credential that holds `secret`.
+const char* TargetOf(Secret secret) {
+    return secret == Secret::MailPassword ? "Lorvane/mail" : "Lorvane/mail-oauth";
+}
+
+// Returns what to do when there is no `secret`.
+const char* MissingText(Secret secret) {
+    return secret == Secret::MailPassword
+               ? "no mail password: store it with Lorvane (\"Outgoing mail...\")"
+               : "not signed in: choose \"Sign in...\" in Lorvane's \"Outgoing mail...\"";
+}
 
 // How long a secret's command may take; a keyring may ask the person.
 constexpr DWORD kCommandMilliseconds = 60000;
@@ -53,22 +62,20 @@ bool WriteCredential(const char* target, const std::string& secret, std::string&
 
 }  // namespace
 
-bool ReadMailPassword(const MailServerSettings&, std::string& password, std::string& error) {
-    return ReadCredential(kPasswordTarget, "no mail password: store it with Lorvane (\"Outgoing mail...\")",
-                          password, error);
+bool ReadSecret(Secret secret, const std::string&, std::string& value, std::string& error) {
+    return ReadCredential(TargetOf(secret), MissingText(secret), value, error);
 }
 
-bool StoreMailPassword(const std::string& password, std::string& error) {
-    return WriteCredential(kPasswordTarget, password, error);
+bool StoreSecret(Secret secret, const std::string& value, std::string& error) {
+    return WriteCredential(TargetOf(secret), value, error);
 }
 
-bool ReadMailOAuthToken(std::string& token, std::string& error) {
-    return ReadCredential(kOAuthTarget, "not signed in: choose \"Sign in...\" in Lorvane's \"Outgoing mail...\"",
-                          token, error);
-}
-
-bool StoreMailOAuthToken(const std::string& token, std::string& error) {
-    return WriteCredential(kOAuthTarget, token, error);
+bool RemoveSecret(Secret secret, bool& removed, std::string& error) {
+    removed = CredDeleteA(TargetOf(secret), CRED_TYPE_GENERIC, 0) != FALSE;
+    const DWORD code = removed ? ERROR_SUCCESS : GetLastError();
+    if (removed || code == ERROR_NOT_FOUND) return true;
+    error = DescribeWin32Error(std::string("cannot remove the ") + SecretName(secret), code);
+    return false;
 }
 
 bool RunSecretCommand(const std::string& command, std::string& line, std::string& error) {
