@@ -2,9 +2,10 @@
 
 #include <algorithm>
 #include <cctype>
+#include <memory>
 #include <vector>
 
-#include "common/curl_support.h"
+#include "common/http_client.h"
 #include "common/secret_store.h"
 #include "common/text.h"
 #include "lorvane_version.h"
@@ -14,21 +15,14 @@ namespace {
 
 const char kScope[] = "https://outlook.office.com/SMTP.Send offline_access openid profile";
 const char kDeviceGrant[] = "urn:ietf:params:oauth:grant-type:device_code";
-constexpr long kConnectSeconds = 30;
-constexpr long kRequestSeconds = 60;
+constexpr int kConnectSeconds = 30;
+constexpr int kRequestSeconds = 60;
 
 // Percent-encodes a form value: only the unreserved characters stay.
 std::string FormValue(const std::string& text) {
     return PercentEncode(text, [](unsigned char byte) {
         return !(byte < 0x80 && std::isalnum(byte)) && byte != '-' && byte != '.' && byte != '_' && byte != '~';
     });
-}
-
-std::size_t KeepBody(char* data, std::size_t size, std::size_t count, void* user) {
-    std::string& body = *static_cast<std::string*>(user);
-    if (body.size() + size * count > 1024 * 1024) return 0;  // no answer of the service is this large
-    body.append(data, size * count);
-    return size * count;
 }
 
 // Whether `url` may carry a token: HTTPS, or plain HTTP to this computer.
@@ -48,32 +42,22 @@ bool PostForm(const MailServerSettings& server, const std::string& path,
         error = "the sign-in service " + server.oauthUrl + " is not an https:// address";
         return false;
     }
-    const std::string url = server.oauthUrl + "/" + MicrosoftTenant(server.user) + path;
     std::string form;
     for (const auto& [name, value] : fields) form += (form.empty() ? "" : "&") + name + "=" + FormValue(value);
-    CurlHandle curl(curl_easy_init());
-    if (!curl) {
-        error = "cannot start a request (libcurl)";
-        return false;
+    HttpClientOptions options;
+    options.baseUrl = server.oauthUrl;
+    options.userAgent = std::string("Lorvane/") + LORVANE_VERSION;
+    options.connectTimeoutSeconds = kConnectSeconds;
+    options.maxTransferSeconds = kRequestSeconds;
+    options.maxBodyBytes = 1024 * 1024;  // no answer of the service is this large
+    HttpResponse response;
+    const std::unique_ptr<HttpClient> client = CreateHttpClient(options, error);
+    if (client && client->Post("/" + MicrosoftTenant(server.user) + path, form, response) && response.complete) {
+        answer = response.body;
+        return true;
     }
-    CURL* handle = curl.get();
-    char detail[CURL_ERROR_SIZE] = "";
-    const std::string agent = std::string("Lorvane/") + LORVANE_VERSION;
-    curl_easy_setopt(handle, CURLOPT_URL, url.c_str());
-    curl_easy_setopt(handle, CURLOPT_POSTFIELDS, form.c_str());
-    curl_easy_setopt(handle, CURLOPT_USERAGENT, agent.c_str());
-    curl_easy_setopt(handle, CURLOPT_WRITEFUNCTION, KeepBody);
-    curl_easy_setopt(handle, CURLOPT_WRITEDATA, &answer);
-    curl_easy_setopt(handle, CURLOPT_CONNECTTIMEOUT, kConnectSeconds);
-    curl_easy_setopt(handle, CURLOPT_TIMEOUT, kRequestSeconds);
-    curl_easy_setopt(handle, CURLOPT_NOSIGNAL, 1L);
-    curl_easy_setopt(handle, CURLOPT_ERRORBUFFER, detail);
-    const CURLcode code = curl_easy_perform(handle);
-    if (code != CURLE_OK) {
-        error = "cannot reach the sign-in service " + server.oauthUrl + ": " + DescribeCurlError(code, detail);
-        return false;
-    }
-    return true;
+    error = "cannot reach the sign-in service " + server.oauthUrl + ": " + (client ? response.error : error);
+    return false;
 }
 
 // Returns the service's refusal in its words: its error code and the first

@@ -40,6 +40,7 @@ std::string HeaderName(const std::string& header) {
 HttpClientOptions EutilsService(const std::string& mirror) {
     HttpClientOptions options;
     options.baseUrl = mirror.empty() ? kPublicEutilsUrl : mirror;
+    options.userAgent = kRunnerAgent;
     options.paced = mirror.empty();
     while (!mirror.empty() && !options.baseUrl.empty() && options.baseUrl.back() == '/')
         options.baseUrl.pop_back();

@@ -13,11 +13,29 @@
 #include <string>
 #include <vector>
 
-#include "runner/http_client.h"
+#include "common/http_client.h"
 
 namespace lorvane {
 
 struct RunContext;
+
+// The user agent that the runner's requests send.
+extern const char kRunnerAgent[];
+
+// The name every request gives as "tool".
+constexpr char kServiceToolName[] = "lorvane";
+
+// The spacing of requests when they carry an API key: 10 a second, with a
+// margin.
+constexpr int kKeyedPaceMilliseconds = 110;
+
+// The public E-utilities service.
+extern const char kPublicEutilsUrl[];
+
+// Returns the options for the service at `mirror` (a local copy or a test
+// server: not paced, trailing "/" dropped), or for the public service over
+// HTTPS (paced) when `mirror` is empty.
+HttpClientOptions EutilsService(const std::string& mirror);
 
 // The one failure type of the internet classes.
 class InternetException : public std::runtime_error {

@@ -20,7 +20,7 @@
 #include "common/local_time.h"
 #include "common/mail_transport.h"
 #include "common/settings_store.h"
-#include "runner/http_client.h"
+#include "common/http_client.h"
 #include "runner/internet.h"
 
 namespace lorvane {

@@ -3,7 +3,7 @@
 
 #include "common/curl_support.h"
 #include "common/text.h"
-#include "runner/http_client.h"
+#include "common/http_client.h"
 
 namespace lorvane {
 namespace {
@@ -58,6 +58,17 @@ public:
 
     bool Get(const std::string& path, const std::vector<std::string>& headers,
              HttpResponse& response) override {
+        return Perform(path, headers, nullptr, response);
+    }
+
+    bool Post(const std::string& path, const std::string& form, HttpResponse& response) override {
+        return Perform(path, {}, &form, response);
+    }
+
+private:
+    // Sends GET `path`, or POST with `form` when it is given.
+    bool Perform(const std::string& path, const std::vector<std::string>& headers, const std::string* form,
+                 HttpResponse& response) {
         response = HttpResponse();
         CURL* curl = m_handle.get();
         curl_easy_reset(curl);  // keeps the open connection for the next request
@@ -80,7 +91,10 @@ public:
         curl_easy_setopt(curl, CURLOPT_ERRORBUFFER, detail);
         curl_easy_setopt(curl, CURLOPT_USERAGENT, m_options.userAgent.c_str());
         curl_easy_setopt(curl, CURLOPT_HTTPHEADER, headerList.get());
-        curl_easy_setopt(curl, CURLOPT_FOLLOWLOCATION, 1L);
+        if (form)
+            curl_easy_setopt(curl, CURLOPT_POSTFIELDS, form->c_str());
+        else
+            curl_easy_setopt(curl, CURLOPT_FOLLOWLOCATION, 1L);
         curl_easy_setopt(curl, CURLOPT_MAXREDIRS, 5L);
         curl_easy_setopt(curl, CURLOPT_PROTOCOLS_STR, "http,https");
         curl_easy_setopt(curl, CURLOPT_REDIR_PROTOCOLS_STR, "http,https");
@@ -112,7 +126,6 @@ public:
         return response.status != 0;  // no status line: nothing was answered
     }
 
-private:
     HttpClientOptions m_options;
     CurlHandle m_handle;
 };

@@ -3,7 +3,7 @@
 #include <wininet.h>
 
 #include "platform/win32/win32_error.h"
-#include "runner/http_client.h"
+#include "common/http_client.h"
 
 namespace lorvane {
 namespace {
@@ -60,11 +60,24 @@ public:
 
     bool Get(const std::string& path, const std::vector<std::string>& headers,
              HttpResponse& response) override {
+        return Send("GET", path, headers, std::string(), response);
+    }
+
+    bool Post(const std::string& path, const std::string& form, HttpResponse& response) override {
+        return Send("POST", path, {"Content-Type: application/x-www-form-urlencoded"}, form, response);
+    }
+
+private:
+    // Sends `verb` `path` with `body` (none when empty) and reads the answer.
+    bool Send(const char* verb, const std::string& path, const std::vector<std::string>& headers,
+              const std::string& body, HttpResponse& response) {
         response = HttpResponse();
         DWORD flags = INTERNET_FLAG_EXISTING_CONNECT | INTERNET_FLAG_KEEP_CONNECTION |
                       INTERNET_FLAG_RELOAD | INTERNET_FLAG_NO_CACHE_WRITE | INTERNET_FLAG_NO_UI;
         if (m_secure) flags |= INTERNET_FLAG_SECURE;
-        InternetHandle request(HttpOpenRequestA(m_connection.get(), "GET", path.c_str(), nullptr,
+        // A form is not sent again to wherever a redirect points.
+        if (!body.empty()) flags |= INTERNET_FLAG_NO_AUTO_REDIRECT;
+        InternetHandle request(HttpOpenRequestA(m_connection.get(), verb, path.c_str(), nullptr,
                                                 nullptr, nullptr, flags, 1));
         if (!request.get()) {
             response.error = DescribeInternetError("cannot open the request");
@@ -73,7 +86,8 @@ public:
         for (const std::string& header : headers)
             HttpAddRequestHeadersA(request.get(), header.c_str(), static_cast<DWORD>(-1),
                                    HTTP_ADDREQ_FLAG_ADD_IF_NEW);
-        if (!HttpSendRequestA(request.get(), nullptr, 0, nullptr, 0)) {
+        if (!HttpSendRequestA(request.get(), nullptr, 0, const_cast<char*>(body.data()),
+                              static_cast<DWORD>(body.size()))) {
             response.error = DescribeInternetError("cannot send the request");
             return false;
         }
@@ -118,7 +132,6 @@ public:
         return true;
     }
 
-private:
     HttpClientOptions m_options;
     InternetHandle m_session;     // declared first: closed last
     InternetHandle m_connection;

@@ -218,9 +218,9 @@ TEST(InstalledUnderWine, SaveThenUninstall) {
     if (!setup) return;
     runAndWait("\"" + std::string(setup) + "\" /S");
     std::string secret, error;
-    for (const Secret stored : kStoredSecrets) ASSERT_TRUE(StoreSecret(stored, "x", error)) << error;
+    for (const Secret kept : kStoredSecrets) ASSERT_TRUE(StoreSecret(kept, "x", error)) << error;
     uninstall("/S /REMOVEDATA");
-    for (const Secret stored : kStoredSecrets) EXPECT_FALSE(ReadSecret(stored, "", secret, error)) << SecretName(stored);
+    for (const Secret kept : kStoredSecrets) EXPECT_FALSE(ReadSecret(kept, "", secret, error)) << SecretName(kept);
     EXPECT_EQ(GetFileAttributesA(data.c_str()), INVALID_FILE_ATTRIBUTES);
     EXPECT_NE(RegOpenKeyExA(HKEY_CURRENT_USER, "Software\\Lorvane", 0, KEY_READ, &settings), ERROR_SUCCESS);
     RegDeleteTreeA(HKEY_CURRENT_USER, "Software\\Lorvane");

@@ -1,6 +1,7 @@
-// One HTTP GET at a time against one server, the platform's part of the
-// alert runner's internet access (libcurl on POSIX, WinInet on Windows).
-// Pacing, retries and the line-by-line reading are built on top of it.
+// One HTTP request at a time against one server (libcurl on POSIX, WinInet
+// on Windows): the E-utilities service's GETs, under the alert runner's
+// pacing, retries and line-by-line reading, and the sign-in service's
+// POSTs.
 #pragma once
 
 #include <cstddef>
@@ -10,14 +11,12 @@
 
 namespace lorvane {
 
-// The user agent that the runner's requests send.
-extern const char kRunnerAgent[];
-
-// The E-utilities service a run talks to, and how: where requests go, how
-// they are spaced and retried, and the limits of one transfer.
+// The service a client talks to, and how: where requests go, the limits of
+// one transfer, and for the E-utilities service how requests are spaced
+// and retried and who sends them.
 struct HttpClientOptions {
     std::string baseUrl;                // scheme, host and optional port, no trailing "/"
-    std::string userAgent = kRunnerAgent;
+    std::string userAgent;
     bool paced = true;                  // the public service allows 3 requests a second
     int paceMilliseconds = 350;         // from one paced request's start to the next
     int retries = 3;                    // further tries after a 429 or 5xx answer
@@ -37,21 +36,6 @@ struct HttpClientOptions {
     // writes to that address before it blocks one that misbehaves.
     std::string email;
 };
-
-// The name every request gives as "tool".
-constexpr char kServiceToolName[] = "lorvane";
-
-// The spacing of requests when they carry an API key: 10 a second, with a
-// margin.
-constexpr int kKeyedPaceMilliseconds = 110;
-
-// The public E-utilities service.
-extern const char kPublicEutilsUrl[];
-
-// Returns the options for the service at `mirror` (a local copy or a test
-// server: not paced, trailing "/" dropped), or for the public service over
-// HTTPS (paced) when `mirror` is empty.
-HttpClientOptions EutilsService(const std::string& mirror);
 
 struct HttpResponse {
     long status = 0;
@@ -73,6 +57,10 @@ public:
     // off is returned with complete == false and the part that arrived.
     virtual bool Get(const std::string& path, const std::vector<std::string>& headers,
                      HttpResponse& response) = 0;
+
+    // Sends POST `path` with `form` as its application/x-www-form-urlencoded
+    // body, following no redirect, and fills `response` as Get does.
+    virtual bool Post(const std::string& path, const std::string& form, HttpResponse& response) = 0;
 };
 
 // Creates a client for the server of `options`, using the system's proxy
