@@ -80,14 +80,17 @@ bool HttpFile::AddRequestHeaders(const std::string& header) {
 void HttpFile::Answered(HttpResponse response) {
     m_response = std::move(response);
     m_sent = true;
-    m_failureReported = false;
+    m_failure = Status();
     m_position = 0;
 }
 
 bool HttpFile::ReadString(std::string& piece) {
     piece.clear();
     const std::string& body = m_response.body;
-    if (!m_sent) throw InternetException("the request was not sent");
+    if (!m_sent) {
+        m_failure = Status::Error("the request was not sent");
+        return false;
+    }
     while (m_position < body.size() && piece.size() < kMaxPieceLength) {
         const char c = body[m_position++];
         if (c == '\r') continue;
@@ -95,10 +98,7 @@ bool HttpFile::ReadString(std::string& piece) {
         if (c == '\n') break;
     }
     if (!piece.empty()) return true;
-    if (!m_response.complete && !m_failureReported) {
-        m_failureReported = true;
-        throw InternetException(m_response.error);
-    }
+    if (!m_response.complete) m_failure = Status::Error(m_response.error);
     return false;
 }
 
@@ -107,7 +107,7 @@ HttpConnection::HttpConnection(std::unique_ptr<HttpClient> client, HttpClientOpt
     : m_client(std::move(client)), m_options(std::move(options)), m_pacer(pacer),
       m_sleep(std::move(sleep)) {}
 
-void HttpConnection::SendRequest(HttpFile& request) {
+Status HttpConnection::SendRequest(HttpFile& request) {
     // Who asks, and the key: every value percent-encoded but for the
     // characters a URL never needs encoded.
     auto encoded = [](const std::string& value) {
@@ -129,36 +129,31 @@ void HttpConnection::SendRequest(HttpFile& request) {
             m_sleep(wait);
         }
         if (m_options.paced) m_pacer.Wait(std::chrono::milliseconds(m_options.paceMilliseconds), m_sleep);
-        if (!m_client->Get(path, request.headers(), response))
-            throw InternetException(response.error);
+        if (!m_client->Get(path, request.headers(), response)) return Status::Error(response.error);
         if (!IsRetryable(response.status) || attempt >= m_options.retries) break;
     }
     request.Answered(std::move(response));
+    return Status();
 }
 
-std::unique_ptr<HttpConnection> OpenConnection(RunContext& context) {
+Status OpenConnection(RunContext& context, std::unique_ptr<HttpConnection>& connection) {
     std::string error;
     std::unique_ptr<HttpClient> client = context.platform.createHttpClient(context.service, error);
-    if (!client) throw InternetException(error);
-    return std::make_unique<HttpConnection>(std::move(client), context.service, context.pacer,
-                                            context.sleep);
+    if (!client) return Status::Error(error);
+    connection = std::make_unique<HttpConnection>(std::move(client), context.service, context.pacer, context.sleep);
+    return Status();
 }
 
-HttpFile SendRunnerRequest(HttpConnection& connection, const std::string& path) {
-    HttpFile request = connection.OpenRequest(path);
+Status SendRunnerRequest(HttpConnection& connection, const std::string& path, HttpFile& request) {
+    request = connection.OpenRequest(path);
     request.AddRequestHeaders("test");
-    connection.SendRequest(request);
-    return request;
+    return connection.SendRequest(request);
 }
 
 bool ReadBody(HttpFile& request, std::string& body) {
-    try {
-        std::string piece;
-        while (request.ReadString(piece)) body += piece;
-        return true;
-    } catch (const InternetException&) {
-        return false;
-    }
+    std::string piece;
+    while (request.ReadString(piece)) body += piece;
+    return request.failure().ok();
 }
 
 }  // namespace lorvane

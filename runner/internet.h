@@ -1,6 +1,6 @@
 // The alert runner's internet access in the shape its steps use: a
 // connection to the E-utilities server and requests whose bodies are read
-// piece by piece. Failures are raised as InternetException. Requests to
+// piece by piece. What fails returns a Status saying why. Requests to
 // the public service are paced, and answers of 429 or 5xx are retried,
 // before a body is handed over.
 #pragma once
@@ -9,11 +9,11 @@
 #include <cstddef>
 #include <functional>
 #include <memory>
-#include <stdexcept>
 #include <string>
 #include <vector>
 
 #include "common/http_client.h"
+#include "common/status.h"
 
 namespace lorvane {
 
@@ -36,12 +36,6 @@ extern const char kPublicEutilsUrl[];
 // server: not paced, trailing "/" dropped), or for the public service over
 // HTTPS (paced) when `mirror` is empty.
 HttpClientOptions EutilsService(const std::string& mirror);
-
-// The one failure type of the internet classes.
-class InternetException : public std::runtime_error {
-public:
-    using std::runtime_error::runtime_error;
-};
 
 // Longest piece that ReadString hands out.
 constexpr std::size_t kMaxPieceLength = 4095;
@@ -78,10 +72,12 @@ public:
 
     // Sets `piece` to the next piece of the body: up to and including the
     // next line feed, carriage returns dropped, at most 4095 characters.
-    // Returns false at the end of the body. Throws InternetException when
-    // the request was not sent, or when the body broke off, once the part
-    // that arrived has been handed out.
+    // Returns false at the end of the body, and when the request was not
+    // sent or the body broke off, once the part that arrived has been
+    // handed out: failure() then says why.
     bool ReadString(std::string& piece);
+    // Why the body ended before its end; ok while it did not.
+    const Status& failure() const { return m_failure; }
 
     const std::string& path() const { return m_path; }
     const std::vector<std::string>& headers() const { return m_headers; }
@@ -95,7 +91,7 @@ private:
     std::vector<std::string> m_headers;
     HttpResponse m_response;
     bool m_sent = false;
-    bool m_failureReported = false;
+    Status m_failure;
     std::size_t m_position = 0;
 };
 
@@ -111,9 +107,8 @@ public:
     HttpFile OpenRequest(const std::string& path) const { return HttpFile(path); }
 
     // Sends `request`, waiting first where pacing asks for it and trying
-    // again after 429 and 5xx answers. Throws InternetException when no
-    // answer arrived.
-    void SendRequest(HttpFile& request);
+    // again after 429 and 5xx answers. Fails when no answer arrived.
+    Status SendRequest(HttpFile& request);
 
 private:
     std::unique_ptr<HttpClient> m_client;
@@ -122,14 +117,14 @@ private:
     Sleeper m_sleep;
 };
 
-// Opens a connection to the service of `context`. Throws
-// InternetException when the platform's HTTP client cannot be set up.
-std::unique_ptr<HttpConnection> OpenConnection(RunContext& context);
+// Opens a connection to the service of `context` into `connection`. Fails
+// when the platform's HTTP client cannot be set up.
+Status OpenConnection(RunContext& context, std::unique_ptr<HttpConnection>& connection);
 
-// Opens a GET request for `path` on `connection`, adds the runner's
-// header line "test" (which is malformed and so never sent; the request
-// goes out all the same) and sends it. Throws InternetException.
-HttpFile SendRunnerRequest(HttpConnection& connection, const std::string& path);
+// Sends a GET request for `path` on `connection` into `request`, with the
+// runner's header line "test" (which is malformed and so never sent; the
+// request goes out all the same). Fails as SendRequest does.
+Status SendRunnerRequest(HttpConnection& connection, const std::string& path, HttpFile& request);
 
 // Appends the whole body of a sent request to `body`. Returns false when
 // the body broke off; what arrived before is appended all the same.

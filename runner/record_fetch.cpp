@@ -15,22 +15,18 @@ const char kFetchPath[] = "/entrez/eutils/efetch.fcgi?db=pubmed&id=";
 const char kMedlineForm[] = "&rettype=medline&retmode=text";
 
 // Says that records could not be fetched, and the service's reason.
-void ReportFetchFailure(Console& console, const InternetException& failure) {
+// Returns whether `status` is a success.
+bool Reported(Console& console, const Status& status) {
+    if (status.ok()) return true;
     console.Line(kConnectionProblem);
-    console.Diagnose(std::string("the records could not be fetched: ") + failure.what());
+    console.Diagnose("the records could not be fetched: " + status.message());
+    return false;
 }
 
 // Opens the run's connection to the service when it is not open yet.
 // Returns false, having reported it, when it cannot be opened.
 bool Connect(RunContext& context, std::unique_ptr<HttpConnection>& connection) {
-    if (connection) return true;
-    try {
-        connection = OpenConnection(context);
-        return true;
-    } catch (const InternetException& failure) {
-        ReportFetchFailure(context.console, failure);
-        return false;
-    }
+    return connection || Reported(context.console, OpenConnection(context, connection));
 }
 
 // Sends the request at `path` and reads its answer into `answer`, with its
@@ -39,14 +35,10 @@ bool Connect(RunContext& context, std::unique_ptr<HttpConnection>& connection) {
 // not be sent.
 bool Ask(RunContext& context, HttpConnection& connection, const std::string& path,
          std::string& answer, bool& complete, long& status) {
-    try {
-        HttpFile request = SendRunnerRequest(connection, path);
-        complete = ReadBody(request, answer);
-        status = request.status();
-    } catch (const InternetException& failure) {
-        ReportFetchFailure(context.console, failure);
-        return false;
-    }
+    HttpFile request(path);
+    if (!Reported(context.console, SendRunnerRequest(connection, path, request))) return false;
+    complete = ReadBody(request, answer);
+    status = request.status();
     if (!complete) context.console.Line(kConnectionProblem);
     return true;
 }

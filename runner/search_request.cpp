@@ -34,29 +34,30 @@ void ForEachIdentifier(const std::string& answer, Take take) {
 void AskSearch(RunContext& context, const std::string& path, std::string& answer, SearchStatus& status) {
     status = SearchStatus::Answered;
     answer.clear();
-    try {
-        std::unique_ptr<HttpConnection> connection = OpenConnection(context);
-        HttpFile request = SendRunnerRequest(*connection, path);
-        if (request.status() != 200) {
-            context.console.Line("not connected for Lorvane! update (the service answered " +
-                                 std::to_string(request.status()) + ")");
-            status = SearchStatus::Failed;
-            return;
-        }
-        if (!ReadBody(request, answer)) {
-            status = SearchStatus::Cut;
-            if (!context.platform.showConnectionMessageBox(kLostConnectionText))
-                context.console.Line(kLostConnectionText);
-            // The last line broke off: "<Id>1800" of "<Id>18000003</Id>"
-            // would search for another article.
-            const std::size_t lastLineFeed = answer.rfind('\n');
-            answer.erase(lastLineFeed == std::string::npos ? 0 : lastLineFeed + 1);
-        }
-    } catch (const InternetException& failure) {
+    std::unique_ptr<HttpConnection> connection;
+    HttpFile request(path);
+    Status sent = OpenConnection(context, connection);
+    if (sent.ok()) sent = SendRunnerRequest(*connection, path, request);
+    if (!sent.ok()) {
         context.console.Line("not connected for Lorvane! update");
-        context.console.Diagnose(std::string("the search could not be sent: ") + failure.what());
+        context.console.Diagnose("the search could not be sent: " + sent.message());
         status = SearchStatus::Failed;
-        answer.clear();
+        return;
+    }
+    if (request.status() != 200) {
+        context.console.Line("not connected for Lorvane! update (the service answered " +
+                             std::to_string(request.status()) + ")");
+        status = SearchStatus::Failed;
+        return;
+    }
+    if (!ReadBody(request, answer)) {
+        status = SearchStatus::Cut;
+        if (!context.platform.showConnectionMessageBox(kLostConnectionText))
+            context.console.Line(kLostConnectionText);
+        // The last line broke off: "<Id>1800" of "<Id>18000003</Id>"
+        // would search for another article.
+        const std::size_t lastLineFeed = answer.rfind('\n');
+        answer.erase(lastLineFeed == std::string::npos ? 0 : lastLineFeed + 1);
     }
 }
 
