@@ -9,6 +9,8 @@
 #include <string>
 #include <vector>
 
+#include "common/status.h"
+
 namespace lorvane {
 
 // The service a client talks to, and how: where requests go, the limits of
@@ -63,9 +65,9 @@ public:
     virtual bool Post(const std::string& path, const std::string& form, HttpResponse& response) = 0;
 };
 
-// Creates a client for the server of `options`, using the system's proxy
-// settings and verifying certificates. Returns nullptr with `error` set
-// when the platform's HTTP library cannot be set up.
-std::unique_ptr<HttpClient> CreateHttpClient(const HttpClientOptions& options, std::string& error);
+// Creates a client for the server of `options` in `client`, using the
+// system's proxy settings and verifying certificates. Fails when the
+// platform's HTTP library cannot be set up.
+Status CreateHttpClient(const HttpClientOptions& options, std::unique_ptr<HttpClient>& client);
 
 }  // namespace lorvane

@@ -42,9 +42,9 @@ MailMessage LorvaneMessage(const std::string& sender, const std::string& recipie
 }
 
 MailOutcome TryDeliverMail(const MailTransportFactory& create, const MailMessage& message) {
-    std::string error;
-    std::unique_ptr<MailTransport> transport = create(error);
-    if (!transport) return MailOutcome::NotSent(error);
+    std::unique_ptr<MailTransport> transport;
+    const Status created = create(transport);
+    if (!created.ok()) return MailOutcome::NotSent(created.message());
     return transport->Send(message);
 }
 

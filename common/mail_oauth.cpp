@@ -32,16 +32,12 @@ bool IsSafeServiceUrl(const std::string& url) {
 }
 
 // Posts the form `fields` to the service's `path` for the account's
-// tenant and returns its JSON answer in `answer`. Returns false with
-// `error` set when no answer came; an answer with an error field is the
-// caller's to read.
-bool PostForm(const MailServerSettings& server, const std::string& path,
-              const std::vector<std::pair<std::string, std::string>>& fields, std::string& answer,
-              std::string& error) {
-    if (!IsSafeServiceUrl(server.oauthUrl)) {
-        error = "the sign-in service " + server.oauthUrl + " is not an https:// address";
-        return false;
-    }
+// tenant and returns its JSON answer in `answer`. Fails when no answer
+// came; an answer with an error field is the caller's to read.
+Status PostForm(const MailServerSettings& server, const std::string& path,
+                const std::vector<std::pair<std::string, std::string>>& fields, std::string& answer) {
+    if (!IsSafeServiceUrl(server.oauthUrl))
+        return Status::Error("the sign-in service " + server.oauthUrl + " is not an https:// address");
     std::string form;
     for (const auto& [name, value] : fields) form += (form.empty() ? "" : "&") + name + "=" + FormValue(value);
     HttpClientOptions options;
@@ -51,13 +47,14 @@ bool PostForm(const MailServerSettings& server, const std::string& path,
     options.maxTransferSeconds = kRequestSeconds;
     options.maxBodyBytes = 1024 * 1024;  // no answer of the service is this large
     HttpResponse response;
-    const std::unique_ptr<HttpClient> client = CreateHttpClient(options, error);
-    if (client && client->Post("/" + MicrosoftTenant(server.user) + path, form, response) && response.complete) {
+    std::unique_ptr<HttpClient> client;
+    const Status created = CreateHttpClient(options, client);
+    if (created.ok() && client->Post("/" + MicrosoftTenant(server.user) + path, form, response) && response.complete) {
         answer = response.body;
-        return true;
+        return Status();
     }
-    error = "cannot reach the sign-in service " + server.oauthUrl + ": " + (client ? response.error : error);
-    return false;
+    return Status::Error("cannot reach the sign-in service " + server.oauthUrl + ": " +
+                         (created.ok() ? response.error : created.message()));
 }
 
 // Returns the service's refusal in its words: its error code and the first
@@ -115,98 +112,89 @@ std::string MicrosoftTenant(const std::string& address) {
     return "organizations";
 }
 
-bool StartDeviceSignIn(const MailServerSettings& server, DeviceSignIn& signIn, std::string& error) {
+Status StartDeviceSignIn(const MailServerSettings& server, DeviceSignIn& signIn) {
     const std::string clientId = MicrosoftClientId(server);
-    if (clientId.empty()) {
-        error = "a client ID is needed to sign in to Microsoft: your organisation registers Lorvane in "
-                "Microsoft Entra (App registrations, public client, the SMTP.Send permission) and you "
-                "store its ID as MailOAuthClientId";
-        return false;
-    }
+    if (clientId.empty())
+        return Status::Error("a client ID is needed to sign in to Microsoft: your organisation registers Lorvane "
+                             "in Microsoft Entra (App registrations, public client, the SMTP.Send permission) and "
+                             "you store its ID as MailOAuthClientId");
     std::string answer;
-    if (!PostForm(server, "/oauth2/v2.0/devicecode", {{"client_id", clientId}, {"scope", kScope}}, answer, error))
-        return false;
+    const Status posted = PostForm(server, "/oauth2/v2.0/devicecode", {{"client_id", clientId}, {"scope", kScope}}, answer);
+    if (!posted.ok()) return posted;
     signIn.deviceCode = JsonValue(answer, "device_code");
     signIn.userCode = JsonValue(answer, "user_code");
     signIn.verificationUri = JsonValue(answer, "verification_uri");
     if (signIn.deviceCode.empty() || signIn.userCode.empty() || signIn.verificationUri.empty()) {
         const std::string refusal = Refusal(answer);
-        error = "the sign-in service refused: " + (refusal.empty() ? "an answer without a code" : refusal);
-        return false;
+        return Status(StatusCode::Refused,
+                      "the sign-in service refused: " + (refusal.empty() ? "an answer without a code" : refusal));
     }
     const int interval = ReadLikeAtoi(JsonValue(answer, "interval"));
     const int expires = ReadLikeAtoi(JsonValue(answer, "expires_in"));
     if (interval > 0) signIn.intervalSeconds = interval;
     if (expires > 0) signIn.expiresInSeconds = expires;
-    return true;
+    return Status();
 }
 
-SignInPoll PollDeviceSignIn(const MailServerSettings& server, DeviceSignIn& signIn, std::string& account,
-                            std::string& error) {
+Status PollDeviceSignIn(const MailServerSettings& server, DeviceSignIn& signIn, std::string& account) {
     std::string answer;
-    if (!PostForm(server, "/oauth2/v2.0/token",
-                  {{"grant_type", kDeviceGrant}, {"client_id", MicrosoftClientId(server)},
-                   {"device_code", signIn.deviceCode}},
-                  answer, error))
-        return SignInPoll::Failed;
+    const Status posted = PostForm(server, "/oauth2/v2.0/token",
+                                   {{"grant_type", kDeviceGrant},
+                                    {"client_id", MicrosoftClientId(server)},
+                                    {"device_code", signIn.deviceCode}},
+                                   answer);
+    if (!posted.ok()) return posted;
     const std::string refreshToken = JsonValue(answer, "refresh_token");
     if (!refreshToken.empty()) {
-        if (!StoreSecret(Secret::SignInToken, refreshToken, error)) return SignInPoll::Failed;
+        const Status stored = StoreSecret(Secret::SignInToken, refreshToken);
+        if (!stored.ok()) return stored;
         account = SignedInAccount(JsonValue(answer, "id_token"));
         if (account.empty()) account = server.user;
-        return SignInPoll::Done;
+        return Status();
     }
     const std::string code = JsonValue(answer, "error");
-    if (code == "authorization_pending") return SignInPoll::Pending;
-    if (code == "slow_down") {
-        signIn.intervalSeconds += 5;
-        return SignInPoll::Pending;
-    }
-    error = code == "expired_token" ? "the code expired before the sign-in was done: start again"
-            : code == "authorization_declined" ? "the sign-in was declined"
-                                               : "the sign-in service refused: " + Refusal(answer);
-    return SignInPoll::Failed;
+    if (code == "slow_down") signIn.intervalSeconds += 5;
+    if (code == "authorization_pending" || code == "slow_down") return Status(StatusCode::Busy, "");
+    return Status(StatusCode::Refused, code == "expired_token" ? "the code expired before the sign-in was done: start again"
+                                       : code == "authorization_declined"
+                                           ? "the sign-in was declined"
+                                           : "the sign-in service refused: " + Refusal(answer));
 }
 
-bool MailAccessToken(const MailServerSettings& server, std::string& token, std::string& error) {
+Status MailAccessToken(const MailServerSettings& server, std::string& token) {
     token.clear();
     if (server.oauthProvider == OAuthProvider::Command) {
-        if (server.tokenCommand.empty()) {
-            error = "no MailTokenCommand is set to print the access token";
-            return false;
-        }
-        if (!RunSecretCommand(server.tokenCommand, token, error)) {
-            error = "the mail token command failed: " + error;
-            return false;
-        }
+        if (server.tokenCommand.empty()) return Status::Error("no MailTokenCommand is set to print the access token");
+        const Status ran = RunSecretCommand(server.tokenCommand, token);
+        if (!ran.ok()) return Status::Error("the mail token command failed: " + ran.message());
         if (!token.empty() && token.back() == '\r') token.pop_back();
-        if (token.empty()) error = "the mail token command printed no token";
-        return !token.empty();
+        return token.empty() ? Status::Error("the mail token command printed no token") : Status();
     }
-    std::string refreshToken;
-    if (!ReadSecret(Secret::SignInToken, std::string(), refreshToken, error)) return false;
-    std::string answer;
-    if (!PostForm(server, "/oauth2/v2.0/token",
-                  {{"grant_type", "refresh_token"}, {"client_id", MicrosoftClientId(server)},
-                   {"refresh_token", refreshToken}, {"scope", kScope}},
-                  answer, error))
-        return false;
+    std::string refreshToken, answer;
+    Status status = ReadSecret(Secret::SignInToken, std::string(), refreshToken);
+    if (status.ok())
+        status = PostForm(server, "/oauth2/v2.0/token",
+                          {{"grant_type", "refresh_token"},
+                           {"client_id", MicrosoftClientId(server)},
+                           {"refresh_token", refreshToken},
+                           {"scope", kScope}},
+                          answer);
+    if (!status.ok()) return status;
     token = JsonValue(answer, "access_token");
     if (token.empty()) {
         const std::string code = JsonValue(answer, "error");
-        error = (code == "invalid_grant" || code == "interaction_required" ? "sign in again: "
-                                                                           : "no access token: ") +
-                Refusal(answer);
-        return false;
+        return Status(StatusCode::Refused,
+                      (code == "invalid_grant" || code == "interaction_required" ? "sign in again: "
+                                                                                 : "no access token: ") +
+                          Refusal(answer));
     }
     // The service may send a new refresh token; the old one then stops working.
     const std::string rotated = JsonValue(answer, "refresh_token");
-    if (!rotated.empty() && rotated != refreshToken && !StoreSecret(Secret::SignInToken, rotated, error)) {
-        token.clear();
-        error = "cannot keep the new sign-in: " + error;
-        return false;
-    }
-    return true;
+    if (rotated.empty() || rotated == refreshToken) return Status();
+    const Status kept = StoreSecret(Secret::SignInToken, rotated);
+    if (kept.ok()) return kept;
+    token.clear();
+    return Status::Error("cannot keep the new sign-in: " + kept.message());
 }
 
 std::string JsonValue(const std::string& json, const std::string& name) {

@@ -6,6 +6,7 @@
 #include <string>
 
 #include "common/mail_server.h"
+#include "common/status.h"
 
 namespace lorvane {
 
@@ -31,24 +32,22 @@ struct DeviceSignIn {
     int expiresInSeconds = 900;   // how long the code is good for
 };
 
-// Starts a sign-in for the account `user` of `server`. Returns false with
-// `error` set (no client ID, no service, a refusal in the service's words).
-bool StartDeviceSignIn(const MailServerSettings& server, DeviceSignIn& signIn, std::string& error);
+// Starts a sign-in for the account `user` of `server`. Fails when there is
+// no client ID, no service, or the service refuses (in its words).
+Status StartDeviceSignIn(const MailServerSettings& server, DeviceSignIn& signIn);
 
-enum class SignInPoll { Pending, Done, Failed };
-
-// Asks whether the person has signed in. Done stores the refresh token and
-// sets `account` to the name the service signed in (the user name when it
-// says none); Failed sets `error`; Pending (also for "slow down", which adds
-// five seconds to `signIn.intervalSeconds`) asks to poll again later.
-SignInPoll PollDeviceSignIn(const MailServerSettings& server, DeviceSignIn& signIn, std::string& account,
-                            std::string& error);
+// Asks whether the person has signed in. Succeeds once they have, storing
+// the refresh token and setting `account` to the name the service signed
+// in (the user name when it says none). StatusCode::Busy (also for "slow
+// down", which adds five seconds to `signIn.intervalSeconds`) asks to poll
+// again later; any other failure ends the sign-in.
+Status PollDeviceSignIn(const MailServerSettings& server, DeviceSignIn& signIn, std::string& account);
 
 // Returns in `token` an access token for `server`: the first line of its
 // token command, or one Microsoft issues for the stored refresh token (a
-// new refresh token it sends replaces the stored one). Returns false with
-// `error` set; a sign-in that was revoked or expired says "sign in again".
-bool MailAccessToken(const MailServerSettings& server, std::string& token, std::string& error);
+// new refresh token it sends replaces the stored one). A sign-in that was
+// revoked or expired fails saying "sign in again".
+Status MailAccessToken(const MailServerSettings& server, std::string& token);
 
 // Returns the text value of `name` in a flat JSON object `json`, escapes
 // decoded; numbers as written. Empty when it is not there.

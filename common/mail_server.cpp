@@ -54,23 +54,24 @@ int MailServerPort(const MailServerSettings& server) {
     return port >= 1 && port <= 65535 ? port : 0;
 }
 
-bool ReadMailPassword(const MailServerSettings& server, std::string& password, std::string& error) {
-    return ReadSecret(Secret::MailPassword, server.passwordCommand, password, error);
+Status ReadMailPassword(const MailServerSettings& server, std::string& password) {
+    return ReadSecret(Secret::MailPassword, server.passwordCommand, password);
 }
 
 MailTransportFactory ChooseMailTransport(const MailServerSettings& server,
                                          MailTransportFactory systemTransport,
                                          const std::string& password) {
     if (server.server.empty()) return systemTransport;
-    return [server, password](std::string& error) -> std::unique_ptr<MailTransport> {
+    return [server, password](std::unique_ptr<MailTransport>& transport) {
         std::string stored;
-        if (server.auth == MailAuth::OAuth2) {
-            // A fresh access token for each message: it lives an hour.
-            if (!MailAccessToken(server, stored, error)) return nullptr;
-        } else if (!server.user.empty() && password.empty() && !ReadMailPassword(server, stored, error)) {
-            return nullptr;
-        }
-        return CreateSmtpMailTransport(server, password.empty() || server.auth == MailAuth::OAuth2 ? stored : password);
+        Status secret;
+        if (server.auth == MailAuth::OAuth2)
+            secret = MailAccessToken(server, stored);  // a fresh one for each message: it lives an hour
+        else if (!server.user.empty() && password.empty())
+            secret = ReadMailPassword(server, stored);
+        if (!secret.ok()) return secret;
+        transport = CreateSmtpMailTransport(server, password.empty() || server.auth == MailAuth::OAuth2 ? stored : password);
+        return Status();
     };
 }
 

@@ -9,6 +9,7 @@
 
 #include "common/mail_transport.h"
 #include "common/settings_store.h"
+#include "common/status.h"
 
 namespace lorvane {
 
@@ -82,8 +83,7 @@ MailTransportFactory ChooseMailTransport(const MailServerSettings& server,
 
 // Reads the password of the mail account of `server` from the secret
 // store: on POSIX the first line that MailPasswordCommand prints when it
-// is set. Returns false with `error` set when there is no password to be
-// had.
-bool ReadMailPassword(const MailServerSettings& server, std::string& password, std::string& error);
+// is set. Fails when there is no password to be had.
+Status ReadMailPassword(const MailServerSettings& server, std::string& password);
 
 }  // namespace lorvane

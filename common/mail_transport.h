@@ -8,6 +8,7 @@
 #include <string>
 
 #include "common/mail_message.h"
+#include "common/status.h"
 
 namespace lorvane {
 
@@ -36,12 +37,12 @@ public:
     virtual MailOutcome Send(const MailMessage& message) = 0;
 };
 
-// Creates the system's own mail transport. Returns null with `error` set
-// when there is none (Windows: "ANSMTP.OBJ" not registered).
-std::unique_ptr<MailTransport> CreateSystemMailTransport(std::string& error);
+// Creates the system's own mail transport in `transport`. Fails when there
+// is none (Windows: "ANSMTP.OBJ" not registered).
+Status CreateSystemMailTransport(std::unique_ptr<MailTransport>& transport);
 
 // Creates a transport as CreateSystemMailTransport does; tests and the
 // user's own server hand in others.
-using MailTransportFactory = std::function<std::unique_ptr<MailTransport>(std::string&)>;
+using MailTransportFactory = std::function<Status(std::unique_ptr<MailTransport>&)>;
 
 }  // namespace lorvane

@@ -6,13 +6,14 @@ const char* SecretName(Secret secret) {
     return secret == Secret::MailPassword ? "stored mail password" : "Microsoft sign-in";
 }
 
-bool RemoveStoredSecrets(std::vector<std::string>& removed, std::string& error) {
+Status RemoveStoredSecrets(std::vector<std::string>& removed) {
     for (const Secret secret : kStoredSecrets) {
         bool there = false;
-        if (!RemoveSecret(secret, there, error)) return false;
+        const Status status = RemoveSecret(secret, there);
+        if (!status.ok()) return status;
         if (there) removed.push_back(SecretName(secret));
     }
-    return true;
+    return Status();
 }
 
 }  // namespace lorvane

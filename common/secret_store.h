@@ -8,6 +8,8 @@
 #include <string>
 #include <vector>
 
+#include "common/status.h"
+
 namespace lorvane {
 
 enum class Secret {
@@ -24,26 +26,25 @@ const char* SecretName(Secret secret);
 
 // Reads `secret` into `value`. `command`, when not empty, is the user's
 // command that prints it on its first line (POSIX; the Credential Manager
-// needs none). Returns false with `error` set: when there is none, it says
-// how to store one.
-bool ReadSecret(Secret secret, const std::string& command, std::string& value, std::string& error);
+// needs none). Fails with StatusCode::NotFound, saying how to store one,
+// when there is none.
+Status ReadSecret(Secret secret, const std::string& command, std::string& value);
 
-// Stores `value` as `secret`, replacing the one there whole. Returns false
-// with `error` set when it cannot.
-bool StoreSecret(Secret secret, const std::string& value, std::string& error);
+// Stores `value` as `secret`, replacing the one there whole.
+Status StoreSecret(Secret secret, const std::string& value);
 
-// Removes `secret`; `removed` tells whether there was one. Returns false
-// with `error` set when it is there and cannot be removed.
-bool RemoveSecret(Secret secret, bool& removed, std::string& error);
+// Removes `secret`; `removed` tells whether there was one. Fails when it
+// is there and cannot be removed.
+Status RemoveSecret(Secret secret, bool& removed);
 
 // Removes every secret of kStoredSecrets and adds the names of those that
-// were there to `removed`. Returns false with `error` saying what stays.
-bool RemoveStoredSecrets(std::vector<std::string>& removed, std::string& error);
+// were there to `removed`. A failure says what stays.
+Status RemoveStoredSecrets(std::vector<std::string>& removed);
 
 // Runs `command` with the system's shell (sh -c on POSIX, cmd /c on
 // Windows), at most a minute, and returns the first line it printed in
-// `line`. Returns false with `error` set when it cannot be run, runs too
-// long or fails; its output never goes into `error`.
-bool RunSecretCommand(const std::string& command, std::string& line, std::string& error);
+// `line`. Fails when it cannot be run, runs too long or fails; its output
+// never goes into the status.
+Status RunSecretCommand(const std::string& command, std::string& line);
 
 }  // namespace lorvane

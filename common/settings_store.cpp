@@ -2,14 +2,11 @@
 
 namespace lorvane {
 
-bool CheckStorableValues(const std::vector<SettingsValue>& values, std::string& error) {
-    for (const SettingsValue& value : values) {
-        if (value.text.find('\0') != std::string::npos) {
-            error = "the value " + value.name + " holds a NUL byte, which a setting cannot";
-            return false;
-        }
-    }
-    return true;
+Status CheckStorableValues(const std::vector<SettingsValue>& values) {
+    for (const SettingsValue& value : values)
+        if (value.text.find('\0') != std::string::npos)
+            return Status::Error("the value " + value.name + " holds a NUL byte, which a setting cannot");
+    return Status();
 }
 
 }  // namespace lorvane

@@ -9,6 +9,8 @@
 #include <string>
 #include <vector>
 
+#include "common/status.h"
+
 namespace lorvane {
 
 // Outcome of reading one value.
@@ -31,11 +33,11 @@ class SettingsStore {
 public:
     virtual ~SettingsStore() = default;
 
-    // Opens the key for reading and takes in its values. Returns false when
-    // the key does not exist or cannot be read; `error` is then left empty
-    // for a key that simply does not exist, and says what went wrong
-    // otherwise. Reads made before a successful Open find nothing.
-    virtual bool Open(std::string& error) = 0;
+    // Opens the key for reading and takes in its values. Fails with
+    // StatusCode::NotFound (and no words) when the key does not exist, and
+    // otherwise when it cannot be read. Reads made before a successful
+    // Open find nothing.
+    virtual Status Open() = 0;
 
     // Reads value `name` (matched without regard to ASCII case, as registry
     // names are) into `text`. A text that, with its terminator, needs more
@@ -45,16 +47,16 @@ public:
                            std::string& text) const = 0;
 
     // Writes `values` in order as one update, creating the key when needed
-    // and keeping every value it does not name. Returns false with `error`
-    // set when the update could not be made; the values read by a later
-    // Open are then the old ones or, where the platform writes value by
-    // value, the ones written before the failure.
-    virtual bool Write(const std::vector<SettingsValue>& values, std::string& error) = 0;
+    // and keeping every value it does not name. When the update could not
+    // be made, the values read by a later Open are the old ones or, where
+    // the platform writes value by value, the ones written before the
+    // failure.
+    virtual Status Write(const std::vector<SettingsValue>& values) = 0;
 };
 
-// Returns whether every one of `values` can be stored; false with `error`
-// set for the first that cannot (a text holding a NUL character).
-bool CheckStorableValues(const std::vector<SettingsValue>& values, std::string& error);
+// Succeeds when every one of `values` can be stored; fails for the first
+// that cannot (a text holding a NUL character).
+Status CheckStorableValues(const std::vector<SettingsValue>& values);
 
 // Returns the store of the current user's settings key on this platform.
 // Creating it touches nothing; Open and Write do the work.

@@ -118,6 +118,32 @@ private:
         }
         CURL* handle = curl.get();
         const std::string url = (m_server.implicitTls ? "smtps://" : "smtp://") + where;
+        const std::string from = "<" + message.sender + ">";
+        CurlList recipients;
+        for (const MailAddressee& addressee : message.addressees) {
+            curl_slist* longer = curl_slist_append(recipients.get(), ("<" + addressee.address + ">").c_str());
+            if (!longer) {
+                failure = "out of memory";
+                return CURLE_OUT_OF_MEMORY;
+            }
+            recipients.release();
+            recipients.reset(longer);
+        }
+        Exchange exchange;
+        exchange.deadline = deadline;
+        exchange.text = &text;
+        char detail[CURL_ERROR_SIZE] = "";
+        SetUp(handle, url, withCaFile, from, recipients.get(), exchange, detail);
+        const CURLcode code = curl_easy_perform(handle);
+        if (code != CURLE_OK) failure = DescribeFailure(code, exchange, where, detail);
+        return code;
+    }
+
+    // Sets the transfer of `handle` up: `url`, TLS always, the account's
+    // login, the envelope, and the exchange that reads the message out,
+    // keeps the replies and stops at the deadline.
+    void SetUp(CURL* handle, const std::string& url, bool withCaFile, const std::string& from,
+               curl_slist* recipients, Exchange& exchange, char* detail) {
         curl_easy_setopt(handle, CURLOPT_URL, url.c_str());
         // Never in clear: STARTTLS is required on smtp://.
         curl_easy_setopt(handle, CURLOPT_USE_SSL, static_cast<long>(CURLUSESSL_ALL));
@@ -133,30 +159,15 @@ private:
             curl_easy_setopt(handle, CURLOPT_USERNAME, m_server.user.c_str());
             curl_easy_setopt(handle, CURLOPT_PASSWORD, m_password.c_str());
         }
-        const std::string from = "<" + message.sender + ">";
         curl_easy_setopt(handle, CURLOPT_MAIL_FROM, from.c_str());
-        CurlList recipients;
-        for (const MailAddressee& addressee : message.addressees) {
-            curl_slist* longer =
-                curl_slist_append(recipients.get(), ("<" + addressee.address + ">").c_str());
-            if (!longer) {
-                failure = "out of memory";
-                return CURLE_OUT_OF_MEMORY;
-            }
-            recipients.release();
-            recipients.reset(longer);
-        }
-        curl_easy_setopt(handle, CURLOPT_MAIL_RCPT, recipients.get());
-        Exchange exchange;
-        exchange.deadline = deadline;
-        exchange.text = &text;
+        curl_easy_setopt(handle, CURLOPT_MAIL_RCPT, recipients);
         curl_easy_setopt(handle, CURLOPT_UPLOAD, 1L);
         curl_easy_setopt(handle, CURLOPT_READFUNCTION, ReadMessage);
         curl_easy_setopt(handle, CURLOPT_READDATA, &exchange);
         curl_easy_setopt(handle, CURLOPT_VERBOSE, 1L);  // the replies reach KeepReplies
         curl_easy_setopt(handle, CURLOPT_DEBUGFUNCTION, KeepReplies);
         curl_easy_setopt(handle, CURLOPT_DEBUGDATA, &exchange);
-        const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(deadline - SteadyClock::now());
+        const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(exchange.deadline - SteadyClock::now());
         curl_easy_setopt(handle, CURLOPT_CONNECTTIMEOUT, kConnectSeconds);
         curl_easy_setopt(handle, CURLOPT_TIMEOUT_MS, static_cast<long>(std::max<long long>(1, left.count())));
         curl_easy_setopt(handle, CURLOPT_NOPROGRESS, 0L);
@@ -166,26 +177,23 @@ private:
         // deadline still stops its goodbye, not later by the handle's cache.
         curl_easy_setopt(handle, CURLOPT_FORBID_REUSE, 1L);
         curl_easy_setopt(handle, CURLOPT_NOSIGNAL, 1L);
-        char detail[CURL_ERROR_SIZE] = "";
         curl_easy_setopt(handle, CURLOPT_ERRORBUFFER, detail);
+    }
 
-        const CURLcode code = curl_easy_perform(handle);
-        if (code == CURLE_OK) return code;
+    // Returns why the transfer to `where` failed with `code`: the server's
+    // refusal in its words, the time limit, no STARTTLS, or libcurl's words.
+    std::string DescribeFailure(CURLcode code, const Exchange& exchange, const std::string& where,
+                                const char* detail) const {
         if (!exchange.refusal.empty()) {
             const std::string advice = RefusalAdvice(exchange.refusal);
-            failure = "the mail server " + where + " answered: " + exchange.refusal +
-                      (advice.empty() ? "" : "; " + advice);
-        } else if (code == CURLE_ABORTED_BY_CALLBACK || SteadyClock::now() >= deadline) {
-            failure = "the mail server " + where + " did not finish the delivery within " +
-                      std::to_string(m_server.timeLimitSeconds) + " seconds";
-        } else if (code == CURLE_USE_SSL_FAILED) {
-            failure = "the mail server " + where +
-                      " does not offer STARTTLS; the message is not sent unencrypted";
-        } else {
-            failure = "cannot send through the mail server " + where + ": " +
-                      DescribeCurlError(code, detail);
+            return "the mail server " + where + " answered: " + exchange.refusal + (advice.empty() ? "" : "; " + advice);
         }
-        return code;
+        if (code == CURLE_ABORTED_BY_CALLBACK || SteadyClock::now() >= exchange.deadline)
+            return "the mail server " + where + " did not finish the delivery within " +
+                   std::to_string(m_server.timeLimitSeconds) + " seconds";
+        if (code == CURLE_USE_SSL_FAILED)
+            return "the mail server " + where + " does not offer STARTTLS; the message is not sent unencrypted";
+        return "cannot send through the mail server " + where + ": " + DescribeCurlError(code, detail);
     }
 
     MailServerSettings m_server;

@@ -6,11 +6,13 @@
 #include <ctime>
 #include <string>
 
+#include "common/status.h"
+
 namespace lorvane {
 
 // Prepares the process for the rest of the program (signal dispositions,
-// error modes). Returns false with `error` set when the process cannot run.
-bool InitializeProcess(std::string& error);
+// error modes). Fails when the process cannot run.
+Status InitializeProcess();
 
 // Converts `seconds` since 1 January 1970 UTC to local broken-down time in
 // `local`, with the system's time zone rules. Returns false when the time

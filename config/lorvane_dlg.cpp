@@ -67,8 +67,8 @@ void CLorvaneDlg::LoadSettings() {
     CalendarTime now;
     LocalCalendarTime(SystemClock(), now);
 
-    std::string error;
-    if (!m_store.Open(error) && !error.empty()) ReportStoreError("read", error);
+    const Status opened = m_store.Open();
+    if (!opened.ok() && opened.code() != StatusCode::NotFound) ReportStoreError("read", opened.message());
     auto read = [this](const std::string& name) {
         std::string text;
         m_store.Read(name, kUnlimitedCapacity, text);
@@ -101,7 +101,8 @@ void CLorvaneDlg::LoadSettings() {
         // mail reader; abstracts make a long mail, so they are asked for.
         m_digest = DigestOptions{true, true, false};
         for (const SettingsValue& value : DigestOptionValues()) defaults.push_back(value);
-        if (!m_store.Write(defaults, error)) ReportStoreError("saved", error);
+        const Status written = m_store.Write(defaults);
+        if (!written.ok()) ReportStoreError("saved", written.message());
         return;
     }
 
@@ -215,14 +216,14 @@ bool CLorvaneDlg::SaveSettings() {
     const std::vector<SettingsValue> mailServer = MailServerValues(m_mailServer);
     values.insert(values.end(), mailServer.begin(), mailServer.end());
 
-    std::string error;
-    if (!m_store.Write(values, error)) {
-        ReportStoreError("saved", error);
+    const Status written = m_store.Write(values);
+    if (!written.ok()) {
+        ReportStoreError("saved", written.message());
         return false;
     }
     // The password goes to the system's own store, never to the settings.
-    if (!m_mailPassword.empty() && !StoreSecret(Secret::MailPassword, m_mailPassword, error))
-        AppMessageBox("The mail password could not be stored: " + error);
+    const Status stored = m_mailPassword.empty() ? Status() : StoreSecret(Secret::MailPassword, m_mailPassword);
+    if (!stored.ok()) AppMessageBox("The mail password could not be stored: " + stored.message());
     return true;
 }
 

@@ -111,14 +111,14 @@ void CMailServerDlg::OnSelectAuth() {
 
 void CMailServerDlg::ShowStoredSecret() {
     // Never the secret itself, only whether there is one.
-    std::string secret, error;
+    std::string secret;
     if (Host().IsChecked(IDC_MAIL_AUTH_OAUTH)) {
-        Host().SetItemText(IDC_MAIL_PASSWORD_NOTE, ReadSecret(Secret::SignInToken, std::string(), secret, error)
+        Host().SetItemText(IDC_MAIL_PASSWORD_NOTE, ReadSecret(Secret::SignInToken, std::string(), secret).ok()
                                                        ? "A sign-in is kept. \"Sign in...\" replaces it."
                                                        : "Not signed in yet: choose \"Sign in...\".");
         return;
     }
-    Host().SetItemText(IDC_MAIL_PASSWORD_NOTE, ReadMailPassword(m_server, secret, error)
+    Host().SetItemText(IDC_MAIL_PASSWORD_NOTE, ReadMailPassword(m_server, secret).ok()
                                                    ? "A password is stored. Leave the box empty to keep it."
                                                    : "No password is stored.");
 }

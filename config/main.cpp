@@ -25,9 +25,10 @@ int RemoveEverything() {
     lorvane::StandardConsole console("Lorvane", false);
     const bool schedule = RemoveSchedule(console);
     std::vector<std::string> removed = {"schedule", "settings"};
-    std::string error;
-    const bool files = lorvane::RemoveStoredSecrets(removed, error) && lorvane::RemoveUserFiles(error);
-    if (!files) console.Diagnose(error);
+    lorvane::Status status = lorvane::RemoveStoredSecrets(removed);
+    if (status.ok()) status = lorvane::RemoveUserFiles();
+    const bool files = status.ok();
+    if (!files) console.Diagnose(status.message());
     if (!files || !schedule) return 1;
     std::string list;
     for (const std::string& item : removed) list += (list.empty() ? "" : ", ") + item;

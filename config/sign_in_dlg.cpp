@@ -15,7 +15,9 @@ CSignInDlg::CSignInDlg(CDialog* parent) : CDialog(IDD_SIGN_IN_DIALOG, parent) {}
 bool CSignInDlg::OnInitDialog() {
     CDialog::OnInitDialog();
     DialogHost& host = Host();
-    if (!StartDeviceSignIn(m_server, m_signIn, m_error)) {
+    const Status started = StartDeviceSignIn(m_server, m_signIn);
+    if (!started.ok()) {
+        m_error = started.message();
         EndDialog(kIdAbort);
         return true;
     }
@@ -31,16 +33,17 @@ void CSignInDlg::OnTimer(int id) {
     DialogHost& host = Host();
     const int interval = m_signIn.intervalSeconds;
     m_waitedSeconds += interval;
-    const SignInPoll poll = PollDeviceSignIn(m_server, m_signIn, m_account, m_error);
-    if (poll == SignInPoll::Pending && m_waitedSeconds < m_signIn.expiresInSeconds) {
+    const Status poll = PollDeviceSignIn(m_server, m_signIn, m_account);
+    const bool pending = poll.code() == StatusCode::Busy;
+    if (pending && m_waitedSeconds < m_signIn.expiresInSeconds) {
         if (m_signIn.intervalSeconds != interval) host.SetTimer(kPollTimer, m_signIn.intervalSeconds * 1000);
         return;
     }
-    if (poll == SignInPoll::Pending) m_error = "the code expired before the sign-in was done: start again";
+    m_error = pending ? "the code expired before the sign-in was done: start again" : poll.message();
     host.KillTimer(kPollTimer);
     // The outcome stays in this window until the person closes it.
-    host.SetItemText(IDC_SIGN_IN_STATUS, poll == SignInPoll::Done ? "Signed in as " + m_account + "."
-                                                                  : "You are not signed in: " + m_error);
+    host.SetItemText(IDC_SIGN_IN_STATUS,
+                     poll.ok() ? "Signed in as " + m_account + "." : "You are not signed in: " + m_error);
     host.SetItemText(IDCANCEL, "Close");
 }
 

@@ -4,6 +4,8 @@
 
 #include <string>
 
+#include "common/status.h"
+
 namespace lorvane {
 
 // Removes the user's settings and the folders of the scheduled runs
@@ -11,8 +13,8 @@ namespace lorvane {
 // Windows: the key HKEY_CURRENT_USER\Software\Lorvane and
 // %LOCALAPPDATA%\Lorvane. POSIX: $XDG_CONFIG_HOME/Lorvane,
 // $XDG_DATA_HOME/Lorvane and $XDG_STATE_HOME/Lorvane. The secret store is
-// emptied by RemoveStoredSecrets. What is not there is no error. Returns
-// false with `error` saying what stays.
-bool RemoveUserFiles(std::string& error);
+// emptied by RemoveStoredSecrets. What is not there is no error. A failure
+// says what stays.
+Status RemoveUserFiles();
 
 }  // namespace lorvane

@@ -24,9 +24,9 @@ bool WriteArticleFile(const std::string& path, const std::string& text, TextFile
                       bool keepExisting, Console& console) {
     std::error_code ignored;
     if (keepExisting && std::filesystem::is_regular_file(path, ignored)) return true;
-    std::string error;
-    if (WriteTextFileWhole(path, text, kind, error)) return true;
-    console.Diagnose(error);
+    const Status written = WriteTextFileWhole(path, text, kind);
+    if (written.ok()) return true;
+    console.Diagnose(written.message());
     // A failed replacement leaves the old file, which still serves.
     return std::filesystem::is_regular_file(path, ignored);
 }
@@ -239,15 +239,14 @@ std::string CitationText(const ArticleRecord& record) {
     return text;
 }
 
-bool CommandScriptLine(const ArticleRecord& record, const std::string& directoryText,
-                       const std::string& program, std::string& line, std::string& error) {
+Status CommandScriptLine(const ArticleRecord& record, const std::string& directoryText,
+                         const std::string& program, std::string& line) {
     std::string quotedProgram, quotedCitation;
-    if (!QuoteScriptPath(program, quotedProgram, error) ||
-        !QuoteScriptPath(directoryText + "/" + std::to_string(record.pmid) + ".enw", quotedCitation,
-                         error))
-        return false;
-    line = "\"" + quotedProgram + "\" \"" + quotedCitation + "\"";
-    return true;
+    Status quoted = QuoteScriptPath(program, quotedProgram);
+    if (quoted.ok())
+        quoted = QuoteScriptPath(directoryText + "/" + std::to_string(record.pmid) + ".enw", quotedCitation);
+    if (quoted.ok()) line = "\"" + quotedProgram + "\" \"" + quotedCitation + "\"";
+    return quoted;
 }
 
 ArticleFiles WriteCitationFiles(const ArticleRecord& record, const std::string& directoryText,
@@ -256,9 +255,10 @@ ArticleFiles WriteCitationFiles(const ArticleRecord& record, const std::string& 
     ArticleFiles files;
     files.citation = WriteArticleFile(base + ".enw", CitationText(record), TextFileKind::Document,
                                       keepExisting, console);
-    std::string line, error;
-    if (!CommandScriptLine(record, directoryText, program, line, error)) {
-        console.Diagnose("no script to forward article " + std::to_string(record.pmid) + ": " + error);
+    std::string line;
+    const Status quoted = CommandScriptLine(record, directoryText, program, line);
+    if (!quoted.ok()) {
+        console.Diagnose("no script to forward article " + std::to_string(record.pmid) + ": " + quoted.message());
         files.script = false;
         return files;
     }

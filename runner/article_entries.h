@@ -7,6 +7,7 @@
 
 #include "common/alert_settings.h"
 #include "common/console.h"
+#include "common/status.h"
 #include "runner/record_fields.h"
 
 namespace lorvane {
@@ -58,10 +59,10 @@ std::string CitationText(const ArticleRecord& record);
 
 // Sets `line` to the command script's one line (without a line end): the
 // quoted `program` and the quoted path of the citation file in
-// `directoryText`, each as the platform's shell takes it literally.
-// Returns false with `error` set when the shell cannot take a path so.
-bool CommandScriptLine(const ArticleRecord& record, const std::string& directoryText,
-                       const std::string& program, std::string& line, std::string& error);
+// `directoryText`, each as the platform's shell takes it literally. Fails
+// when the shell cannot take a path so.
+Status CommandScriptLine(const ArticleRecord& record, const std::string& directoryText,
+                         const std::string& program, std::string& line);
 
 // Writes the citation file and then the command script of `record` (which
 // starts `program`) into `directoryText`, each whole or not at all, the

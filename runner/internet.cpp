@@ -137,9 +137,9 @@ Status HttpConnection::SendRequest(HttpFile& request) {
 }
 
 Status OpenConnection(RunContext& context, std::unique_ptr<HttpConnection>& connection) {
-    std::string error;
-    std::unique_ptr<HttpClient> client = context.platform.createHttpClient(context.service, error);
-    if (!client) return Status::Error(error);
+    std::unique_ptr<HttpClient> client;
+    const Status created = context.platform.createHttpClient(context.service, client);
+    if (!created.ok()) return created;
     connection = std::make_unique<HttpConnection>(std::move(client), context.service, context.pacer, context.sleep);
     return Status();
 }

@@ -13,8 +13,9 @@ std::string ReadValue(const SettingsStore& store, const std::string& name) {
 
 }  // namespace
 
-bool LoadAlertSettings(SettingsStore& store, AlertSettings& settings, std::string& error) {
-    if (!store.Open(error)) return false;
+Status LoadAlertSettings(SettingsStore& store, AlertSettings& settings) {
+    const Status opened = store.Open();
+    if (!opened.ok()) return opened;
 
     AlertSettings loaded;
     loaded.email = ReadValue(store, kEmailValue);
@@ -29,7 +30,7 @@ bool LoadAlertSettings(SettingsStore& store, AlertSettings& settings, std::strin
     loaded.digest.abstracts = ReadValue(store, kAbstractsValue) == "1";
     loaded.mail = ReadMailServerSettings([&store](const char* name) { return ReadValue(store, name); });
     settings = loaded;
-    return true;
+    return Status();
 }
 
 }  // namespace lorvane

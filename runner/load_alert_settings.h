@@ -12,9 +12,9 @@ namespace lorvane {
 // query slots with every "_" turned into "+", the frequency (exactly
 // "Daily" or "Weekly", anything else Off), the plain-text flag (false only
 // for exactly "HTML") and the API key. A value that is missing, or does
-// not fit in 2000 bytes with its terminator, reads as the empty text. Returns false,
-// leaving `settings` as it was, when the key cannot be opened; `error` is
-// then empty for a key that does not exist and says why otherwise.
-bool LoadAlertSettings(SettingsStore& store, AlertSettings& settings, std::string& error);
+// not fit in 2000 bytes with its terminator, reads as the empty text.
+// Fails as the store's Open does (StatusCode::NotFound for a key that does
+// not exist), leaving `settings` as it was.
+Status LoadAlertSettings(SettingsStore& store, AlertSettings& settings);
 
 }  // namespace lorvane

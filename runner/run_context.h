@@ -27,8 +27,8 @@ namespace lorvane {
 
 // Creates the platform's services; tests hand in others.
 struct RunnerPlatform {
-    std::function<std::unique_ptr<HttpClient>(const HttpClientOptions&, std::string&)>
-        createHttpClient = CreateHttpClient;
+    std::function<Status(const HttpClientOptions&, std::unique_ptr<HttpClient>&)> createHttpClient =
+        CreateHttpClient;
     MailTransportFactory createMailTransport = CreateSystemMailTransport;
     std::function<std::unique_ptr<SettingsStore>()> createSettingsStore = CreateUserSettingsStore;
     // Where the platform shows a lost connection in a message box that the

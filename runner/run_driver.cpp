@@ -31,9 +31,10 @@ int SignInOnTerminal(RunContext& context) {
         return kExitUsage;
     }
     DeviceSignIn signIn;
-    std::string error, account;
-    if (!StartDeviceSignIn(server, signIn, error)) {
-        context.console.Diagnose("cannot sign in: " + error);
+    std::string account;
+    const Status started = StartDeviceSignIn(server, signIn);
+    if (!started.ok()) {
+        context.console.Diagnose("cannot sign in: " + started.message());
         return kExitSignInFailed;
     }
     context.console.Line("To sign in " + server.user + ", open " + signIn.verificationUri + " and enter the code " +
@@ -41,17 +42,15 @@ int SignInOnTerminal(RunContext& context) {
     for (int waited = 0; waited < signIn.expiresInSeconds; waited += signIn.intervalSeconds) {
         context.console.ShowProgress("waiting for the sign-in");
         context.sleep(std::chrono::seconds(signIn.intervalSeconds));
-        switch (PollDeviceSignIn(server, signIn, account, error)) {
-            case SignInPoll::Pending:
-                continue;
-            case SignInPoll::Done:
-                context.console.EndProgress();
-                context.console.Line("Signed in as " + account + ".");
-                return kExitDone;
-            case SignInPoll::Failed:
-                context.console.Diagnose("cannot sign in: " + error);
-                return kExitSignInFailed;
+        const Status poll = PollDeviceSignIn(server, signIn, account);
+        if (poll.code() == StatusCode::Busy) continue;
+        if (!poll.ok()) {
+            context.console.Diagnose("cannot sign in: " + poll.message());
+            return kExitSignInFailed;
         }
+        context.console.EndProgress();
+        context.console.Line("Signed in as " + account + ".");
+        return kExitDone;
     }
     context.console.Diagnose("cannot sign in: the code expired before the sign-in was done: start again");
     return kExitSignInFailed;
@@ -82,24 +81,26 @@ void SettleRunContext(RunContext& context, const AlertSettings& loaded) {
 }  // namespace
 
 int RunTessory(RunContext& context, int argc, const char* const argv[]) {
-    std::string error;
-    if (!InitializeProcess(error)) {
+    const Status process = InitializeProcess();
+    if (!process.ok()) {
         context.console.Line("Fatal Error: MFC initialization failed");
-        if (!error.empty()) context.console.Diagnose(error);
+        if (!process.message().empty()) context.console.Diagnose(process.message());
         return kExitNoProcess;
     }
     const bool signIn = argc == 2 && std::string(argv[1]) == "--sign-in";
     const bool colleagueMode = argc == 2 && !signIn;
     AlertSettings loaded;
-    if (!LoadAlertSettings(*context.platform.createSettingsStore(), loaded, error)) {
+    const Status read = LoadAlertSettings(*context.platform.createSettingsStore(), loaded);
+    if (!read.ok()) {
         // A store that was never written means Lorvane was never set up:
         // nothing to do. One that exists but cannot be read is a failure.
-        if (error.empty() && signIn) {
+        const bool neverSetUp = read.code() == StatusCode::NotFound;
+        if (neverSetUp && signIn) {
             context.console.Diagnose("--sign-in needs the outgoing mail server set in Lorvane first");
             return kExitUsage;
         }
-        if (error.empty()) return kExitDone;
-        const std::string said = "cannot read the settings in " + UserSettingsLocation() + ": " + error;
+        if (neverSetUp) return kExitDone;
+        const std::string said = "cannot read the settings in " + UserSettingsLocation() + ": " + read.message();
         context.console.Diagnose(said);
         if (!colleagueMode && !signIn) AddToRunLog(context, "nothing searched: " + said);
         return kExitSettingsUnreadable;

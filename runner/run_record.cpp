@@ -23,37 +23,36 @@ constexpr std::size_t kMaxFailureLines = 20;
 constexpr int kLockWaitMilliseconds = 30000;
 constexpr int kLockPollMilliseconds = 50;
 
-// Creates the state folder of `context` and takes its lock, so that runs
-// at the same moment update the state and the log one after the other.
-// Returns null with `error` set when the lock cannot be had in
-// kLockWaitMilliseconds.
-std::unique_ptr<FolderLock> LockStateFolder(RunContext& context, std::string& error) {
-    if (!MakeFolder(context.stateFolder, error)) return nullptr;
+// Creates the state folder of `context` and takes its lock into `lock`, so
+// that runs at the same moment update the state and the log one after the
+// other. Fails when the lock cannot be had in kLockWaitMilliseconds.
+Status LockStateFolder(RunContext& context, std::unique_ptr<FolderLock>& lock) {
+    const Status made = MakeFolder(context.stateFolder);
+    if (!made.ok()) return made;
     for (int waited = 0;; waited += kLockPollMilliseconds) {
-        bool busy = false;
-        std::unique_ptr<FolderLock> lock = TryLockFolder(context.stateFolder, busy, error);
-        if (lock || !busy) return lock;
-        if (waited >= kLockWaitMilliseconds) {
-            error = "another run kept " + context.stateFolder + " locked for " +
-                    std::to_string(kLockWaitMilliseconds / 1000) + " seconds";
-            return nullptr;
-        }
+        const Status locked = TryLockFolder(context.stateFolder, lock);
+        if (locked.code() != StatusCode::Busy) return locked;
+        if (waited >= kLockWaitMilliseconds)
+            return Status(StatusCode::Busy, "another run kept " + context.stateFolder + " locked for " +
+                                                std::to_string(kLockWaitMilliseconds / 1000) + " seconds");
         context.sleep(std::chrono::milliseconds(kLockPollMilliseconds));
     }
 }
 
 // Adds `now` to the state file under the lock of the state folder, keeping
-// what another run wrote meanwhile. Returns false with `error` set.
-bool UpdateState(RunContext& context, int today, const SentRecord& now, std::string& error) {
+// what another run wrote meanwhile.
+Status UpdateState(RunContext& context, int today, const SentRecord& now) {
     SentRecord record;
-    const std::unique_ptr<FolderLock> lock = LockStateFolder(context, error);
-    if (!lock || !ReadSentRecord(context.stateFolder, record, error, today)) return false;
+    std::unique_ptr<FolderLock> lock;
+    Status status = LockStateFolder(context, lock);
+    if (status.ok()) status = ReadSentRecord(context.stateFolder, record, today);
+    if (!status.ok()) return status;
     // A searched-through day ahead of today is a clock that was set wrong
     // once: a run that looked at everything puts today in its place.
     if (now.searchedThrough != kNoDay && record.searchedThrough > today) record.searchedThrough = kNoDay;
     MergeSentRecord(record, now);
     PruneSentRecord(record, today);
-    return WriteSentRecord(context.stateFolder, record, error);
+    return WriteSentRecord(context.stateFolder, record);
 }
 
 // Returns that none of `count` things could be had: "your query could not
@@ -128,9 +127,8 @@ std::string NoticeText(RunContext& context, const ScheduledRunTally& tally, bool
 bool MailFailureNotice(RunContext& context, const RunState& state, const ScheduledRunTally& tally,
                        std::string& summary) {
     SentRecord kept;
-    std::string error;
     const bool known = state.today != kNoDay && !context.stateFolder.empty() &&
-                       ReadSentRecord(context.stateFolder, kept, error, state.today);
+                       ReadSentRecord(context.stateFolder, kept, state.today).ok();
     if (known && kept.noticeDay == state.today) {
         summary += ", a notice was mailed earlier today";
         return true;
@@ -143,8 +141,9 @@ bool MailFailureNotice(RunContext& context, const RunState& state, const Schedul
     if (!mail.delivered || !known) return mail.delivered;
     SentRecord notice;
     notice.noticeDay = state.today;
-    if (!UpdateState(context, state.today, notice, error))
-        context.console.Diagnose("cannot keep the day of the notice: " + error +
+    const Status noted = UpdateState(context, state.today, notice);
+    if (!noted.ok())
+        context.console.Diagnose("cannot keep the day of the notice: " + noted.message() +
                                  "; the next failing run today mails another");
     return true;
 }
@@ -157,16 +156,17 @@ RunState LoadRunState(RunContext& context) {
     if (!dated) state.today = kNoDay;
     if (!context.settings.onlyNew) return state;
     const char consequence[] = "; this digest lists every article of its window";
-    std::string error;
+    std::string note;
+    Status read;
     if (context.stateFolder.empty()) {
         context.console.Diagnose(std::string("there is no folder for the record of mailed articles") + consequence);
     } else if (!dated) {
         context.console.Diagnose(std::string("the clock cannot be read as a local date") + consequence);
-    } else if (!ReadSentRecord(context.stateFolder, state.record, error, state.today)) {
+    } else if (!(read = ReadSentRecord(context.stateFolder, state.record, state.today, &note)).ok()) {
         // Not written over either: it may only be unreadable for a while.
-        context.console.Diagnose(error + consequence);
+        context.console.Diagnose(read.message() + consequence);
     } else {
-        if (!error.empty()) context.console.Diagnose(error);
+        if (!note.empty()) context.console.Diagnose(note);
         state.onlyNew = true;
     }
     return state;
@@ -178,18 +178,17 @@ void RecordSentArticles(RunContext& context, int today, const ScheduledRunTally&
         for (const std::int32_t pmid : tally.listed) now.mailed[pmid] = today;
     if (tally.complete && !tally.moreToFollow && (delivered || !tally.anyHits)) now.searchedThrough = today;
     if (now.mailed.empty() && now.searchedThrough == kNoDay) return;
-    std::string error;
-    if (!UpdateState(context, today, now, error))
-        context.console.Diagnose("cannot keep the record of mailed articles: " + error +
+    const Status kept = UpdateState(context, today, now);
+    if (!kept.ok())
+        context.console.Diagnose("cannot keep the record of mailed articles: " + kept.message() +
                                  "; the articles of this digest may be listed again");
 }
 
 void WriteDebugCopy(Console& console, const std::string& digest) {
     // Written whole, so that a full disk leaves the last good copy, not an
     // empty one.
-    std::string error;
-    if (!WriteTextFileWhole(kDebugCopyName, digest, TextFileKind::Document, error))
-        console.Diagnose(std::string("could not write ") + kDebugCopyName + ": " + error);
+    const Status written = WriteTextFileWhole(kDebugCopyName, digest, TextFileKind::Document);
+    if (!written.ok()) console.Diagnose(std::string("could not write ") + kDebugCopyName + ": " + written.message());
 }
 
 std::string NowStamp(const RunContext& context) {
@@ -220,16 +219,16 @@ int RecordRun(RunContext& context, const RunState& state, const ScheduledRunTall
 }
 
 void AddToRunLog(RunContext& context, const std::string& summary) {
-    std::string error = "there is no folder for it";
+    Status status = Status::Error("there is no folder for it");
     std::unique_ptr<FolderLock> lock;
-    if (!context.stateFolder.empty() && (lock = LockStateFolder(context, error))) {
+    if (!context.stateFolder.empty() && (status = LockStateFolder(context, lock)).ok()) {
         const std::string path = PathInFolder(context.stateFolder, kRunLogName);
         const std::string entry =
             RunLogEntry(NowStamp(context), summary, FailureLines(context.transcript.lines(), summary));
-        if (WriteTextFileWhole(path, AppendRunLogEntry(ReadRunLog(path), entry), TextFileKind::Document, error))
-            return;
+        status = WriteTextFileWhole(path, AppendRunLogEntry(ReadRunLog(path), entry), TextFileKind::Document);
+        if (status.ok()) return;
     }
-    context.console.Diagnose("cannot keep the run log: " + error);
+    context.console.Diagnose("cannot keep the run log: " + status.message());
 }
 
 }  // namespace lorvane

@@ -5,6 +5,7 @@
 #include <memory>
 #include <string>
 
+#include "common/status.h"
 #include "common/system_services.h"
 
 namespace lorvane {
@@ -33,10 +34,9 @@ std::string CommandScriptProgram(const std::string& directoryText);
 
 // Returns `path` as the command script's shell takes it literally inside
 // double quotes, in `quoted`: on POSIX with "$", "`", a double quote and
-// "\" escaped by a backslash. Returns false with `error` set for a path
-// that the platform's shell cannot take literally (Windows: one holding
-// "%" or a double quote).
-bool QuoteScriptPath(const std::string& path, std::string& quoted, std::string& error);
+// "\" escaped by a backslash. Fails for a path that the platform's shell
+// cannot take literally (Windows: one holding "%" or a double quote).
+Status QuoteScriptPath(const std::string& path, std::string& quoted);
 
 // What a text file written whole is for.
 enum class TextFileKind {
@@ -47,14 +47,11 @@ enum class TextFileKind {
 
 // Writes `text` as a text file at `path` (line ends as the platform writes
 // text) whole or not at all: a temporary file beside it, renamed over it.
-// Returns false with `error` set, leaving the old file and no temporary
-// file.
-bool WriteTextFileWhole(const std::string& path, const std::string& text, TextFileKind kind,
-                        std::string& error);
+// A failure leaves the old file and no temporary file.
+Status WriteTextFileWhole(const std::string& path, const std::string& text, TextFileKind kind);
 
-// Creates `folder` and its missing parents, private to the user. Returns
-// false with `error` set when it cannot.
-bool MakeFolder(const std::string& folder, std::string& error);
+// Creates `folder` and its missing parents, private to the user.
+Status MakeFolder(const std::string& folder);
 
 // The lock of a folder that runs at the same moment share: while one is
 // held, no other process holds it. Released when destroyed.
@@ -63,11 +60,11 @@ public:
     virtual ~FolderLock() = default;
 };
 
-// Takes the lock of `folder` (a file "tessory.lock" in it) when no other
-// process holds it, without waiting. Returns null with `busy` set when
-// another process holds it, or with `error` set when the lock file cannot
+// Takes the lock of `folder` (a file "tessory.lock" in it) into `lock` when
+// no other process holds it, without waiting. Fails with StatusCode::Busy
+// when another process holds it, and otherwise when the lock file cannot
 // be opened or locked.
-std::unique_ptr<FolderLock> TryLockFolder(const std::string& folder, bool& busy, std::string& error);
+Status TryLockFolder(const std::string& folder, std::unique_ptr<FolderLock>& lock);
 
 // Returns whether standard error goes to a terminal that a person watches.
 bool StandardErrorIsTerminal();

@@ -134,14 +134,13 @@ int ParseSentRecord(const std::string& text, SentRecord& record, int today) {
     return unread;
 }
 
-bool ReadSentRecord(const std::string& folder, SentRecord& record, std::string& error, int today) {
+Status ReadSentRecord(const std::string& folder, SentRecord& record, int today, std::string* note) {
     const std::string path = PathInFolder(folder, kSentRecordName);
     errno = 0;
     const std::unique_ptr<std::FILE, FileCloser> file(std::fopen(path.c_str(), "rb"));
     if (!file) {
-        if (errno == ENOENT) return true;  // nothing mailed yet
-        error = "cannot read " + path + ": " + std::strerror(errno);
-        return false;
+        if (errno == ENOENT) return Status();  // nothing mailed yet
+        return Status::Error("cannot read " + path + ": " + std::strerror(errno));
     }
     // Line by line, so that a file grown large holds no more memory than
     // the articles it remembers; a line longer than any the record holds
@@ -164,21 +163,18 @@ bool ReadSentRecord(const std::string& folder, SentRecord& record, std::string& 
             overlong = false;
         }
     }
-    if (std::ferror(file.get())) {
-        error = "cannot read " + path;
-        return false;
-    }
+    if (std::ferror(file.get())) return Status::Error("cannot read " + path);
     if (!line.empty()) unread += overlong || !ParseLine(line, record, today) ? 1 : 0;
-    if (unread)
-        error = std::to_string(unread) + (unread == 1 ? " line" : " lines") + " of " + path +
+    if (unread && note)
+        *note = std::to_string(unread) + (unread == 1 ? " line" : " lines") + " of " + path +
                 " could not be understood and will be left out";
-    return true;
+    return Status();
 }
 
-bool WriteSentRecord(const std::string& folder, const SentRecord& record, std::string& error) {
-    if (!MakeFolder(folder, error)) return false;
-    return WriteTextFileWhole(PathInFolder(folder, kSentRecordName), FormatSentRecord(record),
-                              TextFileKind::Record, error);
+Status WriteSentRecord(const std::string& folder, const SentRecord& record) {
+    const Status made = MakeFolder(folder);
+    if (!made.ok()) return made;
+    return WriteTextFileWhole(PathInFolder(folder, kSentRecordName), FormatSentRecord(record), TextFileKind::Record);
 }
 
 void MergeSentRecord(SentRecord& record, const SentRecord& other) {

@@ -12,6 +12,7 @@
 
 #include "common/alert_settings.h"
 #include "common/local_time.h"
+#include "common/status.h"
 
 namespace lorvane {
 
@@ -60,16 +61,15 @@ int ParseSentRecord(const std::string& text, SentRecord& record, int today = kNo
 
 // Reads the record in `folder` into `record` as ParseSentRecord does, line
 // by line, so that memory holds only what is kept. A missing file is an
-// empty record. Returns false with `error` set when the file is there but
-// cannot be read; lines not understood are left out and reported in
-// `error` while the result stays true.
-bool ReadSentRecord(const std::string& folder, SentRecord& record, std::string& error,
-                    int today = kNoDay);
+// empty record. Fails when the file is there but cannot be read; lines not
+// understood are left out and said in `note`, when given.
+Status ReadSentRecord(const std::string& folder, SentRecord& record, int today = kNoDay,
+                      std::string* note = nullptr);
 
 // Writes `record` into `folder` whole (old or new, never a part, whatever
-// stops the run) and flushed to the disk, creating the folder. Returns
-// false with `error` set, leaving the old record.
-bool WriteSentRecord(const std::string& folder, const SentRecord& record, std::string& error);
+// stops the run) and flushed to the disk, creating the folder. A failure
+// leaves the old record.
+Status WriteSentRecord(const std::string& folder, const SentRecord& record);
 
 // Takes into `record` what `other` holds: every article (with the later of
 // two days), the later searched-through day and the later notice day.

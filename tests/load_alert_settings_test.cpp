@@ -4,6 +4,7 @@
 
 #include "runner/load_alert_settings.h"
 #include "support/scratch.h"
+#include "support/ok.h"
 
 namespace lorvane {
 namespace {
@@ -12,7 +13,7 @@ AlertSettings Load(const test::ScratchStore& scratch) {
     AlertSettings settings;
     std::string error;
     std::unique_ptr<SettingsStore> store = scratch.Create();
-    EXPECT_TRUE(LoadAlertSettings(*store, settings, error)) << error;
+    EXPECT_TRUE(test::Ok(LoadAlertSettings(*store, settings)));
     return settings;
 }
 
@@ -83,10 +84,8 @@ TEST(LoadAlertSettings, MissingKeyLeavesTheRecordAlone) {
     test::ScratchStore scratch;
     AlertSettings settings;
     settings.email = "untouched@example.org";
-    std::string error;
     std::unique_ptr<SettingsStore> store = scratch.Create();
-    EXPECT_FALSE(LoadAlertSettings(*store, settings, error));
-    EXPECT_EQ(error, "");
+    EXPECT_EQ(LoadAlertSettings(*store, settings).code(), StatusCode::NotFound);
     EXPECT_EQ(settings.email, "untouched@example.org");
 }
 

@@ -4,6 +4,7 @@
 
 #include "common/settings_store.h"
 #include "support/scratch.h"
+#include "support/ok.h"
 
 namespace lorvane {
 namespace {
@@ -12,7 +13,7 @@ std::string ReadBack(const test::ScratchStore& scratch, const std::string& name,
                      std::size_t capacity = kUnlimitedCapacity) {
     std::unique_ptr<SettingsStore> store = scratch.Create();
     std::string error;
-    EXPECT_TRUE(store->Open(error)) << error;
+    EXPECT_TRUE(test::Ok(store->Open()));
     std::string text = "left over";
     EXPECT_EQ(store->Read(name, capacity, text), ValueRead::Found) << name;
     return text;
@@ -47,7 +48,7 @@ TEST(SettingsStore, CapacityCountsTheTerminator) {
     scratch.Write({{"Fits", std::string(1999, 'x')}, {"DoesNot", std::string(2000, 'y')}});
     std::unique_ptr<SettingsStore> store = scratch.Create();
     std::string error;
-    ASSERT_TRUE(store->Open(error)) << error;
+    ASSERT_TRUE(test::Ok(store->Open()));
 
     std::string text;
     EXPECT_EQ(store->Read("Fits", 2000, text), ValueRead::Found);
@@ -62,9 +63,9 @@ TEST(SettingsStore, CapacityCountsTheTerminator) {
 TEST(SettingsStore, MissingKeyIsNotAnError) {
     test::ScratchStore scratch;
     std::unique_ptr<SettingsStore> store = scratch.Create();
-    std::string error = "stale";
-    EXPECT_FALSE(store->Open(error));
-    EXPECT_EQ(error, "");
+    const Status status = store->Open();
+    EXPECT_EQ(status.code(), StatusCode::NotFound);
+    EXPECT_EQ(status.message(), "");
     std::string text = "stale";
     EXPECT_EQ(store->Read("Email", kUnlimitedCapacity, text), ValueRead::Missing);
     EXPECT_EQ(text, "");
@@ -89,20 +90,18 @@ TEST(SettingsStore, NamesIgnoreCase) {
 TEST(SettingsStore, RefusesNulAndWritesNothing) {
     test::ScratchStore scratch;
     scratch.Write({{"Email", "kept@example.org"}});
-    std::string error;
-    EXPECT_FALSE(scratch.Create()->Write(
-        {{"Email", "new@example.org"}, {"Query0", std::string("a\0b", 3)}}, error));
-    EXPECT_NE(error.find("Query0"), std::string::npos) << error;
+    const Status status =
+        scratch.Create()->Write({{"Email", "new@example.org"}, {"Query0", std::string("a\0b", 3)}});
+    EXPECT_NE(status.message().find("Query0"), std::string::npos) << status.message();
     EXPECT_EQ(ReadBack(scratch, "Email"), "kept@example.org");
 }
 
 TEST(SettingsStore, OpenTakesAFreshLook) {
     test::ScratchStore scratch;
     std::unique_ptr<SettingsStore> reader = scratch.Create();
-    std::string error;
-    EXPECT_FALSE(reader->Open(error));
+    EXPECT_FALSE(reader->Open().ok());
     scratch.Write({{"Email", "late@example.org"}});
-    ASSERT_TRUE(reader->Open(error)) << error;
+    ASSERT_TRUE(test::Ok(reader->Open()));
     std::string text;
     EXPECT_EQ(reader->Read("Email", kUnlimitedCapacity, text), ValueRead::Found);
     EXPECT_EQ(text, "late@example.org");

@@ -132,18 +132,13 @@ private:
 
 }  // namespace
 
-std::unique_ptr<HttpClient> CreateHttpClient(const HttpClientOptions& options, std::string& error) {
+Status CreateHttpClient(const HttpClientOptions& options, std::unique_ptr<HttpClient>& client) {
     static const CURLcode initialised = curl_global_init(CURL_GLOBAL_DEFAULT);
-    if (initialised != CURLE_OK) {
-        error = DescribeCurlError(initialised, nullptr);
-        return nullptr;
-    }
+    if (initialised != CURLE_OK) return Status::Error(DescribeCurlError(initialised, nullptr));
     CurlHandle handle(curl_easy_init());
-    if (!handle) {
-        error = "cannot set up libcurl";
-        return nullptr;
-    }
-    return std::make_unique<CurlHttpClient>(options, std::move(handle));
+    if (!handle) return Status::Error("cannot set up libcurl");
+    client = std::make_unique<CurlHttpClient>(options, std::move(handle));
+    return Status();
 }
 
 }  // namespace lorvane

@@ -44,8 +44,9 @@ protected:
 
 }  // namespace
 
-std::unique_ptr<MailTransport> CreateSystemMailTransport(std::string& /*error*/) {
-    return std::make_unique<SendmailTransport>();
+Status CreateSystemMailTransport(std::unique_ptr<MailTransport>& transport) {
+    transport = std::make_unique<SendmailTransport>();
+    return Status();
 }
 
 }  // namespace lorvane

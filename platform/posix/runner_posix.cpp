@@ -37,27 +37,28 @@ std::string CommandScriptProgram(const std::string& directoryText) {
     return program.empty() ? directoryText + "/tessory" : program;
 }
 
-bool QuoteScriptPath(const std::string& path, std::string& quoted, std::string& /*error*/) {
+Status QuoteScriptPath(const std::string& path, std::string& quoted) {
     quoted.clear();
     for (const char c : path) {
         if (c == '$' || c == '`' || c == '"' || c == '\\') quoted += '\\';
         quoted += c;
     }
-    return true;
+    return Status();
 }
 
-bool WriteTextFileWhole(const std::string& path, const std::string& text, TextFileKind kind,
-                        std::string& error) {
+Status WriteTextFileWhole(const std::string& path, const std::string& text, TextFileKind kind) {
     // The modes a new file would get; the umask applies when it is made.
     const mode_t mode = kind == TextFileKind::Script ? 0777 : 0666;
     // A record is written often by the same program: what a killed run left
     // goes first.
     if (kind == TextFileKind::Record) RemoveLeftoverTemporaries(path);
-    return ReplaceFile(path, text, mode, kind == TextFileKind::Record, {}, error);
+    std::string error;
+    return ReplaceFile(path, text, mode, kind == TextFileKind::Record, {}, error) ? Status() : Status::Error(error);
 }
 
-bool MakeFolder(const std::string& folder, std::string& error) {
-    return MakeDirectories(folder, error);
+Status MakeFolder(const std::string& folder) {
+    std::string error;
+    return MakeDirectories(folder, error) ? Status() : Status::Error(error);
 }
 
 namespace {
@@ -73,21 +74,14 @@ private:
 
 }  // namespace
 
-std::unique_ptr<FolderLock> TryLockFolder(const std::string& folder, bool& busy, std::string& error) {
-    busy = false;
+Status TryLockFolder(const std::string& folder, std::unique_ptr<FolderLock>& lock) {
     const std::string path = PathInFolder(folder, "tessory.lock");
-    auto lock = std::make_unique<PosixFolderLock>(::open(path.c_str(), O_RDWR | O_CREAT | O_CLOEXEC, 0600));
-    if (lock->fd() < 0) {
-        error = DescribeErrno("cannot open " + path, errno);
-        return nullptr;
-    }
-    while (::flock(lock->fd(), LOCK_EX | LOCK_NB) != 0) {
-        if (errno == EINTR) continue;
-        busy = errno == EWOULDBLOCK;
-        if (!busy) error = DescribeErrno("cannot lock " + path, errno);
-        return nullptr;
-    }
-    return lock;
+    auto file = std::make_unique<PosixFolderLock>(::open(path.c_str(), O_RDWR | O_CREAT | O_CLOEXEC, 0600));
+    if (file->fd() < 0) return ErrnoStatus("cannot open " + path, errno);
+    while (::flock(file->fd(), LOCK_EX | LOCK_NB) != 0)
+        if (errno != EINTR) return ErrnoStatus("cannot lock " + path, errno);
+    lock = std::move(file);
+    return Status();
 }
 
 bool StandardErrorIsTerminal() {

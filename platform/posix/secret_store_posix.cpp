@@ -4,10 +4,10 @@
 
 #include <cerrno>
 #include <cstdio>
-#include <cstring>
 
 #include "common/secret_store.h"
 #include "platform/posix/child_process.h"
+#include "platform/posix/posix_error.h"
 #include "platform/posix/posix_file.h"
 #include "platform/posix/user_paths.h"
 
@@ -32,64 +32,62 @@ std::string MissingText(Secret secret) {
 }
 
 // Reads the private file of `which` into `secret`, its trailing line feed
-// dropped. Returns false with `error` set: MissingText when there is none.
-bool ReadSecretFile(Secret which, std::string& secret, std::string& error) {
+// dropped. Fails with NotFound and MissingText when there is none.
+Status ReadSecretFile(Secret which, std::string& secret) {
     const std::string path = SecretFilePath(which);
     struct stat status {};
+    std::string error;
     switch (ReadWholeFile(path, 64 * 1024, secret, error, &status)) {
         case FileRead::Missing:
-            error = MissingText(which);
-            return false;
+            return Status(StatusCode::NotFound, MissingText(which));
         case FileRead::Failed:
-            return false;
+            return Status::Error(error);
         case FileRead::Ok:
             break;
     }
     if ((status.st_mode & 077) != 0) {
         secret.clear();
-        error = path + " can be read or written by others: make it private (chmod 600 " + path + ")";
-        return false;
+        return Status(StatusCode::AccessDenied,
+                      path + " can be read or written by others: make it private (chmod 600 " + path + ")");
     }
     if (!secret.empty() && secret.back() == '\n') secret.pop_back();
-    return true;
+    return Status();
 }
 
 }  // namespace
 
-bool RunSecretCommand(const std::string& command, std::string& line, std::string& error) {
+Status RunSecretCommand(const std::string& command, std::string& line) {
     line.clear();
     ChildResult child;
     ChildOptions options;
     options.timeLimitSeconds = kPasswordCommandSeconds;
-    if (!RunChild("/bin/sh", {"-c", command}, "", child, error, options)) return false;
-    if (child.exitCode != 0) {
-        error = "it exited with status " + std::to_string(child.exitCode);
-        return false;
-    }
+    std::string error;
+    if (!RunChild("/bin/sh", {"-c", command}, "", child, error, options)) return Status::Error(error);
+    if (child.exitCode != 0) return Status::Error("it exited with status " + std::to_string(child.exitCode));
     line = child.out.substr(0, child.out.find('\n'));
-    return true;
+    return Status();
 }
 
-bool ReadSecret(Secret secret, const std::string& command, std::string& value, std::string& error) {
+Status ReadSecret(Secret secret, const std::string& command, std::string& value) {
     value.clear();
-    if (command.empty()) return ReadSecretFile(secret, value, error);
-    if (RunSecretCommand(command, value, error)) return true;
-    error = "the mail password command failed: " + error;
-    return false;
+    if (command.empty()) return ReadSecretFile(secret, value);
+    const Status ran = RunSecretCommand(command, value);
+    return ran.ok() ? ran : Status::Error("the mail password command failed: " + ran.message());
 }
 
-bool StoreSecret(Secret secret, const std::string& value, std::string& error) {
+Status StoreSecret(Secret secret, const std::string& value) {
     const std::string path = SecretFilePath(secret);
-    if (!MakeDirectories(ParentDirectory(path), error)) return false;
-    return ReplaceFile(path, value, 0600, true, {}, error);
+    std::string error;
+    if (MakeDirectories(ParentDirectory(path), error) && ReplaceFile(path, value, 0600, true, {}, error))
+        return Status();
+    return Status::Error(error);
 }
 
-bool RemoveSecret(Secret secret, bool& removed, std::string& error) {
+Status RemoveSecret(Secret secret, bool& removed) {
     const std::string path = SecretFilePath(secret);
     removed = std::remove(path.c_str()) == 0;
-    if (removed || errno == ENOENT) return true;
-    error = "cannot remove " + path + ": " + std::strerror(errno);
-    return false;
+    if (removed || errno == ENOENT) return Status();
+    return ErrnoStatus("cannot remove " + path, errno);
 }
 
 }  // namespace lorvane

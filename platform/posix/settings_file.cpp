@@ -41,15 +41,16 @@ std::string WrittenPath(const std::string& path) {
 SettingsFile::SettingsFile(std::string path, std::string section)
     : m_path(std::move(path)), m_section(std::move(section)) {}
 
-bool SettingsFile::Open(std::string& error) {
-    error.clear();
+Status SettingsFile::Open() {
     m_open = false;
     m_values.clear();
-    std::string contents;
-    if (ReadWholeFile(m_path, kMaxFileSize, contents, error) != FileRead::Ok) return false;
+    std::string contents, error;
+    const FileRead read = ReadWholeFile(m_path, kMaxFileSize, contents, error);
+    if (read == FileRead::Missing) return Status(StatusCode::NotFound, "");
+    if (read == FileRead::Failed) return Status::Error(error);
     m_values = ReadIniSection(SplitLines(contents), m_section);
     m_open = true;
-    return true;
+    return Status();
 }
 
 ValueRead SettingsFile::Read(const std::string& name, std::size_t capacity,
@@ -63,20 +64,22 @@ ValueRead SettingsFile::Read(const std::string& name, std::size_t capacity,
     return ValueRead::Found;
 }
 
-bool SettingsFile::Write(const std::vector<SettingsValue>& values, std::string& error) {
-    error.clear();
-    if (!CheckStorableValues(values, error)) return false;
-    if (!MakeDirectories(ParentDirectory(m_path), error)) return false;
+Status SettingsFile::Write(const std::vector<SettingsValue>& values) {
+    const Status storable = CheckStorableValues(values);
+    if (!storable.ok()) return storable;
+    std::string error;
+    if (!MakeDirectories(ParentDirectory(m_path), error)) return Status::Error(error);
 
     // Start from the file as it is now, so that values and lines written
     // by anyone else since it was opened are kept.
     std::string contents;
-    if (ReadWholeFile(m_path, kMaxFileSize, contents, error) == FileRead::Failed) return false;
+    if (ReadWholeFile(m_path, kMaxFileSize, contents, error) == FileRead::Failed) return Status::Error(error);
     IniLines lines = SplitLines(contents);
     SetIniValues(lines, m_section, values);
     const std::string target = WrittenPath(m_path);
     RemoveLeftoverTemporaries(target);
-    return ReplaceFile(target, JoinIniLines(lines), 0600, true, m_beforeReplace, error);
+    return ReplaceFile(target, JoinIniLines(lines), 0600, true, m_beforeReplace, error) ? Status()
+                                                                                         : Status::Error(error);
 }
 
 void SettingsFile::SetBeforeReplaceHook(std::function<void()> hook) {

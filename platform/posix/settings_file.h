@@ -15,10 +15,10 @@ public:
     // A store over the file at `path`, holding its values in `section`.
     SettingsFile(std::string path, std::string section);
 
-    bool Open(std::string& error) override;
+    Status Open() override;
     ValueRead Read(const std::string& name, std::size_t capacity,
                    std::string& text) const override;
-    bool Write(const std::vector<SettingsValue>& values, std::string& error) override;
+    Status Write(const std::vector<SettingsValue>& values) override;
 
     // Called during a write once the new contents are safely on disk beside
     // the file and before they replace it; tests use it to stop a save at

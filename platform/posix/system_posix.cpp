@@ -9,14 +9,11 @@
 
 namespace lorvane {
 
-bool InitializeProcess(std::string& error) {
+Status InitializeProcess() {
     // A helper program that exits early must give us an error on write,
     // not end the process.
-    if (std::signal(SIGPIPE, SIG_IGN) == SIG_ERR) {
-        error = DescribeErrno("cannot ignore SIGPIPE", errno);
-        return false;
-    }
-    return true;
+    if (std::signal(SIGPIPE, SIG_IGN) == SIG_ERR) return ErrnoStatus("cannot ignore SIGPIPE", errno);
+    return Status();
 }
 
 bool ToLocalTime(std::int64_t seconds, std::tm& local) {

@@ -8,17 +8,14 @@
 
 namespace lorvane {
 
-bool RemoveUserFiles(std::string& error) {
+Status RemoveUserFiles() {
     for (const std::string& folder : {XdgBaseDirectory("XDG_CONFIG_HOME", ".config") + "/Lorvane",
                                       RunnerWorkingDirectory(), RunnerStateFolder()}) {
         std::error_code failure;
         std::filesystem::remove_all(folder, failure);
-        if (failure) {
-            error = "cannot remove " + folder + ": " + failure.message();
-            return false;
-        }
+        if (failure) return Status::Error("cannot remove " + folder + ": " + failure.message());
     }
-    return true;
+    return Status();
 }
 
 }  // namespace lorvane

@@ -32,6 +32,10 @@ std::string DescribeInternetError(const std::string& what) {
     return DescribeWin32Error(what, GetLastError(), "wininet.dll");
 }
 
+Status InternetStatus(const std::string& what) {
+    return Win32Status(what, GetLastError(), "wininet.dll");
+}
+
 // Reads a text header of the answer; empty when it has none.
 std::string QueryHeader(HINTERNET request, DWORD which) {
     char value[256] = "";
@@ -140,22 +144,17 @@ private:
 
 }  // namespace
 
-std::unique_ptr<HttpClient> CreateHttpClient(const HttpClientOptions& options, std::string& error) {
+Status CreateHttpClient(const HttpClientOptions& options, std::unique_ptr<HttpClient>& client) {
     char host[256] = "";
     URL_COMPONENTSA parts{};
     parts.dwStructSize = sizeof parts;
     parts.lpszHostName = host;
     parts.dwHostNameLength = sizeof host;
-    if (!InternetCrackUrlA(options.baseUrl.c_str(), 0, 0, &parts)) {
-        error = DescribeInternetError("cannot read the address " + options.baseUrl);
-        return nullptr;
-    }
+    if (!InternetCrackUrlA(options.baseUrl.c_str(), 0, 0, &parts))
+        return InternetStatus("cannot read the address " + options.baseUrl);
     InternetHandle session(InternetOpenA(options.userAgent.c_str(), INTERNET_OPEN_TYPE_PRECONFIG,
                                          nullptr, nullptr, 0));
-    if (!session.get()) {
-        error = DescribeInternetError("cannot open an internet session");
-        return nullptr;
-    }
+    if (!session.get()) return InternetStatus("cannot open an internet session");
     DWORD connectMs = static_cast<DWORD>(options.connectTimeoutSeconds) * 1000;
     DWORD stallMs = static_cast<DWORD>(options.stallTimeoutSeconds) * 1000;
     InternetSetOptionA(session.get(), INTERNET_OPTION_CONNECT_TIMEOUT, &connectMs, sizeof connectMs);
@@ -164,14 +163,12 @@ std::unique_ptr<HttpClient> CreateHttpClient(const HttpClientOptions& options, s
 
     InternetHandle connection(InternetConnectA(session.get(), host, parts.nPort, nullptr, nullptr,
                                                INTERNET_SERVICE_HTTP, 0, 1));
-    if (!connection.get()) {
-        error = DescribeInternetError("cannot connect to " + std::string(host));
-        return nullptr;
-    }
+    if (!connection.get()) return InternetStatus("cannot connect to " + std::string(host));
     const bool secure = parts.nScheme == INTERNET_SCHEME_HTTPS;
     // The connection handle is closed before the session's.
     HINTERNET connectionHandle = connection.Release();
-    return std::make_unique<WinInetHttpClient>(options, session.Release(), connectionHandle, secure);
+    client = std::make_unique<WinInetHttpClient>(options, session.Release(), connectionHandle, secure);
+    return Status();
 }
 
 }  // namespace lorvane

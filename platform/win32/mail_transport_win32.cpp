@@ -145,7 +145,7 @@ private:
 
 }  // namespace
 
-std::unique_ptr<MailTransport> CreateSystemMailTransport(std::string& error) {
+Status CreateSystemMailTransport(std::unique_ptr<MailTransport>& transport) {
     auto component = std::make_unique<ComponentMailTransport>();
     CLSID classId{};
     HRESULT result = kProgId[0] == L'{' ? CLSIDFromString(kProgId, &classId)
@@ -156,17 +156,13 @@ std::unique_ptr<MailTransport> CreateSystemMailTransport(std::string& error) {
     // A local or remote server must be running before it is asked for more.
     if (SUCCEEDED(result)) result = OleRun(unknown.get());
     if (SUCCEEDED(result)) result = unknown.get()->QueryInterface(kMailInterface, component->reference().out());
-    if (result == CO_E_CLASSSTRING || result == REGDB_E_CLASSNOTREG) {
-        error = "the mail component \"ANSMTP.OBJ\" is not available: it is not registered on "
-                "this computer";
-        return nullptr;
-    }
-    if (FAILED(result)) {
-        error = DescribeWin32Error("the mail component \"ANSMTP.OBJ\" is not available",
-                                   static_cast<unsigned long>(result));
-        return nullptr;
-    }
-    return component;
+    if (result == CO_E_CLASSSTRING || result == REGDB_E_CLASSNOTREG)
+        return Status(StatusCode::NotFound,
+                      "the mail component \"ANSMTP.OBJ\" is not available: it is not registered on this computer");
+    if (FAILED(result))
+        return Win32Status("the mail component \"ANSMTP.OBJ\" is not available", static_cast<unsigned long>(result));
+    transport = std::move(component);
+    return Status();
 }
 
 }  // namespace lorvane

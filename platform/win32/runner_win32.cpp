@@ -92,20 +92,16 @@ std::string CommandScriptProgram(const std::string& directoryText) {
     return program;
 }
 
-bool QuoteScriptPath(const std::string& path, std::string& quoted, std::string& error) {
+Status QuoteScriptPath(const std::string& path, std::string& quoted) {
     // cmd.exe expands "%...%" even inside double quotes, and a double quote
     // would end the quoted path.
-    if (path.find_first_of("%\"") != std::string::npos) {
-        error = "cmd.exe cannot take the path " + path + " as it is (it holds % or \")";
-        return false;
-    }
+    if (path.find_first_of("%\"") != std::string::npos)
+        return Status::Error("cmd.exe cannot take the path " + path + " as it is (it holds % or \")");
     quoted = path;
-    return true;
+    return Status();
 }
 
-
-bool WriteTextFileWhole(const std::string& path, const std::string& text, TextFileKind kind,
-                        std::string& error) {
+Status WriteTextFileWhole(const std::string& path, const std::string& text, TextFileKind kind) {
     const bool durable = kind == TextFileKind::Record;
     if (durable) RemoveLeftoverTemporaries(path);
     std::string data;
@@ -117,39 +113,34 @@ bool WriteTextFileWhole(const std::string& path, const std::string& text, TextFi
     const std::string temporary = path + "." + std::to_string(GetCurrentProcessId()) + ".tmp";
     FileHandle file(CreateFileA(temporary.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
                                 FILE_ATTRIBUTE_NORMAL, nullptr));
-    if (!file.valid()) {
-        error = DescribeWin32Error("cannot create " + temporary, GetLastError());
-        return false;
-    }
+    if (!file.valid()) return Win32Status("cannot create " + temporary, GetLastError());
     DWORD written = 0;
     const bool wrote = WriteFile(file.get(), data.data(), static_cast<DWORD>(data.size()), &written,
                                  nullptr) != FALSE &&
                        written == data.size() && (!durable || FlushFileBuffers(file.get()));
     const DWORD writeError = GetLastError();
     if (!file.Close() || !wrote) {
-        error = DescribeWin32Error("cannot write " + temporary, wrote ? GetLastError() : writeError);
+        const Status failed = Win32Status("cannot write " + temporary, wrote ? GetLastError() : writeError);
         DeleteFileA(temporary.c_str());
-        return false;
+        return failed;
     }
     const DWORD moveFlags = MOVEFILE_REPLACE_EXISTING | (durable ? MOVEFILE_WRITE_THROUGH : 0);
     if (!MoveFileExA(temporary.c_str(), path.c_str(), moveFlags)) {
-        error = DescribeWin32Error("cannot replace " + path, GetLastError());
+        const Status failed = Win32Status("cannot replace " + path, GetLastError());
         DeleteFileA(temporary.c_str());
-        return false;
+        return failed;
     }
-    return true;
+    return Status();
 }
 
-bool MakeFolder(const std::string& folder, std::string& error) {
+Status MakeFolder(const std::string& folder) {
     // The local application data folder is there; only its child may be
     // missing.
     if (CreateDirectoryA(folder.c_str(), nullptr) || GetLastError() == ERROR_ALREADY_EXISTS) {
-        if (GetFileAttributesA(folder.c_str()) & FILE_ATTRIBUTE_DIRECTORY) return true;
-        error = folder + " is not a folder";
-        return false;
+        if (GetFileAttributesA(folder.c_str()) & FILE_ATTRIBUTE_DIRECTORY) return Status();
+        return Status::Error(folder + " is not a folder");
     }
-    error = DescribeWin32Error("cannot create " + folder, GetLastError());
-    return false;
+    return Win32Status("cannot create " + folder, GetLastError());
 }
 
 namespace {
@@ -166,23 +157,22 @@ private:
 
 }  // namespace
 
-std::unique_ptr<FolderLock> TryLockFolder(const std::string& folder, bool& busy, std::string& error) {
-    busy = false;
+Status TryLockFolder(const std::string& folder, std::unique_ptr<FolderLock>& lock) {
     const std::string path = PathInFolder(folder, "tessory.lock");
-    auto lock = std::make_unique<Win32FolderLock>(
+    auto file = std::make_unique<Win32FolderLock>(
         CreateFileA(path.c_str(), GENERIC_READ | GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
                     nullptr, OPEN_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
-    if (!lock->valid()) {
-        error = DescribeWin32Error("cannot open " + path, GetLastError());
-        return nullptr;
-    }
+    if (!file->valid()) return Win32Status("cannot open " + path, GetLastError());
     OVERLAPPED whole{};
-    if (LockFileEx(lock->get(), LOCKFILE_EXCLUSIVE_LOCK | LOCKFILE_FAIL_IMMEDIATELY, 0, 1, 0, &whole))
-        return lock;
-    const DWORD code = GetLastError();
-    busy = code == ERROR_LOCK_VIOLATION || code == ERROR_IO_PENDING;
-    if (!busy) error = DescribeWin32Error("cannot lock " + path, code);
-    return nullptr;
+    if (!LockFileEx(file->get(), LOCKFILE_EXCLUSIVE_LOCK | LOCKFILE_FAIL_IMMEDIATELY, 0, 1, 0, &whole)) {
+        const DWORD code = GetLastError();
+        // A lock another process holds: ERROR_IO_PENDING is how some file
+        // systems say so.
+        if (code == ERROR_IO_PENDING) return Status(StatusCode::Busy, "");
+        return Win32Status("cannot lock " + path, code);
+    }
+    lock = std::move(file);
+    return Status();
 }
 
 bool StandardErrorIsTerminal() {

@@ -31,62 +31,48 @@ struct CredentialFree {
     void operator()(CREDENTIALA* credential) const { CredFree(credential); }
 };
 
-// Reads the secret of credential `target` into `secret`. Returns false
-// with `error` set: `missing` when there is none.
-bool ReadCredential(const char* target, const std::string& missing, std::string& secret, std::string& error) {
-    secret.clear();
+}  // namespace
+
+Status ReadSecret(Secret secret, const std::string&, std::string& value) {
+    value.clear();
+    const char* target = TargetOf(secret);
     CREDENTIALA* found = nullptr;
     if (!CredReadA(target, CRED_TYPE_GENERIC, 0, &found)) {
         const DWORD code = GetLastError();
-        error = code == ERROR_NOT_FOUND ? missing
-                                        : DescribeWin32Error(std::string("cannot read the credential ") + target, code);
-        return false;
+        if (code == ERROR_NOT_FOUND) return Status(StatusCode::NotFound, MissingText(secret));
+        return Win32Status(std::string("cannot read the credential ") + target, code);
     }
     const std::unique_ptr<CREDENTIALA, CredentialFree> credential(found);
-    secret.assign(reinterpret_cast<const char*>(credential->CredentialBlob), credential->CredentialBlobSize);
-    return true;
+    value.assign(reinterpret_cast<const char*>(credential->CredentialBlob), credential->CredentialBlobSize);
+    return Status();
 }
 
-// Stores `secret` as credential `target`, replacing the one there whole.
-bool WriteCredential(const char* target, const std::string& secret, std::string& error) {
+Status StoreSecret(Secret secret, const std::string& value) {
+    const char* target = TargetOf(secret);
     CREDENTIALA credential{};
     credential.Type = CRED_TYPE_GENERIC;
     credential.TargetName = const_cast<char*>(target);
-    credential.CredentialBlobSize = static_cast<DWORD>(secret.size());
-    credential.CredentialBlob = reinterpret_cast<BYTE*>(const_cast<char*>(secret.data()));
+    credential.CredentialBlobSize = static_cast<DWORD>(value.size());
+    credential.CredentialBlob = reinterpret_cast<BYTE*>(const_cast<char*>(value.data()));
     credential.Persist = CRED_PERSIST_LOCAL_MACHINE;
-    if (CredWriteA(&credential, 0)) return true;
-    error = DescribeWin32Error(std::string("cannot store the credential ") + target, GetLastError());
-    return false;
+    if (CredWriteA(&credential, 0)) return Status();
+    return Win32Status(std::string("cannot store the credential ") + target, GetLastError());
 }
 
-}  // namespace
-
-bool ReadSecret(Secret secret, const std::string&, std::string& value, std::string& error) {
-    return ReadCredential(TargetOf(secret), MissingText(secret), value, error);
-}
-
-bool StoreSecret(Secret secret, const std::string& value, std::string& error) {
-    return WriteCredential(TargetOf(secret), value, error);
-}
-
-bool RemoveSecret(Secret secret, bool& removed, std::string& error) {
+Status RemoveSecret(Secret secret, bool& removed) {
     removed = CredDeleteA(TargetOf(secret), CRED_TYPE_GENERIC, 0) != FALSE;
     const DWORD code = removed ? ERROR_SUCCESS : GetLastError();
-    if (removed || code == ERROR_NOT_FOUND) return true;
-    error = DescribeWin32Error(std::string("cannot remove the ") + SecretName(secret), code);
-    return false;
+    if (removed || code == ERROR_NOT_FOUND) return Status();
+    return Win32Status(std::string("cannot remove the ") + SecretName(secret), code);
 }
 
-bool RunSecretCommand(const std::string& command, std::string& line, std::string& error) {
+Status RunSecretCommand(const std::string& command, std::string& line) {
     line.clear();
     SECURITY_ATTRIBUTES inherit{sizeof(SECURITY_ATTRIBUTES), nullptr, TRUE};
     FileHandle readEnd, writeEnd;
     if (!CreatePipe(readEnd.out(), writeEnd.out(), &inherit, 0) ||
-        !SetHandleInformation(readEnd.get(), HANDLE_FLAG_INHERIT, 0)) {
-        error = DescribeWin32Error("cannot create a pipe", GetLastError());
-        return false;
-    }
+        !SetHandleInformation(readEnd.get(), HANDLE_FLAG_INHERIT, 0))
+        return Win32Status("cannot create a pipe", GetLastError());
     STARTUPINFOA startup{};
     startup.cb = sizeof startup;
     startup.dwFlags = STARTF_USESTDHANDLES;
@@ -96,10 +82,8 @@ bool RunSecretCommand(const std::string& command, std::string& line, std::string
     PROCESS_INFORMATION started{};
     std::string commandLine = "cmd.exe /d /c " + command;
     if (!CreateProcessA(nullptr, &commandLine[0], nullptr, nullptr, TRUE, CREATE_NO_WINDOW, nullptr, nullptr,
-                        &startup, &started)) {
-        error = DescribeWin32Error("cannot run cmd.exe", GetLastError());
-        return false;
-    }
+                        &startup, &started))
+        return Win32Status("cannot run cmd.exe", GetLastError());
     const FileHandle process(started.hProcess), thread(started.hThread);
     writeEnd.Close();  // the output ends when the command's copy closes
 
@@ -117,8 +101,8 @@ bool RunSecretCommand(const std::string& command, std::string& line, std::string
         if (WaitForSingleObject(process.get(), 20) == WAIT_OBJECT_0) break;
         if (GetTickCount64() >= deadline) {
             TerminateProcess(process.get(), 1);
-            error = "it did not finish within " + std::to_string(kCommandMilliseconds / 1000) + " seconds";
-            return false;
+            return Status::Error("it did not finish within " + std::to_string(kCommandMilliseconds / 1000) +
+                                 " seconds");
         }
     }
     // What it wrote before it ended.
@@ -131,13 +115,10 @@ bool RunSecretCommand(const std::string& command, std::string& line, std::string
     }
     DWORD exitCode = 1;
     GetExitCodeProcess(process.get(), &exitCode);
-    if (exitCode != 0) {
-        error = "it exited with status " + std::to_string(exitCode);
-        return false;
-    }
+    if (exitCode != 0) return Status::Error("it exited with status " + std::to_string(exitCode));
     line = output.substr(0, output.find('\n'));
     if (!line.empty() && line.back() == '\r') line.pop_back();
-    return true;
+    return Status();
 }
 
 }  // namespace lorvane

@@ -36,15 +36,13 @@ class RegistrySettingsStore : public SettingsStore {
 public:
     explicit RegistrySettingsStore(std::string keyPath) : m_keyPath(std::move(keyPath)) {}
 
-    bool Open(std::string& error) override {
-        error.clear();
+    Status Open() override {
         HKEY key = nullptr;
         const LONG result = RegOpenKeyExA(HKEY_CURRENT_USER, m_keyPath.c_str(), 0, KEY_READ, &key);
         m_key.Reset(result == ERROR_SUCCESS ? key : nullptr);
-        if (result == ERROR_SUCCESS) return true;
-        if (result != ERROR_FILE_NOT_FOUND && result != ERROR_PATH_NOT_FOUND)
-            error = DescribeWin32Error("cannot open the settings key", static_cast<DWORD>(result));
-        return false;
+        if (result == ERROR_SUCCESS) return Status();
+        if (result == ERROR_FILE_NOT_FOUND || result == ERROR_PATH_NOT_FOUND) return Status(StatusCode::NotFound, "");
+        return Win32Status("cannot open the settings key", static_cast<DWORD>(result));
     }
 
     ValueRead Read(const std::string& name, std::size_t capacity,
@@ -71,17 +69,14 @@ public:
         return ValueRead::Found;
     }
 
-    bool Write(const std::vector<SettingsValue>& values, std::string& error) override {
-        error.clear();
-        if (!CheckStorableValues(values, error)) return false;
+    Status Write(const std::vector<SettingsValue>& values) override {
+        const Status storable = CheckStorableValues(values);
+        if (!storable.ok()) return storable;
         HKEY created = nullptr;
         const LONG opened = RegCreateKeyExA(HKEY_CURRENT_USER, m_keyPath.c_str(), 0, nullptr,
                                             REG_OPTION_NON_VOLATILE, KEY_WRITE, nullptr,
                                             &created, nullptr);
-        if (opened != ERROR_SUCCESS) {
-            error = DescribeWin32Error("cannot create the settings key", static_cast<DWORD>(opened));
-            return false;
-        }
+        if (opened != ERROR_SUCCESS) return Win32Status("cannot create the settings key", static_cast<DWORD>(opened));
         RegistryKey key;
         key.Reset(created);
         for (const SettingsValue& value : values) {
@@ -89,13 +84,10 @@ public:
                 key.get(), value.name.c_str(), 0, REG_SZ,
                 reinterpret_cast<const BYTE*>(value.text.c_str()),
                 static_cast<DWORD>(value.text.size() + 1));
-            if (result != ERROR_SUCCESS) {
-                error = DescribeWin32Error("cannot write the setting " + value.name,
-                                           static_cast<DWORD>(result));
-                return false;
-            }
+            if (result != ERROR_SUCCESS)
+                return Win32Status("cannot write the setting " + value.name, static_cast<DWORD>(result));
         }
-        return true;
+        return Status();
     }
 
 private:

@@ -11,15 +11,12 @@
 
 namespace lorvane {
 
-bool InitializeProcess(std::string& error) {
-    if (GetModuleHandleA(nullptr) == nullptr) {
-        error = DescribeWin32Error("cannot find the program's module", GetLastError());
-        return false;
-    }
+Status InitializeProcess() {
+    if (GetModuleHandleA(nullptr) == nullptr) return Win32Status("cannot find the program's module", GetLastError());
     // Report a missing disk or a failed load to the caller, not in a box
     // that a scheduled run would wait on.
     SetErrorMode(SEM_FAILCRITICALERRORS | SEM_NOOPENFILEERRORBOX);
-    return true;
+    return Status();
 }
 
 bool ToLocalTime(std::int64_t seconds, std::tm& local) {

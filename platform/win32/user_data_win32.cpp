@@ -7,14 +7,12 @@
 
 namespace lorvane {
 
-bool RemoveUserFiles(std::string& error) {
+Status RemoveUserFiles() {
     const LSTATUS key = RegDeleteTreeA(HKEY_CURRENT_USER, "Software\\Lorvane");
-    if (key != ERROR_SUCCESS && key != ERROR_FILE_NOT_FOUND) {
-        error = DescribeWin32Error("cannot remove the settings", static_cast<DWORD>(key));
-        return false;
-    }
+    if (key != ERROR_SUCCESS && key != ERROR_FILE_NOT_FOUND)
+        return Win32Status("cannot remove the settings", static_cast<DWORD>(key));
     const std::string folder = RunnerStateFolder();
-    if (folder.empty() || GetFileAttributesA(folder.c_str()) == INVALID_FILE_ATTRIBUTES) return true;
+    if (folder.empty() || GetFileAttributesA(folder.c_str()) == INVALID_FILE_ATTRIBUTES) return Status();
     // The shell removes a folder with everything in it; its list of paths
     // ends in two NULs.
     const std::string paths = folder + std::string(2, '\0');
@@ -22,11 +20,9 @@ bool RemoveUserFiles(std::string& error) {
     operation.wFunc = FO_DELETE;
     operation.pFrom = paths.c_str();
     operation.fFlags = FOF_NOCONFIRMATION | FOF_NOERRORUI | FOF_SILENT;
-    if (SHFileOperationA(&operation) != 0 || operation.fAnyOperationsAborted) {
-        error = "cannot remove " + folder;
-        return false;
-    }
-    return true;
+    if (SHFileOperationA(&operation) != 0 || operation.fAnyOperationsAborted)
+        return Status::Error("cannot remove " + folder);
+    return Status();
 }
 
 }  // namespace lorvane

@@ -1,7 +1,10 @@
-// Turns Windows error codes into text, in one place for the Win32 files.
+// Turns Windows error codes and HRESULTs into text and statuses, in one
+// place for the Win32 files.
 #pragma once
 
 #include <string>
+
+#include "common/status.h"
 
 namespace lorvane {
 
@@ -11,5 +14,10 @@ namespace lorvane {
 // in `module` first.
 std::string DescribeWin32Error(const std::string& what, unsigned long code,
                                const char* module = nullptr);
+
+// Returns the failure of Windows error code or HRESULT `code`, saying
+// DescribeWin32Error(`what`, `code`, `module`), with the code that it
+// calls for.
+Status Win32Status(const std::string& what, unsigned long code, const char* module = nullptr);
 
 }  // namespace lorvane

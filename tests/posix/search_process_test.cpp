@@ -13,6 +13,7 @@
 #include "platform/posix/settings_file.h"
 #include "runner/search_window.h"
 #include "runner/sent_record.h"
+#include "support/ok.h"
 
 namespace lorvane {
 namespace {
@@ -204,7 +205,7 @@ TEST_F(SearchRun, BatchesGiveWhatSingleRequestsGive) {
     // An API key goes with every request and nowhere else.
     SettingsFile file(m_home + "/config/Lorvane/Lorvane.ini", "Lorvane");
     std::string error;
-    ASSERT_TRUE(file.Write({{"ApiKey", "k3y0f4u53r"}}, error)) << error;
+    ASSERT_TRUE(test::Ok(file.Write({{"ApiKey", "k3y0f4u53r"}})));
     const RunOutcome keyed = run("");
     ASSERT_EQ(keyed.requests.size(), 4u);
     for (const std::string& request : keyed.requests)
@@ -520,7 +521,7 @@ TEST_F(SearchRun, OnlyNewListsEachArticleOnceAndCatchesUp) {
     auto sent = [&] {
         SentRecord record;
         std::string error;
-        EXPECT_TRUE(ReadSentRecord(state, record, error)) << error;
+        EXPECT_TRUE(test::Ok(ReadSentRecord(state, record, kNoDay, &error)));
         EXPECT_EQ(error, "");
         return record;
     };
@@ -577,7 +578,7 @@ TEST_F(SearchRun, OnlyNewListsEachArticleOnceAndCatchesUp) {
         SentRecord record = sent();
         record.searchedThrough = last;
         std::string error;
-        ASSERT_TRUE(WriteSentRecord(state, record, error)) << error;
+        ASSERT_TRUE(test::Ok(WriteSentRecord(state, record)));
         run("", "", &requests);
         EXPECT_EQ(requests[0], NewArticlesPath("a", start, today));
         EXPECT_EQ(sent().searchedThrough, today);
@@ -618,7 +619,7 @@ TEST_F(SearchRun, RunsAtTheSameMomentKeepBothRecordsAndLogLines) {
         EXPECT_EQ(one.exitCode + other.exitCode, 0) << one.out << other.out;
         SentRecord record;
         std::string error;
-        EXPECT_TRUE(ReadSentRecord(m_home + "/state/Lorvane", record, error)) << error;
+        EXPECT_TRUE(test::Ok(ReadSentRecord(m_home + "/state/Lorvane", record, kNoDay, &error)));
         EXPECT_EQ(record.mailed.size(), 2u) << "round " << round;
         EXPECT_EQ(Count(RunLog(), "digest delivered"), 2u) << RunLog();
     }
@@ -656,7 +657,7 @@ TEST_F(SearchRun, ManyHitsComeFiftyARunEachOnceUntilAllAreSent) {
     EXPECT_EQ(listed.size(), 120u);
     SentRecord record;
     std::string error;
-    ASSERT_TRUE(ReadSentRecord(m_home + "/state/Lorvane", record, error)) << error;
+    ASSERT_TRUE(test::Ok(ReadSentRecord(m_home + "/state/Lorvane", record, kNoDay, &error)));
     EXPECT_EQ(record.mailed.size(), 120u);
     EXPECT_EQ(record.searchedThrough, today);
     // A search for the 50 newest, then one for all 120, then one batch of records.
@@ -687,15 +688,14 @@ TEST(SentRecordFile, WritesKilledAtRandomLeaveOldOrNewWhole) {
     SentRecord small, large;
     for (std::int32_t pmid = 1; pmid <= 200000; ++pmid) (pmid <= 10 ? small : large).mailed[pmid] = 20000;
     std::string error;
-    ASSERT_TRUE(WriteSentRecord(folder, small, error)) << error;
+    ASSERT_TRUE(test::Ok(WriteSentRecord(folder, small)));
     int killedMidway = 0;
     for (int trial = 0; trial < 60; ++trial) {
         const SentRecord& next = trial % 2 ? small : large;
         const pid_t child = fork();
         ASSERT_GE(child, 0);
         if (child == 0) {
-            std::string childError;
-            _exit(WriteSentRecord(folder, next, childError) ? 0 : 1);
+            _exit(WriteSentRecord(folder, next).ok() ? 0 : 1);
         }
         usleep(static_cast<useconds_t>((trial * 7919) % 30000));
         kill(child, SIGKILL);
@@ -703,14 +703,14 @@ TEST(SentRecordFile, WritesKilledAtRandomLeaveOldOrNewWhole) {
         waitpid(child, &status, 0);
         killedMidway += WIFSIGNALED(status) ? 1 : 0;
         SentRecord read;
-        ASSERT_TRUE(ReadSentRecord(folder, read, error)) << error;
+        ASSERT_TRUE(test::Ok(ReadSentRecord(folder, read, kNoDay, &error)));
         ASSERT_EQ(error, "") << "trial " << trial;
         ASSERT_TRUE(read.mailed.size() == small.mailed.size() || read.mailed.size() == large.mailed.size())
             << "trial " << trial << ": " << read.mailed.size();
     }
     std::printf("kill trials: 60, killed before they ended: %d\n", killedMidway);
     // The next write clears what the killed ones left.
-    ASSERT_TRUE(WriteSentRecord(folder, small, error)) << error;
+    ASSERT_TRUE(test::Ok(WriteSentRecord(folder, small)));
     int files = 0;
     for (const auto& entry : std::filesystem::directory_iterator(folder)) files += entry.exists() ? 1 : 0;
     EXPECT_EQ(files, 1);

@@ -17,6 +17,7 @@
 #include "platform/posix/ini_format.h"
 #include "platform/posix/settings_file.h"
 #include "support/process.h"
+#include "support/ok.h"
 
 namespace lorvane {
 namespace {
@@ -38,14 +39,14 @@ protected:
     std::string ReadValue(const std::string& name) {
         SettingsFile file(m_path, "Lorvane");
         std::string error, text;
-        EXPECT_TRUE(file.Open(error)) << error;
+        EXPECT_TRUE(test::Ok(file.Open()));
         file.Read(name, kUnlimitedCapacity, text);
         return text;
     }
     void Save(const std::vector<SettingsValue>& values) {
         SettingsFile file(m_path, "Lorvane");
         std::string error;
-        ASSERT_TRUE(file.Write(values, error)) << error;
+        ASSERT_TRUE(test::Ok(file.Write(values)));
     }
 
     std::string m_directory;
@@ -122,18 +123,18 @@ TEST_F(SettingsFileTest, PrivateModeAndFolders) {
 TEST_F(SettingsFileTest, UnreadableFileIsAnErrorNotAMissingKey) {
     std::filesystem::create_directories(m_path);  // a folder where the file should be
     SettingsFile file(m_path, "Lorvane");
-    std::string error;
-    EXPECT_FALSE(file.Open(error));
-    EXPECT_NE(error.find(m_path), std::string::npos) << error;
-    EXPECT_FALSE(file.Write({{"Email", "x@example.org"}}, error));
-    EXPECT_FALSE(error.empty());
+    Status status = file.Open();
+    EXPECT_EQ(status.code(), StatusCode::Failed);
+    EXPECT_NE(status.message().find(m_path), std::string::npos) << status.message();
+    status = file.Write({{"Email", "x@example.org"}});
+    EXPECT_FALSE(status.ok());
+    EXPECT_FALSE(status.message().empty());
 
     // A FIFO in the file's place is refused at once, not waited on.
     std::filesystem::remove_all(m_path);
     ASSERT_EQ(mkfifo(m_path.c_str(), 0600), 0);
-    error.clear();
-    EXPECT_FALSE(file.Open(error));
-    EXPECT_NE(error.find("not a regular file"), std::string::npos) << error;
+    status = file.Open();
+    EXPECT_NE(status.message().find("not a regular file"), std::string::npos) << status.message();
 }
 
 TEST_F(SettingsFileTest, ALinkIsReadAndWrittenThrough) {
@@ -158,8 +159,7 @@ TEST_F(SettingsFileTest, SaveStoppedBeforeTheReplaceLeavesTheOldFile) {
     if (child == 0) {
         SettingsFile file(m_path, "Lorvane");
         file.SetBeforeReplaceHook([] { _exit(3); });
-        std::string error;
-        file.Write({{"Email", "new@example.org"}}, error);
+        (void)file.Write({{"Email", "new@example.org"}});
         _exit(0);
     }
     int status = 0;
@@ -193,8 +193,7 @@ TEST_F(SettingsFileTest, SavesKilledAtRandomLeaveOldOrNewWhole) {
         ASSERT_GE(child, 0);
         if (child == 0) {
             SettingsFile file(m_path, "Lorvane");
-            std::string error;
-            file.Write({{"Query0", next}, {"Query1", next}}, error);
+            (void)file.Write({{"Query0", next}, {"Query1", next}});
             _exit(0);
         }
         // Killed somewhere between its start and its end, or not at all.
@@ -223,7 +222,7 @@ TEST_F(SettingsFileTest, ReaderDuringSavesSeesOldOrNewWhole) {
             const std::string& text = i % 2 ? a : b;
             SettingsFile file(m_path, "Lorvane");
             std::string error;
-            EXPECT_TRUE(file.Write({{"Query0", text}, {"Query1", text}}, error)) << error;
+            EXPECT_TRUE(test::Ok(file.Write({{"Query0", text}, {"Query1", text}})));
         }
         done = true;
     });
@@ -231,7 +230,7 @@ TEST_F(SettingsFileTest, ReaderDuringSavesSeesOldOrNewWhole) {
     while (!done || reads == 0) {
         SettingsFile file(m_path, "Lorvane");
         std::string error, first, second;
-        ASSERT_TRUE(file.Open(error)) << error;
+        ASSERT_TRUE(test::Ok(file.Open()));
         file.Read("Query0", kUnlimitedCapacity, first);
         file.Read("Query1", kUnlimitedCapacity, second);
         ASSERT_TRUE(first == a || first == b) << "a mixed or cut value of " << first.size();

@@ -17,6 +17,7 @@
 #include "support/captured_console.h"
 #include "support/isolation.h"
 #include "support/process.h"
+#include "support/ok.h"
 
 namespace lorvane {
 namespace {
@@ -212,7 +213,7 @@ TEST_F(TaskScheduling, RemovingTheUsersDataLeavesNothingOfTheirs) {
     std::ofstream(home + "/state/Lorvane/tessory.log") << "x";
     std::ofstream(home + "/config/other.ini") << "not Lorvane's";
     std::string error;
-    ASSERT_TRUE(StoreSecret(Secret::SignInToken, "rt", error)) << error;
+    ASSERT_TRUE(test::Ok(StoreSecret(Secret::SignInToken, "rt")));
     const test::ProcessResult run = test::RunProcess(LORVANE_PATH, {"--remove-user-data"}, home, {});
     EXPECT_EQ(run.exitCode, 0) << run.err;
     EXPECT_EQ(run.out, "Your Lorvane schedule, settings, Microsoft sign-in and folders were removed.\n");

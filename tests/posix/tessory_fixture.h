@@ -11,6 +11,7 @@
 #include "platform/posix/settings_file.h"
 #include "support/process.h"
 #include "support/standin.h"
+#include "support/ok.h"
 
 namespace lorvane {
 
@@ -44,7 +45,7 @@ protected:
         values.push_back({"Format", format});
         SettingsFile file(m_home + "/config/Lorvane/Lorvane.ini", "Lorvane");
         std::string error;
-        ASSERT_TRUE(file.Write(values, error)) << error;
+        ASSERT_TRUE(test::Ok(file.Write(values)));
     }
 
     // Runs tessory as the scheduler would, with `input` on its standard
@@ -64,7 +65,7 @@ protected:
     void Store(const std::vector<SettingsValue>& values) {
         SettingsFile file(m_home + "/config/Lorvane/Lorvane.ini", "Lorvane");
         std::string error;
-        ASSERT_TRUE(file.Write(values, error)) << error;
+        ASSERT_TRUE(test::Ok(file.Write(values)));
     }
     std::string DebugCopy() const { return test::ReadFileOr(m_work + "/debug.html"); }
     std::string RunLog() const { return test::ReadFileOr(m_home + "/state/Lorvane/tessory.log"); }

@@ -52,7 +52,7 @@ protected:
     std::string Read(const std::string& name) {
         std::unique_ptr<SettingsStore> store = m_scratch.Create();
         std::string error, text = "<missing>";
-        if (!store->Open(error)) return "<no store>";
+        if (!store->Open().ok()) return "<no store>";
         if (store->Read(name, kUnlimitedCapacity, text) != ValueRead::Found) return "<missing>";
         return text;
     }

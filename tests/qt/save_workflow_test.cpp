@@ -25,6 +25,7 @@
 #include "support/process.h"
 #include "support/scratch.h"
 #include "support/standin.h"
+#include "support/ok.h"
 
 namespace lorvane {
 namespace {
@@ -186,7 +187,7 @@ TEST_F(SaveWorkflow, OutgoingMailServerIsTriedThenStoredWithTheSettings) {
 
     std::unique_ptr<SettingsStore> reader = m_scratch.Create();
     std::string error, value;
-    ASSERT_TRUE(reader->Open(error)) << error;
+    ASSERT_TRUE(test::Ok(reader->Open()));
     for (const auto& [name, expected] : {std::pair<const char*, std::string>{"MailServer", "localhost"},
                                          {"MailPort", port}, {"MailSecurity", "STARTTLS"},
                                          {"MailUser", "reader"}, {"MailCAFile", server.caFile()}}) {

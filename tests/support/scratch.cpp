@@ -4,13 +4,14 @@
 
 #include <fstream>
 #include <sstream>
+#include "support/ok.h"
 
 namespace lorvane {
 namespace test {
 
 void ScratchStore::Write(const std::vector<SettingsValue>& values) const {
     std::string error;
-    ASSERT_TRUE(Create()->Write(values, error)) << error;
+    ASSERT_TRUE(test::Ok(Create()->Write(values)));
 }
 
 std::string ReadFileOr(const std::string& path, const std::string& fallback) {

@@ -24,6 +24,7 @@
 #include "support/captured_console.h"
 #include "support/scratch.h"
 #include "support/win32_windows.h"
+#include "support/ok.h"
 
 namespace lorvane {
 namespace {
@@ -164,7 +165,7 @@ protected:
     static std::string Stored(const char* name) {
         std::unique_ptr<SettingsStore> store = CreateUserSettingsStore();
         std::string error, text = "<missing>";
-        store->Open(error);
+        (void)store->Open();
         store->Read(name, kUnlimitedCapacity, text);
         return text;
     }
@@ -196,10 +197,8 @@ TEST_F(DialogUnderWine, FirstStartThenCancel) {
 TEST_F(DialogUnderWine, AddQueriesAndSaveWithAlertsOff) {
     std::unique_ptr<SettingsStore> store = CreateUserSettingsStore();
     std::string error;
-    ASSERT_TRUE(store->Write({{"Frequency", "Off"}, {"Email", "reader@example.org"}, {"Format", "Text"},
-                              {"Hour", "7"}, {"Minute", "75"}},
-                             error))
-        << error;
+    ASSERT_TRUE(test::Ok(store->Write({{"Frequency", "Off"}, {"Email", "reader@example.org"}, {"Format", "Text"},
+                              {"Hour", "7"}, {"Minute", "75"}})));
     std::string message, first;
     std::vector<std::string> clipped;
     const int result = Run([&](HWND dialog) {
@@ -247,10 +246,8 @@ TEST_F(DialogUnderWine, AddQueriesAndSaveWithAlertsOff) {
 TEST_F(DialogUnderWine, SaveWithAlertsOnSchedulesTheRunner) {
     std::unique_ptr<SettingsStore> store = CreateUserSettingsStore();
     std::string error;
-    ASSERT_TRUE(store->Write({{"Frequency", "Weekly"}, {"Email", "reader@example.org"}, {"Format", "HTML"},
-                              {"Day", "Wednesday"}, {"Hour", "18"}, {"Minute", "45"}},
-                             error))
-        << error;
+    ASSERT_TRUE(test::Ok(store->Write({{"Frequency", "Weekly"}, {"Email", "reader@example.org"}, {"Format", "HTML"},
+                              {"Day", "Wednesday"}, {"Hour", "18"}, {"Minute", "45"}})));
     std::string shownName, warning;
     std::vector<std::string> messages;
     bool ownedByMain = false;
@@ -361,7 +358,7 @@ TEST_F(DialogUnderWine, SignInToMicrosoft) {
     EXPECT_EQ(clipboard, "ABCD-EFGH");
     EXPECT_EQ(signedIn, "Signed in as reader@contoso.example.");
     std::string token, error;
-    EXPECT_TRUE(ReadSecret(Secret::SignInToken, "", token, error)) << error;
+    EXPECT_TRUE(test::Ok(ReadSecret(Secret::SignInToken, "", token)));
     EXPECT_EQ(token, "rt-1");
 }
 
@@ -371,10 +368,8 @@ TEST_F(DialogUnderWine, OutgoingMailServerTriedAndStored) {
     if (!port || !folder) GTEST_SKIP() << "no mail server was started for this run";
     CredDeleteA("Lorvane/mail", CRED_TYPE_GENERIC, 0);
     std::string error;
-    ASSERT_TRUE(CreateUserSettingsStore()->Write({{"Frequency", "Off"}, {"Email", "reader@example.org"},
-                                                  {"MailCAFile", std::string(folder) + "\\cert.pem"}},
-                                                 error))
-        << error;
+    ASSERT_TRUE(test::Ok(CreateUserSettingsStore()->Write({{"Frequency", "Off"}, {"Email", "reader@example.org"},
+                                                  {"MailCAFile", std::string(folder) + "\\cert.pem"}})));
     std::vector<std::string> clipped, messages;
     std::string note;
     const int result = Run([&](HWND dialog) {
@@ -417,7 +412,7 @@ TEST_F(DialogUnderWine, OutgoingMailServerTriedAndStored) {
     }
     RegCloseKey(key);
     std::string password;
-    EXPECT_TRUE(ReadSecret(Secret::MailPassword, "", password, error)) << error;
+    EXPECT_TRUE(test::Ok(ReadSecret(Secret::MailPassword, "", password)));
     EXPECT_EQ(password, "s3cret pass");
     CredDeleteA("Lorvane/mail", CRED_TYPE_GENERIC, 0);
 }

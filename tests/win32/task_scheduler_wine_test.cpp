@@ -17,6 +17,7 @@
 #include "config/resource.h"
 #include "support/captured_console.h"
 #include "support/win32_windows.h"
+#include "support/ok.h"
 
 namespace lorvane {
 namespace {
@@ -218,9 +219,9 @@ TEST(InstalledUnderWine, SaveThenUninstall) {
     if (!setup) return;
     runAndWait("\"" + std::string(setup) + "\" /S");
     std::string secret, error;
-    for (const Secret kept : kStoredSecrets) ASSERT_TRUE(StoreSecret(kept, "x", error)) << error;
+    for (const Secret kept : kStoredSecrets) ASSERT_TRUE(test::Ok(StoreSecret(kept, "x")));
     uninstall("/S /REMOVEDATA");
-    for (const Secret kept : kStoredSecrets) EXPECT_FALSE(ReadSecret(kept, "", secret, error)) << SecretName(kept);
+    for (const Secret kept : kStoredSecrets) EXPECT_FALSE(ReadSecret(kept, "", secret).ok()) << SecretName(kept);
     EXPECT_EQ(GetFileAttributesA(data.c_str()), INVALID_FILE_ATTRIBUTES);
     EXPECT_NE(RegOpenKeyExA(HKEY_CURRENT_USER, "Software\\Lorvane", 0, KEY_READ, &settings), ERROR_SUCCESS);
     RegDeleteTreeA(HKEY_CURRENT_USER, "Software\\Lorvane");

@@ -15,6 +15,7 @@
 #include "common/settings_store.h"
 #include "runner/runner_services.h"
 #include "support/scratch.h"
+#include "support/ok.h"
 
 namespace lorvane {
 namespace {
@@ -115,13 +116,11 @@ protected:
     void Configure(const char* frequency, const char* format, const char* query = "",
                    const char* onlyNew = "0") {
         std::string error;
-        ASSERT_TRUE(CreateUserSettingsStore()->Write({{"Frequency", frequency},
+        ASSERT_TRUE(test::Ok(CreateUserSettingsStore()->Write({{"Frequency", frequency},
                                                       {"Email", "reader@example.org"},
                                                       {"Format", format},
                                                       {"Query0", query},
-                                                      {"OnlyNew", onlyNew}},
-                                                     error))
-            << error;
+                                                      {"OnlyNew", onlyNew}})));
     }
     std::string error_;
     std::string DebugCopy() const { return test::ReadFileOr(m_work + "\\debug.html", "<missing>"); }
@@ -253,18 +252,16 @@ TEST_F(TessoryUnderWine, MailsThroughTheUsersServer) {
     const char* folder = std::getenv("LORVANE_WINE_SMTP_FOLDER");
     if (!standIn || !port || !folder) GTEST_SKIP() << "no mail server was started for this run";
     std::string error, password;
-    ASSERT_TRUE(StoreSecret(Secret::MailPassword, "s3cret pass", error)) << error;
-    ASSERT_TRUE(ReadSecret(Secret::MailPassword, "", password, error)) << error;
+    ASSERT_TRUE(test::Ok(StoreSecret(Secret::MailPassword, "s3cret pass")));
+    ASSERT_TRUE(test::Ok(ReadSecret(Secret::MailPassword, "", password)));
     EXPECT_EQ(password, "s3cret pass");
     Configure("Weekly", "Text", "neutropenia");
-    ASSERT_TRUE(CreateUserSettingsStore()->Write({{"MailServer", "localhost"}, {"MailPort", port},
+    ASSERT_TRUE(test::Ok(CreateUserSettingsStore()->Write({{"MailServer", "localhost"}, {"MailPort", port},
                                                   {"MailUser", "reader"},
-                                                  {"MailCAFile", std::string(folder) + "\\cert.pem"}},
-                                                 error))
-        << error;
+                                                  {"MailCAFile", std::string(folder) + "\\cert.pem"}})));
     SetEnvironmentVariableA("LORVANE_EUTILS_URL", standIn);
     const std::string delivered = RunTessory("", m_work).out;
-    ASSERT_TRUE(StoreSecret(Secret::MailPassword, "wrong", error)) << error;
+    ASSERT_TRUE(test::Ok(StoreSecret(Secret::MailPassword, "wrong")));
     const std::string refused = RunTessory("", m_work).out;
     SetEnvironmentVariableA("LORVANE_EUTILS_URL", nullptr);
 
@@ -313,7 +310,7 @@ TEST_F(TessoryUnderWine, DrivesTheRegisteredMailComponent) {
     const std::string text = calls("", "", out);
     std::ofstream(m_work + "\\1.enw") << "%T A title\n%D 2008\n";
     const std::string colleague = calls("\"" + m_work + "\\1.enw\"", "friend@example.org\n", out);
-    ASSERT_TRUE(CreateUserSettingsStore()->Write({{"Email", "refused@example.org"}}, error_)) << error_;
+    ASSERT_TRUE(test::Ok(CreateUserSettingsStore()->Write({{"Email", "refused@example.org"}})));
     const std::string refused = calls("", "", out);
     SetEnvironmentVariableA("LORVANE_EUTILS_URL", nullptr);
     SetEnvironmentVariableA("LORVANE_MAIL_DOUBLE_LOG", nullptr);
