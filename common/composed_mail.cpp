@@ -1,5 +1,6 @@
 #include "common/composed_mail.h"
 
+#include <algorithm>
 #include <cstdio>
 #include <ctime>
 #include <random>
@@ -28,21 +29,28 @@ MailOutcome ComposedMailTransport::Send(const MailMessage& message) {
             return MailOutcome::NotSent("adding the recipient" + refused);
     if (HasLineBreak(message.subject)) return MailOutcome::NotSent("setting the subject" + refused);
 
-    // The message is worth sending without a file that cannot go with it.
-    MailMessage sent = message;
-    sent.attachments.clear();
-    std::string leftOut;
+    // The message is worth sending without a file that cannot go with it;
+    // only then is it copied, without that file.
     auto plain = [](const std::string& text, const char* others) {
         return !text.empty() && text.size() < 200 &&
                text.find_first_not_of("ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz0123456789" +
                                       std::string(others)) == std::string::npos;
     };
-    for (const MailAttachment& attachment : message.attachments) {
-        if (plain(attachment.name, "-_.") && plain(attachment.contentType, "-_.+/"))
-            sent.attachments.push_back(attachment);
-        else
+    auto attachable = [&plain](const MailAttachment& attachment) {
+        return plain(attachment.name, "-_.") && plain(attachment.contentType, "-_.+/");
+    };
+    std::string leftOut;
+    for (const MailAttachment& attachment : message.attachments)
+        if (!attachable(attachment))
             leftOut += (leftOut.empty() ? "" : "; ") + attachment.name + " could not be attached:" + refused;
+    MailMessage trimmed;
+    if (!leftOut.empty()) {
+        trimmed = message;
+        trimmed.attachments.erase(std::remove_if(trimmed.attachments.begin(), trimmed.attachments.end(),
+                                                 [&](const MailAttachment& a) { return !attachable(a); }),
+                                  trimmed.attachments.end());
     }
+    const MailMessage& sent = leftOut.empty() ? message : trimmed;
     MailOutcome outcome;
     std::string failure;
     if (sent.sender.empty() || sent.addressees.empty())

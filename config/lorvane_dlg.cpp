@@ -271,19 +271,19 @@ void CLorvaneDlg::OnSaveAndExit() {
     }
     ScheduleStatus schedule;
     if (m_frequency == AlertFrequency::Off) {
-        const TaskResult removed = RemoveTask(m_console, kWorkItemName);
-        if (removed == kTaskOk)
+        const Status removed = RemoveTask(m_console, kWorkItemName);
+        if (removed.ok())
             AppMessageBox("The schedule was removed: Lorvane will not search until you turn alerts on "
                           "again.");
         // A job left behind finds alerts off and does nothing.
-        schedule.sentence = removed == kTaskOk || removed == kTaskNotFound
+        schedule.sentence = removed.ok() || removed.code() == StatusCode::NotFound
                                 ? "No schedule is registered: alerts are turned off."
                                 : "The schedule could not be removed; its runs find alerts turned off "
                                   "and do nothing.";
     } else if (SchedulerNeedsPassword() && prompt.DoModal() == IDCANCEL) {
         // Nothing was removed before the prompt: a schedule made earlier
         // stays, and runs the settings just saved.
-        schedule.running = FindTask(m_console, kWorkItemName) == kTaskOk;
+        schedule.running = FindTask(m_console, kWorkItemName).ok();
         AppMessageBox(schedule.running
                           ? std::string("The task was not created because no password was provided; "
                                         "the schedule was not changed: the one made before stays.")
@@ -297,7 +297,7 @@ void CLorvaneDlg::OnSaveAndExit() {
     } else {
         m_accountUserName = SchedulerNeedsPassword() ? prompt.m_userName : LogonUserName();
         m_accountPassword = prompt.m_password;  // empty where none was asked for
-        schedule.running = ScheduleRunner() == kTaskOk;
+        schedule.running = ScheduleRunner().ok();
         schedule.sentence = schedule.running ? ScheduleSentence()
                                              : "No schedule is registered: the task scheduling failed.";
     }
@@ -327,13 +327,13 @@ void CLorvaneDlg::ShowRunStatus() {
                      LastRunStatus(folder.empty() ? "" : ReadRunLog(PathInFolder(folder, kRunLogName))));
     const bool alertsOn = host.IsChecked(IDC_FREQ_DAILY) || host.IsChecked(IDC_FREQ_WEEKLY);
     host.SetItemText(IDC_SCHEDULE_WARNING,
-                     alertsOn && FindTask(m_console, kWorkItemName) == kTaskNotFound
+                     alertsOn && FindTask(m_console, kWorkItemName).code() == StatusCode::NotFound
                          ? "Alerts are on, but no schedule is registered for you: \"Save and exit\" "
                            "registers one."
                          : "");
 }
 
-TaskResult CLorvaneDlg::ScheduleRunner() {
+Status CLorvaneDlg::ScheduleRunner() {
     CTaskDescriptor descriptor;
     descriptor.SetApplication(RunnerApplication());
     descriptor.SetWorkingDirectory(RunnerWorkingDirectory());
@@ -359,9 +359,8 @@ TaskResult CLorvaneDlg::ScheduleRunner() {
     start.year = 2100;
     descriptor.SetEnd(start);
 
-    const TaskResult result =
-        RegisterTask(m_console, descriptor, kWorkItemName, false, m_frequency);
-    AppMessageBox(result == kTaskOk
+    const Status result = RegisterTask(m_console, descriptor, kWorkItemName, false, m_frequency);
+    AppMessageBox(result.ok()
                       ? "The system was updated successfully!!!"
                       : "The task scheduling failed!!! You may have misspelled your password! Try "
                         "again or schedule the task manually!");

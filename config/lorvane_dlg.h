@@ -61,7 +61,7 @@ public:
     // Registers the runner as work item "Lorvane" from the saved schedule
     // and the account fields, says whether that worked, and returns the
     // scheduler's result.
-    TaskResult ScheduleRunner();
+    Status ScheduleRunner();
     // Returns the sentence that tells when the saved schedule runs:
     // "Alerts are scheduled weekly on Wednesday at 18:45."
     std::string ScheduleSentence() const;

@@ -14,8 +14,8 @@ namespace {
 
 // Removes the user's work item; returns whether none is left.
 bool RemoveSchedule(lorvane::Console& console) {
-    const lorvane::TaskResult result = lorvane::RemoveTask(console, "Lorvane");
-    return result == lorvane::kTaskOk || result == lorvane::kTaskNotFound;
+    const lorvane::Status result = lorvane::RemoveTask(console, "Lorvane");
+    return result.ok() || result.code() == lorvane::StatusCode::NotFound;
 }
 
 // The uninstaller's call when nothing of the user's is to stay: the work

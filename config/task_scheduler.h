@@ -8,15 +8,9 @@
 #include <memory>
 #include <string>
 
-namespace lorvane {
+#include "common/status.h"
 
-// COM-style result: 0 success, negative failure.
-using TaskResult = std::int32_t;
-constexpr TaskResult kTaskOk = 0;
-constexpr TaskResult kTaskFailed = static_cast<TaskResult>(0x80004005u);       // E_FAIL
-constexpr TaskResult kTaskExists = static_cast<TaskResult>(0x80070050u);       // file exists
-constexpr TaskResult kTaskNotFound = static_cast<TaskResult>(0x80070002u);     // file not found
-constexpr TaskResult kTaskAccessDenied = static_cast<TaskResult>(0x80070005u);  // access denied
+namespace lorvane {
 
 // Trigger types, as TASK_TRIGGER_TYPE numbers them.
 enum class TriggerType : int {
@@ -46,38 +40,37 @@ struct TaskTrigger {
     std::uint16_t randomMinutesInterval = 0;
 };
 
-// A work item being set up; Save stores it under its name.
+// A work item being set up; Save stores it under its name. A failing
+// operation's status says, beyond its code, what the scheduler said of it
+// (often nothing); SetAccountInformation's says the refusal's code, as
+// "0x80070005".
 class ScheduledWorkItem {
 public:
     virtual ~ScheduledWorkItem() = default;
-    virtual TaskResult SetApplicationName(const std::string& application) = 0;
-    virtual TaskResult SetAccountInformation(const std::string& account, const std::string& password) = 0;
-    virtual TaskResult SetParameters(const std::string& parameters) = 0;
-    virtual TaskResult SetWorkingDirectory(const std::string& directory) = 0;
-    virtual TaskResult SetComment(const std::string& comment) = 0;
-    virtual TaskResult SetFlags(std::uint32_t flags) = 0;
+    virtual Status SetApplicationName(const std::string& application) = 0;
+    virtual Status SetAccountInformation(const std::string& account, const std::string& password) = 0;
+    virtual Status SetParameters(const std::string& parameters) = 0;
+    virtual Status SetWorkingDirectory(const std::string& directory) = 0;
+    virtual Status SetComment(const std::string& comment) = 0;
+    virtual Status SetFlags(std::uint32_t flags) = 0;
     // Adds a trigger; `index` is its number for SetTrigger.
-    virtual TaskResult CreateTrigger(int& index) = 0;
-    virtual TaskResult SetTrigger(int index, const TaskTrigger& trigger) = 0;
-    virtual TaskResult Save() = 0;
+    virtual Status CreateTrigger(int& index) = 0;
+    virtual Status SetTrigger(int index, const TaskTrigger& trigger) = 0;
+    virtual Status Save() = 0;
 };
 
 class TaskScheduler {
 public:
     virtual ~TaskScheduler() = default;
-    // Succeeds when a work item of that name exists.
-    virtual TaskResult Activate(const std::string& name) = 0;
-    virtual TaskResult Delete(const std::string& name) = 0;
-    virtual TaskResult NewWorkItem(const std::string& name, std::unique_ptr<ScheduledWorkItem>& item) = 0;
-    // Says in words why the last failing operation of this scheduler or of
-    // one of its work items failed, beyond its code; empty when there is
-    // nothing more to say.
-    virtual std::string DescribeLastFailure() const = 0;
+    // Succeeds when a work item of that name exists; NotFound when none
+    // does (or there is no scheduler to ask).
+    virtual Status Activate(const std::string& name) = 0;
+    virtual Status Delete(const std::string& name) = 0;
+    virtual Status NewWorkItem(const std::string& name, std::unique_ptr<ScheduledWorkItem>& item) = 0;
 };
 
-// Creates the platform's scheduler; its failure code when it cannot, with
-// `error` saying why where there is more to say than the code.
-TaskResult CreateTaskScheduler(std::unique_ptr<TaskScheduler>& scheduler, std::string& error);
+// Creates the platform's scheduler. Fails, saying why, when it cannot.
+Status CreateTaskScheduler(std::unique_ptr<TaskScheduler>& scheduler);
 
 // Whether the system is of the Windows NT family (always on POSIX).
 bool IsNtFamily();

@@ -5,29 +5,43 @@
 namespace lorvane {
 namespace {
 
-bool Failed(TaskResult result) {
-    return result < 0;
-}
-
 // Passes on what the scheduler says of a failure, where it says anything.
-TaskResult Explained(Console& console, const TaskScheduler& scheduler, TaskResult result) {
-    const std::string said = scheduler.DescribeLastFailure();
-    if (Failed(result) && !said.empty()) console.Line(said);
-    return result;
+Status Explained(Console& console, Status status) {
+    if (!status.ok() && !status.message().empty()) console.Line(status.message());
+    return status;
 }
 
 // Creates the platform's scheduler, saying why on `console` when it cannot.
-TaskResult OpenScheduler(Console& console, std::unique_ptr<TaskScheduler>& scheduler) {
-    std::string error;
-    const TaskResult result = CreateTaskScheduler(scheduler, error);
-    if (Failed(result) && !error.empty()) console.Line(error);
-    return result;
+Status OpenScheduler(Console& console, std::unique_ptr<TaskScheduler>& scheduler) {
+    return Explained(console, CreateTaskScheduler(scheduler));
 }
 
 // Deletes item `name` through `scheduler`; a missing item is said nothing of.
-TaskResult Delete(Console& console, TaskScheduler& scheduler, const std::string& name) {
-    const TaskResult result = scheduler.Delete(name);
-    return result == kTaskNotFound ? result : Explained(console, scheduler, result);
+Status Delete(Console& console, TaskScheduler& scheduler, const std::string& name) {
+    Status status = scheduler.Delete(name);
+    return status.code() == StatusCode::NotFound ? status : Explained(console, std::move(status));
+}
+
+// Sets the rest of `task` from `descriptor`: parameters, folder, comment,
+// flags and the trigger of `frequency`, and saves it; each failing step
+// explained on `console`.
+Status FillWorkItem(Console& console, ScheduledWorkItem& task, CTaskDescriptor& descriptor,
+                    AlertFrequency frequency) {
+    Status status;
+    if (!descriptor.parameters().empty()) status = Explained(console, task.SetParameters(descriptor.parameters()));
+    if (status.ok() && !descriptor.workingDirectory().empty())
+        status = Explained(console, task.SetWorkingDirectory(descriptor.workingDirectory()));
+    if (status.ok() && !descriptor.comment().empty())
+        status = Explained(console, task.SetComment(descriptor.comment()));
+    std::uint32_t flags = kTaskDontStartOnBatteries | kTaskKillOnBatteries;
+    if (IsNtFamily()) flags |= kTaskInteractive;
+    if (status.ok()) status = Explained(console, task.SetFlags(flags));
+    int index = 0;
+    if (status.ok()) status = Explained(console, task.CreateTrigger(index));
+    if (!status.ok()) return status;
+    descriptor.SetFrequencyKind(frequency == AlertFrequency::Daily ? TriggerKind::Daily : TriggerKind::Weekly);
+    status = Explained(console, task.SetTrigger(index, BuildTaskTrigger(descriptor)));
+    return status.ok() ? Explained(console, task.Save()) : status;
 }
 
 }  // namespace
@@ -82,75 +96,43 @@ TaskTrigger BuildTaskTrigger(const CTaskDescriptor& descriptor) {
     return trigger;
 }
 
-TaskResult RegisterTask(Console& console, CTaskDescriptor& descriptor, const std::string& name,
-                        bool failIfExists, AlertFrequency frequency) {
+Status RegisterTask(Console& console, CTaskDescriptor& descriptor, const std::string& name, bool failIfExists,
+                    AlertFrequency frequency) {
     if (descriptor.start().year == 0 || name.empty() || descriptor.application().empty())
-        return kTaskFailed;
-
+        return Status::Error("");
     std::unique_ptr<TaskScheduler> scheduler;
-    TaskResult result = OpenScheduler(console, scheduler);
-    if (Failed(result)) return result;
-    // What the scheduler says of a failing step goes to the console too.
-    auto explained = [&](TaskResult step) { return Explained(console, *scheduler, step); };
-
-    if (!Failed(scheduler->Activate(name))) {
-        if (failIfExists) return kTaskExists;
-        result = Delete(console, *scheduler, name);
-        if (Failed(result)) return result;
+    Status status = OpenScheduler(console, scheduler);
+    if (!status.ok()) return status;
+    if (scheduler->Activate(name).ok()) {
+        if (failIfExists) return Status(StatusCode::Exists, "");
+        status = Delete(console, *scheduler, name);
+        if (!status.ok()) return status;
     }
-
     std::unique_ptr<ScheduledWorkItem> task;
-    result = explained(scheduler->NewWorkItem(name, task));
-    if (Failed(result)) return result;
-    result = explained(task->SetApplicationName(descriptor.application()));
-    if (Failed(result)) return result;
-    result = task->SetAccountInformation(descriptor.m_account, descriptor.m_password);
-    if (Failed(result)) {
-        char code[16];
-        std::snprintf(code, sizeof code, "0x%x", static_cast<unsigned>(result));
-        console.Line(std::string("Failed calling ITask::SetAccountInformation: error = ") + code);
-        return 1;
+    status = Explained(console, scheduler->NewWorkItem(name, task));
+    if (status.ok()) status = Explained(console, task->SetApplicationName(descriptor.application()));
+    if (!status.ok()) return status;
+    status = task->SetAccountInformation(descriptor.m_account, descriptor.m_password);
+    if (!status.ok()) {
+        console.Line("Failed calling ITask::SetAccountInformation: error = " + status.message());
+        return Status(StatusCode::Refused, "");
     }
-    if (!descriptor.parameters().empty()) {
-        result = explained(task->SetParameters(descriptor.parameters()));
-        if (Failed(result)) return result;
-    }
-    if (!descriptor.workingDirectory().empty()) {
-        result = explained(task->SetWorkingDirectory(descriptor.workingDirectory()));
-        if (Failed(result)) return result;
-    }
-    if (!descriptor.comment().empty()) {
-        result = explained(task->SetComment(descriptor.comment()));
-        if (Failed(result)) return result;
-    }
-    std::uint32_t flags = kTaskDontStartOnBatteries | kTaskKillOnBatteries;
-    if (IsNtFamily()) flags |= kTaskInteractive;
-    result = explained(task->SetFlags(flags));
-    if (Failed(result)) return result;
-
-    int index = 0;
-    result = explained(task->CreateTrigger(index));
-    if (Failed(result)) return result;
-    descriptor.SetFrequencyKind(frequency == AlertFrequency::Daily ? TriggerKind::Daily
-                                                                   : TriggerKind::Weekly);
-    result = explained(task->SetTrigger(index, BuildTaskTrigger(descriptor)));
-    if (Failed(result)) return result;
-    return explained(task->Save());
+    return FillWorkItem(console, *task, descriptor, frequency);
 }
 
-TaskResult FindTask(Console& console, const std::string& name) {
+Status FindTask(Console& console, const std::string& name) {
     std::unique_ptr<TaskScheduler> scheduler;
-    const TaskResult result = OpenScheduler(console, scheduler);
-    if (Failed(result)) return result;
-    const TaskResult found = scheduler->Activate(name);
-    return found == kTaskNotFound ? found : Explained(console, *scheduler, found);
+    const Status opened = OpenScheduler(console, scheduler);
+    if (!opened.ok()) return opened;
+    Status found = scheduler->Activate(name);
+    return found.code() == StatusCode::NotFound ? found : Explained(console, std::move(found));
 }
 
-TaskResult RemoveTask(Console& console, const std::string& name) {
-    if (name.empty()) return kTaskFailed;
+Status RemoveTask(Console& console, const std::string& name) {
+    if (name.empty()) return Status::Error("");
     std::unique_ptr<TaskScheduler> scheduler;
-    const TaskResult result = OpenScheduler(console, scheduler);
-    if (Failed(result)) return result;
+    const Status opened = OpenScheduler(console, scheduler);
+    if (!opened.ok()) return opened;
     return Delete(console, *scheduler, name);
 }
 

@@ -66,21 +66,23 @@ TaskTrigger BuildTaskTrigger(const CTaskDescriptor& descriptor);
 // Creates work item `name` from `descriptor`, daily for a Daily
 // `frequency` and weekly on the start date's weekday otherwise (setting
 // the descriptor's frequency kind to match). An item of that name is
-// replaced, unless `failIfExists`, which gives 0x80070050 and leaves it.
-// Returns 0 on success; 0x80004005 for a start year of 0, an empty name
-// or application (nothing touched); 1 when the account is refused (with
-// two lines on `console`); otherwise the failing step's code. Whatever the
-// scheduler says of a failure goes to `console` as one more line.
-TaskResult RegisterTask(Console& console, CTaskDescriptor& descriptor, const std::string& name,
-                        bool failIfExists, AlertFrequency frequency);
+// replaced, unless `failIfExists`, which fails with StatusCode::Exists and
+// leaves it. Fails with StatusCode::Failed for a start year of 0, an empty
+// name or application (nothing touched); with StatusCode::Refused when the
+// account is refused (the refusal's code said on `console`); otherwise as
+// the failing step does. Whatever the scheduler says of a failure goes to
+// `console` as one more line.
+Status RegisterTask(Console& console, CTaskDescriptor& descriptor, const std::string& name, bool failIfExists,
+                    AlertFrequency frequency);
 
-// Looks for work item `name`: 0 when it exists, 0x80070002 when it does
-// not, the scheduler's failure code when it cannot tell.
-TaskResult FindTask(Console& console, const std::string& name);
+// Looks for work item `name`: succeeds when it exists, NotFound when it
+// does not, the scheduler's failure when it cannot tell.
+Status FindTask(Console& console, const std::string& name);
 
-// Deletes work item `name`: the scheduler's result, or 0x80004005 for an
-// empty name. A failure other than a missing item is explained on
-// `console` where the scheduler says more than its code.
-TaskResult RemoveTask(Console& console, const std::string& name);
+// Deletes work item `name`: the scheduler's outcome (NotFound when there
+// is none), or a failure for an empty name. A failure other than a missing
+// item is explained on `console` where the scheduler says more than its
+// code.
+Status RemoveTask(Console& console, const std::string& name);
 
 }  // namespace lorvane

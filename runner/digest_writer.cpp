@@ -65,7 +65,7 @@ public:
         const std::string note = ShortfallWords(shortfall, ShownQuery);
         if (!note.empty()) m_text += "\n" + note + "\n";
     }
-    std::string Finish() override { return m_text + "\nThank you for using Lorvane!\n"; }
+    std::string Finish() override { return std::move(m_text += "\nThank you for using Lorvane!\n"); }
 
 protected:
     void WriteEntry(int ordinal, FetchedRecord& fetched) override {
@@ -98,7 +98,7 @@ public:
             ShortfallWords(shortfall, [](const std::string& query) { return HtmlEscape(ShownQuery(query)); });
         if (!note.empty()) m_text += "<br>" + note + "<br>";
     }
-    std::string Finish() override { return m_text + "<br>Thank you for using Lorvane!<br></span>"; }
+    std::string Finish() override { return std::move(m_text += "<br>Thank you for using Lorvane!<br></span>"); }
 
 protected:
     void WriteEntry(int ordinal, FetchedRecord& fetched) override {

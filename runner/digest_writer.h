@@ -7,6 +7,7 @@
 #include <memory>
 #include <set>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "common/alert_settings.h"
@@ -45,14 +46,14 @@ public:
     void Entry(int ordinal, FetchedRecord& fetched);
     // Adds the note of what could not be looked at, when anything was missed.
     virtual void Note(const Shortfall& shortfall) = 0;
-    // Ends the digest and returns it.
+    // Ends the digest and hands it over.
     virtual std::string Finish() = 0;
 
     // The digest so far, in bytes.
     std::size_t size() const { return m_text.size(); }
-    // The RIS records of the articles listed, in the digest's order, each
-    // once; empty unless the digest attaches citations.
-    const std::string& citations() const { return m_citations; }
+    // Takes the RIS records of the articles listed, in the digest's order,
+    // each once; empty unless the digest attaches citations.
+    std::string TakeCitations() { return std::move(m_citations); }
 
 protected:
     explicit DigestWriter(const DigestOptions& options) : m_options(options) {}

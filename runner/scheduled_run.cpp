@@ -120,7 +120,7 @@ std::string ComposeDigest(RunContext& context, RunFindings& findings, DigestWrit
         context.console.Line("This run reached its time limit and stopped looking; what it found is "
                              "kept and mailed.");
     writer.Note(shortfall);
-    tally.citations = writer.citations();
+    tally.citations = writer.TakeCitations();
     return writer.Finish();
 }
 

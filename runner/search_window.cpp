@@ -5,30 +5,50 @@
 namespace lorvane {
 namespace {
 
-// Writes year, month and day of `date`; each is -1 when the date is
-// invalid or cannot be converted back to the calendar.
-std::string FormatDate(const AutomationDate& date) {
-    int year = -1, month = -1, day = -1;
-    CalendarTime calendar;
-    if (date.valid && AutomationDateToCalendar(date.value, calendar)) {
-        year = calendar.year;
-        month = calendar.month;
-        day = calendar.day;
-    }
-    char text[100];
-    std::snprintf(text, sizeof text, "%d/%d/%d", year, month, day);
-    return text;
+// 1 January 1970 as an automation date: day numbers and automation dates
+// differ by this many days.
+constexpr int kAutomationDayOf1970 = 25569;
+
+// Returns the local day of `clock` when it is a date of the calendar's
+// range, else kNoDay.
+int DatedToday(Clock clock) {
+    int today = kNoDay;
+    CalendarTime date;
+    return LocalDayNumber(clock, today) && CalendarOfDay(today, date) ? today : kNoDay;
 }
 
 }  // namespace
 
+bool LocalDayNumber(Clock clock, int& day) {
+    CalendarTime now;
+    if (!LocalCalendarTime(clock(), now)) return false;
+    day = DayNumber(now.year, now.month, now.day);
+    return true;
+}
+
+bool CalendarOfDay(int day, CalendarTime& date) {
+    return AutomationDateToCalendar(static_cast<double>(day) + kAutomationDayOf1970, date);
+}
+
+std::string SearchDateText(int day, bool padded) {
+    CalendarTime date;
+    CalendarOfDay(day, date);
+    char text[16];
+    std::snprintf(text, sizeof text, padded ? "%04d/%02d/%02d" : "%d/%d/%d", date.year % 10000, date.month % 100,
+                  date.day % 100);
+    return text;
+}
+
 std::string FormatMaxDate(Clock clock) {
-    return FormatDate(CurrentAutomationDate(clock));
+    const int today = DatedToday(clock);
+    return today == kNoDay ? "-1/-1/-1" : SearchDateText(today);
 }
 
 std::string FormatMinDate(AlertFrequency frequency, Clock clock) {
-    const double span = frequency == AlertFrequency::Daily ? 1.0 : 7.0;
-    return FormatDate(SubtractDays(CurrentAutomationDate(clock), span));
+    const int span = frequency == AlertFrequency::Daily ? 1 : 7;
+    const int today = DatedToday(clock);
+    // An unreadable clock counts from the first automation date.
+    return SearchDateText((today == kNoDay ? -kAutomationDayOf1970 : today) - span);
 }
 
 }  // namespace lorvane

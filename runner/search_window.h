@@ -1,18 +1,36 @@
-// The search window of a run: today's local date and the date one day
-// (daily alerts) or seven days (all other frequencies) before it, as the
-// "%d/%d/%d" year/month/day texts that go into a search request.
+// The runner's days: a day as a count of days from 1 January 1970, local
+// to the computer, and the search window's dates as the texts a search
+// request writes ("%d/%d/%d" year/month/day, or padded for the entry-date
+// window of only new articles).
 #pragma once
 
+#include <limits>
 #include <string>
 
 #include "common/alert_settings.h"
+#include "common/automation_date.h"
 #include "common/local_time.h"
 
 namespace lorvane {
 
+// A day as a count of days from 1 January 1970; kNoDay for none.
+constexpr int kNoDay = std::numeric_limits<int>::min();
+
+// Returns the local day of `clock`'s present time in `day`, or false when
+// the clock cannot be converted to a local date.
+bool LocalDayNumber(Clock clock, int& day);
+
+// Sets `date` to the calendar date of `day`. Returns false for a day outside
+// the years 100 to 9999.
+bool CalendarOfDay(int day, CalendarTime& date);
+
+// Returns `day` as a search request writes dates: "2007/3/1"; `padded`,
+// as the search term of only new articles writes them: "2007/03/01".
+std::string SearchDateText(int day, bool padded = false);
+
 // Returns today's local date as "year/month/day" without leading zeros.
-// When the clock cannot be converted to a local date the text is
-// "-1/-1/-1".
+// When the clock cannot be converted to a local date of the years 100 to
+// 9999 the text is "-1/-1/-1".
 std::string FormatMaxDate(Clock clock = SystemClock);
 
 // Returns the local date one day (Daily) or seven days (any other

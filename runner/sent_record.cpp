@@ -16,19 +16,9 @@ namespace {
 const char kSearchedThroughKey[] = "searched-through ";
 const char kNoticeMailedKey[] = "notice-mailed ";
 
-// 1 January 1970 as an automation date: day numbers and automation dates
-// differ by this many days.
-constexpr int kAutomationDayOf1970 = 25569;
-
-// Returns the calendar date of day `dayNumber`.
-CalendarTime CalendarOfDay(int dayNumber) {
-    CalendarTime date;
-    AutomationDateToCalendar(static_cast<double>(dayNumber) + kAutomationDayOf1970, date);
-    return date;
-}
-
 std::string IsoDateText(int dayNumber) {
-    const CalendarTime date = CalendarOfDay(dayNumber);
+    CalendarTime date;
+    CalendarOfDay(dayNumber, date);
     char text[32];
     std::snprintf(text, sizeof text, "%04d-%02d-%02d", date.year, date.month, date.day);
     return text;
@@ -45,7 +35,7 @@ bool ParseIsoDate(const std::string& text, int& dayNumber) {
     date.day = std::stoi(text.substr(8, 2));
     double value = 0;
     if (!CalendarToAutomationDate(date, value)) return false;  // 31 April, month 13
-    dayNumber = static_cast<int>(value) - kAutomationDayOf1970;
+    dayNumber = DayNumber(date.year, date.month, date.day);
     return true;
 }
 
@@ -100,21 +90,6 @@ struct FileCloser {
 }  // namespace
 
 const char kSentRecordName[] = "sent-articles.txt";
-
-bool LocalDayNumber(Clock clock, int& day) {
-    CalendarTime now;
-    if (!LocalCalendarTime(clock(), now)) return false;
-    day = DayNumber(now.year, now.month, now.day);
-    return true;
-}
-
-std::string SearchDateText(int dayNumber, bool padded) {
-    const CalendarTime date = CalendarOfDay(dayNumber);
-    char text[16];
-    std::snprintf(text, sizeof text, padded ? "%04d/%02d/%02d" : "%d/%d/%d", date.year % 10000,
-                  date.month % 100, date.day % 100);
-    return text;
-}
 
 std::string FormatSentRecord(const SentRecord& record) {
     std::string text =

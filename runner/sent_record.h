@@ -6,21 +6,18 @@
 #pragma once
 
 #include <cstdint>
-#include <limits>
 #include <map>
 #include <string>
 
 #include "common/alert_settings.h"
 #include "common/local_time.h"
+#include "runner/search_window.h"
 #include "common/status.h"
 
 namespace lorvane {
 
 // The name of the record's file in the runner's state folder.
 extern const char kSentRecordName[];  // "sent-articles.txt"
-
-// A day as a count of days from 1 January 1970; kNoDay for none.
-constexpr int kNoDay = std::numeric_limits<int>::min();
 
 // How far back a window may reach, and how long an article is remembered.
 constexpr int kLongestWindowDays = 31;
@@ -37,14 +34,6 @@ struct SentRecord {
     // out: one a day is enough.
     int noticeDay = kNoDay;
 };
-
-// Returns the local day of `clock`'s present time in `day`, or false when
-// the clock cannot be converted to a local date.
-bool LocalDayNumber(Clock clock, int& day);
-
-// Returns `day` as a search request writes dates: "2007/3/1"; `padded`,
-// as the search term of only new articles writes them: "2007/03/01".
-std::string SearchDateText(int day, bool padded = false);
 
 // Returns the record as its file holds it: a comment saying what the file
 // is, a line "searched-through YYYY-MM-DD" when there is such a day, a line

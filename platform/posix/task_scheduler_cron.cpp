@@ -17,9 +17,6 @@ namespace {
 const char kTagStart[] = "# Lorvane work item \"";
 const char kNoCrontabProgram[] = "No crontab program was found on PATH.";
 
-// Why the scheduler's last operation failed; shared with its work items.
-using FailureText = std::shared_ptr<std::string>;
-
 std::string CrontabProgram() {
     const char* path = std::getenv("PATH");
     return FindProgram("crontab", path ? path : "");
@@ -37,39 +34,30 @@ std::string DescribeCrontabFailure(const std::string& command, const ChildResult
 }
 
 // Reads the user's crontab into lines; no crontab yet is an empty table.
-TaskResult ReadCrontab(std::vector<std::string>& lines, std::string& failure) {
+Status ReadCrontab(std::vector<std::string>& lines) {
     lines.clear();
     const std::string crontab = CrontabProgram();
-    if (crontab.empty()) {
-        failure = kNoCrontabProgram;
-        return kTaskNotFound;
-    }
+    if (crontab.empty()) return Status(StatusCode::NotFound, kNoCrontabProgram);
     ChildResult result;
     std::string error;
     if (!RunChild(crontab, {"-l"}, "", result, error) || result.exitCode != 0) {
-        if (error.empty() && result.err.find("no crontab for") != std::string::npos) return kTaskOk;
-        failure = DescribeCrontabFailure("crontab -l", result, error);
-        return kTaskFailed;
+        if (error.empty() && result.err.find("no crontab for") != std::string::npos) return Status();
+        return Status::Error(DescribeCrontabFailure("crontab -l", result, error));
     }
     lines = SplitLines(result.out);
-    return kTaskOk;
+    return Status();
 }
 
-TaskResult WriteCrontab(const std::vector<std::string>& lines, std::string& failure) {
+Status WriteCrontab(const std::vector<std::string>& lines) {
     const std::string crontab = CrontabProgram();
-    if (crontab.empty()) {
-        failure = kNoCrontabProgram;
-        return kTaskNotFound;
-    }
+    if (crontab.empty()) return Status(StatusCode::NotFound, kNoCrontabProgram);
     std::string table;
     for (const std::string& line : lines) table += line + "\n";
     ChildResult result;
     std::string error;
-    if (!RunChild(crontab, {"-"}, table, result, error) || result.exitCode != 0) {
-        failure = DescribeCrontabFailure("crontab -", result, error);
-        return kTaskFailed;
-    }
-    return kTaskOk;
+    if (!RunChild(crontab, {"-"}, table, result, error) || result.exitCode != 0)
+        return Status::Error(DescribeCrontabFailure("crontab -", result, error));
+    return Status();
 }
 
 std::string TagOf(const std::string& name) {
@@ -125,63 +113,59 @@ std::string Date(unsigned year, unsigned month, unsigned day) {
 
 class CronWorkItem : public ScheduledWorkItem {
 public:
-    CronWorkItem(std::string name, FailureText failure)
-        : m_name(std::move(name)), m_failure(std::move(failure)) {}
+    explicit CronWorkItem(std::string name) : m_name(std::move(name)) {}
 
-    TaskResult SetApplicationName(const std::string& application) override {
+    Status SetApplicationName(const std::string& application) override {
         m_application = application;
-        return kTaskOk;
+        return Status();
     }
-    TaskResult SetAccountInformation(const std::string& account, const std::string&) override {
+    Status SetAccountInformation(const std::string& account, const std::string&) override {
         // cron runs the user's own table as that user and needs no
         // password; it is not kept anywhere.
-        return account == CurrentUserName() ? kTaskOk : kTaskAccessDenied;
+        // A refusal says the code the Task Scheduler gives a refused account.
+        return account == CurrentUserName() ? Status() : Status(StatusCode::AccessDenied, "0x80070005");
     }
-    TaskResult SetParameters(const std::string& parameters) override {
+    Status SetParameters(const std::string& parameters) override {
         m_parameters = parameters;
-        return kTaskOk;
+        return Status();
     }
-    TaskResult SetWorkingDirectory(const std::string& directory) override {
+    Status SetWorkingDirectory(const std::string& directory) override {
         m_directory = directory;
-        return kTaskOk;
+        return Status();
     }
-    TaskResult SetComment(const std::string& comment) override {
+    Status SetComment(const std::string& comment) override {
         m_comment = comment;
-        return kTaskOk;
+        return Status();
     }
-    TaskResult SetFlags(std::uint32_t flags) override {
+    Status SetFlags(std::uint32_t flags) override {
         m_flags = flags;
-        return kTaskOk;
+        return Status();
     }
-    TaskResult CreateTrigger(int& index) override {
+    Status CreateTrigger(int& index) override {
         m_triggers.emplace_back();
         index = static_cast<int>(m_triggers.size()) - 1;
-        return kTaskOk;
+        return Status();
     }
-    TaskResult SetTrigger(int index, const TaskTrigger& trigger) override {
-        if (index < 0 || static_cast<std::size_t>(index) >= m_triggers.size()) return kTaskFailed;
+    Status SetTrigger(int index, const TaskTrigger& trigger) override {
+        if (index < 0 || static_cast<std::size_t>(index) >= m_triggers.size()) return Status::Error("");
         m_triggers[static_cast<std::size_t>(index)] = trigger;
-        return kTaskOk;
+        return Status();
     }
 
-    TaskResult Save() override {
-        if (m_application.empty() || m_triggers.empty()) return kTaskFailed;
+    Status Save() override {
+        if (m_application.empty() || m_triggers.empty()) return Status::Error("");
         // A line break would end the job's line early and start another.
         for (const std::string* text : {&m_application, &m_directory, &m_parameters, &m_comment}) {
             if (text->find_first_of("\r\n") != std::string::npos) {
-                *m_failure = "A crontab line cannot hold a line break, and this one would: \"" +
-                             ReplaceAll(ReplaceAll(*text, "\n", "\\n"), "\r", "\\r") + "\"";
-                return kTaskFailed;
+                return Status::Error("A crontab line cannot hold a line break, and this one would: \"" +
+                                     ReplaceAll(ReplaceAll(*text, "\n", "\\n"), "\r", "\\r") + "\"");
             }
         }
         std::string error;
-        if (!m_directory.empty() && !MakeDirectories(m_directory, error)) {
-            *m_failure = error;
-            return kTaskFailed;
-        }
+        if (!m_directory.empty() && !MakeDirectories(m_directory, error)) return Status::Error(error);
         std::vector<std::string> lines;
-        TaskResult result = ReadCrontab(lines, *m_failure);
-        if (result != kTaskOk) return result;
+        const Status read = ReadCrontab(lines);
+        if (!read.ok()) return read;
         for (int at; (at = FindItem(lines, m_name)) >= 0;) EraseItem(lines, at);
 
         // A runner that is gone (the package removed without turning alerts
@@ -207,17 +191,16 @@ public:
                 days.clear();
                 for (int day = 0; day < 7; ++day)
                     if (trigger.daysOfWeek & (1u << day)) days += (days.empty() ? "" : ",") + std::to_string(day);
-                if (days.empty()) return kTaskFailed;
+                if (days.empty()) return Status::Error("");
             }
             lines.push_back(std::to_string(trigger.startMinute) + " " + std::to_string(trigger.startHour) +
                             " * * " + days + " " + CronEscape(command));
         }
-        return WriteCrontab(lines, *m_failure);
+        return WriteCrontab(lines);
     }
 
 private:
     std::string m_name;
-    FailureText m_failure;
     std::string m_application;
     std::string m_parameters;
     std::string m_directory;
@@ -228,46 +211,36 @@ private:
 
 class CronTaskScheduler : public TaskScheduler {
 public:
-    TaskResult Activate(const std::string& name) override {
+    Status Activate(const std::string& name) override {
         std::vector<std::string> lines;
-        const TaskResult result = ReadCrontab(lines, *m_failure);
-        if (result != kTaskOk) return result;
-        return FindItem(lines, name) >= 0 ? kTaskOk : kTaskNotFound;
+        const Status read = ReadCrontab(lines);
+        if (!read.ok()) return read;
+        return FindItem(lines, name) >= 0 ? Status() : Status(StatusCode::NotFound, "");
     }
 
-    TaskResult Delete(const std::string& name) override {
+    Status Delete(const std::string& name) override {
         std::vector<std::string> lines;
-        TaskResult result = ReadCrontab(lines, *m_failure);
-        if (result != kTaskOk) return result;
-        if (FindItem(lines, name) < 0) return kTaskNotFound;
+        const Status read = ReadCrontab(lines);
+        if (!read.ok()) return read;
+        if (FindItem(lines, name) < 0) return Status(StatusCode::NotFound, "");
         for (int at; (at = FindItem(lines, name)) >= 0;) EraseItem(lines, at);
-        return WriteCrontab(lines, *m_failure);
+        return WriteCrontab(lines);
     }
 
-    TaskResult NewWorkItem(const std::string& name, std::unique_ptr<ScheduledWorkItem>& item) override {
-        if (!IsSafeName(name)) {
-            *m_failure = "a work item name may not hold a double quote or a control character";
-            return kTaskFailed;
-        }
-        item = std::make_unique<CronWorkItem>(name, m_failure);
-        return kTaskOk;
+    Status NewWorkItem(const std::string& name, std::unique_ptr<ScheduledWorkItem>& item) override {
+        if (!IsSafeName(name))
+            return Status::Error("a work item name may not hold a double quote or a control character");
+        item = std::make_unique<CronWorkItem>(name);
+        return Status();
     }
-
-    std::string DescribeLastFailure() const override { return *m_failure; }
-
-private:
-    FailureText m_failure = std::make_shared<std::string>();
 };
 
 }  // namespace
 
-TaskResult CreateTaskScheduler(std::unique_ptr<TaskScheduler>& scheduler, std::string& error) {
-    if (CrontabProgram().empty()) {
-        error = kNoCrontabProgram;
-        return kTaskNotFound;
-    }
+Status CreateTaskScheduler(std::unique_ptr<TaskScheduler>& scheduler) {
+    if (CrontabProgram().empty()) return Status(StatusCode::NotFound, kNoCrontabProgram);
     scheduler = std::make_unique<CronTaskScheduler>();
-    return kTaskOk;
+    return Status();
 }
 
 bool IsNtFamily() {

@@ -4,6 +4,7 @@
 #include <shlobj.h>
 #include <objbase.h>
 
+#include <cstdio>
 #include <vector>
 
 #include "common/system_services.h"
@@ -22,8 +23,9 @@ const CLSID kTaskClass = {0x148BD520, 0xA2AB, 0x11CE, {0xB1, 0x1F, 0x00, 0xAA, 0
 const IID kTaskInterface = {0x148BD524, 0xA2AB, 0x11CE, {0xB1, 0x1F, 0x00, 0xAA, 0x00, 0x53, 0x05, 0x03}};
 const IID kPersistFileInterface = {0x0000010B, 0x0000, 0x0000, {0xC0, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x46}};
 
-TaskResult Result(HRESULT result) {
-    return static_cast<TaskResult>(result);
+// The status of a Task Scheduler call: its code says all there is to say.
+Status Result(HRESULT result) {
+    return SUCCEEDED(result) ? Status() : Status(Win32StatusCode(static_cast<unsigned long>(result)), "");
 }
 
 class ComWorkItem : public ScheduledWorkItem {
@@ -31,36 +33,40 @@ public:
     explicit ComWorkItem(ComPtr<ITask> task) : m_task(std::move(task)) {}
 
 
-    TaskResult SetApplicationName(const std::string& application) override {
+    Status SetApplicationName(const std::string& application) override {
         return Result(m_task->SetApplicationName(ToWide(application).c_str()));
     }
-    TaskResult SetAccountInformation(const std::string& account, const std::string& password) override {
-        return Result(m_task->SetAccountInformation(ToWide(account).c_str(), ToWide(password).c_str()));
+    Status SetAccountInformation(const std::string& account, const std::string& password) override {
+        const HRESULT result = m_task->SetAccountInformation(ToWide(account).c_str(), ToWide(password).c_str());
+        if (SUCCEEDED(result)) return Status();
+        char code[16];
+        std::snprintf(code, sizeof code, "0x%x", static_cast<unsigned>(result));
+        return Status(Win32StatusCode(static_cast<unsigned long>(result)), code);
     }
-    TaskResult SetParameters(const std::string& parameters) override {
+    Status SetParameters(const std::string& parameters) override {
         return Result(m_task->SetParameters(ToWide(parameters).c_str()));
     }
-    TaskResult SetWorkingDirectory(const std::string& directory) override {
+    Status SetWorkingDirectory(const std::string& directory) override {
         m_directory = directory;
         return Result(m_task->SetWorkingDirectory(ToWide(directory).c_str()));
     }
-    TaskResult SetComment(const std::string& comment) override {
+    Status SetComment(const std::string& comment) override {
         return Result(m_task->SetComment(ToWide(comment).c_str()));
     }
-    TaskResult SetFlags(std::uint32_t flags) override { return Result(m_task->SetFlags(flags)); }
+    Status SetFlags(std::uint32_t flags) override { return Result(m_task->SetFlags(flags)); }
 
-    TaskResult CreateTrigger(int& index) override {
+    Status CreateTrigger(int& index) override {
         WORD number = 0;
         ComPtr<ITaskTrigger> trigger;
         const HRESULT result = m_task->CreateTrigger(&number, trigger.address());
         if (FAILED(result)) return Result(result);
         m_triggers.push_back(std::move(trigger));
         index = static_cast<int>(m_triggers.size()) - 1;
-        return kTaskOk;
+        return Status();
     }
 
-    TaskResult SetTrigger(int index, const TaskTrigger& trigger) override {
-        if (index < 0 || static_cast<std::size_t>(index) >= m_triggers.size()) return kTaskFailed;
+    Status SetTrigger(int index, const TaskTrigger& trigger) override {
+        if (index < 0 || static_cast<std::size_t>(index) >= m_triggers.size()) return Status::Error("");
         TASK_TRIGGER record{};
         record.cbTriggerSize = sizeof record;
         record.wBeginYear = trigger.beginYear;
@@ -85,7 +91,7 @@ public:
         return Result(m_triggers[static_cast<std::size_t>(index)]->SetTrigger(&record));
     }
 
-    TaskResult Save() override {
+    Status Save() override {
         // The run's own folder must be there, and writable by the user.
         if (!m_directory.empty()) {
             const int made = SHCreateDirectoryExA(nullptr, m_directory.c_str(), nullptr);
@@ -110,16 +116,16 @@ public:
     ComTaskScheduler() = default;
     ComPtr<ITaskScheduler>& reference() { return m_scheduler; }
 
-    TaskResult Activate(const std::string& name) override {
+    Status Activate(const std::string& name) override {
         ComPtr<IUnknown> task;
         return Result(m_scheduler->Activate(ToWide(name).c_str(), kTaskInterface, task.address()));
     }
 
-    TaskResult Delete(const std::string& name) override {
+    Status Delete(const std::string& name) override {
         return Result(m_scheduler->Delete(ToWide(name).c_str()));
     }
 
-    TaskResult NewWorkItem(const std::string& name, std::unique_ptr<ScheduledWorkItem>& item) override {
+    Status NewWorkItem(const std::string& name, std::unique_ptr<ScheduledWorkItem>& item) override {
         ComPtr<IUnknown> created;
         HRESULT result =
             m_scheduler->NewWorkItem(ToWide(name).c_str(), kTaskClass, kTaskInterface, created.address());
@@ -128,11 +134,8 @@ public:
         result = created->QueryInterface(kTaskInterface, task.out());
         if (FAILED(result)) return Result(result);
         item = std::make_unique<ComWorkItem>(std::move(task));
-        return kTaskOk;
+        return Status();
     }
-
-    // The codes of the scheduler's operations say all there is to say.
-    std::string DescribeLastFailure() const override { return std::string(); }
 
 private:
     ComApartment m_apartment;  // declared first: left after the reference goes
@@ -141,17 +144,13 @@ private:
 
 }  // namespace
 
-TaskResult CreateTaskScheduler(std::unique_ptr<TaskScheduler>& scheduler, std::string& error) {
+Status CreateTaskScheduler(std::unique_ptr<TaskScheduler>& scheduler) {
     auto created = std::make_unique<ComTaskScheduler>();
     const HRESULT result = CoCreateInstance(kTaskSchedulerClass, nullptr, CLSCTX_INPROC_SERVER,
                                             kTaskSchedulerInterface, created->reference().out());
-    if (FAILED(result)) {
-        error = DescribeWin32Error("the Task Scheduler is not available",
-                                   static_cast<unsigned long>(result));
-        return Result(result);
-    }
+    if (FAILED(result)) return Win32Status("the Task Scheduler is not available", static_cast<unsigned long>(result));
     scheduler = std::move(created);
-    return kTaskOk;
+    return Status();
 }
 
 bool SchedulerNeedsPassword() {

@@ -19,16 +19,28 @@ std::string DescribeWin32Error(const std::string& what, unsigned long code, cons
     return what + ": " + message;
 }
 
-Status Win32Status(const std::string& what, unsigned long code, const char* module) {
+StatusCode Win32StatusCode(unsigned long code) {
     // An HRESULT of the Win32 facility carries the error code in its low word.
     const unsigned long plain = (code & 0xFFFF0000UL) == 0x80070000UL ? (code & 0xFFFFUL) : code;
-    const StatusCode kind = plain == ERROR_FILE_NOT_FOUND || plain == ERROR_PATH_NOT_FOUND || plain == ERROR_NOT_FOUND
-                                ? StatusCode::NotFound
-                            : plain == ERROR_FILE_EXISTS || plain == ERROR_ALREADY_EXISTS ? StatusCode::Exists
-                            : plain == ERROR_ACCESS_DENIED                                 ? StatusCode::AccessDenied
-                            : plain == ERROR_LOCK_VIOLATION ? StatusCode::Busy
-                                                                                                  : StatusCode::Failed;
-    return Status(kind, DescribeWin32Error(what, code, module));
+    switch (plain) {
+        case ERROR_FILE_NOT_FOUND:
+        case ERROR_PATH_NOT_FOUND:
+        case ERROR_NOT_FOUND:
+            return StatusCode::NotFound;
+        case ERROR_FILE_EXISTS:
+        case ERROR_ALREADY_EXISTS:
+            return StatusCode::Exists;
+        case ERROR_ACCESS_DENIED:
+            return StatusCode::AccessDenied;
+        case ERROR_LOCK_VIOLATION:
+            return StatusCode::Busy;
+        default:
+            return StatusCode::Failed;
+    }
+}
+
+Status Win32Status(const std::string& what, unsigned long code, const char* module) {
+    return Status(Win32StatusCode(code), DescribeWin32Error(what, code, module));
 }
 
 }  // namespace lorvane

@@ -15,6 +15,10 @@ namespace lorvane {
 std::string DescribeWin32Error(const std::string& what, unsigned long code,
                                const char* module = nullptr);
 
+// Returns the status code that Windows error code or HRESULT `code` calls
+// for.
+StatusCode Win32StatusCode(unsigned long code);
+
 // Returns the failure of Windows error code or HRESULT `code`, saying
 // DescribeWin32Error(`what`, `code`, `module`), with the code that it
 // calls for.

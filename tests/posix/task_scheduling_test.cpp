@@ -70,7 +70,7 @@ std::string TaskScheduling::LogonName() {
 TEST_F(TaskScheduling, DailyAtHalfPastSeven) {
     m_isolation.SetCrontab(kOtherLines);
     CTaskDescriptor descriptor = Descriptor(Date(2000, 1, 1, 7, 30));
-    EXPECT_EQ(RegisterTask(m_console, descriptor, "Lorvane", false, AlertFrequency::Daily), kTaskOk);
+    EXPECT_EQ(RegisterTask(m_console, descriptor, "Lorvane", false, AlertFrequency::Daily).code(), StatusCode::Ok);
     EXPECT_EQ(descriptor.frequencyKind(), TriggerKind::Daily);
     EXPECT_EQ(m_isolation.Crontab(),
               std::string(kOtherLines) + JobLines("30 7 * * *", "2000-01-01", "2100-01-01"));
@@ -80,12 +80,12 @@ TEST_F(TaskScheduling, DailyAtHalfPastSeven) {
 
 TEST_F(TaskScheduling, WeeklyOnTheStartDatesWeekday) {
     CTaskDescriptor wednesday = Descriptor(Date(2000, 1, 5, 18, 45));
-    EXPECT_EQ(RegisterTask(m_console, wednesday, "Lorvane", false, AlertFrequency::Weekly), kTaskOk);
+    EXPECT_EQ(RegisterTask(m_console, wednesday, "Lorvane", false, AlertFrequency::Weekly).code(), StatusCode::Ok);
     EXPECT_EQ(wednesday.frequencyKind(), TriggerKind::Weekly);
     EXPECT_EQ(m_isolation.Crontab(), JobLines("45 18 * * 3", "2000-01-05", "2100-01-05"));
 
     CTaskDescriptor saturday = Descriptor(Date(2000, 1, 1, 6, 0));
-    EXPECT_EQ(RegisterTask(m_console, saturday, "Lorvane", false, AlertFrequency::Off), kTaskOk);  // anything but daily is weekly
+    EXPECT_EQ(RegisterTask(m_console, saturday, "Lorvane", false, AlertFrequency::Off).code(), StatusCode::Ok);  // anything but daily is weekly
     EXPECT_EQ(m_isolation.Crontab(), JobLines("0 6 * * 6", "2000-01-01", "2100-01-01"));
 }
 
@@ -112,12 +112,12 @@ TEST_F(TaskScheduling, TriggerRecords) {
 
 TEST_F(TaskScheduling, ReplaceOrRefuseAnExistingItem) {
     CTaskDescriptor first = Descriptor(Date(2000, 1, 1, 7, 30));
-    ASSERT_EQ(RegisterTask(m_console, first, "Lorvane", false, AlertFrequency::Daily), kTaskOk);
+    ASSERT_EQ(RegisterTask(m_console, first, "Lorvane", false, AlertFrequency::Daily).code(), StatusCode::Ok);
     const std::string before = m_isolation.Crontab();
     CTaskDescriptor second = Descriptor(Date(2000, 1, 3, 9, 15));
-    EXPECT_EQ(RegisterTask(m_console, second, "Lorvane", true, AlertFrequency::Weekly), kTaskExists);
+    EXPECT_EQ(RegisterTask(m_console, second, "Lorvane", true, AlertFrequency::Weekly).code(), StatusCode::Exists);
     EXPECT_EQ(m_isolation.Crontab(), before);
-    EXPECT_EQ(RegisterTask(m_console, second, "Lorvane", false, AlertFrequency::Weekly), kTaskOk);
+    EXPECT_EQ(RegisterTask(m_console, second, "Lorvane", false, AlertFrequency::Weekly).code(), StatusCode::Ok);
     EXPECT_EQ(m_isolation.Crontab(), JobLines("15 9 * * 1", "2000-01-03", "2100-01-03"));
 }
 
@@ -126,7 +126,7 @@ TEST_F(TaskScheduling, ParametersAndQuotingInTheCommand) {
     descriptor.SetApplication("/opt/it's here/tessory");
     descriptor.SetWorkingDirectory(m_isolation.home() + "/100% data");
     descriptor.SetParameters("--once");
-    ASSERT_EQ(RegisterTask(m_console, descriptor, "Lorvane", false, AlertFrequency::Daily), kTaskOk);
+    ASSERT_EQ(RegisterTask(m_console, descriptor, "Lorvane", false, AlertFrequency::Daily).code(), StatusCode::Ok);
     const std::string table = m_isolation.Crontab();
     EXPECT_NE(table.find("30 7 * * * [ -x '/opt/it'\\''s here/tessory' ] || exit 0; cd '" + m_isolation.home() +
                          "/100\\% data' && exec '/opt/it'\\''s here/tessory' --once >/dev/null 2>&1\n"),
@@ -138,13 +138,13 @@ TEST_F(TaskScheduling, InputsAreCheckedBeforeAnythingIsTouched) {
     m_isolation.SetCrontab(kOtherLines);
     CTaskDescriptor noStart;
     noStart.SetApplication("/opt/lorvane/tessory");
-    EXPECT_EQ(RegisterTask(m_console, noStart, "Lorvane", false, AlertFrequency::Daily), kTaskFailed);
+    EXPECT_EQ(RegisterTask(m_console, noStart, "Lorvane", false, AlertFrequency::Daily).code(), StatusCode::Failed);
     CTaskDescriptor noApplication = Descriptor(Date(2000, 1, 1));
     noApplication.SetApplication("");
-    EXPECT_EQ(RegisterTask(m_console, noApplication, "Lorvane", false, AlertFrequency::Daily), kTaskFailed);
+    EXPECT_EQ(RegisterTask(m_console, noApplication, "Lorvane", false, AlertFrequency::Daily).code(), StatusCode::Failed);
     CTaskDescriptor fine = Descriptor(Date(2000, 1, 1));
-    EXPECT_EQ(RegisterTask(m_console, fine, "", false, AlertFrequency::Daily), kTaskFailed);
-    EXPECT_EQ(RemoveTask(m_console, ""), kTaskFailed);
+    EXPECT_EQ(RegisterTask(m_console, fine, "", false, AlertFrequency::Daily).code(), StatusCode::Failed);
+    EXPECT_EQ(RemoveTask(m_console, "").code(), StatusCode::Failed);
     EXPECT_EQ(m_isolation.Crontab(), kOtherLines);
 }
 
@@ -152,7 +152,7 @@ TEST_F(TaskScheduling, LineBreaksNeverReachTheTable) {
     m_isolation.SetCrontab(kOtherLines);
     CTaskDescriptor descriptor = Descriptor(Date(2000, 1, 1, 7, 30));
     descriptor.SetWorkingDirectory(m_isolation.home() + "/data\n* * * * * touch /tmp/owned\n");
-    EXPECT_EQ(RegisterTask(m_console, descriptor, "Lorvane", false, AlertFrequency::Daily), kTaskFailed);
+    EXPECT_EQ(RegisterTask(m_console, descriptor, "Lorvane", false, AlertFrequency::Daily).code(), StatusCode::Failed);
     EXPECT_EQ(m_isolation.Crontab(), kOtherLines);
     EXPECT_NE(m_console.out.find("cannot hold a line break"), std::string::npos) << m_console.out;
     EXPECT_EQ(m_console.out.back(), '\n');
@@ -161,20 +161,20 @@ TEST_F(TaskScheduling, LineBreaksNeverReachTheTable) {
 TEST_F(TaskScheduling, AnotherAccountIsRefused) {
     CTaskDescriptor descriptor = Descriptor(Date(2000, 1, 1, 7, 30));
     descriptor.m_account = "somebody-else";
-    EXPECT_EQ(RegisterTask(m_console, descriptor, "Lorvane", false, AlertFrequency::Daily), 1);
+    EXPECT_EQ(RegisterTask(m_console, descriptor, "Lorvane", false, AlertFrequency::Daily).code(), StatusCode::Refused);
     EXPECT_EQ(m_console.out,
               "Failed calling ITask::SetAccountInformation: error = 0x80070005\n");
     EXPECT_EQ(m_isolation.Crontab(), "");
 }
 
 TEST_F(TaskScheduling, RemoveLeavesTheUsersOwnLines) {
-    EXPECT_EQ(RemoveTask(m_console, "Lorvane"), kTaskNotFound);  // no crontab at all yet
+    EXPECT_EQ(RemoveTask(m_console, "Lorvane").code(), StatusCode::NotFound);  // no crontab at all yet
     m_isolation.SetCrontab(kOtherLines);
     CTaskDescriptor descriptor = Descriptor(Date(2000, 1, 1, 7, 30));
-    ASSERT_EQ(RegisterTask(m_console, descriptor, "Lorvane", false, AlertFrequency::Daily), kTaskOk);
-    EXPECT_EQ(RemoveTask(m_console, "Lorvane"), kTaskOk);
+    ASSERT_EQ(RegisterTask(m_console, descriptor, "Lorvane", false, AlertFrequency::Daily).code(), StatusCode::Ok);
+    EXPECT_EQ(RemoveTask(m_console, "Lorvane").code(), StatusCode::Ok);
     EXPECT_EQ(m_isolation.Crontab(), kOtherLines);
-    EXPECT_EQ(RemoveTask(m_console, "Lorvane"), kTaskNotFound);
+    EXPECT_EQ(RemoveTask(m_console, "Lorvane").code(), StatusCode::NotFound);
 }
 
 TEST_F(TaskScheduling, TheJobLineRunsTheRunnerInItsFolder) {
@@ -187,7 +187,7 @@ TEST_F(TaskScheduling, TheJobLineRunsTheRunnerInItsFolder) {
     chmod(fake.c_str(), 0755);
     CTaskDescriptor descriptor = Descriptor(Date(2000, 1, 1, 7, 30));
     descriptor.SetApplication(fake);
-    ASSERT_EQ(RegisterTask(m_console, descriptor, "Lorvane", false, AlertFrequency::Daily), kTaskOk);
+    ASSERT_EQ(RegisterTask(m_console, descriptor, "Lorvane", false, AlertFrequency::Daily).code(), StatusCode::Ok);
     const std::string table = m_isolation.Crontab();
     const std::size_t job = table.find("\n30 7 * * * ");
     ASSERT_NE(job, std::string::npos) << table;
@@ -207,7 +207,7 @@ TEST_F(TaskScheduling, TheJobLineRunsTheRunnerInItsFolder) {
 TEST_F(TaskScheduling, RemovingTheUsersDataLeavesNothingOfTheirs) {
     m_isolation.SetCrontab(kOtherLines);
     CTaskDescriptor descriptor = Descriptor(Date(2000, 1, 1, 7, 30));
-    ASSERT_EQ(RegisterTask(m_console, descriptor, "Lorvane", false, AlertFrequency::Daily), kTaskOk);
+    ASSERT_EQ(RegisterTask(m_console, descriptor, "Lorvane", false, AlertFrequency::Daily).code(), StatusCode::Ok);
     const std::string home = m_isolation.home();
     std::filesystem::create_directories(home + "/state/Lorvane");
     std::ofstream(home + "/state/Lorvane/tessory.log") << "x";
@@ -242,10 +242,10 @@ TEST(RealCrontab, RegisterAndRemoveRestoringTheTable) {
     const char* path = std::getenv("PATH");
     const std::string savedPath = path ? path : "";
     setenv("PATH", "/usr/bin:/bin", 1);
-    const TaskResult registered = RegisterTask(m_console, descriptor, "LorvaneCiCheck", false, AlertFrequency::Weekly);
+    const Status registered = RegisterTask(m_console, descriptor, "LorvaneCiCheck", false, AlertFrequency::Weekly);
     ChildResult listed;
     RunChild("/usr/bin/crontab", {"-l"}, "", listed, error);
-    const TaskResult removed = RemoveTask(m_console, "LorvaneCiCheck");
+    const Status removed = RemoveTask(m_console, "LorvaneCiCheck");
     ChildResult after;
     RunChild("/usr/bin/crontab", {"-l"}, "", after, error);
     setenv("PATH", savedPath.c_str(), 1);
@@ -256,12 +256,12 @@ TEST(RealCrontab, RegisterAndRemoveRestoringTheTable) {
     else
         RunChild("/usr/bin/crontab", {"-r"}, "", restored, error);
 
-    EXPECT_EQ(registered, kTaskOk);
+    EXPECT_TRUE(test::Ok(registered));
     EXPECT_NE(listed.out.find("45 18 * * 3 [ -x '/opt/lorvane/tessory' ] || exit 0; cd '/tmp/lorvane-ci-data' && "
                               "exec '/opt/lorvane/tessory'"),
               std::string::npos)
         << listed.out << listed.err;
-    EXPECT_EQ(removed, kTaskOk);
+    EXPECT_TRUE(test::Ok(removed));
     EXPECT_EQ(after.out.find("LorvaneCiCheck"), std::string::npos);
 }
 

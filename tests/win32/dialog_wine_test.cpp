@@ -313,7 +313,7 @@ TEST_F(DialogUnderWine, SaveWithAlertsOnSchedulesTheRunner) {
     EXPECT_EQ(messages.front(), "The task was not created because no password was provided; the schedule "
                                 "was not changed: the one made before stays.");
     test::CapturedConsole console;
-    EXPECT_EQ(RemoveTask(console, "Lorvane"), kTaskOk);  // it was there, and still is
+    EXPECT_EQ(RemoveTask(console, "Lorvane").code(), StatusCode::Ok);  // it was there, and still is
     // The run's folder is the user's own, made on save.
     EXPECT_EQ(RunnerWorkingDirectory().find("\\Lorvane"), RunnerWorkingDirectory().size() - 8);
     const DWORD attributes = GetFileAttributesA(RunnerWorkingDirectory().c_str());

@@ -68,10 +68,10 @@ protected:
     void SetUp() override {
         if (!std::getenv("LORVANE_SCRATCH_REGISTRY"))
             GTEST_SKIP() << "changes the user's scheduled tasks; run in a scratch Wine prefix";
-        RemoveTask(m_console, "LorvaneTest");
+        (void)RemoveTask(m_console, "LorvaneTest");
     }
     void TearDown() override {
-        if (std::getenv("LORVANE_SCRATCH_REGISTRY")) RemoveTask(m_console, "LorvaneTest");
+        if (std::getenv("LORVANE_SCRATCH_REGISTRY")) (void)RemoveTask(m_console, "LorvaneTest");
     }
     static CTaskDescriptor Descriptor(int day, int hour, int minute) {
         CTaskDescriptor descriptor;
@@ -98,7 +98,7 @@ protected:
 
 TEST_F(TaskSchedulerUnderWine, DailyWorkItem) {
     CTaskDescriptor descriptor = Descriptor(1, 7, 30);
-    ASSERT_EQ(RegisterTask(m_console, descriptor, "LorvaneTest", false, AlertFrequency::Daily), kTaskOk);
+    ASSERT_EQ(RegisterTask(m_console, descriptor, "LorvaneTest", false, AlertFrequency::Daily).code(), StatusCode::Ok);
     const Stored stored = ReadBack("LorvaneTest");
     ASSERT_TRUE(stored.exists);
     EXPECT_EQ(stored.application, "tessory.exe");
@@ -116,19 +116,19 @@ TEST_F(TaskSchedulerUnderWine, DailyWorkItem) {
 
 TEST_F(TaskSchedulerUnderWine, WeeklyReplacedOrRefusedAndRemoved) {
     CTaskDescriptor first = Descriptor(1, 7, 30);
-    ASSERT_EQ(RegisterTask(m_console, first, "LorvaneTest", false, AlertFrequency::Daily), kTaskOk);
+    ASSERT_EQ(RegisterTask(m_console, first, "LorvaneTest", false, AlertFrequency::Daily).code(), StatusCode::Ok);
     CTaskDescriptor wednesday = Descriptor(5, 18, 45);
-    EXPECT_EQ(RegisterTask(m_console, wednesday, "LorvaneTest", true, AlertFrequency::Weekly), kTaskExists);
+    EXPECT_EQ(RegisterTask(m_console, wednesday, "LorvaneTest", true, AlertFrequency::Weekly).code(), StatusCode::Exists);
     EXPECT_EQ(ReadBack("LorvaneTest").trigger.TriggerType, TASK_TIME_TRIGGER_DAILY);
-    ASSERT_EQ(RegisterTask(m_console, wednesday, "LorvaneTest", false, AlertFrequency::Weekly), kTaskOk);
+    ASSERT_EQ(RegisterTask(m_console, wednesday, "LorvaneTest", false, AlertFrequency::Weekly).code(), StatusCode::Ok);
     const Stored stored = ReadBack("LorvaneTest");
     EXPECT_EQ(stored.trigger.TriggerType, TASK_TIME_TRIGGER_WEEKLY);
     EXPECT_EQ(stored.trigger.Type.Weekly.WeeksInterval, 1);
     EXPECT_EQ(stored.trigger.Type.Weekly.rgfDaysOfTheWeek, TASK_WEDNESDAY);
-    EXPECT_EQ(RemoveTask(m_console, "LorvaneTest"), kTaskOk);
+    EXPECT_EQ(RemoveTask(m_console, "LorvaneTest").code(), StatusCode::Ok);
     EXPECT_FALSE(ReadBack("LorvaneTest").exists);
-    EXPECT_LT(RemoveTask(m_console, "LorvaneTest"), 0);
-    EXPECT_EQ(RemoveTask(m_console, ""), kTaskFailed);
+    EXPECT_FALSE(RemoveTask(m_console, "LorvaneTest").ok());
+    EXPECT_EQ(RemoveTask(m_console, "").code(), StatusCode::Failed);
 }
 
 // Lorvane-setup.exe, run silently by scripts/test.sh before this case in
