@@ -51,14 +51,11 @@ MailOutcome ComposedMailTransport::Send(const MailMessage& message) {
                                   trimmed.attachments.end());
     }
     const MailMessage& sent = leftOut.empty() ? message : trimmed;
-    MailOutcome outcome;
-    std::string failure;
-    if (sent.sender.empty() || sent.addressees.empty())
-        outcome = MailOutcome::Failed("the message has no sender or no recipient");
-    else if (!Transmit(sent, ComposeMailMessage(sent, MailDate(), NewMessageId(sent.sender)), failure))
-        outcome = MailOutcome::Failed(failure);
-    else
-        outcome = MailOutcome::Delivered();
+    MailOutcome outcome = MailOutcome::Failed("the message has no sender or no recipient");
+    if (!sent.sender.empty() && !sent.addressees.empty()) {
+        const Status sentOff = Transmit(sent, ComposeMailMessage(sent, MailDate(), NewMessageId(sent.sender)));
+        outcome = sentOff.ok() ? MailOutcome::Delivered() : MailOutcome::Failed(sentOff.message());
+    }
     outcome.leftOut = leftOut;
     return outcome;
 }

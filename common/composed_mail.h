@@ -19,10 +19,9 @@ public:
     MailOutcome Send(const MailMessage& message) override;
 
 protected:
-    // Sends `text`, the composed `message`, to its recipients. Returns
-    // false with `failure` set to one line that says why it was not sent.
-    virtual bool Transmit(const MailMessage& message, const std::string& text,
-                          std::string& failure) = 0;
+    // Sends `text`, the composed `message`, to its recipients. A failure
+    // says in one line why it was not sent.
+    virtual Status Transmit(const MailMessage& message, const std::string& text) = 0;
 };
 
 // Returns the present local time as a mail's Date header writes it.

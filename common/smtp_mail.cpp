@@ -87,24 +87,20 @@ public:
         : m_server(std::move(server)), m_password(std::move(password)) {}
 
 protected:
-    bool Transmit(const MailMessage& message, const std::string& text,
-                  std::string& failure) override {
+    Status Transmit(const MailMessage& message, const std::string& text) override {
         const int port = MailServerPort(m_server);
-        if (!IsHostName(m_server.server)) {
-            failure = "the mail server \"" + m_server.server + "\" is not a host name";
-            return false;
-        }
-        if (port == 0) {
-            failure = "the mail server's port \"" + m_server.port + "\" is not a number from 1 to 65535";
-            return false;
-        }
+        if (!IsHostName(m_server.server))
+            return Status::Error("the mail server \"" + m_server.server + "\" is not a host name");
+        if (port == 0)
+            return Status::Error("the mail server's port \"" + m_server.port + "\" is not a number from 1 to 65535");
+        std::string failure;
         // The system's certificates first; a private authority's file only
         // when they do not vouch for the server.
         const SteadyClock::time_point deadline = SteadyClock::now() + std::chrono::seconds(m_server.timeLimitSeconds);
         CURLcode code = Attempt(message, text, port, false, deadline, failure);
         if (code == CURLE_PEER_FAILED_VERIFICATION && !m_server.caFile.empty())
             code = Attempt(message, text, port, true, deadline, failure);
-        return code == CURLE_OK;
+        return code == CURLE_OK ? Status() : Status::Error(failure);
     }
 
 private:

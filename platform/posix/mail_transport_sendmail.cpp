@@ -14,15 +14,12 @@ constexpr int kSendmailTimeLimitSeconds = 120;
 
 class SendmailTransport : public ComposedMailTransport {
 protected:
-    bool Transmit(const MailMessage& message, const std::string& text,
-                  std::string& failure) override {
+    Status Transmit(const MailMessage& message, const std::string& text) override {
         const char* path = std::getenv("PATH");
         const std::string sendmail =
             FindProgram("sendmail", path ? path : "", {"/usr/sbin/sendmail", "/usr/lib/sendmail"});
-        if (sendmail.empty()) {
-            failure = "no sendmail program found (looked on PATH, in /usr/sbin and in /usr/lib)";
-            return false;
-        }
+        if (sendmail.empty())
+            return Status(StatusCode::NotFound, "no sendmail program found (looked on PATH, in /usr/sbin and in /usr/lib)");
         std::vector<std::string> args = {"-i", "-f", message.sender, "--"};
         for (const MailAddressee& addressee : message.addressees) args.push_back(addressee.address);
 
@@ -30,15 +27,13 @@ protected:
         // A sendmail that never returns must not hold the run.
         ChildOptions options;
         options.timeLimitSeconds = kSendmailTimeLimitSeconds;
-        if (!RunChild(sendmail, args, text, child, failure, options)) return false;
-        if (child.exitCode == 0) return true;
+        std::string failure;
+        if (!RunChild(sendmail, args, text, child, failure, options)) return Status::Error(failure);
+        if (child.exitCode == 0) return Status();
         // The description is printed as one line: sendmail's lines joined.
         const std::string said = JoinLines(child.err, "; ");
-        failure = sendmail + (child.exitCode < 0 ? " was stopped"
-                                                 : " exited with status " +
-                                                       std::to_string(child.exitCode));
-        if (!said.empty()) failure += ": " + said;
-        return false;
+        failure = sendmail + (child.exitCode < 0 ? " was stopped" : " exited with status " + std::to_string(child.exitCode));
+        return Status::Error(said.empty() ? failure : failure + ": " + said);
     }
 };
 
