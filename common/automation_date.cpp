@@ -114,18 +114,4 @@ bool AutomationDateToCalendar(double value, CalendarTime& time) {
     return true;
 }
 
-AutomationDate SubtractDays(AutomationDate date, double days) {
-    double continuous = date.value;
-    if (continuous < 0.0) {
-        const double whole = std::ceil(continuous);
-        continuous = whole - (continuous - whole);
-    }
-    double result = continuous - days;
-    if (result < 0.0) {
-        const double whole = std::floor(result);
-        result = whole + (whole - result);
-    }
-    return AutomationDate{result, true};
-}
-
 }  // namespace lorvane

@@ -22,12 +22,6 @@ struct CalendarTime {
     int milliseconds = 0;
 };
 
-// An automation date with its validity.
-struct AutomationDate {
-    double value = 0.0;
-    bool valid = false;
-};
-
 // Converts `time` to an automation date in `value`. The day of week and the
 // milliseconds are ignored. Returns false, leaving `value` alone, when the
 // year is outside 100 to 9999, the month outside 1 to 12, the day outside
@@ -39,11 +33,5 @@ bool CalendarToAutomationDate(const CalendarTime& time, double& value);
 // false, leaving `time` alone, when `value` lies outside the years 100 to
 // 9999 or is not a number.
 bool AutomationDateToCalendar(double value, CalendarTime& time);
-
-// Returns `date` moved back by `days` (a whole or fractional day count),
-// keeping the time of day: the value is made continuous across the epoch
-// before the subtraction and turned back into the automation form after
-// it. The result is always valid; the input's validity is not looked at.
-AutomationDate SubtractDays(AutomationDate date, double days);
 
 }  // namespace lorvane

@@ -25,14 +25,6 @@ bool LocalCalendarTime(std::int64_t seconds, CalendarTime& time) {
     return true;
 }
 
-AutomationDate CurrentAutomationDate(Clock clock) {
-    AutomationDate now;
-    CalendarTime local;
-    if (LocalCalendarTime(clock(), local) && CalendarToAutomationDate(local, now.value))
-        now.valid = true;
-    return now;
-}
-
 int DayNumber(int year, int month, int day) {
     const long long y = static_cast<long long>(year) - (month <= 2 ? 1 : 0);
     const long long era = (y >= 0 ? y : y - 399) / 400;

@@ -18,11 +18,6 @@ std::int64_t SystemClock();
 // (milliseconds 0). Returns false when the platform cannot convert it.
 bool LocalCalendarTime(std::int64_t seconds, CalendarTime& time);
 
-// Returns the current local time as an automation date: invalid, with the
-// value 0, when the clock cannot be converted to a local date or the date
-// lies outside the automation date range.
-AutomationDate CurrentAutomationDate(Clock clock);
-
 // Returns the number of days from 1 January 1970 to a calendar date
 // (proleptic Gregorian; negative before 1970).
 int DayNumber(int year, int month, int day);

@@ -79,13 +79,4 @@ std::string LastRunStatus(const std::string& log) {
     return "No scheduled run yet";
 }
 
-bool RunLogHasOnDay(const std::string& log, const std::string& stamp, const std::string& mark) {
-    const std::string day = stamp.substr(0, 10);
-    for (const std::string& line : SplitLines(log))
-        if (IsSummaryLine(line) && line.compare(0, day.size(), day) == 0 &&
-            line.find(mark, kStampLength) != std::string::npos)
-            return true;
-    return false;
-}
-
 }  // namespace lorvane

@@ -1,6 +1,7 @@
 // The run log: what each scheduled run of the alert runner did, kept in
 // the runner's state folder for the user and read back by the
-// configuration program. Each run adds one summary line that starts with
+// configuration program (nothing reads its words back but the status line
+// of the newest summary). Each run adds one summary line that starts with
 // its local date and time ("2026-12-08T07:30:05 3 queries searched, ..."),
 // followed by the lines of any failure, each indented by two blanks.
 #pragma once
@@ -41,9 +42,5 @@ std::string ReadRunLog(const std::string& path, std::size_t keepBytes = kRunLogB
 // time>: <outcome>" from its last summary line, or "No scheduled run yet"
 // when it holds none.
 std::string LastRunStatus(const std::string& log);
-
-// Returns whether a summary line of `log` dated on the day of `stamp`
-// (its first ten characters) holds `mark`.
-bool RunLogHasOnDay(const std::string& log, const std::string& stamp, const std::string& mark);
 
 }  // namespace lorvane

@@ -2,10 +2,10 @@
 // handed to every step: the E-utilities service and how requests to it
 // are paced and retried, the clock, where lines go and where input comes
 // from, the factories of the platform services, and the user's settings.
-// It is made from the environment first and completed once the settings
-// are loaded, before any step runs; no step changes it. Steps read nothing
-// of this from the environment or process-wide state. What a run finds
-// travels in its own value (runner/run_findings.h).
+// One is made from the environment, and from it, once the settings are
+// loaded, the run's own, before any step runs; no step changes it. Steps
+// read nothing of this from the environment or process-wide state. What a
+// run finds travels in its own value (runner/run_findings.h).
 #pragma once
 
 #include <chrono>
@@ -68,6 +68,13 @@ struct RunContext {
     // services and a run time limit of kRunTimeLimit from now, with lines
     // going to `console` and input read from `input`.
     RunContext(Console& console, std::istream& input);
+
+    // The context of a run of the settings `loaded`, made from `base` (whose
+    // console and input it shares): the mail server's overrides for tests
+    // applied, the service told the user's address and key (and paced as a
+    // key allows), the transport of every message chosen, and for an HTML
+    // digest the folder and program its scripts name looked up.
+    RunContext(RunContext& base, const AlertSettings& loaded);
 
     // Returns whether the run's time limit has passed.
     bool TimeIsUp() const { return std::chrono::steady_clock::now() >= deadline; }

@@ -1,6 +1,5 @@
 #include "runner/run_driver.h"
 
-#include <algorithm>
 #include <cstdlib>
 #include <iostream>
 
@@ -56,28 +55,6 @@ int SignInOnTerminal(RunContext& context) {
     return kExitSignInFailed;
 }
 
-// Completes `context` with the settings as loaded, before any step runs:
-// the mail server's overrides for tests, the address and key the service
-// is told, its pace with a key, the transport of every message, and for an
-// HTML digest the folder and program its scripts name.
-void SettleRunContext(RunContext& context, const AlertSettings& loaded) {
-    context.settings = loaded;
-    MailServerSettings& mail = context.settings.mail;
-    if (context.mailTimeLimitSeconds > 0) mail.timeLimitSeconds = context.mailTimeLimitSeconds;
-    if (!context.oauthUrl.empty()) mail.oauthUrl = context.oauthUrl;
-    context.mailTransport = ChooseMailTransport(mail, context.platform.createMailTransport);
-    context.service.email = loaded.email;
-    if (!loaded.apiKey.empty()) {
-        // With a key the service allows 10 requests a second instead of 3.
-        context.service.apiKey = loaded.apiKey;
-        context.service.paceMilliseconds = std::min(context.service.paceMilliseconds, kKeyedPaceMilliseconds);
-    }
-    if (!loaded.plainText) {
-        context.directoryText = CurrentDirectoryText();
-        context.scriptProgram = CommandScriptProgram(context.directoryText);
-    }
-}
-
 }  // namespace
 
 int RunTessory(RunContext& context, int argc, const char* const argv[]) {
@@ -105,11 +82,11 @@ int RunTessory(RunContext& context, int argc, const char* const argv[]) {
         if (!colleagueMode && !signIn) AddToRunLog(context, "nothing searched: " + said);
         return kExitSettingsUnreadable;
     }
-    SettleRunContext(context, loaded);
-    if (signIn) return SignInOnTerminal(context);
-    if (colleagueMode) return SendColleagueAlert(context, argv[1]);
-    if (context.settings.frequency == AlertFrequency::Off) return kExitDone;
-    return RunScheduledSearch(context);
+    RunContext run(context, loaded);
+    if (signIn) return SignInOnTerminal(run);
+    if (colleagueMode) return SendColleagueAlert(run, argv[1]);
+    if (run.settings.frequency == AlertFrequency::Off) return kExitDone;
+    return RunScheduledSearch(run);
 }
 
 int RunTessory(int argc, const char* const argv[]) {

@@ -99,20 +99,5 @@ TEST(AutomationDate, RoundsToTheNearestSecond) {
     ExpectCalendar(FromDate(39142.0 + 0.4 / 86400.0), 2007, 3, 1, 0, 0, 0);
 }
 
-TEST(AutomationDate, SubtractionKeepsTheTimeOfDayAcrossTheEpoch) {
-    const AutomationDate noon{0.5, true};
-    const AutomationDate dayBefore = SubtractDays(noon, 1.0);
-    EXPECT_TRUE(dayBefore.valid);
-    EXPECT_EQ(dayBefore.value, -1.5);
-    ExpectCalendar(FromDate(dayBefore.value), 1899, 12, 29, 12, 0, 0);
-
-    EXPECT_EQ(SubtractDays({-1.25, true}, 1.0).value, -2.25);
-    EXPECT_EQ(SubtractDays({39142.25, true}, 7.0).value, 39135.25);
-    // An invalid start is subtracted all the same and gives a valid value.
-    const AutomationDate fromInvalid = SubtractDays({0.0, false}, 7.0);
-    EXPECT_TRUE(fromInvalid.valid);
-    ExpectCalendar(FromDate(fromInvalid.value), 1899, 12, 23, 0, 0, 0);
-}
-
 }  // namespace
 }  // namespace lorvane

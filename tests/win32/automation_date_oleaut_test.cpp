@@ -82,14 +82,5 @@ TEST(AutomationDateOleAut, DateToCalendarMatches) {
         ExpectSameCalendar(value);
 }
 
-TEST(AutomationDateOleAut, SubtractionLandsOnTheSameDay) {
-    for (double start : {0.0, 0.25, 0.75, 1.0, 6.5, 39142.0, 39450.999988, -1.25, -3.5}) {
-        for (double span : {1.0, 7.0}) {
-            const AutomationDate result = SubtractDays({start, true}, span);
-            ExpectSameCalendar(result.value);
-        }
-    }
-}
-
 }  // namespace
 }  // namespace lorvane
