@@ -4,7 +4,6 @@
 #include <set>
 
 #include "common/mail_delivery.h"
-#include "runner/exit_status.h"
 #include "runner/record_fetch.h"
 #include "runner/run_record.h"
 #include "runner/runner_services.h"
