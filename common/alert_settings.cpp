@@ -13,6 +13,7 @@ const char kOnlyNewValue[] = "OnlyNew";
 const char kAttachCitationsValue[] = "AttachCitations";
 const char kForwardLinksValue[] = "ForwardLinks";
 const char kAbstractsValue[] = "Abstracts";
+const char kScheduleSinceValue[] = "ScheduleSince";
 
 const char kAttachCitationsLabel[] = "Attach the citations of all articles (a RIS file)";
 const char kForwardLinksLabel[] = "Add a Forward link that opens your own mail program";

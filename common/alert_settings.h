@@ -42,6 +42,7 @@ extern const char kOnlyNewValue[];    // "OnlyNew"
 extern const char kAttachCitationsValue[];  // "AttachCitations"
 extern const char kForwardLinksValue[];     // "ForwardLinks"
 extern const char kAbstractsValue[];        // "Abstracts"
+extern const char kScheduleSinceValue[];    // "ScheduleSince": when "Save and exit" last registered the schedule
 
 // Stored texts of the frequency and the mail format.
 extern const char kDailyText[];   // "Daily"
@@ -77,10 +78,12 @@ struct AlertSettings {
     DigestOptions digest;
     // The outgoing mail server; none configured: the system's transport.
     MailServerSettings mail;
-    // Used by the configuration program only.
+    // The schedule: the weekday's name, the time, and the local time
+    // ("YYYY-MM-DDTHH:MM") it was last registered at.
     std::string day;
     int hour = 0;
     int minute = 0;
+    std::string scheduleSince;
 };
 
 // Returns the value name of query slot `slot` ("Query%d", no leading

@@ -2,6 +2,8 @@
 #pragma once
 
 #include <cstdint>
+#include <limits>
+#include <string>
 
 #include "common/automation_date.h"
 
@@ -21,5 +23,28 @@ bool LocalCalendarTime(std::int64_t seconds, CalendarTime& time);
 // Returns the number of days from 1 January 1970 to a calendar date
 // (proleptic Gregorian; negative before 1970).
 int DayNumber(int year, int month, int day);
+
+// Sets `date` to the calendar date of `day` (days from 1970). Returns
+// false for a day outside the years 100 to 9999.
+bool CalendarOfDay(int day, CalendarTime& date);
+
+// A local date and time to the minute, as minutes from 1 January 1970 the
+// way the local calendar writes them; kNoMoment for none.
+using Moment = std::int64_t;
+constexpr Moment kNoMoment = std::numeric_limits<Moment>::min();
+
+// Returns the local moment of `clock`'s present time, or kNoMoment when the
+// clock cannot be read as a local date.
+Moment LocalMoment(Clock clock);
+
+// Returns the moment of `day` (days from 1970) at `minuteOfDay`, and the
+// day of `moment`.
+Moment MomentOf(int day, int minuteOfDay);
+int MomentDay(Moment moment);
+
+// Reads "YYYY-MM-DDTHH:MM" into a moment (kNoMoment for anything else),
+// and writes one so.
+Moment ParseMoment(const std::string& text);
+std::string MomentText(Moment moment);
 
 }  // namespace lorvane

@@ -205,6 +205,10 @@ bool CLorvaneDlg::SaveSettings() {
     host.TimeGet(IDC_RUN_TIME, m_hour, m_minute);
     values.push_back({kMinuteValue, std::to_string(m_minute)});
     values.push_back({kHourValue, std::to_string(m_hour)});
+    // Runs from now on: the scheduled moments before this save are not
+    // made up.
+    const Moment now = LocalMoment(SystemClock);
+    if (m_frequency != AlertFrequency::Off && now != kNoMoment) values.push_back({kScheduleSinceValue, MomentText(now)});
 
     m_format = host.IsChecked(IDC_FORMAT_HTML) ? MailFormat::Html : MailFormat::Text;
     values.push_back({kFormatValue, StoredFormatText(m_format)});
@@ -337,7 +341,8 @@ Status CLorvaneDlg::ScheduleRunner() {
     CTaskDescriptor descriptor;
     descriptor.SetApplication(RunnerApplication());
     descriptor.SetWorkingDirectory(RunnerWorkingDirectory());
-    descriptor.SetParameters("");
+    // The runner then runs only when a scheduled run is due.
+    descriptor.SetParameters("--scheduled");
     descriptor.SetComment("");
     descriptor.m_account = m_accountUserName;
     descriptor.m_password = m_accountPassword;

@@ -54,6 +54,9 @@ public:
     explicit TextDigestWriter(const DigestOptions& options) : DigestWriter(options) {}
 
     void RecordsArrived(const std::vector<std::int32_t>&, RecordCache&) override {}
+    void Opening(const std::string& line) override {
+        if (!line.empty()) m_text += line + "\n\n";
+    }
     void Heading(const std::string& query, bool daily) override {
         m_text += "Results for the PubMed query (" + ShownQuery(query) + PastWords(daily) + "\n\n";
     }
@@ -84,6 +87,9 @@ public:
             const auto fetched = records.find(pmid);
             if (fetched != records.end() && fetched->second.listed) WriteFiles(fetched->second);
         }
+    }
+    void Opening(const std::string& line) override {
+        if (!line.empty()) m_text += HtmlEscape(line) + "<br>";
     }
     void Heading(const std::string& query, bool daily) override {
         m_text += "<br>Results for the PubMed query (<b>" + HtmlEscape(ShownQuery(query)) + "</b>" +

@@ -34,6 +34,8 @@ public:
     // The records of `batch` arrived in `records`: an HTML digest writes
     // their files now, while the next request waits for its turn.
     virtual void RecordsArrived(const std::vector<std::int32_t>& batch, RecordCache& records) = 0;
+    // Adds `line` before the first heading, when it is not empty.
+    virtual void Opening(const std::string& line) = 0;
     // Adds the heading of `query`, whose window is the past day or week.
     virtual void Heading(const std::string& query, bool daily) = 0;
     // Adds the line under a heading when fewer articles are listed than

@@ -65,7 +65,8 @@ int RunTessory(RunContext& context, int argc, const char* const argv[]) {
         return kExitNoProcess;
     }
     const bool signIn = argc == 2 && std::string(argv[1]) == "--sign-in";
-    const bool colleagueMode = argc == 2 && !signIn;
+    const bool scheduled = argc == 2 && std::string(argv[1]) == "--scheduled";
+    const bool colleagueMode = argc == 2 && !signIn && !scheduled;
     AlertSettings loaded;
     const Status read = LoadAlertSettings(*context.platform.createSettingsStore(), loaded);
     if (!read.ok()) {
@@ -86,7 +87,7 @@ int RunTessory(RunContext& context, int argc, const char* const argv[]) {
     if (signIn) return SignInOnTerminal(run);
     if (colleagueMode) return SendColleagueAlert(run, argv[1]);
     if (run.settings.frequency == AlertFrequency::Off) return kExitDone;
-    return RunScheduledSearch(run);
+    return RunScheduledSearch(run, scheduled);
 }
 
 int RunTessory(int argc, const char* const argv[]) {
@@ -99,6 +100,7 @@ int RunTessory(int argc, const char* const argv[]) {
     if (argc == 2 && std::string(argv[1]) == "--help") {
         console.Line("Usage: tessory               search the stored PubMed queries and mail the digest\n"
                      "       tessory CITATION-FILE mail that article to a colleague\n"
+                     "       tessory --scheduled   the same when a scheduled run is due (the schedule's call)\n"
                      "       tessory --sign-in     sign the mail account in to Microsoft\n"
                      "       tessory --version     print the version\n"
                      "The queries and the address are set with Lorvane. Exit status: 0 done,\n"
@@ -110,7 +112,9 @@ int RunTessory(int argc, const char* const argv[]) {
     // A citation file is named by a path; an option we do not know is a
     // mistake, not a file to forward.
     for (int i = 1; i < argc; ++i) {
-        if (argv[i][0] != '-' || (argc == 2 && std::string(argv[i]) == "--sign-in")) continue;
+        if (argv[i][0] != '-' || (argc == 2 && (std::string(argv[i]) == "--sign-in" ||
+                                                 std::string(argv[i]) == "--scheduled")))
+            continue;
         console.Diagnose(std::string("unknown option ") + argv[i] + "; see tessory --help");
         return kExitUsage;
     }

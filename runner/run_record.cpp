@@ -150,8 +150,16 @@ bool MailFailureNotice(RunContext& context, const RunState& state, const Schedul
 
 }  // namespace
 
-RunState LoadRunState(RunContext& context) {
+DueRun CheckDueRun(RunContext& context) {
+    SentRecord record;
+    if (!context.stateFolder.empty()) (void)ReadSentRecord(context.stateFolder, record);
+    return FindDueRun(ScheduleOfSettings(context.settings), LocalMoment(context.clock), record.served,
+                      ParseMoment(context.settings.scheduleSince));
+}
+
+RunState LoadRunState(RunContext& context, const DueRun& due) {
     RunState state;
+    state.due = due;
     const bool dated = LocalDayNumber(context.clock, state.today);
     if (!dated) state.today = kNoDay;
     if (!context.settings.onlyNew) return state;
@@ -214,6 +222,16 @@ int RecordRun(RunContext& context, const RunState& state, const ScheduledRunTall
         summary += ", no mail sent";
     }
     if (undelivered) status = kExitNotDelivered;
+    if (status == kExitDone && state.due.serves != kNoMoment && state.today != kNoDay) {
+        // A run that did all its work serves its moment, whoever started
+        // it; one that did not leaves it to the next chance.
+        SentRecord served;
+        served.served = state.due.serves;
+        const Status kept = UpdateState(context, state.today, served);
+        if (!kept.ok())
+            context.console.Diagnose("cannot keep the scheduled run served: " + kept.message() +
+                                     "; the next chance runs again");
+    }
     AddToRunLog(context, summary);
     return status;
 }

@@ -18,12 +18,19 @@ struct RunState {
     SentRecord record;
     int today = kNoDay;    // the local day of the run, when the clock says it
     bool onlyNew = false;  // new articles can be told from those mailed before
+    DueRun due;            // the scheduled moment it serves and those it makes up for
 };
 
-// Reads the state of the state folder of `context` and today's local day.
+// Returns whether a scheduled run is due now by the schedule of the
+// settings in `context` and the moment the state file says was served
+// last; says nothing.
+DueRun CheckDueRun(RunContext& context);
+
+// Reads the state of the state folder of `context`, today's local day and
+// what `due` says the run serves.
 // onlyNew is set when the settings ask for only new articles and the
 // record can be read; otherwise the run says why it lists every article.
-RunState LoadRunState(RunContext& context);
+RunState LoadRunState(RunContext& context, const DueRun& due);
 
 // Keeps what this run mailed: the articles listed in the digest, once it
 // was delivered, and today as the day searched through when the run looked
@@ -39,9 +46,10 @@ void WriteDebugCopy(Console& console, const std::string& digest);
 std::string NowStamp(const RunContext& context);
 
 // Ends a scheduled run: mails the notice of a run that could search or
-// fetch nothing (once a day), adds the run's summary and failure lines to
-// the run log, and returns the exit status that `tally` and `mail`, what
-// became of the digest, call for.
+// fetch nothing (once a day), keeps the scheduled moment it served when it
+// did all its work, adds the run's summary and failure lines to the run
+// log, and returns the exit status that `tally` and `mail`, what became of
+// the digest, call for.
 int RecordRun(RunContext& context, const RunState& state, const ScheduledRunTally& tally,
               const MailOutcome& mail);
 

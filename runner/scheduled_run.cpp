@@ -5,6 +5,7 @@
 
 #include "common/mail_delivery.h"
 #include "runner/record_fetch.h"
+#include "runner/exit_status.h"
 #include "runner/run_record.h"
 #include "runner/runner_services.h"
 #include "runner/search_window.h"
@@ -67,7 +68,14 @@ void ComposeQuery(RunContext& context, const SearchWindow& window, QueryFindings
 
 }  // namespace
 
-SearchWindow ChooseSearchWindow(const RunContext& context, const SentRecord* alreadySent, int today) {
+SearchWindow ChooseSearchWindow(const RunContext& context, const SentRecord* alreadySent, int today,
+                                const std::vector<Moment>& missed) {
+    if (!alreadySent && !missed.empty() && today != kNoDay) {
+        // The window of the oldest run missed, to now.
+        const int span = context.settings.frequency == AlertFrequency::Daily ? 1 : 7;
+        const int start = std::max(MomentDay(missed.front()) - span, today - kLongestMakeUpDays);
+        return {SearchDateText(start), FormatMaxDate(context.clock), false};
+    }
     if (!alreadySent)
         return {FormatMinDate(context.settings.frequency, context.clock), FormatMaxDate(context.clock), false};
     return {SearchDateText(NewArticlesWindowStart(*alreadySent, today, context.settings.frequency), true),
@@ -124,10 +132,11 @@ std::string ComposeDigest(RunContext& context, RunFindings& findings, DigestWrit
 }
 
 std::string RunScheduledAlert(RunContext& context, const SentRecord* alreadySent, int today,
-                              ScheduledRunTally& tally) {
+                              const std::vector<Moment>& missed, ScheduledRunTally& tally) {
     RunFindings findings;
-    findings.window = ChooseSearchWindow(context, alreadySent, today);
+    findings.window = ChooseSearchWindow(context, alreadySent, today, missed);
     const std::unique_ptr<DigestWriter> writer = MakeDigestWriter(context);
+    writer->Opening(MakeUpLine(missed));
     // A batch of records is asked for as soon as the searches have found
     // enough to fill it, so that its files are written while the next
     // searches wait for their turn; the rest after the last search.
@@ -138,11 +147,15 @@ std::string RunScheduledAlert(RunContext& context, const SentRecord* alreadySent
     return ComposeDigest(context, findings, *writer, tally);
 }
 
-int RunScheduledSearch(RunContext& context) {
+int RunScheduledSearch(RunContext& context, bool byScheduler) {
     const AlertSettings& settings = context.settings;
-    RunState state = LoadRunState(context);
+    const DueRun due = CheckDueRun(context);
+    // The scheduler offers a chance every hour: only a due one runs.
+    if (byScheduler && !due.due) return kExitDone;
+    RunState state = LoadRunState(context, due);
     ScheduledRunTally tally;
-    const std::string digest = RunScheduledAlert(context, state.onlyNew ? &state.record : nullptr, state.today, tally);
+    const std::string digest = RunScheduledAlert(context, state.onlyNew ? &state.record : nullptr, state.today,
+                                                 byScheduler ? due.missed : std::vector<Moment>(), tally);
     std::vector<MailAttachment> attachments;
     if (!tally.citations.empty())
         attachments.push_back({"lorvane-" + NowStamp(context).substr(0, 10) + ".ris",

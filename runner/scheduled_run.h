@@ -42,9 +42,12 @@ struct ScheduledRunTally {
 };
 
 // Returns the window a run on the local day `today` searches: the past day
-// or week by the clock of `context`, or, with `alreadySent` (a run that
-// lists only new articles), from the day NewArticlesWindowStart gives.
-SearchWindow ChooseSearchWindow(const RunContext& context, const SentRecord* alreadySent, int today);
+// or week by the clock of `context`, or from the window's start of the
+// oldest run it makes up for (`missed`, at most kLongestMakeUpDays back);
+// with `alreadySent` (a run that lists only new articles), from the day
+// NewArticlesWindowStart gives, which covers missed runs already.
+SearchWindow ChooseSearchWindow(const RunContext& context, const SentRecord* alreadySent, int today,
+                                const std::vector<Moment>& missed = {});
 
 // Searches every non-empty query slot of the settings in `context` over the
 // window of `findings` and adds each query's articles to it. With
@@ -65,14 +68,17 @@ std::string ComposeDigest(RunContext& context, RunFindings& findings, DigestWrit
 
 // Searches, fetches and composes: returns the digest of the run on the
 // local day `today` (see ChooseSearchWindow and SearchQueries for what
-// `alreadySent` changes) and fills `tally`.
+// `alreadySent` and `missed` change; a digest that makes up for missed
+// runs says so first) and fills `tally`.
 std::string RunScheduledAlert(RunContext& context, const SentRecord* alreadySent, int today,
-                              ScheduledRunTally& tally);
+                              const std::vector<Moment>& missed, ScheduledRunTally& tally);
 
 // Runs the scheduled search of `context` from the state folder's record to
 // the run log: search, fetch, compose, deliver (the digest, or a notice
-// when the run could search or fetch nothing, once a day), record.
-// Returns the process exit code (ExitStatus).
-int RunScheduledSearch(RunContext& context);
+// when the run could search or fetch nothing, once a day), record. Started
+// `byScheduler`, it runs only when a run is due (otherwise it ends at once
+// with 0, writing nothing) and makes up for the runs missed. Returns the
+// process exit code (ExitStatus).
+int RunScheduledSearch(RunContext& context, bool byScheduler);
 
 }  // namespace lorvane

@@ -26,10 +26,6 @@ bool LocalDayNumber(Clock clock, int& day) {
     return true;
 }
 
-bool CalendarOfDay(int day, CalendarTime& date) {
-    return AutomationDateToCalendar(static_cast<double>(day) + kAutomationDayOf1970, date);
-}
-
 std::string SearchDateText(int day, bool padded) {
     CalendarTime date;
     CalendarOfDay(day, date);

@@ -20,10 +20,6 @@ constexpr int kNoDay = std::numeric_limits<int>::min();
 // the clock cannot be converted to a local date.
 bool LocalDayNumber(Clock clock, int& day);
 
-// Sets `date` to the calendar date of `day`. Returns false for a day outside
-// the years 100 to 9999.
-bool CalendarOfDay(int day, CalendarTime& date);
-
 // Returns `day` as a search request writes dates: "2007/3/1"; `padded`,
 // as the search term of only new articles writes them: "2007/03/01".
 std::string SearchDateText(int day, bool padded = false);

@@ -15,6 +15,7 @@ namespace {
 
 const char kSearchedThroughKey[] = "searched-through ";
 const char kNoticeMailedKey[] = "notice-mailed ";
+const char kServedKey[] = "served ";
 
 std::string IsoDateText(int dayNumber) {
     CalendarTime date;
@@ -67,6 +68,11 @@ bool ParseLine(std::string line, SentRecord& record, int today) {
     const std::size_t blank = line.find(' ');
     const std::string first = line.substr(0, blank == std::string::npos ? 0 : blank + 1);
     const std::string date = blank == std::string::npos ? "" : line.substr(blank + 1);
+    if (first == kServedKey) {
+        const Moment served = ParseMoment(date);
+        record.served = std::max(record.served, served);
+        return served != kNoMoment;
+    }
     std::int32_t pmid = 0;
     int day = 0;
     if (!ParseIsoDate(date, day)) return false;
@@ -98,6 +104,7 @@ std::string FormatSentRecord(const SentRecord& record) {
     if (record.searchedThrough != kNoDay)
         text += kSearchedThroughKey + IsoDateText(record.searchedThrough) + "\n";
     if (record.noticeDay != kNoDay) text += kNoticeMailedKey + IsoDateText(record.noticeDay) + "\n";
+    if (record.served != kNoMoment) text += kServedKey + MomentText(record.served) + "\n";
     for (const auto& [pmid, day] : record.mailed)
         text += std::to_string(pmid) + " " + IsoDateText(day) + "\n";
     return text;
@@ -156,6 +163,7 @@ void MergeSentRecord(SentRecord& record, const SentRecord& other) {
     for (const auto& [pmid, day] : other.mailed) NoteMailed(record, pmid, day);
     record.searchedThrough = std::max(record.searchedThrough, other.searchedThrough);
     record.noticeDay = std::max(record.noticeDay, other.noticeDay);
+    record.served = std::max(record.served, other.served);
 }
 
 void PruneSentRecord(SentRecord& record, int today) {

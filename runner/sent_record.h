@@ -11,6 +11,7 @@
 
 #include "common/alert_settings.h"
 #include "common/local_time.h"
+#include "runner/run_schedule.h"
 #include "runner/search_window.h"
 #include "common/status.h"
 
@@ -33,11 +34,14 @@ struct SentRecord {
     // The day the last notice of a run that could look at nothing went
     // out: one a day is enough.
     int noticeDay = kNoDay;
+    // The scheduled moment the last completed run served.
+    Moment served = kNoMoment;
 };
 
 // Returns the record as its file holds it: a comment saying what the file
 // is, a line "searched-through YYYY-MM-DD" when there is such a day, a line
-// "notice-mailed YYYY-MM-DD" when there is that day, then
+// "notice-mailed YYYY-MM-DD" when there is that day, a line "served
+// YYYY-MM-DDTHH:MM" when a run served a scheduled moment, then
 // one line "PMID YYYY-MM-DD" per article in identifier order.
 std::string FormatSentRecord(const SentRecord& record);
 
@@ -61,7 +65,8 @@ Status ReadSentRecord(const std::string& folder, SentRecord& record, int today =
 Status WriteSentRecord(const std::string& folder, const SentRecord& record);
 
 // Takes into `record` what `other` holds: every article (with the later of
-// two days), the later searched-through day and the later notice day.
+// two days), and the later searched-through day, notice day and moment
+// served.
 void MergeSentRecord(SentRecord& record, const SentRecord& other);
 
 // Forgets the articles mailed more than kRememberedDays before `today`.

@@ -6,6 +6,7 @@
 
 #include "common/text.h"
 #include "runner/search_window.h"
+#include "runner/run_schedule.h"
 #include "runner/sent_record.h"
 #include "support/scratch.h"
 
@@ -105,12 +106,59 @@ TEST_F(SearchWindow, NewArticleDaysMatchTheCalendar) {
     EXPECT_EQ(SearchDateText(NewArticlesWindowStart(record, today, AlertFrequency::Weekly)), "2008/2/23");
 }
 
+// When a scheduled start finds a run due, and which missed runs it makes
+// up for: schedule, moment last served, moment saved, now.
+TEST(DueRun, Table) {
+    auto at = [](const char* text) { return ParseMoment(text); };
+    const RunSchedule daily{AlertFrequency::Daily, 0, 7 * 60 + 30};
+    const RunSchedule wednesday{AlertFrequency::Weekly, 3, 18 * 60 + 45};  // 9 December 2026 is a Wednesday
+    struct Case {
+        RunSchedule schedule;
+        const char* served;
+        const char* since;
+        const char* now;
+        bool due;
+        const char* serves;
+        int missed;
+    } cases[] = {
+        {daily, "2026-12-08T07:30", "", "2026-12-09T07:30", true, "2026-12-09T07:30", 0},   // on time
+        {daily, "2026-12-09T07:30", "", "2026-12-09T08:30", false, "2026-12-09T07:30", 0},  // served
+        {daily, "2026-12-08T07:30", "", "2026-12-09T07:29", false, "2026-12-08T07:30", 0},  // not yet
+        {daily, "2026-12-06T07:30", "", "2026-12-09T10:30", true, "2026-12-09T07:30", 2},   // off two days
+        {daily, "2026-12-08T07:30", "", "2026-12-10T00:10", true, "2026-12-09T07:30", 0},   // past midnight
+        {daily, "", "2026-12-09T10:00", "2026-12-09T10:30", false, "2026-12-09T07:30", 0},  // saved after it
+        {daily, "", "2026-12-09T10:00", "2026-12-10T09:00", true, "2026-12-10T07:30", 0},
+        {daily, "2026-11-01T07:30", "2026-12-08T20:00", "2026-12-10T09:00", true, "2026-12-10T07:30", 1},
+        {daily, "2026-12-20T07:30", "", "2026-12-09T09:00", true, "2026-12-09T07:30", 0},   // clock set back
+        {daily, "2026-10-01T07:30", "", "2026-12-09T09:00", true, "2026-12-09T07:30", 30},  // 31 days back
+        {wednesday, "2026-12-02T18:45", "", "2026-12-09T18:45", true, "2026-12-09T18:45", 0},
+        {wednesday, "2026-12-02T18:45", "", "2026-12-09T18:44", false, "2026-12-02T18:45", 0},
+        {wednesday, "2026-11-18T18:45", "", "2026-12-12T09:00", true, "2026-12-09T18:45", 2},
+        {{AlertFrequency::Off, 0, 0}, "", "", "2026-12-09T09:00", false, "", 0},
+    };
+    for (const Case& c : cases) {
+        const DueRun run = FindDueRun(c.schedule, at(c.now), at(c.served), at(c.since));
+        EXPECT_EQ(run.due, c.due) << c.now << " after " << c.served;
+        EXPECT_EQ(run.serves, at(c.serves)) << c.now;
+        EXPECT_EQ(run.missed.size(), static_cast<std::size_t>(c.missed)) << c.now << " after " << c.served;
+    }
+    const DueRun offTwoDays = FindDueRun(daily, at("2026-12-09T10:30"), at("2026-11-29T07:30"), kNoMoment);
+    EXPECT_EQ(MakeUpLine(offTwoDays.missed),
+              "This digest also covers the scheduled runs of Monday 30 November, Tuesday 1, Wednesday 2, Thursday 3, "
+              "Friday 4, Saturday 5, Sunday 6, Monday 7 and Tuesday 8 December, missed while the computer was off.");
+    EXPECT_EQ(MakeUpLine({at("2026-12-07T07:30")}),
+              "This digest also covers the scheduled run of Monday 7 December, missed while the computer was off.");
+    EXPECT_EQ(MomentText(at("2026-12-09T07:05")), "2026-12-09T07:05");
+    EXPECT_EQ(at("2026-02-30T07:05"), kNoMoment);
+}
+
 TEST(SentRecordText, ReadsWhatItWritesAndSkipsWhatItCannot) {
     SentRecord record;
     record.searchedThrough = DayNumber(2026, 12, 8);
+    record.served = ParseMoment("2026-12-08T07:30");
     record.mailed = {{17284678, DayNumber(2026, 1, 31)}, {5, DayNumber(2025, 12, 9)}};
     const std::string text = FormatSentRecord(record);
-    EXPECT_NE(text.find("\nsearched-through 2026-12-08\n5 2025-12-09\n17284678 2026-01-31\n"),
+    EXPECT_NE(text.find("\nsearched-through 2026-12-08\nserved 2026-12-08T07:30\n5 2025-12-09\n17284678 2026-01-31\n"),
               std::string::npos) << text;
     SentRecord read;
     // Line ends of Windows, a duplicate with a later day, and lines to skip:
@@ -120,6 +168,7 @@ TEST(SentRecordText, ReadsWhatItWritesAndSkipsWhatItCannot) {
                               read),
               4);
     EXPECT_EQ(read.searchedThrough, record.searchedThrough);
+    EXPECT_EQ(read.served, record.served);
     EXPECT_EQ(read.mailed.size(), 2u);
     EXPECT_EQ(read.mailed[5], DayNumber(2026, 2, 1));
     PruneSentRecord(read, DayNumber(2027, 2, 1));  // a year and a day after 17284678 was mailed

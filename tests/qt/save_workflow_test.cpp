@@ -16,6 +16,7 @@
 #include <functional>
 #include <fstream>
 
+#include "common/local_time.h"
 #include "config/lorvane_dlg.h"
 #include "config/mail_server_dlg.h"
 #include "config/resource.h"
@@ -103,7 +104,7 @@ protected:
         const std::string runner = "'" + RunnerApplication() + "'";
         return "# Lorvane work item \"Lorvane\" begin=2000-01-05 end=2100-01-05 flags=193\n" + schedule +
                " [ -x " + runner + " ] || exit 0; cd '" + m_isolation.home() + "/data/Lorvane' && exec " +
-               runner + " >/dev/null 2>&1\n";
+               runner + " --scheduled >/dev/null 2>&1\n";
     }
 
     // Opens the dialog and returns its last-run line and its warning.
@@ -229,7 +230,7 @@ TEST_F(SaveWorkflow, SettingsThatCannotBeStoredChangeNothingElse) {
 
 TEST_F(SaveWorkflow, RegistrationSucceeds) {
     EXPECT_EQ(SaveAndExit("Weekly", 2), (std::vector<std::string>{kUpdated, kMailSent}));
-    EXPECT_EQ(m_isolation.Crontab(), std::string(kUsersOwn) + JobLine("45 18 * * 3"));
+    EXPECT_EQ(m_isolation.Crontab(), std::string(kUsersOwn) + JobLine("45 * * * *"));
     ExpectConfirmation("Weekly", "Alerts are scheduled weekly on Wednesday at 18:45.", true);
 }
 
@@ -249,9 +250,12 @@ TEST_F(SaveWorkflow, TheScheduledLineRunsTheRunnerOverTheSavedSettings) {
                               "default_efetch": {"file": "medline_17284678.txt"}})");
     EXPECT_EQ(SaveAndExit("Weekly", 2), (std::vector<std::string>{kUpdated, kMailSent}));
     const std::string table = m_isolation.Crontab();
-    const std::size_t job = table.find("\n45 18 * * 3 ");
+    const std::size_t job = table.find("\n45 * * * * ");
     ASSERT_NE(job, std::string::npos) << table;
-    const std::string command = table.substr(job + 13, table.find('\n', job + 1) - job - 13);
+    const std::string command = table.substr(job + 12, table.find('\n', job + 1) - job - 12);
+    // The hourly line runs the search only when a run is due: as if the
+    // schedule had been saved a week ago, the last Wednesday's is.
+    m_scratch.Write({{"ScheduleSince", MomentText(LocalMoment(SystemClock) - 8 * 1440)}});
 
     // As cron would: sh runs the line; the settings are where the dialog put them.
     const std::string configHome =
