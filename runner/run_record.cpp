@@ -152,9 +152,17 @@ bool MailFailureNotice(RunContext& context, const RunState& state, const Schedul
 
 DueRun CheckDueRun(RunContext& context) {
     SentRecord record;
-    if (!context.stateFolder.empty()) (void)ReadSentRecord(context.stateFolder, record);
-    return FindDueRun(ScheduleOfSettings(context.settings), LocalMoment(context.clock), record.served,
-                      ParseMoment(context.settings.scheduleSince));
+    std::unique_ptr<FolderLock> lock;
+    const bool kept = !context.stateFolder.empty() && LockStateFolder(context, lock).ok() &&
+                      ReadSentRecord(context.stateFolder, record).ok();
+    lock.reset();
+    const Moment now = LocalMoment(context.clock);
+    DueRun due = FindDueRun(ScheduleOfSettings(context.settings), now, record.served,
+                            ParseMoment(context.settings.scheduleSince));
+    // Without a state that can be kept, no moment could be marked served:
+    // only the chance in the moment's own hour runs, not every one after it.
+    if (!kept && due.due && now - due.serves >= 60) due.due = false;
+    return due;
 }
 
 RunState LoadRunState(RunContext& context, const DueRun& due) {
