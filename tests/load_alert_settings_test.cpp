@@ -11,7 +11,6 @@ namespace {
 
 AlertSettings Load(const test::ScratchStore& scratch) {
     AlertSettings settings;
-    std::string error;
     std::unique_ptr<SettingsStore> store = scratch.Create();
     EXPECT_TRUE(test::Ok(LoadAlertSettings(*store, settings)));
     return settings;

@@ -12,7 +12,6 @@ namespace {
 std::string ReadBack(const test::ScratchStore& scratch, const std::string& name,
                      std::size_t capacity = kUnlimitedCapacity) {
     std::unique_ptr<SettingsStore> store = scratch.Create();
-    std::string error;
     EXPECT_TRUE(test::Ok(store->Open()));
     std::string text = "left over";
     EXPECT_EQ(store->Read(name, capacity, text), ValueRead::Found) << name;
@@ -47,7 +46,6 @@ TEST(SettingsStore, CapacityCountsTheTerminator) {
     test::ScratchStore scratch;
     scratch.Write({{"Fits", std::string(1999, 'x')}, {"DoesNot", std::string(2000, 'y')}});
     std::unique_ptr<SettingsStore> store = scratch.Create();
-    std::string error;
     ASSERT_TRUE(test::Ok(store->Open()));
 
     std::string text;

@@ -205,7 +205,6 @@ TEST_F(SearchRun, BatchesGiveWhatSingleRequestsGive) {
 
     // An API key goes with every request and nowhere else.
     SettingsFile file(m_home + "/config/Lorvane/Lorvane.ini", "Lorvane");
-    std::string error;
     ASSERT_TRUE(test::Ok(file.Write({{"ApiKey", "k3y0f4u53r"}})));
     const RunOutcome keyed = run("");
     ASSERT_EQ(keyed.requests.size(), 4u);
@@ -611,7 +610,6 @@ TEST_F(SearchRun, OnlyNewListsEachArticleOnceAndCatchesUp) {
          {std::pair<int, int>{today - 3, today - 4}, {today - 40, today - 31}, {today + 30, today - 7}}) {
         SentRecord record = sent();
         record.searchedThrough = last;
-        std::string error;
         ASSERT_TRUE(test::Ok(WriteSentRecord(state, record)));
         run("", "", &requests);
         EXPECT_EQ(requests[0], NewArticlesPath("a", start, today));

@@ -45,7 +45,6 @@ protected:
     }
     void Save(const std::vector<SettingsValue>& values) {
         SettingsFile file(m_path, "Lorvane");
-        std::string error;
         ASSERT_TRUE(test::Ok(file.Write(values)));
     }
 
@@ -221,7 +220,6 @@ TEST_F(SettingsFileTest, ReaderDuringSavesSeesOldOrNewWhole) {
         for (int i = 0; i < 60; ++i) {
             const std::string& text = i % 2 ? a : b;
             SettingsFile file(m_path, "Lorvane");
-            std::string error;
             EXPECT_TRUE(test::Ok(file.Write({{"Query0", text}, {"Query1", text}})));
         }
         done = true;

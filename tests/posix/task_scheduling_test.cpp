@@ -212,7 +212,6 @@ TEST_F(TaskScheduling, RemovingTheUsersDataLeavesNothingOfTheirs) {
     std::filesystem::create_directories(home + "/state/Lorvane");
     std::ofstream(home + "/state/Lorvane/tessory.log") << "x";
     std::ofstream(home + "/config/other.ini") << "not Lorvane's";
-    std::string error;
     ASSERT_TRUE(test::Ok(StoreSecret(Secret::SignInToken, "rt")));
     const test::ProcessResult run = test::RunProcess(LORVANE_PATH, {"--remove-user-data"}, home, {});
     EXPECT_EQ(run.exitCode, 0) << run.err;

@@ -44,7 +44,6 @@ protected:
         values.push_back({"Email", email});
         values.push_back({"Format", format});
         SettingsFile file(m_home + "/config/Lorvane/Lorvane.ini", "Lorvane");
-        std::string error;
         ASSERT_TRUE(test::Ok(file.Write(values)));
     }
 
@@ -64,7 +63,6 @@ protected:
     // Adds `values` to the stored settings.
     void Store(const std::vector<SettingsValue>& values) {
         SettingsFile file(m_home + "/config/Lorvane/Lorvane.ini", "Lorvane");
-        std::string error;
         ASSERT_TRUE(test::Ok(file.Write(values)));
     }
     std::string DebugCopy() const { return test::ReadFileOr(m_work + "/debug.html"); }

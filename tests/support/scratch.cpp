@@ -10,7 +10,6 @@ namespace lorvane {
 namespace test {
 
 void ScratchStore::Write(const std::vector<SettingsValue>& values) const {
-    std::string error;
     ASSERT_TRUE(test::Ok(Create()->Write(values)));
 }
 

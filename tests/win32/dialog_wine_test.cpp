@@ -196,7 +196,6 @@ TEST_F(DialogUnderWine, FirstStartThenCancel) {
 
 TEST_F(DialogUnderWine, AddQueriesAndSaveWithAlertsOff) {
     std::unique_ptr<SettingsStore> store = CreateUserSettingsStore();
-    std::string error;
     ASSERT_TRUE(test::Ok(store->Write({{"Frequency", "Off"}, {"Email", "reader@example.org"}, {"Format", "Text"},
                               {"Hour", "7"}, {"Minute", "75"}})));
     std::string message, first;
@@ -245,7 +244,6 @@ TEST_F(DialogUnderWine, AddQueriesAndSaveWithAlertsOff) {
 
 TEST_F(DialogUnderWine, SaveWithAlertsOnSchedulesTheRunner) {
     std::unique_ptr<SettingsStore> store = CreateUserSettingsStore();
-    std::string error;
     ASSERT_TRUE(test::Ok(store->Write({{"Frequency", "Weekly"}, {"Email", "reader@example.org"}, {"Format", "HTML"},
                               {"Day", "Wednesday"}, {"Hour", "18"}, {"Minute", "45"}})));
     std::string shownName, warning;
@@ -367,7 +365,6 @@ TEST_F(DialogUnderWine, OutgoingMailServerTriedAndStored) {
     const char* folder = std::getenv("LORVANE_WINE_SMTP_FOLDER");
     if (!port || !folder) GTEST_SKIP() << "no mail server was started for this run";
     CredDeleteA("Lorvane/mail", CRED_TYPE_GENERIC, 0);
-    std::string error;
     ASSERT_TRUE(test::Ok(CreateUserSettingsStore()->Write({{"Frequency", "Off"}, {"Email", "reader@example.org"},
                                                   {"MailCAFile", std::string(folder) + "\\cert.pem"}})));
     std::vector<std::string> clipped, messages;

@@ -115,7 +115,6 @@ protected:
     static std::string RunLogPath() { return RunnerStateFolder() + "\\tessory.log"; }
     void Configure(const char* frequency, const char* format, const char* query = "",
                    const char* onlyNew = "0") {
-        std::string error;
         ASSERT_TRUE(test::Ok(CreateUserSettingsStore()->Write({{"Frequency", frequency},
                                                       {"Email", "reader@example.org"},
                                                       {"Format", format},
