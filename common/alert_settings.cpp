@@ -14,6 +14,7 @@ const char kAttachCitationsValue[] = "AttachCitations";
 const char kForwardLinksValue[] = "ForwardLinks";
 const char kAbstractsValue[] = "Abstracts";
 const char kScheduleSinceValue[] = "ScheduleSince";
+const char* const kWeekdayNames[7] = {"Sunday", "Monday", "Tuesday", "Wednesday", "Thursday", "Friday", "Saturday"};
 
 const char kAttachCitationsLabel[] = "Attach the citations of all articles (a RIS file)";
 const char kForwardLinksLabel[] = "Add a Forward link that opens your own mail program";

@@ -42,6 +42,8 @@ extern const char kOnlyNewValue[];    // "OnlyNew"
 extern const char kAttachCitationsValue[];  // "AttachCitations"
 extern const char kForwardLinksValue[];     // "ForwardLinks"
 extern const char kAbstractsValue[];        // "Abstracts"
+// The names a Day value holds, Sunday first, as the dialog offers them.
+extern const char* const kWeekdayNames[7];
 extern const char kScheduleSinceValue[];    // "ScheduleSince": when "Save and exit" last registered the schedule
 
 // Stored texts of the frequency and the mail format.

@@ -6,11 +6,6 @@
 #include "common/system_services.h"
 
 namespace lorvane {
-namespace {
-
-constexpr Moment kMinutesPerDay = 24 * 60;
-
-}  // namespace
 
 std::int64_t SystemClock() {
     return static_cast<std::int64_t>(std::time(nullptr));
@@ -41,8 +36,34 @@ int DayNumber(int year, int month, int day) {
 }
 
 bool CalendarOfDay(int day, CalendarTime& date) {
-    // 1 January 1970 is day 25569 of the automation calendar.
-    return AutomationDateToCalendar(static_cast<double>(day) + 25569, date);
+    return AutomationDateToCalendar(static_cast<double>(day) + kAutomationDayOf1970, date);
+}
+
+std::string DateText(int day) {
+    CalendarTime date;
+    CalendarOfDay(day, date);
+    char text[32];
+    std::snprintf(text, sizeof text, "%04d-%02d-%02d", date.year % 10000, date.month % 100, date.day % 100);
+    return text;
+}
+
+bool ParseDateText(const std::string& text, int& day) {
+    if (text.size() != 10 || text[4] != '-' || text[7] != '-') return false;
+    for (const std::size_t i : {0u, 1u, 2u, 3u, 5u, 6u, 8u, 9u})
+        if (text[i] < '0' || text[i] > '9') return false;
+    CalendarTime date;
+    date.year = std::stoi(text.substr(0, 4));
+    date.month = std::stoi(text.substr(5, 2));
+    date.day = std::stoi(text.substr(8, 2));
+    double value = 0;
+    if (!CalendarToAutomationDate(date, value)) return false;
+    day = DayNumber(date.year, date.month, date.day);
+    return true;
+}
+
+int CarryTimeOfDay(int hour, int minute) {
+    const long long total = static_cast<long long>(hour) * 60 + minute;
+    return static_cast<int>(((total % kMinutesPerDay) + kMinutesPerDay) % kMinutesPerDay);
 }
 
 Moment LocalMoment(Clock clock) {
@@ -58,29 +79,23 @@ int MomentDay(Moment moment) {
 }
 
 Moment ParseMoment(const std::string& text) {
-    int year = 0, month = 0, day = 0, hour = 0, minute = 0;
-    char tail = 0;
-    if (text.size() != 16 ||
-        std::sscanf(text.c_str(), "%4d-%2d-%2dT%2d:%2d%c", &year, &month, &day, &hour, &minute, &tail) != 5)
+    int day = 0;
+    const auto digits = [&text](std::size_t at) {
+        return text[at] >= '0' && text[at] <= '9' && text[at + 1] >= '0' && text[at + 1] <= '9'
+                   ? (text[at] - '0') * 10 + (text[at + 1] - '0')
+                   : 99;
+    };
+    if (text.size() != 16 || text[10] != 'T' || text[13] != ':' || !ParseDateText(text.substr(0, 10), day))
         return kNoMoment;
-    CalendarTime date;
-    date.year = year;
-    date.month = month;
-    date.day = day;
-    double unused = 0;
-    if (!CalendarToAutomationDate(date, unused) || hour < 0 || hour > 23 || minute < 0 || minute > 59)
-        return kNoMoment;
-    return MomentOf(DayNumber(year, month, day), hour * 60 + minute);
+    const int hour = digits(11), minute = digits(14);
+    return hour < 24 && minute < 60 ? MomentOf(day, hour * 60 + minute) : kNoMoment;
 }
 
 std::string MomentText(Moment moment) {
-    CalendarTime date;
-    CalendarOfDay(MomentDay(moment), date);
     const int minute = static_cast<int>(moment - MomentOf(MomentDay(moment), 0));
-    char text[32];
-    std::snprintf(text, sizeof text, "%04d-%02d-%02dT%02d:%02d", date.year % 10000, date.month % 100,
-                  date.day % 100, minute / 60, minute % 60);
-    return text;
+    char time[32];
+    std::snprintf(time, sizeof time, "T%02d:%02d", minute / 60, minute % 60);
+    return DateText(MomentDay(moment)) + time;
 }
 
 }  // namespace lorvane

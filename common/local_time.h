@@ -24,9 +24,22 @@ bool LocalCalendarTime(std::int64_t seconds, CalendarTime& time);
 // (proleptic Gregorian; negative before 1970).
 int DayNumber(int year, int month, int day);
 
+// 1 January 1970 as an automation date, and the minutes of a day.
+constexpr int kAutomationDayOf1970 = 25569;
+constexpr int kMinutesPerDay = 24 * 60;
+
 // Sets `date` to the calendar date of `day` (days from 1970). Returns
 // false for a day outside the years 100 to 9999.
 bool CalendarOfDay(int day, CalendarTime& date);
+
+// Writes `day` as "YYYY-MM-DD"; reads such a text of a real calendar day
+// (not 31 April, not month 13) into `day`, returning false for any other.
+std::string DateText(int day);
+bool ParseDateText(const std::string& text, int& day);
+
+// Returns the time of day that `hour`:`minute` comes to with calendar
+// carry (minute 75 is 15 past the next hour), as minutes after midnight.
+int CarryTimeOfDay(int hour, int minute);
 
 // A local date and time to the minute, as minutes from 1 January 1970 the
 // way the local calendar writes them; kNoMoment for none.

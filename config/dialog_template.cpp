@@ -1,7 +1,9 @@
 #include "config/dialog_template.h"
 
+#include <iterator>
 #include <stdexcept>
 
+#include "common/alert_settings.h"
 #include "config/resource.h"
 
 namespace lorvane {
@@ -44,7 +46,7 @@ const DialogTemplate kConfigDialog = {
         {IDC_LAST_RUN, K::Static, kGroup, "No scheduled run yet", 17, 256, 290, 16},
         {IDC_SCHEDULE_WARNING, K::Static, kGroup, "", 17, 273, 290, 8},
     },
-    {"Sunday", "Monday", "Tuesday", "Wednesday", "Thursday", "Friday", "Saturday"},
+    std::vector<std::string>(std::begin(kWeekdayNames), std::end(kWeekdayNames)),
 };
 
 const DialogTemplate kAboutDialog = {

@@ -28,12 +28,6 @@ std::string TimeFormatWithoutSeconds(const std::string& format, const std::strin
     return result;
 }
 
-int CarryTimeOfDay(int hour, int minute) {
-    const long long total = static_cast<long long>(hour) * 60 + minute;
-    const long long day = 24 * 60;
-    return static_cast<int>(((total % day) + day) % day);
-}
-
 bool ReadTypedTime(const std::string& typed, int& hour, int& minute) {
     const std::size_t separator = typed.find_first_of(".: ");
     std::string hours = typed.substr(0, separator);

@@ -18,10 +18,6 @@ bool QuerySortsBefore(const std::string& a, const std::string& b);
 // separator + "s" (h:mm:ss tt becomes h:mm tt).
 std::string TimeFormatWithoutSeconds(const std::string& format, const std::string& separator);
 
-// Returns the time of day that `hour`:`minute` comes to with calendar
-// carry (minute 75 is 15 past the next hour), as minutes after midnight.
-int CarryTimeOfDay(int hour, int minute);
-
 // Reads what has been typed into the time box so far: "1140", "940",
 // "11.40", "11:40" or "11 40" give `hour` and `minute`; one or two digits,
 // with or without a separator after them, give the hour alone and a

@@ -7,9 +7,6 @@
 namespace lorvane {
 namespace {
 
-constexpr Moment kMinutesPerDay = 24 * 60;
-
-const char* const kWeekdays[] = {"Sunday", "Monday", "Tuesday", "Wednesday", "Thursday", "Friday", "Saturday"};
 const char* const kMonths[] = {"January", "February", "March",     "April",   "May",      "June",
                                "July",    "August",   "September", "October", "November", "December"};
 
@@ -18,7 +15,7 @@ int WeekdayOfDay(int day) { return static_cast<int>(((day + 4) % 7 + 7) % 7); }
 
 // The moment of the schedule before `moment`.
 Moment PreviousMoment(const RunSchedule& schedule, Moment moment) {
-    return moment - (schedule.frequency == AlertFrequency::Daily ? 1 : 7) * kMinutesPerDay;
+    return moment - static_cast<Moment>(schedule.frequency == AlertFrequency::Daily ? 1 : 7) * kMinutesPerDay;
 }
 
 }  // namespace
@@ -27,9 +24,8 @@ RunSchedule ScheduleOfSettings(const AlertSettings& settings) {
     RunSchedule schedule;
     schedule.frequency = settings.frequency;
     for (int day = 0; day < 7; ++day)
-        if (settings.day == kWeekdays[day]) schedule.weekday = day;
-    const long long total = static_cast<long long>(settings.hour) * 60 + settings.minute;
-    schedule.minuteOfDay = static_cast<int>(((total % kMinutesPerDay) + kMinutesPerDay) % kMinutesPerDay);
+        if (settings.day == kWeekdayNames[day]) schedule.weekday = day;
+    schedule.minuteOfDay = CarryTimeOfDay(settings.hour, settings.minute);
     return schedule;
 }
 
@@ -49,7 +45,7 @@ DueRun FindDueRun(const RunSchedule& schedule, Moment now, Moment lastServed, Mo
     if (since > now) since = kNoMoment;
     run.due = run.serves != kNoMoment && run.serves > lastServed && run.serves >= since;
     if (!run.due || lastServed == kNoMoment) return run;
-    const Moment oldest = std::max(lastServed + 1, now - kLongestMakeUpDays * kMinutesPerDay);
+    const Moment oldest = std::max(lastServed + 1, now - static_cast<Moment>(kLongestMakeUpDays) * kMinutesPerDay);
     for (Moment moment = PreviousMoment(schedule, run.serves); moment >= oldest && moment >= since;
          moment = PreviousMoment(schedule, moment))
         run.missed.insert(run.missed.begin(), moment);
@@ -64,7 +60,7 @@ std::string MakeUpLine(const std::vector<Moment>& missed) {
         CalendarOfDay(MomentDay(missed[i]), date);
         const bool last = i + 1 == missed.size();
         if (!last) CalendarOfDay(MomentDay(missed[i + 1]), next);
-        days += std::string(i == 0 ? "" : last ? " and " : ", ") + kWeekdays[WeekdayOfDay(MomentDay(missed[i]))] +
+        days += std::string(i == 0 ? "" : last ? " and " : ", ") + kWeekdayNames[WeekdayOfDay(MomentDay(missed[i]))] +
                 " " + std::to_string(date.day);
         if (last || next.month != date.month) days += std::string(" ") + kMonths[(date.month + 11) % 12];
     }

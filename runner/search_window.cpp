@@ -5,10 +5,6 @@
 namespace lorvane {
 namespace {
 
-// 1 January 1970 as an automation date: day numbers and automation dates
-// differ by this many days.
-constexpr int kAutomationDayOf1970 = 25569;
-
 // Returns the local day of `clock` when it is a date of the calendar's
 // range, else kNoDay.
 int DatedToday(Clock clock) {

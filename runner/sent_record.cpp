@@ -17,29 +17,6 @@ const char kSearchedThroughKey[] = "searched-through ";
 const char kNoticeMailedKey[] = "notice-mailed ";
 const char kServedKey[] = "served ";
 
-std::string IsoDateText(int dayNumber) {
-    CalendarTime date;
-    CalendarOfDay(dayNumber, date);
-    char text[32];
-    std::snprintf(text, sizeof text, "%04d-%02d-%02d", date.year, date.month, date.day);
-    return text;
-}
-
-// Reads "YYYY-MM-DD" of a real calendar day into `dayNumber`.
-bool ParseIsoDate(const std::string& text, int& dayNumber) {
-    if (text.size() != 10 || text[4] != '-' || text[7] != '-') return false;
-    for (const std::size_t i : {0u, 1u, 2u, 3u, 5u, 6u, 8u, 9u})
-        if (text[i] < '0' || text[i] > '9') return false;
-    CalendarTime date;
-    date.year = std::stoi(text.substr(0, 4));
-    date.month = std::stoi(text.substr(5, 2));
-    date.day = std::stoi(text.substr(8, 2));
-    double value = 0;
-    if (!CalendarToAutomationDate(date, value)) return false;  // 31 April, month 13
-    dayNumber = DayNumber(date.year, date.month, date.day);
-    return true;
-}
-
 // Records that `pmid` was mailed on `day`, keeping the later of two days.
 void NoteMailed(SentRecord& record, std::int32_t pmid, int day) {
     int& mailed = record.mailed.emplace(pmid, day).first->second;
@@ -75,7 +52,7 @@ bool ParseLine(std::string line, SentRecord& record, int today) {
     }
     std::int32_t pmid = 0;
     int day = 0;
-    if (!ParseIsoDate(date, day)) return false;
+    if (!ParseDateText(date, day)) return false;
     if (first == kSearchedThroughKey) {
         record.searchedThrough = std::max(record.searchedThrough, day);
         return true;
@@ -102,11 +79,11 @@ std::string FormatSentRecord(const SentRecord& record) {
         "# The articles Lorvane has mailed to you: a PubMed identifier and the day of\n"
         "# the digest on each line. Delete this file to be sent every article again.\n";
     if (record.searchedThrough != kNoDay)
-        text += kSearchedThroughKey + IsoDateText(record.searchedThrough) + "\n";
-    if (record.noticeDay != kNoDay) text += kNoticeMailedKey + IsoDateText(record.noticeDay) + "\n";
+        text += kSearchedThroughKey + DateText(record.searchedThrough) + "\n";
+    if (record.noticeDay != kNoDay) text += kNoticeMailedKey + DateText(record.noticeDay) + "\n";
     if (record.served != kNoMoment) text += kServedKey + MomentText(record.served) + "\n";
     for (const auto& [pmid, day] : record.mailed)
-        text += std::to_string(pmid) + " " + IsoDateText(day) + "\n";
+        text += std::to_string(pmid) + " " + DateText(day) + "\n";
     return text;
 }
 

@@ -4,6 +4,7 @@
 #include <algorithm>
 #include <vector>
 
+#include "common/local_time.h"
 #include "common/text.h"
 #include "config/settings_editing.h"
 
