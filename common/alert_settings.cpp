@@ -1,5 +1,9 @@
 #include "common/alert_settings.h"
 
+#include <cstdio>
+
+#include "common/local_time.h"
+
 namespace lorvane {
 
 const char kEmailValue[] = "Email";
@@ -25,6 +29,37 @@ const char kWeeklyText[] = "Weekly";
 const char kOffText[] = "Off";
 const char kHtmlText[] = "HTML";
 const char kTextText[] = "Text";
+
+bool operator==(const RunSchedule& a, const RunSchedule& b) {
+    if (a.frequency != b.frequency) return false;
+    // The weekday and time of a schedule that is off, and the weekday of a
+    // daily one, say nothing.
+    return a.frequency == AlertFrequency::Off ||
+           (a.minuteOfDay == b.minuteOfDay && (a.frequency == AlertFrequency::Daily || a.weekday == b.weekday));
+}
+
+RunSchedule ScheduleOfSettings(const AlertSettings& settings) {
+    RunSchedule schedule;
+    schedule.frequency = settings.frequency;
+    for (int day = 0; day < 7; ++day)
+        if (settings.day == kWeekdayNames[day]) schedule.weekday = day;
+    schedule.minuteOfDay = CarryTimeOfDay(settings.hour, settings.minute);
+    return schedule;
+}
+
+std::string ScheduleTimeText(const RunSchedule& schedule) {
+    char time[8];
+    const int minute = ((schedule.minuteOfDay % kMinutesPerDay) + kMinutesPerDay) % kMinutesPerDay;
+    std::snprintf(time, sizeof time, "%02d:%02d", minute / 60, minute % 60);
+    return time;
+}
+
+std::string ScheduleText(const RunSchedule& schedule) {
+    if (schedule.frequency == AlertFrequency::Daily) return "daily at " + ScheduleTimeText(schedule);
+    if (schedule.frequency != AlertFrequency::Weekly) return "turned off";
+    const int weekday = schedule.weekday >= 0 && schedule.weekday < 7 ? schedule.weekday : 6;
+    return std::string("weekly on ") + kWeekdayNames[weekday] + " at " + ScheduleTimeText(schedule);
+}
 
 std::string QueryValueName(int slot) {
     return "Query" + std::to_string(slot);

@@ -88,6 +88,27 @@ struct AlertSettings {
     std::string scheduleSince;
 };
 
+// When the runner is scheduled: daily, or weekly on a weekday, at a time.
+struct RunSchedule {
+    AlertFrequency frequency = AlertFrequency::Off;
+    int weekday = 6;  // 0 Sunday .. 6 Saturday; weekly runs only
+    int minuteOfDay = 0;
+};
+
+bool operator==(const RunSchedule& a, const RunSchedule& b);
+inline bool operator!=(const RunSchedule& a, const RunSchedule& b) { return !(a == b); }
+
+// Returns the schedule of `settings`: its frequency, the weekday its Day
+// names (Saturday when it names none), and its time with calendar carry.
+RunSchedule ScheduleOfSettings(const AlertSettings& settings);
+
+// Returns how a person reads `schedule`: "daily at 07:30", "weekly on
+// Monday at 07:30" or "turned off".
+std::string ScheduleText(const RunSchedule& schedule);
+
+// Returns the time of day of `schedule` as "HH:MM".
+std::string ScheduleTimeText(const RunSchedule& schedule);
+
 // Returns the value name of query slot `slot` ("Query%d", no leading
 // zeros). The slot is not range-checked.
 std::string QueryValueName(int slot);

@@ -15,7 +15,7 @@ const DialogTemplate kConfigDialog = {
     IDD_CONFIG_DIALOG,
     "Lorvane! Configuration Dialog",
     324,
-    286,
+    294,
     true,
     {
         {IDOK, K::DefaultPushButton, kTabStop, "Save and exit", 92, 236, 57, 16},
@@ -44,7 +44,7 @@ const DialogTemplate kConfigDialog = {
         {IDC_OUTGOING_MAIL, K::PushButton, kGroup | kTabStop, "Outgoing mail...", 240, 236, 62, 16},
         {IDC_DIGEST_OPTIONS, K::PushButton, kTabStop, "&Digest...", 17, 236, 57, 16},
         {IDC_LAST_RUN, K::Static, kGroup, "No scheduled run yet", 17, 256, 290, 16},
-        {IDC_SCHEDULE_WARNING, K::Static, kGroup, "", 17, 273, 290, 8},
+        {IDC_SCHEDULE_WARNING, K::Static, kGroup, "", 17, 273, 290, 16},
     },
     std::vector<std::string>(std::begin(kWeekdayNames), std::end(kWeekdayNames)),
 };
@@ -70,17 +70,19 @@ const DialogTemplate kPasswordDialog = {
     186,
     false,
     {
-        {IDOK, K::DefaultPushButton, kTabStop, "OK", 63, 138, 50, 14},
-        {IDCANCEL, K::PushButton, kTabStop, "Cancel", 121, 138, 50, 14},
+        {IDOK, K::DefaultPushButton, kTabStop, "OK", 63, 160, 50, 14},
+        {IDCANCEL, K::PushButton, kTabStop, "Cancel", 121, 160, 50, 14},
         {IDC_STATIC, K::Static, kCentered | kGroup,
          "In order to schedule tasks to run on this computer you must provide your Windows login "
-         "password. If you don't have a password, you can use the control panel to create one, "
-         "and then retry.",
+         "password. If you sign in without one (with a PIN or Windows Hello), check the box below "
+         "instead: Lorvane then runs only while you are signed in.",
          34, 20, 186, 60},
         {IDC_PASSWORD_EDIT, K::Edit, kPassword | kBorder | kTabStop, "", 97, 117, 117, 13},
         {IDC_USER_NAME_EDIT, K::Edit, kDisabled | kBorder | kTabStop, "", 97, 98, 119, 13},
         {IDC_STATIC, K::Static, kGroup, "Your user name:", 17, 100, 79, 8},
         {IDC_STATIC, K::Static, kGroup, "Your password:", 18, 118, 79, 8},
+        {IDC_RUN_SIGNED_IN, K::CheckBox, kTabStop, "&Run only when I am signed in (no password needed)", 18, 138,
+         220, 10},
     },
     {},
 };

@@ -1,6 +1,5 @@
 #include "config/lorvane_dlg.h"
 
-#include <cstdio>
 #include <vector>
 
 #include "common/local_time.h"
@@ -301,6 +300,7 @@ void CLorvaneDlg::OnSaveAndExit() {
     } else {
         m_accountUserName = SchedulerNeedsPassword() ? prompt.m_userName : LogonUserName();
         m_accountPassword = prompt.m_password;  // empty where none was asked for
+        m_onlyWhenSignedIn = prompt.m_onlyWhenSignedIn;
         schedule.running = ScheduleRunner().ok();
         schedule.sentence = schedule.running ? ScheduleSentence()
                                              : "No schedule is registered: the task scheduling failed.";
@@ -316,12 +316,25 @@ void CLorvaneDlg::OnSaveAndExit() {
 }
 
 std::string CLorvaneDlg::ScheduleSentence() const {
-    char time[8];
-    std::snprintf(time, sizeof time, "%02d:%02d", m_hour % 100, m_minute % 100);
-    if (m_frequency == AlertFrequency::Daily) return std::string("Alerts are scheduled daily at ") + time + ".";
-    // With no day selected the run falls on the start date's Saturday.
-    return "Alerts are scheduled weekly on " + (m_dayIndex >= 0 ? m_dayName : std::string("Saturday")) +
-           " at " + time + ".";
+    RunSchedule schedule{m_frequency, m_dayIndex, m_hour * 60 + m_minute};
+    // With no day selected the run falls on Saturday.
+    if (m_dayIndex < 0 || m_dayIndex > 6) schedule.weekday = 6;
+    const std::string sentence = "Alerts are scheduled " + ScheduleText(schedule) + ".";
+    return m_onlyWhenSignedIn ? sentence + " Alerts run only while you are signed in." : sentence;
+}
+
+RunSchedule CLorvaneDlg::ShownSchedule() {
+    DialogHost& host = Host();
+    RunSchedule schedule;
+    schedule.frequency = host.IsChecked(IDC_FREQ_DAILY)    ? AlertFrequency::Daily
+                         : host.IsChecked(IDC_FREQ_WEEKLY) ? AlertFrequency::Weekly
+                                                           : AlertFrequency::Off;
+    const int day = host.DropDownSelection(IDC_RUN_DAY);
+    schedule.weekday = day >= 0 && day < kDayCount ? day : 6;
+    int hour = 0, minute = 0;
+    host.TimeGet(IDC_RUN_TIME, hour, minute);
+    schedule.minuteOfDay = hour * 60 + minute;
+    return schedule;
 }
 
 void CLorvaneDlg::ShowRunStatus() {
@@ -329,12 +342,24 @@ void CLorvaneDlg::ShowRunStatus() {
     const std::string folder = RunnerStateFolder();
     host.SetItemText(IDC_LAST_RUN,
                      LastRunStatus(folder.empty() ? "" : ReadRunLog(PathInFolder(folder, kRunLogName))));
-    const bool alertsOn = host.IsChecked(IDC_FREQ_DAILY) || host.IsChecked(IDC_FREQ_WEEKLY);
-    host.SetItemText(IDC_SCHEDULE_WARNING,
-                     alertsOn && FindTask(m_console, kWorkItemName).code() == StatusCode::NotFound
-                         ? "Alerts are on, but no schedule is registered for you: \"Save and exit\" "
-                           "registers one."
-                         : "");
+    const RunSchedule shown = ShownSchedule();
+    RegisteredTask registered;
+    const Status found = FindTask(m_console, kWorkItemName, &registered);
+    std::string warning;
+    if (shown.frequency != AlertFrequency::Off && found.code() == StatusCode::NotFound) {
+        warning = "Alerts are on, but no schedule is registered for you: \"Save and exit\" registers one.";
+    } else if (found.ok() && registered.scheduleKnown && registered.schedule != shown) {
+        // A cancelled password prompt keeps the item made before.
+        const bool sameDays = shown.frequency == registered.schedule.frequency &&
+                              (shown.frequency == AlertFrequency::Daily ||
+                               shown.weekday == registered.schedule.weekday);
+        warning = "The registered schedule runs " + ScheduleText(registered.schedule) + "; the settings say " +
+                  (shown.frequency == AlertFrequency::Off
+                       ? std::string("alerts are off: \"Save and exit\" removes it.")
+                       : (sameDays ? ScheduleTimeText(shown) : ScheduleText(shown)) +
+                             ": \"Save and exit\" registers them.");
+    }
+    host.SetItemText(IDC_SCHEDULE_WARNING, warning);
 }
 
 Status CLorvaneDlg::ScheduleRunner() {
@@ -346,25 +371,12 @@ Status CLorvaneDlg::ScheduleRunner() {
     descriptor.SetComment("");
     descriptor.m_account = m_accountUserName;
     descriptor.m_password = m_accountPassword;
+    descriptor.SetOnlyWhenSignedIn(m_onlyWhenSignedIn);
+    // With no day selected the run falls on Saturday.
+    const int weekday = m_dayIndex >= 0 && m_dayIndex < kDayCount ? m_dayIndex : 6;
+    descriptor.SetSchedule({m_frequency, weekday, m_hour * 60 + m_minute});
 
-    // The first week of January 2000 has every weekday: 1 January is a
-    // Saturday, 2 January a Sunday, and so on.
-    CalendarTime start;
-    start.year = 2000;
-    start.month = 1;
-    start.day = 1;
-    start.dayOfWeek = 6;
-    start.hour = m_hour;
-    start.minute = m_minute;
-    if (m_frequency != AlertFrequency::Daily && m_dayIndex >= 0 && m_dayIndex <= 5) {
-        start.day = 2 + m_dayIndex;
-        start.dayOfWeek = m_dayIndex;
-    }
-    descriptor.SetStart(start);
-    start.year = 2100;
-    descriptor.SetEnd(start);
-
-    const Status result = RegisterTask(m_console, descriptor, kWorkItemName, false, m_frequency);
+    const Status result = RegisterTask(m_console, descriptor, kWorkItemName, false);
     AppMessageBox(result.ok()
                       ? "The system was updated successfully!!!"
                       : "The task scheduling failed!!! You may have misspelled your password! Try "

@@ -63,12 +63,16 @@ public:
     // scheduler's result.
     Status ScheduleRunner();
     // Returns the sentence that tells when the saved schedule runs:
-    // "Alerts are scheduled weekly on Wednesday at 18:45."
+    // "Alerts are scheduled weekly on Wednesday at 18:45.", and that they
+    // run only while the user is signed in where no password was given.
     std::string ScheduleSentence() const;
+    // Returns the schedule the dialog's controls show.
+    RunSchedule ShownSchedule();
     // Returns the stored values of m_digest.
     std::vector<SettingsValue> DigestOptionValues() const;
     // Shows the outcome of the last scheduled run, from the run log, and a
-    // warning when alerts are on but no work item is registered.
+    // warning when alerts are on but no work item is registered, or when
+    // the registered one runs at another time than the settings say.
     void ShowRunStatus();
 
     // Filled by SaveSettings.
@@ -89,6 +93,7 @@ public:
     // Filled from the password prompt by the save workflow.
     std::string m_accountPassword;
     std::string m_accountUserName;
+    bool m_onlyWhenSignedIn = false;  // no password: runs only while signed in
 
 private:
     void SetTimePickerFormat();

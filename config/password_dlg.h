@@ -16,12 +16,18 @@ public:
 
     // Shows the logged-on user's name and puts the focus in the password box.
     bool OnInitDialog() override;
-    // Takes the user's name (asked of the system again) and the password,
-    // cut to 999 characters, then closes with IDOK.
+    bool OnCommand(int id, ControlEvent event) override;
+    // The box "Run only when I am signed in" turns the password box off.
+    void OnRunSignedIn();
+    // Takes the user's name (asked of the system again) and either the
+    // choice to run only while signed in or the password, cut to 999
+    // characters, then closes with IDOK. An empty password without that
+    // choice is explained in a message box and the prompt stays open.
     void OnOK() override;
 
     std::string m_userName;
     std::string m_password;
+    bool m_onlyWhenSignedIn = false;
 };
 
 }  // namespace lorvane

@@ -1,82 +1,81 @@
-// The system's task scheduler, in the shape of the Task Scheduler 1.0
-// operations: work items found, deleted and created by name, each with an
-// application, account, flags and triggers. Windows: mstask's COM
-// objects; POSIX: the user's crontab.
+// The system's task scheduler, as the configuration program needs it: a
+// work item that starts the runner on a schedule, stored, found and
+// removed by name. Windows: the Task Scheduler; POSIX: the user's crontab.
 #pragma once
 
-#include <cstdint>
 #include <memory>
 #include <string>
 
+#include "common/alert_settings.h"
 #include "common/status.h"
 
 namespace lorvane {
 
-// Trigger types, as TASK_TRIGGER_TYPE numbers them.
-enum class TriggerType : int {
-    Daily = 1,   // TASK_TIME_TRIGGER_DAILY
-    Weekly = 2,  // TASK_TIME_TRIGGER_WEEKLY
-};
-
-// Trigger flags.
-constexpr std::uint32_t kTriggerHasEndDate = 1;
-
-// Work item flags.
-constexpr std::uint32_t kTaskInteractive = 1;
-constexpr std::uint32_t kTaskDontStartOnBatteries = 64;
-constexpr std::uint32_t kTaskKillOnBatteries = 128;
-
-// The fields of a TASK_TRIGGER record (48 bytes on Windows).
-struct TaskTrigger {
-    std::uint16_t triggerSize = 0;
-    std::uint16_t beginYear = 0, beginMonth = 0, beginDay = 0;
-    std::uint16_t endYear = 0, endMonth = 0, endDay = 0;
-    std::uint16_t startHour = 0, startMinute = 0;
-    std::uint32_t minutesDuration = 0, minutesInterval = 0;
-    std::uint32_t flags = 0;
-    TriggerType triggerType = TriggerType::Daily;
-    std::uint16_t interval = 0;     // DaysInterval (daily) or WeeksInterval (weekly)
-    std::uint16_t daysOfWeek = 0;   // weekly: TASK_SUNDAY (1) .. TASK_SATURDAY (64)
-    std::uint16_t randomMinutesInterval = 0;
-};
-
-// A work item being set up; Save stores it under its name. A failing
-// operation's status says, beyond its code, what the scheduler said of it
-// (often nothing); SetAccountInformation's says the refusal's code, as
-// "0x80070005".
-class ScheduledWorkItem {
+// A work item to register: what it starts, when, and as whom.
+class CTaskDescriptor {
 public:
-    virtual ~ScheduledWorkItem() = default;
-    virtual Status SetApplicationName(const std::string& application) = 0;
-    virtual Status SetAccountInformation(const std::string& account, const std::string& password) = 0;
-    virtual Status SetParameters(const std::string& parameters) = 0;
-    virtual Status SetWorkingDirectory(const std::string& directory) = 0;
-    virtual Status SetComment(const std::string& comment) = 0;
-    virtual Status SetFlags(std::uint32_t flags) = 0;
-    // Adds a trigger; `index` is its number for SetTrigger.
-    virtual Status CreateTrigger(int& index) = 0;
-    virtual Status SetTrigger(int index, const TaskTrigger& trigger) = 0;
-    virtual Status Save() = 0;
+    CTaskDescriptor() = default;
+    virtual ~CTaskDescriptor() = default;
+
+    // When the runner is due: daily, or weekly on a weekday, at a time of
+    // day. The scheduler starts it at that time and then every hour (and
+    // at logon where it can), so that a run missed while the computer was
+    // off is made up; the runner itself decides which start is due.
+    void SetSchedule(const RunSchedule& schedule) { m_schedule = schedule; }
+    void SetApplication(const std::string& application) { m_application = application; }
+    void SetParameters(const std::string& parameters) { m_parameters = parameters; }
+    void SetWorkingDirectory(const std::string& directory) { m_workingDirectory = directory; }
+    void SetComment(const std::string& comment) { m_comment = comment; }
+    // Whether the item runs only while the account is signed in, which
+    // needs no password (m_password is then not used).
+    void SetOnlyWhenSignedIn(bool only) { m_onlyWhenSignedIn = only; }
+
+    const RunSchedule& schedule() const { return m_schedule; }
+    const std::string& application() const { return m_application; }
+    const std::string& parameters() const { return m_parameters; }
+    const std::string& workingDirectory() const { return m_workingDirectory; }
+    const std::string& comment() const { return m_comment; }
+    bool onlyWhenSignedIn() const { return m_onlyWhenSignedIn; }
+
+    std::string m_account;
+    std::string m_password;
+
+private:
+    RunSchedule m_schedule;
+    std::string m_application;
+    std::string m_parameters;
+    std::string m_workingDirectory;
+    std::string m_comment;
+    bool m_onlyWhenSignedIn = false;
+};
+
+// What the scheduler holds under a name, as far as it can tell.
+struct RegisteredTask {
+    bool scheduleKnown = false;  // whether `schedule` was read back
+    RunSchedule schedule;
+    bool onlyWhenSignedIn = false;
 };
 
 class TaskScheduler {
 public:
     virtual ~TaskScheduler() = default;
-    // Succeeds when a work item of that name exists; NotFound when none
-    // does (or there is no scheduler to ask).
-    virtual Status Activate(const std::string& name) = 0;
+    // Succeeds when a work item of that name exists, filling `found` with
+    // what it says of itself; NotFound when none does.
+    virtual Status Find(const std::string& name, RegisteredTask& found) = 0;
+    // Removes item `name`; NotFound when there is none.
     virtual Status Delete(const std::string& name) = 0;
-    virtual Status NewWorkItem(const std::string& name, std::unique_ptr<ScheduledWorkItem>& item) = 0;
+    // Stores `descriptor` as item `name`, of which there is none. Fails
+    // with StatusCode::Refused when the account is refused, the message
+    // saying how; otherwise with what the scheduler said.
+    virtual Status Create(const std::string& name, const CTaskDescriptor& descriptor) = 0;
 };
 
 // Creates the platform's scheduler. Fails, saying why, when it cannot.
 Status CreateTaskScheduler(std::unique_ptr<TaskScheduler>& scheduler);
 
-// Whether the system is of the Windows NT family (always on POSIX).
-bool IsNtFamily();
-
-// Whether registering a work item takes the account's password: the Task
-// Scheduler does; cron runs the user's own table and needs none.
+// Whether registering a work item takes the account's password (or the
+// choice to run only while signed in): the Task Scheduler does; cron runs
+// the user's own table and needs none.
 bool SchedulerNeedsPassword();
 
 // What a scheduled run starts, on this platform: the runner's program

@@ -20,15 +20,6 @@ Moment PreviousMoment(const RunSchedule& schedule, Moment moment) {
 
 }  // namespace
 
-RunSchedule ScheduleOfSettings(const AlertSettings& settings) {
-    RunSchedule schedule;
-    schedule.frequency = settings.frequency;
-    for (int day = 0; day < 7; ++day)
-        if (settings.day == kWeekdayNames[day]) schedule.weekday = day;
-    schedule.minuteOfDay = CarryTimeOfDay(settings.hour, settings.minute);
-    return schedule;
-}
-
 Moment NewestMoment(const RunSchedule& schedule, Moment now) {
     if (schedule.frequency == AlertFrequency::Off || now == kNoMoment) return kNoMoment;
     const int today = MomentDay(now);

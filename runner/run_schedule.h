@@ -15,17 +15,6 @@ namespace lorvane {
 // How far back a run makes up for missed moments.
 constexpr int kLongestMakeUpDays = 31;
 
-// The schedule the settings describe.
-struct RunSchedule {
-    AlertFrequency frequency = AlertFrequency::Off;
-    int weekday = 6;  // 0 Sunday .. 6 Saturday; weekly runs only
-    int minuteOfDay = 0;
-};
-
-// Returns the schedule of `settings`: its frequency, the weekday its Day
-// names (Saturday when it names none), and its time with calendar carry.
-RunSchedule ScheduleOfSettings(const AlertSettings& settings);
-
 // Returns the newest moment of `schedule` at or before `now`; kNoMoment
 // when alerts are off.
 Moment NewestMoment(const RunSchedule& schedule, Moment now);

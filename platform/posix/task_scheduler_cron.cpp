@@ -2,8 +2,8 @@
 // each behind a tag line with its name, so that it can be found, replaced
 // and removed without touching the user's other lines. Read with
 // "crontab -l", written with "crontab -".
-#include <cstdio>
 #include <cstdlib>
+#include <sstream>
 #include <vector>
 
 #include "common/text.h"
@@ -105,115 +105,84 @@ bool IsSafeName(const std::string& name) {
     return !name.empty();
 }
 
-std::string Date(unsigned year, unsigned month, unsigned day) {
-    char text[32];
-    std::snprintf(text, sizeof text, "%04u-%02u-%02u", year, month, day);
-    return text;
+// The tag line's account of the schedule: " runs daily at 07:30" or
+// " runs weekly on Monday at 07:30".
+const char kRuns[] = " runs ";
+
+// Reads "HH:MM" at the start of `text` as minutes of the day.
+bool ReadTime(const std::string& text, int& minuteOfDay) {
+    int hour = 0, minute = 0;
+    char colon = 0;
+    std::istringstream in(text);
+    if (!(in >> hour >> colon >> minute) || colon != ':' || hour < 0 || hour > 23 ||
+        minute < 0 || minute > 59)
+        return false;
+    minuteOfDay = hour * 60 + minute;
+    return true;
 }
 
-class CronWorkItem : public ScheduledWorkItem {
-public:
-    explicit CronWorkItem(std::string name) : m_name(std::move(name)) {}
-
-    Status SetApplicationName(const std::string& application) override {
-        m_application = application;
-        return Status();
-    }
-    Status SetAccountInformation(const std::string& account, const std::string&) override {
-        // cron runs the user's own table as that user and needs no
-        // password; it is not kept anywhere.
-        // A refusal says the code the Task Scheduler gives a refused account.
-        return account == CurrentUserName() ? Status() : Status(StatusCode::AccessDenied, "0x80070005");
-    }
-    Status SetParameters(const std::string& parameters) override {
-        m_parameters = parameters;
-        return Status();
-    }
-    Status SetWorkingDirectory(const std::string& directory) override {
-        m_directory = directory;
-        return Status();
-    }
-    Status SetComment(const std::string& comment) override {
-        m_comment = comment;
-        return Status();
-    }
-    Status SetFlags(std::uint32_t flags) override {
-        m_flags = flags;
-        return Status();
-    }
-    Status CreateTrigger(int& index) override {
-        m_triggers.emplace_back();
-        index = static_cast<int>(m_triggers.size()) - 1;
-        return Status();
-    }
-    Status SetTrigger(int index, const TaskTrigger& trigger) override {
-        if (index < 0 || static_cast<std::size_t>(index) >= m_triggers.size()) return Status::Error("");
-        m_triggers[static_cast<std::size_t>(index)] = trigger;
-        return Status();
-    }
-
-    Status Save() override {
-        if (m_application.empty() || m_triggers.empty()) return Status::Error("");
-        // A line break would end the job's line early and start another.
-        for (const std::string* text : {&m_application, &m_directory, &m_parameters, &m_comment}) {
-            if (text->find_first_of("\r\n") != std::string::npos) {
-                return Status::Error("A crontab line cannot hold a line break, and this one would: \"" +
-                                     ReplaceAll(ReplaceAll(*text, "\n", "\\n"), "\r", "\\r") + "\"");
-            }
+// Reads the schedule back from what follows the name on an item's tag line
+// or, for an item written before the tag said it, from the hour and weekday fields of its job line
+// ("30 7 * * *" daily, "30 7 * * 3" weekly). False when neither says.
+bool ReadSchedule(const std::string& tag, const std::string& job, RunSchedule& schedule) {
+    if (tag.compare(0, sizeof kRuns - 1, kRuns) == 0) {
+        std::istringstream said(tag.substr(sizeof kRuns - 1));
+        std::string frequency, word, time;
+        said >> frequency >> word;
+        if (frequency == "weekly" && word == "on") {
+            std::string day;
+            said >> day >> word;
+            schedule.weekday = -1;
+            for (int weekday = 0; weekday < 7; ++weekday)
+                if (day == kWeekdayNames[weekday]) schedule.weekday = weekday;
+            if (schedule.weekday < 0) return false;
+        } else if (frequency != "daily") {
+            return false;
         }
-        std::string error;
-        if (!m_directory.empty() && !MakeDirectories(m_directory, error)) return Status::Error(error);
-        std::vector<std::string> lines;
-        const Status read = ReadCrontab(lines);
-        if (!read.ok()) return read;
-        for (int at; (at = FindItem(lines, m_name)) >= 0;) EraseItem(lines, at);
-
-        // A runner that is gone (the package removed without turning alerts
-        // off) makes the job do nothing rather than fail every day. The
-        // runner keeps its own log, so cron has no output to mail.
-        const std::string application = ShellQuote(m_application);
-        std::string command = "[ -x " + application + " ] || exit 0; ";
-        if (!m_directory.empty()) command += "cd " + ShellQuote(m_directory) + " && ";
-        command += "exec " + application;
-        if (!m_parameters.empty()) command += " " + m_parameters;
-        command += " >/dev/null 2>&1";
-        for (const TaskTrigger& trigger : m_triggers) {
-            std::string tag = TagOf(m_name) + " begin=" +
-                              Date(trigger.beginYear, trigger.beginMonth, trigger.beginDay) + " end=" +
-                              (trigger.flags & kTriggerHasEndDate
-                                   ? Date(trigger.endYear, trigger.endMonth, trigger.endDay)
-                                   : std::string("none")) +
-                              " flags=" + std::to_string(m_flags);
-            if (!m_comment.empty()) tag += " comment=" + m_comment;
-            lines.push_back(tag);
-            if (trigger.triggerType == TriggerType::Weekly && (trigger.daysOfWeek & 0x7F) == 0)
-                return Status::Error("");
-            // A chance every hour at the run's minute: cron runs nothing
-            // that was due while the computer was off or asleep, and the
-            // runner, started with --scheduled, decides which chance is due
-            // by the day and time of the settings.
-            lines.push_back(std::to_string(trigger.startMinute) + " * * * * " + CronEscape(command));
-        }
-        return WriteCrontab(lines);
+        schedule.frequency = frequency == "daily" ? AlertFrequency::Daily : AlertFrequency::Weekly;
+        return word == "at" && said >> time && ReadTime(time, schedule.minuteOfDay);
     }
+    std::istringstream fields(job);
+    std::string minute, hour, day, month, weekday;
+    if (!(fields >> minute >> hour >> day >> month >> weekday) || day != "*" || month != "*" ||
+        !ReadTime(hour + ":" + minute, schedule.minuteOfDay))
+        return false;
+    schedule.frequency = weekday == "*" ? AlertFrequency::Daily : AlertFrequency::Weekly;
+    schedule.weekday = weekday.size() == 1 && weekday[0] >= '0' && weekday[0] <= '6' ? weekday[0] - '0' : -1;
+    return schedule.frequency == AlertFrequency::Daily || schedule.weekday >= 0;
+}
 
-private:
-    std::string m_name;
-    std::string m_application;
-    std::string m_parameters;
-    std::string m_directory;
-    std::string m_comment;
-    std::uint32_t m_flags = 0;
-    std::vector<TaskTrigger> m_triggers;
-};
+// Returns the job line that starts `application` in `directory`: every
+// hour at the schedule's minute, so that a moment missed while the
+// computer was off or asleep (cron runs nothing it missed) gets a chance
+// within the hour it is on again. The runner, started with --scheduled,
+// decides which chance is due. A runner that is gone (the package removed
+// without turning alerts off) makes the job do nothing rather than fail
+// every hour; the runner keeps its own log, so cron has no output to mail.
+std::string JobLine(const CTaskDescriptor& descriptor) {
+    const std::string application = ShellQuote(descriptor.application());
+    std::string command = "[ -x " + application + " ] || exit 0; ";
+    if (!descriptor.workingDirectory().empty()) command += "cd " + ShellQuote(descriptor.workingDirectory()) + " && ";
+    command += "exec " + application;
+    if (!descriptor.parameters().empty()) command += " " + descriptor.parameters();
+    command += " >/dev/null 2>&1";
+    return std::to_string(descriptor.schedule().minuteOfDay % 60) + " * * * * " + CronEscape(command);
+}
 
 class CronTaskScheduler : public TaskScheduler {
 public:
-    Status Activate(const std::string& name) override {
+    Status Find(const std::string& name, RegisteredTask& found) override {
         std::vector<std::string> lines;
         const Status read = ReadCrontab(lines);
         if (!read.ok()) return read;
-        return FindItem(lines, name) >= 0 ? Status() : Status(StatusCode::NotFound, "");
+        const int at = FindItem(lines, name);
+        if (at < 0) return Status(StatusCode::NotFound, "");
+        const std::size_t job = static_cast<std::size_t>(at) + 1;
+        found = RegisteredTask();
+        found.scheduleKnown =
+            ReadSchedule(lines[static_cast<std::size_t>(at)].substr(TagOf(name).size()),
+                         job < lines.size() ? lines[job] : "", found.schedule);
+        return Status();
     }
 
     Status Delete(const std::string& name) override {
@@ -225,11 +194,34 @@ public:
         return WriteCrontab(lines);
     }
 
-    Status NewWorkItem(const std::string& name, std::unique_ptr<ScheduledWorkItem>& item) override {
+    Status Create(const std::string& name, const CTaskDescriptor& descriptor) override {
         if (!IsSafeName(name))
             return Status::Error("a work item name may not hold a double quote or a control character");
-        item = std::make_unique<CronWorkItem>(name);
-        return Status();
+        // cron runs the user's own table as that user and needs no
+        // password; it is not kept anywhere.
+        if (descriptor.m_account != CurrentUserName())
+            return Status(StatusCode::Refused, "cron starts the jobs of this table as " + CurrentUserName() +
+                                                   ", not as " + descriptor.m_account + ".");
+        // A line break would end the job's line early and start another.
+        for (const std::string* text : {&descriptor.application(), &descriptor.workingDirectory(),
+                                        &descriptor.parameters(), &descriptor.comment()}) {
+            if (text->find_first_of("\r\n") != std::string::npos) {
+                return Status::Error("A crontab line cannot hold a line break, and this one would: \"" +
+                                     ReplaceAll(ReplaceAll(*text, "\n", "\\n"), "\r", "\\r") + "\"");
+            }
+        }
+        std::string error;
+        if (!descriptor.workingDirectory().empty() && !MakeDirectories(descriptor.workingDirectory(), error))
+            return Status::Error(error);
+        std::vector<std::string> lines;
+        const Status read = ReadCrontab(lines);
+        if (!read.ok()) return read;
+        for (int at; (at = FindItem(lines, name)) >= 0;) EraseItem(lines, at);
+        std::string tag = TagOf(name) + kRuns + ScheduleText(descriptor.schedule());
+        if (!descriptor.comment().empty()) tag += "; " + descriptor.comment();
+        lines.push_back(tag);
+        lines.push_back(JobLine(descriptor));
+        return WriteCrontab(lines);
     }
 };
 
@@ -239,10 +231,6 @@ Status CreateTaskScheduler(std::unique_ptr<TaskScheduler>& scheduler) {
     if (CrontabProgram().empty()) return Status(StatusCode::NotFound, kNoCrontabProgram);
     scheduler = std::make_unique<CronTaskScheduler>();
     return Status();
-}
-
-bool IsNtFamily() {
-    return true;
 }
 
 bool SchedulerNeedsPassword() {

@@ -5,7 +5,6 @@
 #include <objbase.h>
 
 #include <cstdio>
-#include <vector>
 
 #include "common/system_services.h"
 #include "config/task_scheduler.h"
@@ -28,113 +27,160 @@ Status Result(HRESULT result) {
     return SUCCEEDED(result) ? Status() : Status(Win32StatusCode(static_cast<unsigned long>(result)), "");
 }
 
-class ComWorkItem : public ScheduledWorkItem {
-public:
-    explicit ComWorkItem(ComPtr<ITask> task) : m_task(std::move(task)) {}
+// Whether the system is of the NT family, where a work item may show its
+// windows to the signed-in user.
+bool IsNtFamily() {
+    return (GetVersion() & 0x80000000u) == 0;
+}
 
+// The work item's flags: it does not start on batteries and stops when the
+// computer goes on them (a missed start is made up at a later chance);
+// without a password it runs only while its account is signed in.
+DWORD WorkItemFlags(const CTaskDescriptor& descriptor) {
+    DWORD flags = TASK_FLAG_DONT_START_IF_ON_BATTERIES | TASK_FLAG_KILL_IF_GOING_ON_BATTERIES;
+    if (IsNtFamily()) flags |= TASK_FLAG_INTERACTIVE;
+    if (descriptor.onlyWhenSignedIn()) flags |= TASK_FLAG_RUN_ONLY_IF_LOGGED_ON;
+    return flags;
+}
 
-    Status SetApplicationName(const std::string& application) override {
-        return Result(m_task->SetApplicationName(ToWide(application).c_str()));
+// The trigger of the schedule's moments: daily, or weekly on its weekday,
+// from the first week of 2000 at its time, and then every hour until the
+// next moment, so that a moment missed while the computer was off, asleep
+// or on batteries gets a chance within the hour it can run again. The
+// runner, started with --scheduled, decides which start is due.
+TASK_TRIGGER ScheduleTrigger(const RunSchedule& schedule) {
+    TASK_TRIGGER trigger{};
+    trigger.cbTriggerSize = sizeof trigger;
+    trigger.wBeginYear = 2000;
+    trigger.wBeginMonth = 1;
+    trigger.wBeginDay = 1;  // a Saturday; the 2nd is a Sunday, and so on
+    trigger.wStartHour = static_cast<WORD>(schedule.minuteOfDay / 60);
+    trigger.wStartMinute = static_cast<WORD>(schedule.minuteOfDay % 60);
+    trigger.MinutesInterval = 60;
+    if (schedule.frequency == AlertFrequency::Daily) {
+        trigger.TriggerType = TASK_TIME_TRIGGER_DAILY;
+        trigger.Type.Daily.DaysInterval = 1;
+        trigger.MinutesDuration = 24 * 60;
+    } else {
+        const int weekday = schedule.weekday >= 0 && schedule.weekday < 6 ? schedule.weekday : 6;
+        trigger.wBeginDay = static_cast<WORD>(weekday == 6 ? 1 : 2 + weekday);
+        trigger.TriggerType = TASK_TIME_TRIGGER_WEEKLY;
+        trigger.Type.Weekly.WeeksInterval = 1;
+        trigger.Type.Weekly.rgfDaysOfTheWeek = static_cast<WORD>(1u << weekday);  // TASK_SUNDAY is 1
+        trigger.MinutesDuration = 7 * 24 * 60;
     }
-    Status SetAccountInformation(const std::string& account, const std::string& password) override {
-        const HRESULT result = m_task->SetAccountInformation(ToWide(account).c_str(), ToWide(password).c_str());
-        if (SUCCEEDED(result)) return Status();
-        char code[16];
-        std::snprintf(code, sizeof code, "0x%x", static_cast<unsigned>(result));
-        return Status(Win32StatusCode(static_cast<unsigned long>(result)), code);
-    }
-    Status SetParameters(const std::string& parameters) override {
-        return Result(m_task->SetParameters(ToWide(parameters).c_str()));
-    }
-    Status SetWorkingDirectory(const std::string& directory) override {
-        m_directory = directory;
-        return Result(m_task->SetWorkingDirectory(ToWide(directory).c_str()));
-    }
-    Status SetComment(const std::string& comment) override {
-        return Result(m_task->SetComment(ToWide(comment).c_str()));
-    }
-    Status SetFlags(std::uint32_t flags) override { return Result(m_task->SetFlags(flags)); }
+    return trigger;
+}
 
-    Status CreateTrigger(int& index) override {
-        WORD number = 0;
-        ComPtr<ITaskTrigger> trigger;
-        const HRESULT result = m_task->CreateTrigger(&number, trigger.address());
-        if (FAILED(result)) return Result(result);
-        m_triggers.push_back(std::move(trigger));
-        index = static_cast<int>(m_triggers.size()) - 1;
-        return Status();
-    }
+// The trigger that gives a chance when the user signs in.
+TASK_TRIGGER LogonTrigger() {
+    TASK_TRIGGER trigger{};
+    trigger.cbTriggerSize = sizeof trigger;
+    trigger.wBeginYear = 2000;
+    trigger.wBeginMonth = 1;
+    trigger.wBeginDay = 1;
+    trigger.TriggerType = TASK_EVENT_TRIGGER_AT_LOGON;
+    return trigger;
+}
 
-    Status SetTrigger(int index, const TaskTrigger& trigger) override {
-        if (index < 0 || static_cast<std::size_t>(index) >= m_triggers.size()) return Status::Error("");
-        TASK_TRIGGER record{};
-        record.cbTriggerSize = sizeof record;
-        record.wBeginYear = trigger.beginYear;
-        record.wBeginMonth = trigger.beginMonth;
-        record.wBeginDay = trigger.beginDay;
-        record.wEndYear = trigger.endYear;
-        record.wEndMonth = trigger.endMonth;
-        record.wEndDay = trigger.endDay;
-        record.wStartHour = trigger.startHour;
-        record.wStartMinute = trigger.startMinute;
-        record.MinutesDuration = trigger.minutesDuration;
-        record.MinutesInterval = trigger.minutesInterval;
-        record.rgFlags = trigger.flags;
-        record.TriggerType = static_cast<TASK_TRIGGER_TYPE>(trigger.triggerType);
-        if (trigger.triggerType == TriggerType::Daily) {
-            record.Type.Daily.DaysInterval = trigger.interval;
-        } else {
-            record.Type.Weekly.WeeksInterval = trigger.interval;
-            record.Type.Weekly.rgfDaysOfTheWeek = trigger.daysOfWeek;
-        }
-        record.wRandomMinutesInterval = trigger.randomMinutesInterval;
-        return Result(m_triggers[static_cast<std::size_t>(index)]->SetTrigger(&record));
+// Reads the schedule back from a time trigger; false for other kinds.
+bool ReadSchedule(const TASK_TRIGGER& trigger, RunSchedule& schedule) {
+    schedule.minuteOfDay = trigger.wStartHour * 60 + trigger.wStartMinute;
+    if (trigger.TriggerType == TASK_TIME_TRIGGER_DAILY) {
+        schedule.frequency = AlertFrequency::Daily;
+        return true;
     }
+    if (trigger.TriggerType != TASK_TIME_TRIGGER_WEEKLY) return false;
+    schedule.frequency = AlertFrequency::Weekly;
+    for (int weekday = 6; weekday >= 0; --weekday)
+        if (trigger.Type.Weekly.rgfDaysOfTheWeek & (1u << weekday)) schedule.weekday = weekday;
+    return true;
+}
 
-    Status Save() override {
-        // The run's own folder must be there, and writable by the user.
-        if (!m_directory.empty()) {
-            const int made = SHCreateDirectoryExA(nullptr, m_directory.c_str(), nullptr);
-            if (made != ERROR_SUCCESS && made != ERROR_ALREADY_EXISTS && made != ERROR_FILE_EXISTS)
-                return Result(HRESULT_FROM_WIN32(static_cast<DWORD>(made)));
-        }
-        ComPtr<IPersistFile> file;
-        HRESULT result = m_task->QueryInterface(kPersistFileInterface, file.out());
-        if (FAILED(result)) return Result(result);
-        return Result(file->Save(nullptr, FALSE));
+Status AddTrigger(ITask& task, const TASK_TRIGGER& record) {
+    WORD number = 0;
+    ComPtr<ITaskTrigger> trigger;
+    const HRESULT result = task.CreateTrigger(&number, trigger.address());
+    return FAILED(result) ? Result(result) : Result(trigger->SetTrigger(&record));
+}
+
+// Sets the account the item runs as: with the password, or with none when
+// it runs only while the account is signed in (its flag already set).
+Status SetAccount(ITask& task, const CTaskDescriptor& descriptor) {
+    const std::wstring password = ToWide(descriptor.m_password);
+    const HRESULT result = task.SetAccountInformation(ToWide(descriptor.m_account).c_str(),
+                                                      descriptor.onlyWhenSignedIn() ? nullptr : password.c_str());
+    if (SUCCEEDED(result)) return Status();
+    char code[80];
+    std::snprintf(code, sizeof code, "Failed calling ITask::SetAccountInformation: error = 0x%x",
+                  static_cast<unsigned>(result));
+    return Status(StatusCode::Refused, code);
+}
+
+// Sets what the item starts, where, with which flags and triggers, and
+// makes the run's own folder, which must be there and writable by the user.
+Status Fill(ITask& task, const CTaskDescriptor& descriptor) {
+    Status status = Result(task.SetApplicationName(ToWide(descriptor.application()).c_str()));
+    if (status.ok()) status = Result(task.SetFlags(WorkItemFlags(descriptor)));
+    if (status.ok()) status = SetAccount(task, descriptor);
+    if (status.ok() && !descriptor.parameters().empty())
+        status = Result(task.SetParameters(ToWide(descriptor.parameters()).c_str()));
+    if (status.ok() && !descriptor.workingDirectory().empty())
+        status = Result(task.SetWorkingDirectory(ToWide(descriptor.workingDirectory()).c_str()));
+    if (status.ok() && !descriptor.comment().empty())
+        status = Result(task.SetComment(ToWide(descriptor.comment()).c_str()));
+    if (status.ok()) status = AddTrigger(task, ScheduleTrigger(descriptor.schedule()));
+    if (status.ok()) status = AddTrigger(task, LogonTrigger());
+    if (status.ok() && !descriptor.workingDirectory().empty()) {
+        const int made = SHCreateDirectoryExA(nullptr, descriptor.workingDirectory().c_str(), nullptr);
+        if (made != ERROR_SUCCESS && made != ERROR_ALREADY_EXISTS && made != ERROR_FILE_EXISTS)
+            status = Result(HRESULT_FROM_WIN32(static_cast<DWORD>(made)));
     }
-
-private:
-    ComApartment m_apartment;  // declared first: left after the references go
-    ComPtr<ITask> m_task;
-    std::string m_directory;
-    std::vector<ComPtr<ITaskTrigger>> m_triggers;
-};
+    return status;
+}
 
 class ComTaskScheduler : public TaskScheduler {
 public:
     ComTaskScheduler() = default;
     ComPtr<ITaskScheduler>& reference() { return m_scheduler; }
 
-    Status Activate(const std::string& name) override {
-        ComPtr<IUnknown> task;
-        return Result(m_scheduler->Activate(ToWide(name).c_str(), kTaskInterface, task.address()));
+    Status Find(const std::string& name, RegisteredTask& found) override {
+        ComPtr<IUnknown> activated;
+        ComPtr<ITask> task;
+        HRESULT result = m_scheduler->Activate(ToWide(name).c_str(), kTaskInterface, activated.address());
+        if (SUCCEEDED(result)) result = activated->QueryInterface(kTaskInterface, task.out());
+        if (FAILED(result)) return Result(result);
+        found = RegisteredTask();
+        DWORD flags = 0;
+        if (SUCCEEDED(task->GetFlags(&flags))) found.onlyWhenSignedIn = (flags & TASK_FLAG_RUN_ONLY_IF_LOGGED_ON) != 0;
+        WORD count = 0;
+        if (FAILED(task->GetTriggerCount(&count))) count = 0;
+        for (WORD index = 0; index < count && !found.scheduleKnown; ++index) {
+            ComPtr<ITaskTrigger> trigger;
+            TASK_TRIGGER record{};
+            record.cbTriggerSize = sizeof record;
+            if (SUCCEEDED(task->GetTrigger(index, trigger.address())) && SUCCEEDED(trigger->GetTrigger(&record)))
+                found.scheduleKnown = ReadSchedule(record, found.schedule);
+        }
+        return Status();
     }
 
     Status Delete(const std::string& name) override {
         return Result(m_scheduler->Delete(ToWide(name).c_str()));
     }
 
-    Status NewWorkItem(const std::string& name, std::unique_ptr<ScheduledWorkItem>& item) override {
+    Status Create(const std::string& name, const CTaskDescriptor& descriptor) override {
         ComPtr<IUnknown> created;
+        ComPtr<ITask> task;
         HRESULT result =
             m_scheduler->NewWorkItem(ToWide(name).c_str(), kTaskClass, kTaskInterface, created.address());
+        if (SUCCEEDED(result)) result = created->QueryInterface(kTaskInterface, task.out());
         if (FAILED(result)) return Result(result);
-        ComPtr<ITask> task;
-        result = created->QueryInterface(kTaskInterface, task.out());
-        if (FAILED(result)) return Result(result);
-        item = std::make_unique<ComWorkItem>(std::move(task));
-        return Status();
+        const Status filled = Fill(*task, descriptor);
+        if (!filled.ok()) return filled;
+        ComPtr<IPersistFile> file;
+        result = task->QueryInterface(kPersistFileInterface, file.out());
+        return Result(SUCCEEDED(result) ? file->Save(nullptr, FALSE) : result);
     }
 
 private:
@@ -155,10 +201,6 @@ Status CreateTaskScheduler(std::unique_ptr<TaskScheduler>& scheduler) {
 
 bool SchedulerNeedsPassword() {
     return true;
-}
-
-bool IsNtFamily() {
-    return (GetVersion() & 0x80000000u) == 0;
 }
 
 std::string RunnerApplication() {

@@ -24,35 +24,30 @@ namespace {
 
 const char kOtherLines[] = "# the user's own\nMAILTO=\"\"\n5 4 * * 1 /usr/bin/backup --all\n";
 
-CalendarTime Date(int year, int month, int day, int hour = 0, int minute = 0) {
-    CalendarTime t;
-    t.year = year;
-    t.month = month;
-    t.day = day;
-    t.hour = hour;
-    t.minute = minute;
-    t.second = 42;  // dropped by the descriptor
-    return t;
-}
+const RunSchedule kDaily0730{AlertFrequency::Daily, 3, 7 * 60 + 30};
+const RunSchedule kWednesday1845{AlertFrequency::Weekly, 3, 18 * 60 + 45};
 
 class TaskScheduling : public ::testing::Test {
 protected:
-    CTaskDescriptor Descriptor(const CalendarTime& start, int endYear = 2100) {
+    CTaskDescriptor Descriptor(const RunSchedule& schedule = kDaily0730) {
         CTaskDescriptor descriptor;
         descriptor.SetApplication("/opt/lorvane/tessory");
         descriptor.SetWorkingDirectory(m_isolation.home() + "/data/Lorvane");
-        descriptor.SetStart(start);
-        CalendarTime end = start;
-        end.year = endYear;
-        descriptor.SetEnd(end);
+        descriptor.SetSchedule(schedule);
         descriptor.m_account = LogonName();
         descriptor.m_password = "unused";
         return descriptor;
     }
-    std::string JobLines(const std::string& schedule, const std::string& begin, const std::string& end) {
-        return "# Lorvane work item \"Lorvane\" begin=" + begin + " end=" + end + " flags=193\n" + schedule +
-               " [ -x '/opt/lorvane/tessory' ] || exit 0; cd '" + m_isolation.home() +
+    std::string JobLines(const std::string& minute, const std::string& schedule) {
+        return "# Lorvane work item \"Lorvane\" runs " + schedule + "\n" + minute +
+               " * * * * [ -x '/opt/lorvane/tessory' ] || exit 0; cd '" + m_isolation.home() +
                "/data/Lorvane' && exec '/opt/lorvane/tessory' >/dev/null 2>&1\n";
+    }
+    // What FindTask reads back of item "Lorvane".
+    std::string FoundSchedule() {
+        RegisteredTask found;
+        const Status status = FindTask(m_console, "Lorvane", &found);
+        return !status.ok() ? "none" : found.scheduleKnown ? ScheduleText(found.schedule) : "unknown";
     }
 
     static std::string LogonName();
@@ -69,64 +64,51 @@ std::string TaskScheduling::LogonName() {
 
 TEST_F(TaskScheduling, DailyAtHalfPastSeven) {
     m_isolation.SetCrontab(kOtherLines);
-    CTaskDescriptor descriptor = Descriptor(Date(2000, 1, 1, 7, 30));
-    EXPECT_EQ(RegisterTask(m_console, descriptor, "Lorvane", false, AlertFrequency::Daily).code(), StatusCode::Ok);
-    EXPECT_EQ(descriptor.frequencyKind(), TriggerKind::Daily);
-    EXPECT_EQ(m_isolation.Crontab(),
-              std::string(kOtherLines) + JobLines("30 * * * *", "2000-01-01", "2100-01-01"));
+    EXPECT_EQ(RegisterTask(m_console, Descriptor(), "Lorvane", false).code(), StatusCode::Ok);
+    EXPECT_EQ(m_isolation.Crontab(), std::string(kOtherLines) + JobLines("30", "daily at 07:30"));
+    EXPECT_EQ(FoundSchedule(), "daily at 07:30");
     // The working folder exists for the runner.
     EXPECT_EQ(access((m_isolation.home() + "/data/Lorvane").c_str(), W_OK), 0);
 }
 
-TEST_F(TaskScheduling, WeeklyOnTheStartDatesWeekday) {
-    CTaskDescriptor wednesday = Descriptor(Date(2000, 1, 5, 18, 45));
-    EXPECT_EQ(RegisterTask(m_console, wednesday, "Lorvane", false, AlertFrequency::Weekly).code(), StatusCode::Ok);
-    EXPECT_EQ(wednesday.frequencyKind(), TriggerKind::Weekly);
-    EXPECT_EQ(m_isolation.Crontab(), JobLines("45 * * * *", "2000-01-05", "2100-01-05"));
-
-    CTaskDescriptor saturday = Descriptor(Date(2000, 1, 1, 6, 0));
-    EXPECT_EQ(RegisterTask(m_console, saturday, "Lorvane", false, AlertFrequency::Off).code(), StatusCode::Ok);  // anything but daily is weekly
-    EXPECT_EQ(m_isolation.Crontab(), JobLines("0 * * * *", "2000-01-01", "2100-01-01"));
-}
-
-TEST_F(TaskScheduling, TriggerRecords) {
-    CTaskDescriptor descriptor = Descriptor(Date(2000, 1, 5, 18, 45));
-    descriptor.SetFrequencyKind(TriggerKind::Weekly);
-    TaskTrigger trigger = BuildTaskTrigger(descriptor);
-    EXPECT_EQ(trigger.triggerSize, 48);
-    EXPECT_EQ(trigger.triggerType, TriggerType::Weekly);
-    EXPECT_EQ(trigger.interval, 1);
-    EXPECT_EQ(trigger.daysOfWeek, 8);
-    EXPECT_EQ(trigger.flags, kTriggerHasEndDate);
-    EXPECT_EQ(trigger.endYear, 2100);
-    EXPECT_EQ(descriptor.start().second, 0);
-
-    CTaskDescriptor open = Descriptor(Date(2000, 1, 2, 1, 2), 0);
-    open.SetFrequencyKind(TriggerKind::Daily);
-    trigger = BuildTaskTrigger(open);
-    EXPECT_EQ(trigger.triggerType, TriggerType::Daily);
-    EXPECT_EQ(trigger.flags, 0u);
-    EXPECT_EQ(trigger.endYear + trigger.endMonth + trigger.endDay, 0);
-    for (int day = 2; day <= 8; ++day) EXPECT_EQ(DayBitOf(Date(2000, 1, day)), 1 << (day - 2)) << day;
+TEST_F(TaskScheduling, WeeklyAndWhatIsReadBack) {
+    EXPECT_EQ(RegisterTask(m_console, Descriptor(kWednesday1845), "Lorvane", false).code(), StatusCode::Ok);
+    EXPECT_EQ(m_isolation.Crontab(), JobLines("45", "weekly on Wednesday at 18:45"));
+    EXPECT_EQ(FoundSchedule(), "weekly on Wednesday at 18:45");
+    // Items of the version before: their schedule is in the job line's
+    // fields, and they stay found until a save replaces them.
+    const std::string job = " [ -x '/usr/bin/tessory' ] || exit 0; exec '/usr/bin/tessory' >/dev/null 2>&1\n";
+    const std::string oldTag = "# Lorvane work item \"Lorvane\" begin=2000-01-05 end=2100-01-05 flags=193\n";
+    for (const auto& [line, found] : std::vector<std::pair<std::string, std::string>>{
+             {"45 18 * * 3", "weekly on Wednesday at 18:45"},
+             {"5 7 * * *", "daily at 07:05"},
+             {"5 7 1 * *", "unknown"},
+             {"5 25 * * *", "unknown"}}) {
+        m_isolation.SetCrontab(oldTag + line + job);
+        EXPECT_EQ(FoundSchedule(), found) << line;
+    }
+    m_isolation.SetCrontab("# Lorvane work item \"Lorvane\" runs weekly on Caturday at 18:45\n");
+    EXPECT_EQ(FoundSchedule(), "unknown");
+    m_isolation.SetCrontab(kOtherLines);
+    EXPECT_EQ(FoundSchedule(), "none");
 }
 
 TEST_F(TaskScheduling, ReplaceOrRefuseAnExistingItem) {
-    CTaskDescriptor first = Descriptor(Date(2000, 1, 1, 7, 30));
-    ASSERT_EQ(RegisterTask(m_console, first, "Lorvane", false, AlertFrequency::Daily).code(), StatusCode::Ok);
+    ASSERT_EQ(RegisterTask(m_console, Descriptor(), "Lorvane", false).code(), StatusCode::Ok);
     const std::string before = m_isolation.Crontab();
-    CTaskDescriptor second = Descriptor(Date(2000, 1, 3, 9, 15));
-    EXPECT_EQ(RegisterTask(m_console, second, "Lorvane", true, AlertFrequency::Weekly).code(), StatusCode::Exists);
+    const CTaskDescriptor second = Descriptor({AlertFrequency::Weekly, 1, 9 * 60 + 15});
+    EXPECT_EQ(RegisterTask(m_console, second, "Lorvane", true).code(), StatusCode::Exists);
     EXPECT_EQ(m_isolation.Crontab(), before);
-    EXPECT_EQ(RegisterTask(m_console, second, "Lorvane", false, AlertFrequency::Weekly).code(), StatusCode::Ok);
-    EXPECT_EQ(m_isolation.Crontab(), JobLines("15 * * * *", "2000-01-03", "2100-01-03"));
+    EXPECT_EQ(RegisterTask(m_console, second, "Lorvane", false).code(), StatusCode::Ok);
+    EXPECT_EQ(m_isolation.Crontab(), JobLines("15", "weekly on Monday at 09:15"));
 }
 
 TEST_F(TaskScheduling, ParametersAndQuotingInTheCommand) {
-    CTaskDescriptor descriptor = Descriptor(Date(2000, 1, 1, 7, 30));
+    CTaskDescriptor descriptor = Descriptor();
     descriptor.SetApplication("/opt/it's here/tessory");
     descriptor.SetWorkingDirectory(m_isolation.home() + "/100% data");
     descriptor.SetParameters("--once");
-    ASSERT_EQ(RegisterTask(m_console, descriptor, "Lorvane", false, AlertFrequency::Daily).code(), StatusCode::Ok);
+    ASSERT_EQ(RegisterTask(m_console, descriptor, "Lorvane", false).code(), StatusCode::Ok);
     const std::string table = m_isolation.Crontab();
     EXPECT_NE(table.find("30 * * * * [ -x '/opt/it'\\''s here/tessory' ] || exit 0; cd '" + m_isolation.home() +
                          "/100\\% data' && exec '/opt/it'\\''s here/tessory' --once >/dev/null 2>&1\n"),
@@ -136,42 +118,38 @@ TEST_F(TaskScheduling, ParametersAndQuotingInTheCommand) {
 
 TEST_F(TaskScheduling, InputsAreCheckedBeforeAnythingIsTouched) {
     m_isolation.SetCrontab(kOtherLines);
-    CTaskDescriptor noStart;
-    noStart.SetApplication("/opt/lorvane/tessory");
-    EXPECT_EQ(RegisterTask(m_console, noStart, "Lorvane", false, AlertFrequency::Daily).code(), StatusCode::Failed);
-    CTaskDescriptor noApplication = Descriptor(Date(2000, 1, 1));
+    EXPECT_EQ(RegisterTask(m_console, Descriptor(RunSchedule()), "Lorvane", false).code(), StatusCode::Failed);
+    CTaskDescriptor noApplication = Descriptor();
     noApplication.SetApplication("");
-    EXPECT_EQ(RegisterTask(m_console, noApplication, "Lorvane", false, AlertFrequency::Daily).code(), StatusCode::Failed);
-    CTaskDescriptor fine = Descriptor(Date(2000, 1, 1));
-    EXPECT_EQ(RegisterTask(m_console, fine, "", false, AlertFrequency::Daily).code(), StatusCode::Failed);
+    EXPECT_EQ(RegisterTask(m_console, noApplication, "Lorvane", false).code(), StatusCode::Failed);
+    EXPECT_EQ(RegisterTask(m_console, Descriptor(), "", false).code(), StatusCode::Failed);
     EXPECT_EQ(RemoveTask(m_console, "").code(), StatusCode::Failed);
     EXPECT_EQ(m_isolation.Crontab(), kOtherLines);
 }
 
 TEST_F(TaskScheduling, LineBreaksNeverReachTheTable) {
     m_isolation.SetCrontab(kOtherLines);
-    CTaskDescriptor descriptor = Descriptor(Date(2000, 1, 1, 7, 30));
+    CTaskDescriptor descriptor = Descriptor();
     descriptor.SetWorkingDirectory(m_isolation.home() + "/data\n* * * * * touch /tmp/owned\n");
-    EXPECT_EQ(RegisterTask(m_console, descriptor, "Lorvane", false, AlertFrequency::Daily).code(), StatusCode::Failed);
+    EXPECT_EQ(RegisterTask(m_console, descriptor, "Lorvane", false).code(), StatusCode::Failed);
     EXPECT_EQ(m_isolation.Crontab(), kOtherLines);
     EXPECT_NE(m_console.out.find("cannot hold a line break"), std::string::npos) << m_console.out;
     EXPECT_EQ(m_console.out.back(), '\n');
 }
 
 TEST_F(TaskScheduling, AnotherAccountIsRefused) {
-    CTaskDescriptor descriptor = Descriptor(Date(2000, 1, 1, 7, 30));
+    CTaskDescriptor descriptor = Descriptor();
     descriptor.m_account = "somebody-else";
-    EXPECT_EQ(RegisterTask(m_console, descriptor, "Lorvane", false, AlertFrequency::Daily).code(), StatusCode::Refused);
-    EXPECT_EQ(m_console.out,
-              "Failed calling ITask::SetAccountInformation: error = 0x80070005\n");
+    EXPECT_EQ(RegisterTask(m_console, descriptor, "Lorvane", false).code(), StatusCode::Refused);
+    EXPECT_EQ(m_console.out, "cron starts the jobs of this table as " + LogonName() + ", not as somebody-else.\n");
     EXPECT_EQ(m_isolation.Crontab(), "");
 }
 
 TEST_F(TaskScheduling, RemoveLeavesTheUsersOwnLines) {
     EXPECT_EQ(RemoveTask(m_console, "Lorvane").code(), StatusCode::NotFound);  // no crontab at all yet
     m_isolation.SetCrontab(kOtherLines);
-    CTaskDescriptor descriptor = Descriptor(Date(2000, 1, 1, 7, 30));
-    ASSERT_EQ(RegisterTask(m_console, descriptor, "Lorvane", false, AlertFrequency::Daily).code(), StatusCode::Ok);
+    CTaskDescriptor descriptor = Descriptor();
+    ASSERT_EQ(RegisterTask(m_console, descriptor, "Lorvane", false).code(), StatusCode::Ok);
     EXPECT_EQ(RemoveTask(m_console, "Lorvane").code(), StatusCode::Ok);
     EXPECT_EQ(m_isolation.Crontab(), kOtherLines);
     EXPECT_EQ(RemoveTask(m_console, "Lorvane").code(), StatusCode::NotFound);
@@ -185,9 +163,9 @@ TEST_F(TaskScheduling, TheJobLineRunsTheRunnerInItsFolder) {
     std::ofstream(fake) << "#!/bin/sh\npwd > '" << record << "'\necho \"$#\" >> '" << record
                         << "'\necho output\n";
     chmod(fake.c_str(), 0755);
-    CTaskDescriptor descriptor = Descriptor(Date(2000, 1, 1, 7, 30));
+    CTaskDescriptor descriptor = Descriptor();
     descriptor.SetApplication(fake);
-    ASSERT_EQ(RegisterTask(m_console, descriptor, "Lorvane", false, AlertFrequency::Daily).code(), StatusCode::Ok);
+    ASSERT_EQ(RegisterTask(m_console, descriptor, "Lorvane", false).code(), StatusCode::Ok);
     const std::string table = m_isolation.Crontab();
     const std::size_t job = table.find("\n30 * * * * ");
     ASSERT_NE(job, std::string::npos) << table;
@@ -206,8 +184,8 @@ TEST_F(TaskScheduling, TheJobLineRunsTheRunnerInItsFolder) {
 
 TEST_F(TaskScheduling, RemovingTheUsersDataLeavesNothingOfTheirs) {
     m_isolation.SetCrontab(kOtherLines);
-    CTaskDescriptor descriptor = Descriptor(Date(2000, 1, 1, 7, 30));
-    ASSERT_EQ(RegisterTask(m_console, descriptor, "Lorvane", false, AlertFrequency::Daily).code(), StatusCode::Ok);
+    CTaskDescriptor descriptor = Descriptor();
+    ASSERT_EQ(RegisterTask(m_console, descriptor, "Lorvane", false).code(), StatusCode::Ok);
     const std::string home = m_isolation.home();
     std::filesystem::create_directories(home + "/state/Lorvane");
     std::ofstream(home + "/state/Lorvane/tessory.log") << "x";
@@ -235,13 +213,12 @@ TEST(RealCrontab, RegisterAndRemoveRestoringTheTable) {
     CTaskDescriptor descriptor;
     descriptor.SetApplication("/opt/lorvane/tessory");
     descriptor.SetWorkingDirectory("/tmp/lorvane-ci-data");
-    descriptor.SetStart(Date(2000, 1, 5, 18, 45));
-    descriptor.SetEnd(Date(2100, 1, 5));
+    descriptor.SetSchedule(kWednesday1845);
     descriptor.m_account = "root";
     const char* path = std::getenv("PATH");
     const std::string savedPath = path ? path : "";
     setenv("PATH", "/usr/bin:/bin", 1);
-    const Status registered = RegisterTask(m_console, descriptor, "LorvaneCiCheck", false, AlertFrequency::Weekly);
+    const Status registered = RegisterTask(m_console, descriptor, "LorvaneCiCheck", false);
     ChildResult listed;
     RunChild("/usr/bin/crontab", {"-l"}, "", listed, error);
     const Status removed = RemoveTask(m_console, "LorvaneCiCheck");

@@ -125,7 +125,7 @@ class DialogLayout : public ::testing::Test {
 protected:
     test::IsolatedEnvironment m_isolation;
     void SetUp() override {
-        m_scratch.Write({{"Frequency", "Weekly"}, {"Day", "Friday"}, {"Format", "Text"}});
+        m_scratch.Write({{"Frequency", "Weekly"}, {"Day", "Friday"}, {"Hour", "6"}, {"Minute", "0"}, {"Format", "Text"}});
         // Registered and never run: the status lines read as in the template.
         m_isolation.SetCrontab("# Lorvane work item \"Lorvane\" begin=2000-01-07 end=2100-01-07 flags=193\n"
                                "0 6 * * 5 exec '/opt/tessory'\n");
@@ -158,7 +158,7 @@ TEST_F(DialogLayout, ConfigurationDialogControls) {
         EXPECT_NEAR(ok / cancel, 92.0 / 155.0, 0.02);
         EXPECT_NEAR(cancel / m->width(), 155.0 / 324.0, 0.02);
         EXPECT_NEAR(static_cast<double>(ControlOf<QWidget>(m, IDC_QUERY_LIST)->height()) / m->height(),
-                    78.0 / 266.0, 0.02);
+                    78.0 / 294.0, 0.02);
         Click(m, IDC_OUTGOING_MAIL);
     },
               [](QWidget* mail) {
@@ -252,7 +252,7 @@ TEST(PasswordPrompt, ShowsTheAccountAndTakesThePassword) {
         auto* password = ControlOf<QLineEdit>(m, IDC_PASSWORD_EDIT);
         EXPECT_EQ(password->echoMode(), QLineEdit::Password);
         EXPECT_EQ(m->focusWidget(), password);  // the window may not be active yet
-        EXPECT_EQ(TabOrder(ControlOf<QWidget>(m, IDOK)), (std::vector<std::string>{"1", "2", "1010"}));
+        EXPECT_EQ(TabOrder(ControlOf<QWidget>(m, IDOK)), (std::vector<std::string>{"1", "2", "1010", "1043"}));
         const std::vector<std::string> texts = StaticTexts(m);
         ASSERT_EQ(texts.size(), 3u);
         EXPECT_EQ(texts[0].rfind("In order to schedule tasks to run on this computer", 0), 0u);
@@ -268,8 +268,23 @@ TEST(PasswordPrompt, ShowsTheAccountAndTakesThePassword) {
 }
 
 TEST(PasswordPrompt, EmptyAndOverlongPasswords) {
+    // An empty password is explained, and the prompt stays for the choice
+    // to run only while signed in, which needs none.
     CDialogGetPassword empty;
-    EXPECT_EQ(RunPrompt(empty, [](QWidget* m) { Click(m, IDOK); }), IDOK);
+    std::string explained;
+    int result = 0;
+    test::RunModal([&] { result = empty.DoModal(); },
+                   {[](QWidget* m) { Click(m, IDOK); },
+                    [&explained](QWidget* box) { explained = test::AcceptMessageBox(box); },
+                    [](QWidget* m) {
+                        Click(m, IDC_RUN_SIGNED_IN);
+                        EXPECT_FALSE(ControlOf<QWidget>(m, IDC_PASSWORD_EDIT)->isEnabled());
+                        Click(m, IDOK);
+                    }});
+    EXPECT_EQ(result, IDOK);
+    EXPECT_NE(explained.find("check \"Run only when I am signed in (no password needed)\""), std::string::npos)
+        << explained;
+    EXPECT_TRUE(empty.m_onlyWhenSignedIn);
     EXPECT_EQ(empty.m_password, "");
 
     CDialogGetPassword overlong;

@@ -102,7 +102,7 @@ protected:
 
     std::string JobLine(const std::string& schedule) const {
         const std::string runner = "'" + RunnerApplication() + "'";
-        return "# Lorvane work item \"Lorvane\" begin=2000-01-05 end=2100-01-05 flags=193\n" + schedule +
+        return "# Lorvane work item \"Lorvane\" runs weekly on Wednesday at 18:45\n" + schedule +
                " [ -x " + runner + " ] || exit 0; cd '" + m_isolation.home() + "/data/Lorvane' && exec " +
                runner + " --scheduled >/dev/null 2>&1\n";
     }
@@ -229,9 +229,19 @@ TEST_F(SaveWorkflow, SettingsThatCannotBeStoredChangeNothingElse) {
 }
 
 TEST_F(SaveWorkflow, RegistrationSucceeds) {
+    // The item registered before runs daily at 06:00: the dialog says how
+    // it differs from the settings until a save registers them.
+    const char kSaveRegisters[] = ": \"Save and exit\" registers them.";
+    m_scratch.Write({{"Frequency", "Daily"}});
+    EXPECT_EQ(StatusLines().second,
+              std::string("The registered schedule runs daily at 06:00; the settings say 18:45") + kSaveRegisters);
+    m_scratch.Write({{"Frequency", "Weekly"}});
+    EXPECT_EQ(StatusLines().second, std::string("The registered schedule runs daily at 06:00; the settings say "
+                                                "weekly on Wednesday at 18:45") + kSaveRegisters);
     EXPECT_EQ(SaveAndExit("Weekly", 2), (std::vector<std::string>{kUpdated, kMailSent}));
     EXPECT_EQ(m_isolation.Crontab(), std::string(kUsersOwn) + JobLine("45 * * * *"));
     ExpectConfirmation("Weekly", "Alerts are scheduled weekly on Wednesday at 18:45.", true);
+    EXPECT_EQ(StatusLines().second, "");
 }
 
 TEST_F(SaveWorkflow, RegistrationFails) {
