@@ -97,7 +97,7 @@ bool ReadSchedule(const TASK_TRIGGER& trigger, RunSchedule& schedule) {
     return true;
 }
 
-Status AddTrigger(ITask& task, const TASK_TRIGGER& record) {
+Status AddTrigger(ITask& task, TASK_TRIGGER record) {
     WORD number = 0;
     ComPtr<ITaskTrigger> trigger;
     const HRESULT result = task.CreateTrigger(&number, trigger.address());
@@ -176,7 +176,7 @@ public:
             m_scheduler->NewWorkItem(ToWide(name).c_str(), kTaskClass, kTaskInterface, created.address());
         if (SUCCEEDED(result)) result = created->QueryInterface(kTaskInterface, task.out());
         if (FAILED(result)) return Result(result);
-        const Status filled = Fill(*task, descriptor);
+        const Status filled = Fill(*task.get(), descriptor);
         if (!filled.ok()) return filled;
         ComPtr<IPersistFile> file;
         result = task->QueryInterface(kPersistFileInterface, file.out());

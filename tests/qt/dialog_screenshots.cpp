@@ -36,10 +36,14 @@ TEST(DialogScreenshots, EveryDialog) {
                    {"Hour", "18"}, {"Minute", "45"}, {"Format", "HTML"},
                    {"Query0", "breast_cancer_therapy"}, {"Query1", "\"heart_attack\"[tiab]"},
                    {"Query2", "neutropenia"}});
-    // A run in the log, and no job in the (stand-in) crontab: both status lines show.
+    // A run in the log, and a job in the (stand-in) crontab registered for
+    // another time: both status lines show, the longest warning among them.
     const std::string state = std::string(std::getenv("XDG_STATE_HOME")) + "/Lorvane";
     std::filesystem::create_directories(state);
     std::ofstream(state + "/tessory.log") << "2026-12-08T07:30:02 3 queries searched, 12 articles listed\n";
+    std::ofstream(std::getenv("LORVANE_TEST_CRONTAB_FILE"))
+        << "# Lorvane work item \"Lorvane\" runs weekly on Wednesday at 07:15\n"
+           "15 * * * * exec /usr/bin/tessory --scheduled\n";
     std::unique_ptr<SettingsStore> store = scratch.Create();
     test::RunConfigDialog(
         *store,

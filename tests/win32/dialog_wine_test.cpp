@@ -247,7 +247,7 @@ TEST_F(DialogUnderWine, SaveWithAlertsOnSchedulesTheRunner) {
     ASSERT_TRUE(test::Ok(store->Write({{"Frequency", "Weekly"}, {"Email", "reader@example.org"}, {"Format", "HTML"},
                               {"Day", "Wednesday"}, {"Hour", "18"}, {"Minute", "45"}})));
     std::string shownName, warning;
-    std::vector<std::string> messages;
+    std::vector<std::string> messages, promptClipped;
     bool ownedByMain = false;
     bool mainEnabled = true;
     RECT mainRect{};
@@ -270,6 +270,9 @@ TEST_F(DialogUnderWine, SaveWithAlertsOnSchedulesTheRunner) {
             ownedByMain = GetWindow(prompt, GW_OWNER) == dialog;
             mainEnabled = IsWindowEnabled(dialog) != FALSE;
             shownName = ItemText(prompt, IDC_USER_NAME_EDIT);
+            Sleep(300);  // let it paint before the picture; not a timing check
+            SaveWindowPicture(prompt, LORVANE_SCREENSHOT_DIR "/password_dialog_win32.bmp");
+            promptClipped = ClippedTexts(prompt);
             SetDlgItemTextA(prompt, IDC_PASSWORD_EDIT, "secret");
             PostMessageA(prompt, WM_COMMAND, MAKEWPARAM(IDOK, BN_CLICKED), 0);
             messages.push_back(AnswerMessageBox());
@@ -287,6 +290,7 @@ TEST_F(DialogUnderWine, SaveWithAlertsOnSchedulesTheRunner) {
     DWORD size = sizeof user;
     GetUserNameA(user, &size);
     EXPECT_EQ(shownName, user);
+    EXPECT_TRUE(promptClipped.empty()) << promptClipped.front();
     ASSERT_EQ(messages.size(), 2u);
     EXPECT_EQ(messages[0], "The system was updated successfully!!!");
     EXPECT_EQ(messages[1].rfind(kNotSent, 0), 0u) << messages[1];

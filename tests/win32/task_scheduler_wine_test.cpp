@@ -10,6 +10,7 @@
 #include "lorvane_version.h"
 
 #include <cstdlib>
+#include <vector>
 
 #include "common/secret_store.h"
 #include "config/task_scheduling.h"
@@ -30,7 +31,7 @@ struct Stored {
     bool exists = false;
     std::string application, directory;
     DWORD flags = 0;
-    TASK_TRIGGER trigger{};
+    std::vector<TASK_TRIGGER> triggers;
 };
 
 std::string Take(LPWSTR text) {
@@ -55,10 +56,14 @@ Stored ReadBack(const char* name) {
     if (SUCCEEDED(task->GetApplicationName(&text))) stored.application = Take(text);
     if (SUCCEEDED(task->GetWorkingDirectory(&text))) stored.directory = Take(text);
     task->GetFlags(&stored.flags);
-    ComPtr<ITaskTrigger> trigger;
-    if (SUCCEEDED(task->GetTrigger(0, trigger.address()))) {
-        stored.trigger.cbTriggerSize = sizeof stored.trigger;
-        trigger->GetTrigger(&stored.trigger);
+    WORD count = 0;
+    task->GetTriggerCount(&count);
+    for (WORD index = 0; index < count; ++index) {
+        ComPtr<ITaskTrigger> trigger;
+        TASK_TRIGGER record{};
+        record.cbTriggerSize = sizeof record;
+        if (SUCCEEDED(task->GetTrigger(index, trigger.address()))) trigger->GetTrigger(&record);
+        stored.triggers.push_back(record);
     }
     return stored;
 }
@@ -73,19 +78,11 @@ protected:
     void TearDown() override {
         if (std::getenv("LORVANE_SCRATCH_REGISTRY")) (void)RemoveTask(m_console, "LorvaneTest");
     }
-    static CTaskDescriptor Descriptor(int day, int hour, int minute) {
+    static CTaskDescriptor Descriptor(const RunSchedule& schedule) {
         CTaskDescriptor descriptor;
         descriptor.SetApplication("tessory.exe");
         descriptor.SetWorkingDirectory("c:\\Program Files\\Lorvane!");
-        CalendarTime start;
-        start.year = 2000;
-        start.month = 1;
-        start.day = day;
-        start.hour = hour;
-        start.minute = minute;
-        descriptor.SetStart(start);
-        start.year = 2100;
-        descriptor.SetEnd(start);
+        descriptor.SetSchedule(schedule);
         char user[256] = "";
         DWORD size = sizeof user;
         GetUserNameA(user, &size);
@@ -96,35 +93,58 @@ protected:
     test::CapturedConsole m_console;
 };
 
+// The schedule's trigger repeats every hour until its next moment, and a
+// second one starts the runner at logon: a moment missed while the
+// computer was off gets its chance. Read back as the dialog reads it.
 TEST_F(TaskSchedulerUnderWine, DailyWorkItem) {
-    CTaskDescriptor descriptor = Descriptor(1, 7, 30);
-    ASSERT_EQ(RegisterTask(m_console, descriptor, "LorvaneTest", false, AlertFrequency::Daily).code(), StatusCode::Ok);
+    const CTaskDescriptor descriptor = Descriptor({AlertFrequency::Daily, 3, 7 * 60 + 30});
+    ASSERT_EQ(RegisterTask(m_console, descriptor, "LorvaneTest", false).code(), StatusCode::Ok);
     const Stored stored = ReadBack("LorvaneTest");
     ASSERT_TRUE(stored.exists);
     EXPECT_EQ(stored.application, "tessory.exe");
     EXPECT_EQ(stored.directory, "c:\\Program Files\\Lorvane!");
     EXPECT_EQ(stored.flags, 193u);
-    EXPECT_EQ(stored.trigger.TriggerType, TASK_TIME_TRIGGER_DAILY);
-    EXPECT_EQ(stored.trigger.Type.Daily.DaysInterval, 1);
-    EXPECT_EQ(stored.trigger.wBeginYear, 2000);
-    EXPECT_EQ(stored.trigger.wBeginDay, 1);
-    EXPECT_EQ(stored.trigger.wEndYear, 2100);
-    EXPECT_EQ(stored.trigger.rgFlags & TASK_TRIGGER_FLAG_HAS_END_DATE, TASK_TRIGGER_FLAG_HAS_END_DATE);
-    EXPECT_EQ(stored.trigger.wStartHour, 7);
-    EXPECT_EQ(stored.trigger.wStartMinute, 30);
+    ASSERT_EQ(stored.triggers.size(), 2u);
+    const TASK_TRIGGER& daily = stored.triggers[0];
+    EXPECT_EQ(daily.TriggerType, TASK_TIME_TRIGGER_DAILY);
+    EXPECT_EQ(daily.Type.Daily.DaysInterval, 1);
+    EXPECT_EQ(daily.wBeginYear * 10000 + daily.wBeginMonth * 100 + daily.wBeginDay, 20000101);
+    EXPECT_EQ(daily.rgFlags & TASK_TRIGGER_FLAG_HAS_END_DATE, 0u);
+    EXPECT_EQ(daily.wStartHour * 100 + daily.wStartMinute, 730);
+    EXPECT_EQ(daily.MinutesInterval, 60u);
+    EXPECT_EQ(daily.MinutesDuration, 1440u);
+    EXPECT_EQ(stored.triggers[1].TriggerType, TASK_EVENT_TRIGGER_AT_LOGON);
+    RegisteredTask found;
+    ASSERT_TRUE(test::Ok(FindTask(m_console, "LorvaneTest", &found)));
+    EXPECT_TRUE(found.scheduleKnown);
+    EXPECT_EQ(ScheduleText(found.schedule), "daily at 07:30");
+    EXPECT_FALSE(found.onlyWhenSignedIn);
 }
 
 TEST_F(TaskSchedulerUnderWine, WeeklyReplacedOrRefusedAndRemoved) {
-    CTaskDescriptor first = Descriptor(1, 7, 30);
-    ASSERT_EQ(RegisterTask(m_console, first, "LorvaneTest", false, AlertFrequency::Daily).code(), StatusCode::Ok);
-    CTaskDescriptor wednesday = Descriptor(5, 18, 45);
-    EXPECT_EQ(RegisterTask(m_console, wednesday, "LorvaneTest", true, AlertFrequency::Weekly).code(), StatusCode::Exists);
-    EXPECT_EQ(ReadBack("LorvaneTest").trigger.TriggerType, TASK_TIME_TRIGGER_DAILY);
-    ASSERT_EQ(RegisterTask(m_console, wednesday, "LorvaneTest", false, AlertFrequency::Weekly).code(), StatusCode::Ok);
+    ASSERT_EQ(RegisterTask(m_console, Descriptor({AlertFrequency::Daily, 3, 7 * 60 + 30}), "LorvaneTest", false).code(),
+              StatusCode::Ok);
+    // Without a password, running only while the account is signed in.
+    CTaskDescriptor wednesday = Descriptor({AlertFrequency::Weekly, 3, 18 * 60 + 45});
+    wednesday.m_password.clear();
+    wednesday.SetOnlyWhenSignedIn(true);
+    EXPECT_EQ(RegisterTask(m_console, wednesday, "LorvaneTest", true).code(), StatusCode::Exists);
+    EXPECT_EQ(ReadBack("LorvaneTest").triggers.at(0).TriggerType, TASK_TIME_TRIGGER_DAILY);
+    ASSERT_EQ(RegisterTask(m_console, wednesday, "LorvaneTest", false).code(), StatusCode::Ok);
     const Stored stored = ReadBack("LorvaneTest");
-    EXPECT_EQ(stored.trigger.TriggerType, TASK_TIME_TRIGGER_WEEKLY);
-    EXPECT_EQ(stored.trigger.Type.Weekly.WeeksInterval, 1);
-    EXPECT_EQ(stored.trigger.Type.Weekly.rgfDaysOfTheWeek, TASK_WEDNESDAY);
+    EXPECT_EQ(stored.flags, 193u | TASK_FLAG_RUN_ONLY_IF_LOGGED_ON);
+    ASSERT_EQ(stored.triggers.size(), 2u);
+    const TASK_TRIGGER& weekly = stored.triggers[0];
+    EXPECT_EQ(weekly.TriggerType, TASK_TIME_TRIGGER_WEEKLY);
+    EXPECT_EQ(weekly.Type.Weekly.WeeksInterval, 1);
+    EXPECT_EQ(weekly.Type.Weekly.rgfDaysOfTheWeek, TASK_WEDNESDAY);
+    EXPECT_EQ(weekly.wBeginDay, 5);  // 5 January 2000 was a Wednesday
+    EXPECT_EQ(weekly.MinutesDuration, 7u * 1440u);
+    EXPECT_EQ(stored.triggers[1].TriggerType, TASK_EVENT_TRIGGER_AT_LOGON);
+    RegisteredTask found;
+    ASSERT_TRUE(test::Ok(FindTask(m_console, "LorvaneTest", &found)));
+    EXPECT_EQ(ScheduleText(found.schedule), "weekly on Wednesday at 18:45");
+    EXPECT_TRUE(found.onlyWhenSignedIn);
     EXPECT_EQ(RemoveTask(m_console, "LorvaneTest").code(), StatusCode::Ok);
     EXPECT_FALSE(ReadBack("LorvaneTest").exists);
     EXPECT_FALSE(RemoveTask(m_console, "LorvaneTest").ok());
@@ -162,8 +182,9 @@ TEST(InstalledUnderWine, SaveThenUninstall) {
     EXPECT_EQ(value("DisplayVersion", KEY_WOW64_32KEY), "<missing>");
     RegDeleteTreeA(HKEY_CURRENT_USER, "Software\\Lorvane");
 
-    // A first start: "Save and exit" with the defaults (weekly), the
-    // password prompt answered, then the two messages.
+    // A first start: "Save and exit" with the defaults (weekly); at the
+    // password prompt, OK with no password is explained, then the box for
+    // an account without one is checked; then the two messages.
     std::string program = folder + "\\Lorvane.exe";
     STARTUPINFOA startup{};
     startup.cb = sizeof startup;
@@ -175,7 +196,9 @@ TEST(InstalledUnderWine, SaveThenUninstall) {
     PostMessageA(dialog, WM_COMMAND, MAKEWPARAM(IDOK, BN_CLICKED), 0);
     HWND prompt = test::WaitForWindow("Enter your user name and password");
     ASSERT_TRUE(prompt);
-    SetDlgItemTextA(prompt, IDC_PASSWORD_EDIT, "secret");
+    PostMessageA(prompt, WM_COMMAND, MAKEWPARAM(IDOK, BN_CLICKED), 0);
+    EXPECT_EQ(test::AnswerMessageBox().rfind("Windows needs your password", 0), 0u);
+    PostMessageA(GetDlgItem(prompt, IDC_RUN_SIGNED_IN), BM_CLICK, 0, 0);
     PostMessageA(prompt, WM_COMMAND, MAKEWPARAM(IDOK, BN_CLICKED), 0);
     EXPECT_EQ(test::AnswerMessageBox(), "The system was updated successfully!!!");
     test::AnswerMessageBox();
@@ -186,6 +209,7 @@ TEST(InstalledUnderWine, SaveThenUninstall) {
     const Stored stored = ReadBack("Lorvane");
     ASSERT_TRUE(stored.exists);
     EXPECT_EQ(stored.application, folder + "\\tessory.exe");
+    EXPECT_EQ(stored.flags & TASK_FLAG_RUN_ONLY_IF_LOGGED_ON, static_cast<DWORD>(TASK_FLAG_RUN_ONLY_IF_LOGGED_ON));
     char local[MAX_PATH] = "";
     ASSERT_TRUE(SUCCEEDED(SHGetFolderPathA(nullptr, CSIDL_LOCAL_APPDATA, nullptr, 0, local)));
     EXPECT_EQ(stored.directory, std::string(local) + "\\Lorvane");
