@@ -315,11 +315,14 @@ void CLorvaneDlg::OnSaveAndExit() {
     OnOK();
 }
 
+RunSchedule CLorvaneDlg::SavedSchedule() const {
+    // With no day selected the run falls on Saturday, as the runner reads it.
+    const int weekday = m_dayIndex >= 0 && m_dayIndex < kDayCount ? m_dayIndex : 6;
+    return {m_frequency, weekday, m_hour * 60 + m_minute};
+}
+
 std::string CLorvaneDlg::ScheduleSentence() const {
-    RunSchedule schedule{m_frequency, m_dayIndex, m_hour * 60 + m_minute};
-    // With no day selected the run falls on Saturday.
-    if (m_dayIndex < 0 || m_dayIndex > 6) schedule.weekday = 6;
-    const std::string sentence = "Alerts are scheduled " + ScheduleText(schedule) + ".";
+    const std::string sentence = "Alerts are scheduled " + ScheduleText(SavedSchedule()) + ".";
     return m_onlyWhenSignedIn ? sentence + " Alerts run only while you are signed in." : sentence;
 }
 
@@ -372,9 +375,7 @@ Status CLorvaneDlg::ScheduleRunner() {
     descriptor.m_account = m_accountUserName;
     descriptor.m_password = m_accountPassword;
     descriptor.SetOnlyWhenSignedIn(m_onlyWhenSignedIn);
-    // With no day selected the run falls on Saturday.
-    const int weekday = m_dayIndex >= 0 && m_dayIndex < kDayCount ? m_dayIndex : 6;
-    descriptor.SetSchedule({m_frequency, weekday, m_hour * 60 + m_minute});
+    descriptor.SetSchedule(SavedSchedule());
 
     const Status result = RegisterTask(m_console, descriptor, kWorkItemName, false);
     AppMessageBox(result.ok()

@@ -66,7 +66,9 @@ public:
     // "Alerts are scheduled weekly on Wednesday at 18:45.", and that they
     // run only while the user is signed in where no password was given.
     std::string ScheduleSentence() const;
-    // Returns the schedule the dialog's controls show.
+    // Returns the schedule SaveSettings stored, and the one the dialog's
+    // controls show.
+    RunSchedule SavedSchedule() const;
     RunSchedule ShownSchedule();
     // Returns the stored values of m_digest.
     std::vector<SettingsValue> DigestOptionValues() const;

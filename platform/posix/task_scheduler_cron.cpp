@@ -121,9 +121,10 @@ bool ReadTime(const std::string& text, int& minuteOfDay) {
     return true;
 }
 
-// Reads the schedule back from what follows the name on an item's tag line
-// or, for an item written before the tag said it, from the hour and weekday fields of its job line
-// ("30 7 * * *" daily, "30 7 * * 3" weekly). False when neither says.
+// Reads the schedule back from what follows the name on an item's tag
+// line or, for an item written before the tag said it, from the hour and
+// weekday fields of its job line ("30 7 * * *" daily, "30 7 * * 3"
+// weekly). False when neither says.
 bool ReadSchedule(const std::string& tag, const std::string& job, RunSchedule& schedule) {
     if (tag.compare(0, sizeof kRuns - 1, kRuns) == 0) {
         std::istringstream said(tag.substr(sizeof kRuns - 1));
