@@ -109,18 +109,11 @@ TEST_F(SearchWindow, NewArticleDaysMatchTheCalendar) {
 // When a scheduled start finds a run due, and which missed runs it makes
 // up for: schedule, moment last served, moment saved, now.
 TEST(DueRun, Table) {
-    auto at = [](const char* text) { return ParseMoment(text); };
+    const auto at = ParseMoment;
     const RunSchedule daily{AlertFrequency::Daily, 0, 7 * 60 + 30};
     const RunSchedule wednesday{AlertFrequency::Weekly, 3, 18 * 60 + 45};  // 9 December 2026 is a Wednesday
-    struct Case {
-        RunSchedule schedule;
-        const char* served;
-        const char* since;
-        const char* now;
-        bool due;
-        const char* serves;
-        int missed;
-    } cases[] = {
+    struct Case { RunSchedule schedule; const char *served, *since, *now; bool due; const char* serves; int missed; };
+    const Case cases[] = {
         {daily, "2026-12-08T07:30", "", "2026-12-09T07:30", true, "2026-12-09T07:30", 0},   // on time
         {daily, "2026-12-09T07:30", "", "2026-12-09T08:30", false, "2026-12-09T07:30", 0},  // served
         {daily, "2026-12-08T07:30", "", "2026-12-09T07:29", false, "2026-12-08T07:30", 0},  // not yet

@@ -272,8 +272,7 @@ TEST(PasswordPrompt, EmptyAndOverlongPasswords) {
     // to run only while signed in, which needs none.
     CDialogGetPassword empty;
     std::string explained;
-    int result = 0;
-    test::RunModal([&] { result = empty.DoModal(); },
+    test::RunModal([&] { EXPECT_EQ(empty.DoModal(), IDOK); },
                    {[](QWidget* m) { Click(m, IDOK); },
                     [&explained](QWidget* box) { explained = test::AcceptMessageBox(box); },
                     [](QWidget* m) {
@@ -281,11 +280,8 @@ TEST(PasswordPrompt, EmptyAndOverlongPasswords) {
                         EXPECT_FALSE(ControlOf<QWidget>(m, IDC_PASSWORD_EDIT)->isEnabled());
                         Click(m, IDOK);
                     }});
-    EXPECT_EQ(result, IDOK);
-    EXPECT_NE(explained.find("check \"Run only when I am signed in (no password needed)\""), std::string::npos)
-        << explained;
-    EXPECT_TRUE(empty.m_onlyWhenSignedIn);
-    EXPECT_EQ(empty.m_password, "");
+    EXPECT_NE(explained.find("check \"Run only when I am signed in (no password needed)\""), std::string::npos);
+    EXPECT_TRUE(empty.m_onlyWhenSignedIn && empty.m_password.empty());
 
     CDialogGetPassword overlong;
     RunPrompt(overlong, [](QWidget* m) {

@@ -231,13 +231,12 @@ TEST_F(SaveWorkflow, SettingsThatCannotBeStoredChangeNothingElse) {
 TEST_F(SaveWorkflow, RegistrationSucceeds) {
     // The item registered before runs daily at 06:00: the dialog says how
     // it differs from the settings until a save registers them.
-    const char kSaveRegisters[] = ": \"Save and exit\" registers them.";
-    m_scratch.Write({{"Frequency", "Daily"}});
-    EXPECT_EQ(StatusLines().second,
-              std::string("The registered schedule runs daily at 06:00; the settings say 18:45") + kSaveRegisters);
-    m_scratch.Write({{"Frequency", "Weekly"}});
-    EXPECT_EQ(StatusLines().second, std::string("The registered schedule runs daily at 06:00; the settings say "
-                                                "weekly on Wednesday at 18:45") + kSaveRegisters);
+    for (const auto& [frequency, said] : {std::pair<const char*, const char*>{"Daily", "18:45"},
+                                          {"Weekly", "weekly on Wednesday at 18:45"}}) {
+        m_scratch.Write({{"Frequency", frequency}});
+        EXPECT_EQ(StatusLines().second, std::string("The registered schedule runs daily at 06:00; the settings say ") +
+                                            said + ": \"Save and exit\" registers them.");
+    }
     EXPECT_EQ(SaveAndExit("Weekly", 2), (std::vector<std::string>{kUpdated, kMailSent}));
     EXPECT_EQ(m_isolation.Crontab(), std::string(kUsersOwn) + JobLine("45 * * * *"));
     ExpectConfirmation("Weekly", "Alerts are scheduled weekly on Wednesday at 18:45.", true);

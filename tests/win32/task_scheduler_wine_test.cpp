@@ -9,6 +9,7 @@
 
 #include "lorvane_version.h"
 
+#include <cstdio>
 #include <cstdlib>
 #include <vector>
 
@@ -93,58 +94,56 @@ protected:
     test::CapturedConsole m_console;
 };
 
+const RunSchedule kDaily0730{AlertFrequency::Daily, 3, 7 * 60 + 30};
+
+// The work item's flags, then its triggers one a line: type, interval
+// and weekdays, first day, start, repetition and flags.
+std::string Triggers(const Stored& stored) {
+    std::string lines = "flags " + std::to_string(stored.flags) + "\n";
+    for (const TASK_TRIGGER& t : stored.triggers) {
+        char line[120];
+        std::snprintf(line, sizeof line, "%d/%u/%u %04u-%02u-%02u %02u:%02u every %lu for %lu, flags %lu\n",
+                      static_cast<int>(t.TriggerType), t.Type.Weekly.WeeksInterval, t.Type.Weekly.rgfDaysOfTheWeek,
+                      t.wBeginYear, t.wBeginMonth, t.wBeginDay, t.wStartHour, t.wStartMinute, t.MinutesInterval,
+                      t.MinutesDuration, t.rgFlags);
+        lines += line;
+    }
+    return lines;
+}
+
 // The schedule's trigger repeats every hour until its next moment, and a
-// second one starts the runner at logon: a moment missed while the
-// computer was off gets its chance. Read back as the dialog reads it.
+// second one (type 7) starts the runner at logon: a moment missed while
+// the computer was off gets its chance. Read back as the dialog reads it.
 TEST_F(TaskSchedulerUnderWine, DailyWorkItem) {
-    const CTaskDescriptor descriptor = Descriptor({AlertFrequency::Daily, 3, 7 * 60 + 30});
-    ASSERT_EQ(RegisterTask(m_console, descriptor, "LorvaneTest", false).code(), StatusCode::Ok);
+    ASSERT_EQ(RegisterTask(m_console, Descriptor(kDaily0730), "LorvaneTest", false).code(), StatusCode::Ok);
     const Stored stored = ReadBack("LorvaneTest");
     ASSERT_TRUE(stored.exists);
     EXPECT_EQ(stored.application, "tessory.exe");
     EXPECT_EQ(stored.directory, "c:\\Program Files\\Lorvane!");
-    EXPECT_EQ(stored.flags, 193u);
-    ASSERT_EQ(stored.triggers.size(), 2u);
-    const TASK_TRIGGER& daily = stored.triggers[0];
-    EXPECT_EQ(daily.TriggerType, TASK_TIME_TRIGGER_DAILY);
-    EXPECT_EQ(daily.Type.Daily.DaysInterval, 1);
-    EXPECT_EQ(daily.wBeginYear * 10000 + daily.wBeginMonth * 100 + daily.wBeginDay, 20000101);
-    EXPECT_EQ(daily.rgFlags & TASK_TRIGGER_FLAG_HAS_END_DATE, 0u);
-    EXPECT_EQ(daily.wStartHour * 100 + daily.wStartMinute, 730);
-    EXPECT_EQ(daily.MinutesInterval, 60u);
-    EXPECT_EQ(daily.MinutesDuration, 1440u);
-    EXPECT_EQ(stored.triggers[1].TriggerType, TASK_EVENT_TRIGGER_AT_LOGON);
+    EXPECT_EQ(Triggers(stored), "flags 193\n1/1/0 2000-01-01 07:30 every 60 for 1440, flags 0\n"
+                                "7/0/0 2000-01-01 00:00 every 0 for 0, flags 0\n");
     RegisteredTask found;
     ASSERT_TRUE(test::Ok(FindTask(m_console, "LorvaneTest", &found)));
-    EXPECT_TRUE(found.scheduleKnown);
-    EXPECT_EQ(ScheduleText(found.schedule), "daily at 07:30");
-    EXPECT_FALSE(found.onlyWhenSignedIn);
+    EXPECT_EQ(ScheduleText(found.schedule) + (found.onlyWhenSignedIn ? ", signed in" : ""), "daily at 07:30");
 }
 
 TEST_F(TaskSchedulerUnderWine, WeeklyReplacedOrRefusedAndRemoved) {
-    ASSERT_EQ(RegisterTask(m_console, Descriptor({AlertFrequency::Daily, 3, 7 * 60 + 30}), "LorvaneTest", false).code(),
-              StatusCode::Ok);
+    ASSERT_EQ(RegisterTask(m_console, Descriptor(kDaily0730), "LorvaneTest", false).code(), StatusCode::Ok);
     // Without a password, running only while the account is signed in.
     CTaskDescriptor wednesday = Descriptor({AlertFrequency::Weekly, 3, 18 * 60 + 45});
-    wednesday.m_password.clear();
     wednesday.SetOnlyWhenSignedIn(true);
     EXPECT_EQ(RegisterTask(m_console, wednesday, "LorvaneTest", true).code(), StatusCode::Exists);
     EXPECT_EQ(ReadBack("LorvaneTest").triggers.at(0).TriggerType, TASK_TIME_TRIGGER_DAILY);
     ASSERT_EQ(RegisterTask(m_console, wednesday, "LorvaneTest", false).code(), StatusCode::Ok);
     const Stored stored = ReadBack("LorvaneTest");
-    EXPECT_EQ(stored.flags, 193u | TASK_FLAG_RUN_ONLY_IF_LOGGED_ON);
-    ASSERT_EQ(stored.triggers.size(), 2u);
-    const TASK_TRIGGER& weekly = stored.triggers[0];
-    EXPECT_EQ(weekly.TriggerType, TASK_TIME_TRIGGER_WEEKLY);
-    EXPECT_EQ(weekly.Type.Weekly.WeeksInterval, 1);
-    EXPECT_EQ(weekly.Type.Weekly.rgfDaysOfTheWeek, TASK_WEDNESDAY);
-    EXPECT_EQ(weekly.wBeginDay, 5);  // 5 January 2000 was a Wednesday
-    EXPECT_EQ(weekly.MinutesDuration, 7u * 1440u);
-    EXPECT_EQ(stored.triggers[1].TriggerType, TASK_EVENT_TRIGGER_AT_LOGON);
+    // Flags 193 and the one for running only while signed in (8192); weekly
+    // on Wednesday (8), from 5 January 2000, a Wednesday.
+    EXPECT_EQ(Triggers(stored), "flags 8385\n2/1/8 2000-01-05 18:45 every 60 for 10080, flags 0\n"
+                                "7/0/0 2000-01-01 00:00 every 0 for 0, flags 0\n");
     RegisteredTask found;
     ASSERT_TRUE(test::Ok(FindTask(m_console, "LorvaneTest", &found)));
-    EXPECT_EQ(ScheduleText(found.schedule), "weekly on Wednesday at 18:45");
-    EXPECT_TRUE(found.onlyWhenSignedIn);
+    EXPECT_EQ(ScheduleText(found.schedule) + (found.onlyWhenSignedIn ? ", signed in" : ""),
+              "weekly on Wednesday at 18:45, signed in");
     EXPECT_EQ(RemoveTask(m_console, "LorvaneTest").code(), StatusCode::Ok);
     EXPECT_FALSE(ReadBack("LorvaneTest").exists);
     EXPECT_FALSE(RemoveTask(m_console, "LorvaneTest").ok());
