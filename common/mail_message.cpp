@@ -24,26 +24,6 @@ bool IsPrintableAscii(const std::string& text) {
     return true;
 }
 
-// Length of the UTF-8 sequence that starts at `text[i]`, 0 when invalid.
-std::size_t Utf8Length(const std::string& text, std::size_t i) {
-    const unsigned char lead = static_cast<unsigned char>(text[i]);
-    std::size_t length = 0;
-    unsigned int minimum = 0, value = 0;
-    if (lead < 0x80) return 1;
-    if ((lead & 0xE0) == 0xC0) length = 2, minimum = 0x80, value = lead & 0x1F;
-    else if ((lead & 0xF0) == 0xE0) length = 3, minimum = 0x800, value = lead & 0x0F;
-    else if ((lead & 0xF8) == 0xF0) length = 4, minimum = 0x10000, value = lead & 0x07;
-    else return 0;
-    if (i + length > text.size()) return 0;
-    for (std::size_t k = 1; k < length; ++k) {
-        const unsigned char next = static_cast<unsigned char>(text[i + k]);
-        if ((next & 0xC0) != 0x80) return 0;
-        value = (value << 6) | (next & 0x3F);
-    }
-    if (value < minimum || value > 0x10FFFF || (value >= 0xD800 && value <= 0xDFFF)) return 0;
-    return length;
-}
-
 std::string Base64(const std::string& bytes) {
     std::string out;
     std::size_t i = 0;

@@ -1,6 +1,7 @@
 #include "common/text.h"
 
 #include <algorithm>
+#include <cstdio>
 #include <limits>
 
 namespace lorvane {
@@ -117,12 +118,63 @@ std::string Trimmed(const std::string& text) {
     return text.substr(first, text.find_last_not_of(" \t") - first + 1);
 }
 
+namespace {
+
+// The code point of the valid UTF-8 sequence of `length` bytes at `text[i]`.
+unsigned CodePointAt(const std::string& text, std::size_t i, std::size_t length) {
+    static const unsigned kLeadMask[] = {0, 0x7F, 0x1F, 0x0F, 0x07};
+    unsigned value = static_cast<unsigned char>(text[i]) & kLeadMask[length];
+    for (std::size_t k = 1; k < length; ++k) value = (value << 6) | (static_cast<unsigned char>(text[i + k]) & 0x3F);
+    return value;
+}
+
+// Whether a code point beyond ASCII is shown escaped: a C1 control, or a
+// mark that changes the direction of the text around it.
+bool IsHiddenControl(unsigned point) {
+    return (point >= 0x80 && point <= 0x9F) || point == 0x061C || point == 0x200E || point == 0x200F ||
+           (point >= 0x202A && point <= 0x202E) || (point >= 0x2066 && point <= 0x2069);
+}
+
+}  // namespace
+
+std::size_t Utf8Length(const std::string& text, std::size_t i) {
+    const unsigned char lead = static_cast<unsigned char>(text[i]);
+    std::size_t length = 0;
+    unsigned minimum = 0;
+    if (lead < 0x80) return 1;
+    if ((lead & 0xE0) == 0xC0) length = 2, minimum = 0x80;
+    else if ((lead & 0xF0) == 0xE0) length = 3, minimum = 0x800;
+    else if ((lead & 0xF8) == 0xF0) length = 4, minimum = 0x10000;
+    else return 0;
+    if (i + length > text.size()) return 0;
+    for (std::size_t k = 1; k < length; ++k)
+        if ((static_cast<unsigned char>(text[i + k]) & 0xC0) != 0x80) return 0;
+    const unsigned value = CodePointAt(text, i, length);
+    if (value < minimum || value > 0x10FFFF || (value >= 0xD800 && value <= 0xDFFF)) return 0;
+    return length;
+}
+
 std::string ShowControls(const std::string& text, bool keepLineEnds) {
     std::string out;
     out.reserve(text.size());
-    for (const char c : text) {
+    for (std::size_t i = 0; i < text.size();) {
+        const char c = text[i];
         const unsigned char byte = static_cast<unsigned char>(c);
-        if ((byte >= 0x20 && byte != 0x7F) || (keepLineEnds && c == '\n')) {
+        const std::size_t length = Utf8Length(text, i);
+        if (length > 1) {
+            const unsigned point = CodePointAt(text, i, length);
+            if (IsHiddenControl(point)) {
+                char escaped[8];
+                std::snprintf(escaped, sizeof escaped, "\\u%04X", point);
+                out += escaped;
+            } else {
+                out.append(text, i, length);
+            }
+            i += length;
+            continue;
+        }
+        ++i;
+        if ((byte >= 0x20 && byte < 0x7F) || (keepLineEnds && c == '\n')) {
             out += c;
         } else if (c == '\r' || c == '\n' || c == '\t') {
             out += c == '\r' ? "\\r" : c == '\n' ? "\\n" : "\\t";
@@ -130,6 +182,26 @@ std::string ShowControls(const std::string& text, bool keepLineEnds) {
             out += "\\x";
             AppendHexByte(byte, out);
         }
+    }
+    return out;
+}
+
+std::string CleanText(const std::string& text) {
+    std::string out;
+    out.reserve(text.size());
+    for (std::size_t i = 0; i < text.size();) {
+        const unsigned char byte = static_cast<unsigned char>(text[i]);
+        const std::size_t length = Utf8Length(text, i);
+        if (length == 0) {
+            out += "\xEF\xBF\xBD";  // U+FFFD, the replacement character
+        } else if (length > 1) {
+            out.append(text, i, length);
+        } else if (byte == '\t') {
+            out += ' ';
+        } else if (byte >= 0x20 ? byte != 0x7F : byte == '\n' || byte == '\r') {
+            out += static_cast<char>(byte);
+        }
+        i += length == 0 ? 1 : length;
     }
     return out;
 }

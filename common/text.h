@@ -53,9 +53,21 @@ int HexDigitValue(char c);
 void AppendHexByte(unsigned char byte, std::string& out);
 
 // Returns `text` with its control characters shown escaped, so that a value
-// echoed in a line cannot end it or forge another: "\r", "\n", "\t" and
-// "\xNN" for the rest. With `keepLineEnds`, line feeds stay as they are.
+// echoed in a line cannot end it, forge another or turn its text around:
+// "\r", "\n", "\t", "\xNN" for other C0 controls, DEL and each byte that is
+// not valid UTF-8, "\uNNNN" for C1 controls and the bidirectional marks,
+// embeddings, overrides and isolates. With `keepLineEnds`, line feeds stay.
 std::string ShowControls(const std::string& text, bool keepLineEnds = false);
+
+// Returns the length of the UTF-8 sequence that starts at `text[i]`, 0 when
+// no valid one does (a stray byte, an overlong form, a surrogate, a cut).
+std::size_t Utf8Length(const std::string& text, std::size_t i);
+
+// Returns `text` cleaned for a mail and the files made from it: valid
+// UTF-8, each invalid byte replaced where it stands by U+FFFD, a tab as a
+// space, and every other control character but line ends (C0, DEL)
+// dropped.
+std::string CleanText(const std::string& text);
 
 // Host of the PubMed web site that the abstract links name.
 extern const char kPubmedHost[];

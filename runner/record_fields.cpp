@@ -228,9 +228,10 @@ void ExtractMedlineFields(const std::string& text, ArticleRecord& record, bool w
 }
 
 void ExtractArticleFields(const std::string& answer, ArticleRecord& record, bool withAbstract) {
-    // A NUL byte has no place in a record, and would cut texts short later.
-    const std::string text =
-        answer.find('\0') == std::string::npos ? answer : RemoveAll(answer, std::string(1, '\0'));
+    // Control characters have no place in a record (a NUL would cut texts
+    // short later, an ESC reach a terminal), and one invalid byte would
+    // turn the whole mail into another character set.
+    const std::string text = CleanText(answer);
     record.fullAuthors.clear();
     record.issue.clear();
     record.doi.clear();

@@ -4,6 +4,7 @@
 #include <chrono>
 #include <cstdio>
 
+#include "common/text.h"
 #include "posix/tessory_fixture.h"
 
 namespace lorvane {
@@ -43,12 +44,14 @@ protected:
         EXPECT_EQ(result.exitCode, c.listed ? (c.whole ? 0 : 4) : 5);
         EXPECT_EQ(result.out.rfind(c.firstLine, 0), 0u) << result.out.substr(0, 300);
         const std::string digest = DebugCopy();
-        EXPECT_EQ(digest.find('\0'), std::string::npos);
+        // Whatever the record held, the digest is UTF-8 without controls.
+        EXPECT_EQ(CleanText(digest), digest);
         EXPECT_EQ(digest.find("1. ") != std::string::npos, c.listed) << digest.substr(0, 300);
         EXPECT_EQ(digest.find(kNote) == std::string::npos, c.whole) << digest;
         // The digest when an article is listed, a notice of the failure otherwise.
         const std::vector<test::ReceivedMail> mails = m_sink->Messages();
         ASSERT_EQ(mails.size() - mailsBefore, 1u);
+        EXPECT_EQ(mails.back().headers.at("Content-Type").find("windows-1252"), std::string::npos);
         EXPECT_EQ(mails.back().headers.at("Subject"), c.listed ? "Lorvane! Periodic Search Results"
                                                                : "Lorvane! Your alert could not look for new articles");
         EXPECT_NE(result.out.find(digest), std::string::npos);

@@ -32,7 +32,7 @@ retmax of them from retstart that the request asks for), optionally with "fail":
   "redirect-loop"  redirect to the same address, forever
   "garbage"    200 bytes that are no record at all
   "nul"        the body with a NUL byte in its title line
-  "latin1"     the body with bytes that are not UTF-8 in its title line
+  "latin1"     the body with bytes that are not UTF-8 and an ESC in its title line
 
 An efetch request for several identifiers (id=1,2,3) is a batch: its answer
 holds, one after another, the MEDLINE records of those identifiers whose
@@ -198,7 +198,7 @@ class Handler(http.server.BaseHTTPRequestHandler):
             return self.reply(429, b'{"error":"API rate limit exceeded"}\n', retry=True)
         body = server.scenario.body_of(answer)
         if fail in ("nul", "latin1"):
-            inserted = b"\x00" if fail == "nul" else b"M\xfcller \xe9"
+            inserted = b"\x00" if fail == "nul" else b"M\xfcller \x1b[31m\xe9"
             body = re.sub(rb"^TI  - ", lambda m: m.group(0) + inserted, body, count=1, flags=re.M)
             return self.reply(200, body)
         if fail == "trickle":
