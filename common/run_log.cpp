@@ -1,5 +1,6 @@
 #include "common/run_log.h"
 
+#include <algorithm>
 #include <cstdio>
 #include <memory>
 
@@ -35,8 +36,20 @@ std::string RunLogStamp(const CalendarTime& time) {
 
 std::string RunLogEntry(const std::string& stamp, const std::string& summary,
                         const std::vector<std::string>& failures) {
-    std::string entry = stamp + " " + ShowControls(summary) + "\n";
-    for (const std::string& line : failures) entry += "  " + ShowControls(line) + "\n";
+    // One line of the entry, escaped, cut within its bound between two
+    // characters, and ended.
+    auto line = [](const std::string& prefix, const std::string& text) {
+        std::string shown = prefix + ShowControls(text);
+        if (shown.size() > kRunLogLineBytes) {
+            const std::string cut = " [... cut: " + std::to_string(shown.size()) + " bytes in all]";
+            std::size_t end = kRunLogLineBytes - cut.size();
+            while (end > 0 && (static_cast<unsigned char>(shown[end]) & 0xC0) == 0x80) --end;
+            shown = shown.substr(0, end) + cut;
+        }
+        return shown + "\n";
+    };
+    std::string entry = line(stamp + " ", summary);
+    for (const std::string& failure : failures) entry += line("  ", failure);
     return entry;
 }
 
@@ -45,12 +58,19 @@ std::string AppendRunLogEntry(const std::string& log, const std::string& entry, 
     // A log cut off mid-line (a full disk, an editor) still starts each
     // entry on a line of its own.
     if (!text.empty() && text.back() != '\n') text += '\n';
-    text += entry;
-    if (text.size() <= keepBytes) return text;
-    const std::size_t from = text.size() - keepBytes;
-    // The byte before `from` ends a line exactly when `from` starts one.
-    const std::size_t lineStart = text.find('\n', from - 1);
-    return lineStart == std::string::npos ? std::string() : text.substr(lineStart + 1);
+    if (text.size() + entry.size() <= keepBytes) return text + entry;
+    // The oldest entries go whole: keep from the first summary line at or
+    // after the point that leaves room for the new entry.
+    const std::size_t room = keepBytes > entry.size() ? keepBytes - entry.size() : 0;
+    // `text` is longer than `room` here, so the cut point is past its start.
+    std::size_t at = text.find('\n', text.size() - room - 1);
+    at = at == std::string::npos ? text.size() : at + 1;
+    while (at < text.size()) {
+        const std::size_t end = std::min(text.find('\n', at), text.size());
+        if (IsSummaryLine(text.substr(at, std::min(end - at, kStampLength + 1)))) break;
+        at = end + 1;
+    }
+    return (at < text.size() ? text.substr(at) : std::string()) + entry;
 }
 
 std::string ReadRunLog(const std::string& path, std::size_t keepBytes) {

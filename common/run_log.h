@@ -17,19 +17,22 @@ namespace lorvane {
 // The log's file name in the state folder, and how much of it is kept.
 constexpr char kRunLogName[] = "tessory.log";
 constexpr std::size_t kRunLogBytes = 1024 * 1024;
+// The longest line of an entry; a longer one is cut there, marked so.
+constexpr std::size_t kRunLogLineBytes = 2000;
 
 // Returns `time` as the local date and time that starts a summary line:
 // "YYYY-MM-DDTHH:MM:SS".
 std::string RunLogStamp(const CalendarTime& time);
 
 // Returns one run's entry: the summary line after `stamp`, then each of
-// `failures` on an indented line. Control characters in any of them become
-// blanks, so that no text can start a line of its own.
+// `failures` on an indented line. Control characters in any of them are
+// shown escaped, so that no text can start a line of its own, and each
+// line is cut within kRunLogLineBytes, marked " [... cut: N bytes in all]".
 std::string RunLogEntry(const std::string& stamp, const std::string& summary,
                         const std::vector<std::string>& failures);
 
-// Returns `log` with `entry` added at its end, cut to its newest
-// `keepBytes` at a line start.
+// Returns `log` with `entry` added at its end. Past `keepBytes`, the oldest
+// whole entries go, as many as it takes; `entry` itself always stays.
 std::string AppendRunLogEntry(const std::string& log, const std::string& entry,
                               std::size_t keepBytes = kRunLogBytes);
 

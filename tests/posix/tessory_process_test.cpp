@@ -97,7 +97,7 @@ TEST_F(TessoryProcess, AScheduledRunsLogKeepsItsNewestMegabyte) {
     std::filesystem::create_directories(m_home + "/state/Lorvane");
     {
         std::ofstream old(log);
-        for (int line = 0; line < 100000; ++line) old << "old line " << line << "\n";  // about 1.5 MB
+        for (int run = 0; run < 40000; ++run) old << "2026-11-01T07:30:00 old run " << run << "\n  why\n";  // 1.5 MB
         old << "a line cut off";
     }
     const test::ProcessResult run = Run();
@@ -105,7 +105,7 @@ TEST_F(TessoryProcess, AScheduledRunsLogKeepsItsNewestMegabyte) {
     EXPECT_EQ(run.out, kTextEmptyDigest);  // the digest goes to the output, not the log
     const std::string kept = test::ReadFileOr(log);
     EXPECT_LE(kept.size(), 1024u * 1024u);
-    EXPECT_EQ(kept.rfind("old line ", 0), 0u);  // cut at a line start
+    EXPECT_EQ(kept.rfind("2026-11-01T07:30:00 old run ", 0), 0u);  // the oldest entries went whole
     // The run's line starts a line of its own, with the local date and time.
     const std::size_t cut = kept.find("a line cut off\n");
     ASSERT_NE(cut, std::string::npos);
@@ -116,8 +116,15 @@ TEST_F(TessoryProcess, AScheduledRunsLogKeepsItsNewestMegabyte) {
     // A damaged log has no last run; a failure line cannot pass for a run's line.
     EXPECT_EQ(LastRunStatus("\x01\xFF\n2026-12-0 x\n" + RunLogEntry("", "", {"\n2026-12-08T07:30:02 forged"})),
               "No scheduled run yet");
-    // A value from the settings with line ends in it is shown escaped.
+    // A value from the settings with line ends in it is shown escaped; a
+    // failure of any length is cut and marked, and leaves the older entries.
     EXPECT_EQ(RunLogEntry("T", "sent to a@b\r\nx", {"q\x1B"}), "T sent to a@b\\r\\nx\n  q\\x1B\n");
+    const std::string huge = RunLogEntry("2026-12-08T07:30:02", "s", {std::string(1500000, '\x1B')});
+    EXPECT_EQ(huge.size(), 22u + 2000u + 1u);
+    EXPECT_EQ(huge.substr(huge.size() - 33), " [... cut: 6000002 bytes in all]\n");
+    const std::string after = AppendRunLogEntry(kept, huge);
+    EXPECT_TRUE(after.size() <= 1024u * 1024u && after.rfind("2026-11-01T07:30:00 old run ", 0) == 0);
+    EXPECT_TRUE(after.size() > 1000000u && after.substr(after.size() - huge.size()) == huge);
 }
 
 TEST_F(TessoryProcess, CommandScriptsTakeHostileFoldersLiterally) {
