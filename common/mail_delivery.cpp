@@ -45,11 +45,14 @@ MailOutcome TryDeliverMail(const MailTransportFactory& create, const MailMessage
     std::unique_ptr<MailTransport> transport;
     const Status created = create(transport);
     if (!created.ok()) return MailOutcome::NotSent(created.message());
-    return transport->Send(message);
+    MailOutcome outcome = transport->Send(message);
+    outcome.notice = created.message();
+    return outcome;
 }
 
 MailOutcome DeliverMail(const MailTransportFactory& create, Console& console, const MailMessage& message) {
     const MailOutcome outcome = TryDeliverMail(create, message);
+    if (!outcome.notice.empty()) console.Diagnose(outcome.notice);
     if (!outcome.leftOut.empty() && outcome.delivered) console.Diagnose(outcome.leftOut);
     console.Line(outcome.report);
     return outcome;

@@ -17,6 +17,19 @@ const char kScope[] = "https://outlook.office.com/SMTP.Send offline_access openi
 const char kDeviceGrant[] = "urn:ietf:params:oauth:grant-type:device_code";
 constexpr int kConnectSeconds = 30;
 constexpr int kRequestSeconds = 60;
+// The longest token taken from the service: a refresh token is about 2 KB,
+// an access token a few; anything far past that is not one.
+constexpr std::size_t kMaxRefreshTokenBytes = 16 * 1024;
+constexpr std::size_t kMaxAccessTokenBytes = 64 * 1024;
+// The bounds on the wait between two polls of a sign-in.
+constexpr int kLeastPollSeconds = 1;
+constexpr int kMostPollSeconds = 60;
+
+// What the service answered: its HTTP status and body.
+struct ServiceAnswer {
+    long status = 0;
+    std::string body;
+};
 
 // Percent-encodes a form value: only the unreserved characters stay.
 std::string FormValue(const std::string& text) {
@@ -35,7 +48,7 @@ bool IsSafeServiceUrl(const std::string& url) {
 // tenant and returns its JSON answer in `answer`. Fails when no answer
 // came; an answer with an error field is the caller's to read.
 Status PostForm(const MailServerSettings& server, const std::string& path,
-                const std::vector<std::pair<std::string, std::string>>& fields, std::string& answer) {
+                const std::vector<std::pair<std::string, std::string>>& fields, ServiceAnswer& answer) {
     if (!IsSafeServiceUrl(server.oauthUrl))
         return Status::Error("the sign-in service " + server.oauthUrl + " is not an https:// address");
     std::string form;
@@ -50,7 +63,7 @@ Status PostForm(const MailServerSettings& server, const std::string& path,
     std::unique_ptr<HttpClient> client;
     const Status created = CreateHttpClient(options, client);
     if (created.ok() && client->Post("/" + MicrosoftTenant(server.user) + path, form, response) && response.complete) {
-        answer = response.body;
+        answer = {response.status, response.body};
         return Status();
     }
     return Status::Error("cannot reach the sign-in service " + server.oauthUrl + ": " +
@@ -58,11 +71,37 @@ Status PostForm(const MailServerSettings& server, const std::string& path,
 }
 
 // Returns the service's refusal in its words: its error code and the first
-// line of its description.
-std::string Refusal(const std::string& answer) {
-    const std::string description = JsonValue(answer, "error_description");
-    return JsonValue(answer, "error") +
-           (description.empty() ? "" : " (" + description.substr(0, description.find_first_of("\r\n")) + ")");
+// line of its description; or, when it gave no code, what it answered
+// ("HTTP 500, no error code").
+std::string Refusal(const ServiceAnswer& answer) {
+    const std::string code = JsonValue(answer.body, "error");
+    const std::string description = JsonValue(answer.body, "error_description");
+    std::string said = code.empty() ? "HTTP " + std::to_string(answer.status) + ", no error code" : code;
+    if (!description.empty()) said += " (" + description.substr(0, description.find_first_of("\r\n")) + ")";
+    return said;
+}
+
+// Takes the token `name` of `answer` into `token` when it is one: a JSON
+// text of printable characters without blanks, not empty, within
+// `maxBytes`. Otherwise leaves `token` empty and returns what came instead
+// ("refresh_token: null"); the empty text when there was none at all.
+std::string TakeToken(const ServiceAnswer& answer, const char* name, std::size_t maxBytes, std::string& token) {
+    token.clear();
+    bool isText = false;
+    const std::string value = JsonValue(answer.body, name, &isText);
+    if (!isText && value.empty()) return std::string();
+    bool printable = !value.empty();
+    for (const char c : value) printable = printable && c > 0x20 && c < 0x7F;
+    if (isText && printable && value.size() <= maxBytes) {
+        token = value;
+        return std::string();
+    }
+    return std::string(name) + ": " +
+           (!isText ? ShowControls(value.substr(0, 40))
+            : value.size() > maxBytes ? "a text of " + std::to_string(value.size()) + " bytes, past the " +
+                                              std::to_string(maxBytes) + " a token can be"
+            : value.empty()           ? "an empty text"
+                                      : "a text a token cannot be");
 }
 
 // Returns the bytes of base64url `text` (a token's part); stops at the
@@ -118,42 +157,43 @@ Status StartDeviceSignIn(const MailServerSettings& server, DeviceSignIn& signIn)
         return Status::Error("a client ID is needed to sign in to Microsoft: your organisation registers Lorvane "
                              "in Microsoft Entra (App registrations, public client, the SMTP.Send permission) and "
                              "you store its ID as MailOAuthClientId");
-    std::string answer;
+    ServiceAnswer answer;
     const Status posted = PostForm(server, "/oauth2/v2.0/devicecode", {{"client_id", clientId}, {"scope", kScope}}, answer);
     if (!posted.ok()) return posted;
-    signIn.deviceCode = JsonValue(answer, "device_code");
-    signIn.userCode = JsonValue(answer, "user_code");
-    signIn.verificationUri = JsonValue(answer, "verification_uri");
-    if (signIn.deviceCode.empty() || signIn.userCode.empty() || signIn.verificationUri.empty()) {
-        const std::string refusal = Refusal(answer);
-        return Status(StatusCode::Refused,
-                      "the sign-in service refused: " + (refusal.empty() ? "an answer without a code" : refusal));
-    }
-    const int interval = ReadLikeAtoi(JsonValue(answer, "interval"));
-    const int expires = ReadLikeAtoi(JsonValue(answer, "expires_in"));
-    if (interval > 0) signIn.intervalSeconds = interval;
-    if (expires > 0) signIn.expiresInSeconds = expires;
+    signIn.deviceCode = JsonValue(answer.body, "device_code");
+    signIn.userCode = JsonValue(answer.body, "user_code");
+    signIn.verificationUri = JsonValue(answer.body, "verification_uri");
+    if (signIn.deviceCode.empty() || signIn.userCode.empty() || signIn.verificationUri.empty())
+        return Status(StatusCode::Refused, "the sign-in service refused: " + Refusal(answer) + ", no sign-in code");
+    // A service that names a wait of seconds or of decades is polled within
+    // sane bounds, and never past the code's life.
+    const int interval = ReadLikeAtoi(JsonValue(answer.body, "interval"));
+    const int expires = ReadLikeAtoi(JsonValue(answer.body, "expires_in"));
+    if (interval > 0) signIn.intervalSeconds = std::min(std::max(interval, kLeastPollSeconds), kMostPollSeconds);
+    if (expires > 0) signIn.expiresInSeconds = std::min(expires, 3600);
     return Status();
 }
 
 Status PollDeviceSignIn(const MailServerSettings& server, DeviceSignIn& signIn, std::string& account) {
-    std::string answer;
+    ServiceAnswer answer;
     const Status posted = PostForm(server, "/oauth2/v2.0/token",
                                    {{"grant_type", kDeviceGrant},
                                     {"client_id", MicrosoftClientId(server)},
                                     {"device_code", signIn.deviceCode}},
                                    answer);
     if (!posted.ok()) return posted;
-    const std::string refreshToken = JsonValue(answer, "refresh_token");
+    std::string refreshToken;
+    const std::string unusable = TakeToken(answer, "refresh_token", kMaxRefreshTokenBytes, refreshToken);
+    if (!unusable.empty()) return Status(StatusCode::Refused, "the sign-in service sent no usable sign-in: " + unusable);
     if (!refreshToken.empty()) {
         const Status stored = StoreSecret(Secret::SignInToken, refreshToken);
         if (!stored.ok()) return stored;
-        account = SignedInAccount(JsonValue(answer, "id_token"));
+        account = SignedInAccount(JsonValue(answer.body, "id_token"));
         if (account.empty()) account = server.user;
         return Status();
     }
-    const std::string code = JsonValue(answer, "error");
-    if (code == "slow_down") signIn.intervalSeconds += 5;
+    const std::string code = JsonValue(answer.body, "error");
+    if (code == "slow_down") signIn.intervalSeconds = std::min(signIn.intervalSeconds + 5, kMostPollSeconds);
     if (code == "authorization_pending" || code == "slow_down") return Status(StatusCode::Busy, "");
     return Status(StatusCode::Refused, code == "expired_token" ? "the code expired before the sign-in was done: start again"
                                        : code == "authorization_declined"
@@ -170,7 +210,8 @@ Status MailAccessToken(const MailServerSettings& server, std::string& token) {
         if (!token.empty() && token.back() == '\r') token.pop_back();
         return token.empty() ? Status::Error("the mail token command printed no token") : Status();
     }
-    std::string refreshToken, answer;
+    std::string refreshToken;
+    ServiceAnswer answer;
     Status status = ReadSecret(Secret::SignInToken, std::string(), refreshToken);
     if (status.ok())
         status = PostForm(server, "/oauth2/v2.0/token",
@@ -180,16 +221,20 @@ Status MailAccessToken(const MailServerSettings& server, std::string& token) {
                            {"scope", kScope}},
                           answer);
     if (!status.ok()) return status;
-    token = JsonValue(answer, "access_token");
+    const std::string unusable = TakeToken(answer, "access_token", kMaxAccessTokenBytes, token);
     if (token.empty()) {
-        const std::string code = JsonValue(answer, "error");
+        const std::string code = JsonValue(answer.body, "error");
         return Status(StatusCode::Refused,
                       (code == "invalid_grant" || code == "interaction_required" ? "sign in again: "
                                                                                  : "no access token: ") +
-                          Refusal(answer));
+                          (unusable.empty() ? Refusal(answer) : unusable));
     }
-    // The service may send a new refresh token; the old one then stops working.
-    const std::string rotated = JsonValue(answer, "refresh_token");
+    // The service may send a new refresh token; the old one then stops
+    // working. One that is not a token is not stored over the one kept.
+    std::string rotated;
+    const std::string bad = TakeToken(answer, "refresh_token", kMaxRefreshTokenBytes, rotated);
+    if (!bad.empty()) return Status(StatusCode::Ok, "the sign-in service sent a new sign-in that is not one (" + bad +
+                                                        "); the stored one is kept");
     if (rotated.empty() || rotated == refreshToken) return Status();
     const Status kept = StoreSecret(Secret::SignInToken, rotated);
     if (kept.ok()) return kept;
@@ -197,7 +242,8 @@ Status MailAccessToken(const MailServerSettings& server, std::string& token) {
     return Status::Error("cannot keep the new sign-in: " + kept.message());
 }
 
-std::string JsonValue(const std::string& json, const std::string& name) {
+std::string JsonValue(const std::string& json, const std::string& name, bool* isText) {
+    if (isText) *isText = false;
     const std::string key = "\"" + name + "\"";
     for (std::size_t at = json.find(key); at != std::string::npos; at = json.find(key, at + 1)) {
         std::size_t value = json.find_first_not_of(" \t\r\n", at + key.size());
@@ -210,6 +256,7 @@ std::string JsonValue(const std::string& json, const std::string& name) {
             while (!raw.empty() && std::isspace(static_cast<unsigned char>(raw.back()))) raw.pop_back();
             return raw;
         }
+        if (isText) *isText = true;
         std::string text;
         for (std::size_t i = value + 1; i < json.size() && json[i] != '"'; ++i) {
             if (json[i] != '\\' || i + 1 >= json.size()) {

@@ -45,12 +45,15 @@ Status PollDeviceSignIn(const MailServerSettings& server, DeviceSignIn& signIn, 
 
 // Returns in `token` an access token for `server`: the first line of its
 // token command, or one Microsoft issues for the stored refresh token (a
-// new refresh token it sends replaces the stored one). A sign-in that was
-// revoked or expired fails saying "sign in again".
+// new refresh token it sends replaces the stored one, when it is one: a
+// value that is not keeps the stored one, and the success says so). A
+// sign-in that was revoked or expired fails saying "sign in again"; any
+// refusal says the service's code, or its HTTP status when it gave none.
 Status MailAccessToken(const MailServerSettings& server, std::string& token);
 
 // Returns the text value of `name` in a flat JSON object `json`, escapes
-// decoded; numbers as written. Empty when it is not there.
-std::string JsonValue(const std::string& json, const std::string& name);
+// decoded; numbers, null and the like as written. Empty when it is not
+// there. `isText`, when given, says whether the value was a JSON text.
+std::string JsonValue(const std::string& json, const std::string& name, bool* isText = nullptr);
 
 }  // namespace lorvane

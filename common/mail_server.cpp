@@ -71,7 +71,7 @@ MailTransportFactory ChooseMailTransport(const MailServerSettings& server,
             secret = ReadMailPassword(server, stored);
         if (!secret.ok()) return secret;
         transport = CreateSmtpMailTransport(server, password.empty() || server.auth == MailAuth::OAuth2 ? stored : password);
-        return Status();
+        return secret;  // a success may say something beside (a new sign-in not kept)
     };
 }
 

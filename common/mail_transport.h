@@ -18,6 +18,7 @@ struct MailOutcome {
     std::string reason;   // why it was not delivered
     std::string report;   // the line that says what became of it: "Message delivered!" or why not
     std::string leftOut;  // the attachments the transport refused, and why; they did not go
+    std::string notice;   // what setting up the transport said beside its success
 
     // A message that went, or one that `step` stopped before it was
     // handed over ("Mail not sent: " `step`), or one the transport did not
@@ -42,7 +43,8 @@ public:
 Status CreateSystemMailTransport(std::unique_ptr<MailTransport>& transport);
 
 // Creates a transport as CreateSystemMailTransport does; tests and the
-// user's own server hand in others.
+// user's own server hand in others. A success may carry a message: what
+// is said beside it.
 using MailTransportFactory = std::function<Status(std::unique_ptr<MailTransport>&)>;
 
 }  // namespace lorvane

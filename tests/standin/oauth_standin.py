@@ -2,7 +2,9 @@
 """Microsoft's sign-in service on 127.0.0.1: a device code "ABCD-EFGH"; the device grant is
 "authorization_pending" once, then tokens "at-<n>", "rt-<n>" and an ID token naming --account;
 a refresh grant takes only the newest refresh token and rotates it, else "invalid_grant";
-POST /revoke voids them all. Each request's path with its client_id, scope and grant_type
+POST /revoke voids them all; POST /next with a JSON object changes the next answer to a
+device code or token request: its "status" becomes the HTTP status (the body then only the
+rest), its other fields replace the answer's, and the refresh token sent stays valid. Each request's path with its client_id, scope and grant_type
 goes to --log. Prints "PORT <n>"."""
 import argparse
 import base64
@@ -31,6 +33,16 @@ class Handler(http.server.BaseHTTPRequestHandler):
         self.end_headers()
         self.wfile.write(data)
 
+    def reply(self, status, body, sent_refresh=None):
+        change = state.pop("next", None)
+        if change is not None:
+            if "status" in change:
+                status, body = change.pop("status"), {}
+            body.update(change)
+            if sent_refresh:
+                state["valid"] = sent_refresh
+        return self.answer(status, body)
+
     def issue(self):
         state["generation"] += 1
         n = state["generation"]
@@ -40,16 +52,20 @@ class Handler(http.server.BaseHTTPRequestHandler):
 
     def do_POST(self):
         length = int(self.headers.get("Content-Length", "0"))
-        form = dict(urllib.parse.parse_qsl(self.rfile.read(length).decode()))
+        self.raw = self.rfile.read(length).decode()
+        form = {} if self.path == "/next" else dict(urllib.parse.parse_qsl(self.raw))
         shown = " ".join("%s=%s" % (k, form[k]) for k in ("client_id", "scope", "grant_type") if k in form)
         with open(ARGS.log, "a") as log:
             log.write("%s %s\n" % (self.path, shown))
         if self.path == "/revoke":
             state["valid"] = None
             return self.answer(200, {})
+        if self.path == "/next":
+            state["next"] = json.loads(self.raw or "{}")
+            return self.answer(200, {})
         if self.path.endswith("/oauth2/v2.0/devicecode"):
             state["polls"] = 0
-            return self.answer(200, {"device_code": "dc-secret", "user_code": "ABCD-EFGH",
+            return self.reply(200, {"device_code": "dc-secret", "user_code": "ABCD-EFGH",
                                      "verification_uri": "https://microsoft.com/devicelogin",
                                      "expires_in": 900, "interval": 1})
         if not self.path.endswith("/oauth2/v2.0/token"):
@@ -62,7 +78,7 @@ class Handler(http.server.BaseHTTPRequestHandler):
                                          "error_description": "AADSTS70016: pending"})
             return self.answer(200, self.issue())
         if grant == "refresh_token" and state["valid"] and form.get("refresh_token") == state["valid"]:
-            return self.answer(200, self.issue())
+            return self.reply(200, self.issue(), form["refresh_token"])
         return self.answer(400, {"error": "invalid_grant", "error_description":
                                  "AADSTS70000: The refresh token was revoked.\r\nTrace ID: 1"})
 

@@ -220,8 +220,17 @@ std::vector<std::string> OAuthStandIn::Requests() const {
 }
 
 void OAuthStandIn::Revoke() const {
+    Post("/revoke", "");
+}
+
+void OAuthStandIn::Next(const std::string& change) const {
+    Post("/next", change);
+}
+
+void OAuthStandIn::Post(const std::string& path, const std::string& body) const {
     RunProcess("/usr/bin/env",
-               {"python3", "-c", "import urllib.request; urllib.request.urlopen('" + url() + "/revoke', b'')"},
+               {"python3", "-c", "import sys, urllib.request; urllib.request.urlopen(sys.argv[1], sys.argv[2].encode())",
+                url() + path, body},
                m_folder, {});
 }
 
