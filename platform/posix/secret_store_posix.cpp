@@ -1,5 +1,6 @@
 // The secret store on POSIX: private files in the settings folder, or what
 // a command prints (for keyrings such as secret-tool).
+#include <algorithm>
 #include <sys/stat.h>
 
 #include <cerrno>
@@ -63,7 +64,12 @@ Status RunSecretCommand(const std::string& command, std::string& line) {
     options.timeLimitSeconds = kPasswordCommandSeconds;
     std::string error;
     if (!RunChild("/bin/sh", {"-c", command}, "", child, error, options)) return Status::Error(error);
-    if (child.exitCode != 0) return Status::Error("it exited with status " + std::to_string(child.exitCode));
+    if (child.exitCode != 0) {
+        // Its own first words on what went wrong, within a line's length.
+        const std::string said = child.err.substr(0, std::min(child.err.find('\n'), std::size_t{200}));
+        return Status::Error("it exited with status " + std::to_string(child.exitCode) +
+                             (said.empty() ? "" : ": " + said));
+    }
     line = child.out.substr(0, child.out.find('\n'));
     return Status();
 }

@@ -214,9 +214,10 @@ TEST_F(MailRun, OAuthTokensFromACommandOrAMicrosoftSignIn) {
     EXPECT_NE(server.Messages()[0].envelope.find("\"login\": \"" + user + "\""), std::string::npos);
     for (const std::string& seen : {result.out, result.err, RunLog(), DebugCopy()})
         EXPECT_EQ(seen.find("at-from-command"), std::string::npos);
-    Store({{"MailTokenCommand", "echo at-never; exit 3"}});
+    Store({{"MailTokenCommand", "echo at-never; echo keyring locked >&2; exit 3"}});
     result = Run({}, standIn.url());
-    EXPECT_EQ(firstLine(result.out), "Mail not sent: the mail token command failed: it exited with status 3");
+    EXPECT_EQ(firstLine(result.out), "Mail not sent: the mail token command failed: it exited with status 3: "
+                                     "keyring locked");
     EXPECT_EQ(result.exitCode, 6);
 
     // Microsoft: no client ID, no sign-in; with one, a device code on the
