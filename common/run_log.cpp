@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cstdio>
+#include <filesystem>
 #include <memory>
 
 #include "common/text.h"
@@ -73,20 +74,28 @@ std::string AppendRunLogEntry(const std::string& log, const std::string& entry, 
     return (at < text.size() ? text.substr(at) : std::string()) + entry;
 }
 
-std::string ReadRunLog(const std::string& path, std::size_t keepBytes) {
+Status ReadRunLog(const std::string& path, std::string& log, std::size_t keepBytes) {
     struct Closer {
         void operator()(std::FILE* file) const { std::fclose(file); }
     };
+    log.clear();
+    // Looked at before it is opened: opening a FIFO would wait for a writer.
+    std::error_code error;
+    const std::filesystem::file_status kind = std::filesystem::status(path, error);
+    if (kind.type() == std::filesystem::file_type::not_found) return Status();
+    if (error || kind.type() != std::filesystem::file_type::regular)
+        return Status::Error(path + " is not a regular file");
     const std::unique_ptr<std::FILE, Closer> file(std::fopen(path.c_str(), "rb"));
-    if (!file || std::fseek(file.get(), 0, SEEK_END) != 0) return std::string();
+    if (!file || std::fseek(file.get(), 0, SEEK_END) != 0) return Status::Error("cannot read " + path);
     const long size = std::ftell(file.get());
     const long from = size > static_cast<long>(keepBytes) ? size - static_cast<long>(keepBytes) : 0;
-    if (size < 0 || std::fseek(file.get(), from, SEEK_SET) != 0) return std::string();
+    if (size < 0 || std::fseek(file.get(), from, SEEK_SET) != 0) return Status::Error("cannot read " + path);
     std::string raw(static_cast<std::size_t>(size - from), '\0');
     raw.resize(std::fread(&raw[0], 1, raw.size(), file.get()));
     // Read from the middle of a line: that line's start is gone.
     if (from > 0) raw.erase(0, raw.find('\n') == std::string::npos ? raw.size() : raw.find('\n') + 1);
-    return RemoveAll(raw, "\r");
+    log = RemoveAll(raw, "\r");
+    return Status();
 }
 
 std::string LastRunStatus(const std::string& log) {

@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "common/automation_date.h"
+#include "common/status.h"
 
 namespace lorvane {
 
@@ -36,10 +37,11 @@ std::string RunLogEntry(const std::string& stamp, const std::string& summary,
 std::string AppendRunLogEntry(const std::string& log, const std::string& entry,
                               std::size_t keepBytes = kRunLogBytes);
 
-// Returns the newest `keepBytes` of the log file at `path` from a line
-// start, its line ends as line feeds; empty when there is no such file or
-// it cannot be read.
-std::string ReadRunLog(const std::string& path, std::size_t keepBytes = kRunLogBytes);
+// Reads into `log` the newest `keepBytes` of the log file at `path` from a
+// line start, its line ends as line feeds; empty when there is no such
+// file. Fails, leaving it empty, when the file cannot be read or is not a
+// regular file (a FIFO there would hold the run without end).
+Status ReadRunLog(const std::string& path, std::string& log, std::size_t keepBytes = kRunLogBytes);
 
 // Returns what the configuration program shows of `log`: "Last run: <date
 // time>: <outcome>" from its last summary line, or "No scheduled run yet"

@@ -343,8 +343,9 @@ RunSchedule CLorvaneDlg::ShownSchedule() {
 void CLorvaneDlg::ShowRunStatus() {
     DialogHost& host = Host();
     const std::string folder = RunnerStateFolder();
-    host.SetItemText(IDC_LAST_RUN,
-                     LastRunStatus(folder.empty() ? "" : ReadRunLog(PathInFolder(folder, kRunLogName))));
+    std::string log;
+    if (!folder.empty()) (void)ReadRunLog(PathInFolder(folder, kRunLogName), log);  // unreadable: no run shown
+    host.SetItemText(IDC_LAST_RUN, LastRunStatus(log));
     const RunSchedule shown = ShownSchedule();
     RegisteredTask registered;
     const Status found = FindTask(m_console, kWorkItemName, &registered);

@@ -18,12 +18,16 @@ std::string CountWords(int listed, int total, int following) {
     return line + " articles were found; the first " + std::to_string(listed) + " are listed here; ";
 }
 
-// Returns the words of the closing note, with each query shown by `shown`,
-// or the empty text when nothing was missed. It tells "nothing new" apart
-// from "could not look".
-template <typename Shown>
-std::string ShortfallWords(const Shortfall& shortfall, Shown shown) {
-    if (shortfall.unsearched.empty() && shortfall.missed == 0 && shortfall.leftOut == 0) return std::string();
+// Returns the words of the closing note, with each query shown by `shown`
+// and the folder by `escape`, or the empty text when nothing was missed.
+// It tells "nothing new" apart from "could not look".
+template <typename Shown, typename Escape>
+std::string ShortfallWords(const Shortfall& shortfall, Shown shown, Escape escape) {
+    const std::string unkept = shortfall.unkept.empty()
+                                   ? std::string()
+                                   : "Lorvane could not keep its record in " + escape(shortfall.unkept) +
+                                         ": the next digest may repeat these articles.";
+    if (shortfall.unsearched.empty() && shortfall.missed == 0 && shortfall.leftOut == 0) return unkept;
     auto list = [&shown](const std::vector<std::string>& queries) {
         std::string text;
         for (const std::string& query : queries) text += (text.empty() ? "" : "; ") + shown(query);
@@ -41,7 +45,7 @@ std::string ShortfallWords(const Shortfall& shortfall, Shown shown) {
     if (shortfall.leftOut)
         note += " " + Counted(shortfall.leftOut, "article was", "articles were") +
                 " left out: the digest reached its size limit.";
-    return note;
+    return unkept.empty() ? note : note + " " + unkept;
 }
 
 // A query as its heading shows it: "+" joins the words of a stored query.
@@ -65,7 +69,7 @@ public:
         if (!words.empty()) m_text += words + "all of them: " + link + "\n\n";
     }
     void Note(const Shortfall& shortfall) override {
-        const std::string note = ShortfallWords(shortfall, ShownQuery);
+        const std::string note = ShortfallWords(shortfall, ShownQuery, [](const std::string& text) { return text; });
         if (!note.empty()) m_text += "\n" + note + "\n";
     }
     std::string Finish() override { return std::move(m_text += "\nThank you for using Lorvane!\n"); }
@@ -101,7 +105,7 @@ public:
     }
     void Note(const Shortfall& shortfall) override {
         const std::string note =
-            ShortfallWords(shortfall, [](const std::string& query) { return HtmlEscape(ShownQuery(query)); });
+            ShortfallWords(shortfall, [](const std::string& query) { return HtmlEscape(ShownQuery(query)); }, HtmlEscape);
         if (!note.empty()) m_text += "<br>" + note + "<br>";
     }
     std::string Finish() override { return std::move(m_text += "<br>Thank you for using Lorvane!<br></span>"); }

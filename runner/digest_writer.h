@@ -25,6 +25,7 @@ struct Shortfall {
     int missed = 0;                       // articles not fetched whole
     int leftOut = 0;                      // articles left out: the digest reached its size limit
     bool timeUp = false;                  // the run reached its time limit
+    std::string unkept;                   // the folder the record of mailed articles cannot be kept in
 };
 
 class DigestWriter {

@@ -27,6 +27,11 @@ enum ExitStatus : int {
     kExitNotDelivered = 6,
     // --sign-in did not end signed in.
     kExitSignInFailed = 7,
+    // The run could not keep its record or state in its state folder (the
+    // folder cannot be written, its lock cannot be used or was not had in
+    // time): the next digest may repeat articles, or the next chance run
+    // again. The digest and the log say so where they can.
+    kExitStateNotKept = 8,
 };
 
 }  // namespace lorvane

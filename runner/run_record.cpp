@@ -184,20 +184,29 @@ RunState LoadRunState(RunContext& context, const DueRun& due) {
     } else {
         if (!note.empty()) context.console.Diagnose(note);
         state.onlyNew = true;
+        // Known before the digest goes, so that it can say so: the record
+        // written back as it is, under the folder's lock.
+        const Status kept = UpdateState(context, state.today, SentRecord());
+        if (!kept.ok()) {
+            state.unkept = context.stateFolder;
+            context.console.Diagnose("cannot keep the record of mailed articles: " + kept.message() +
+                                     "; the articles of this digest may be listed again");
+        }
     }
     return state;
 }
 
-void RecordSentArticles(RunContext& context, int today, const ScheduledRunTally& tally, bool delivered) {
+bool RecordSentArticles(RunContext& context, int today, const ScheduledRunTally& tally, bool delivered) {
     SentRecord now;
     if (delivered)
         for (const std::int32_t pmid : tally.listed) now.mailed[pmid] = today;
     if (tally.complete && !tally.moreToFollow && (delivered || !tally.anyHits)) now.searchedThrough = today;
-    if (now.mailed.empty() && now.searchedThrough == kNoDay) return;
+    if (now.mailed.empty() && now.searchedThrough == kNoDay) return true;
     const Status kept = UpdateState(context, today, now);
     if (!kept.ok())
         context.console.Diagnose("cannot keep the record of mailed articles: " + kept.message() +
                                  "; the articles of this digest may be listed again");
+    return kept.ok();
 }
 
 void WriteDebugCopy(Console& console, const std::string& digest) {
@@ -214,7 +223,7 @@ std::string NowStamp(const RunContext& context) {
 }
 
 int RecordRun(RunContext& context, const RunState& state, const ScheduledRunTally& tally,
-              const MailOutcome& mail) {
+              const MailOutcome& mail, bool recordKept) {
     std::string summary = RunSummary(tally);
     int status = tally.NothingSearched() || tally.NothingFetched() ? kExitNothingSearched
                  : tally.complete                                   ? kExitDone
@@ -239,6 +248,11 @@ int RecordRun(RunContext& context, const RunState& state, const ScheduledRunTall
         if (!kept.ok())
             context.console.Diagnose("cannot keep the scheduled run served: " + kept.message() +
                                      "; the next chance runs again");
+        recordKept = recordKept && kept.ok();
+    }
+    if (!recordKept || !state.unkept.empty()) {
+        summary += ", its record could not be kept in " + context.stateFolder;
+        status = kExitStateNotKept;
     }
     AddToRunLog(context, summary);
     return status;
@@ -251,7 +265,9 @@ void AddToRunLog(RunContext& context, const std::string& summary) {
         const std::string path = PathInFolder(context.stateFolder, kRunLogName);
         const std::string entry =
             RunLogEntry(NowStamp(context), summary, FailureLines(context.transcript.lines(), summary));
-        status = WriteTextFileWhole(path, AppendRunLogEntry(ReadRunLog(path), entry), TextFileKind::Document);
+        std::string log;
+        status = ReadRunLog(path, log);
+        if (status.ok()) status = WriteTextFileWhole(path, AppendRunLogEntry(log, entry), TextFileKind::Document);
         if (status.ok()) return;
     }
     context.console.Diagnose("cannot keep the run log: " + status.message());

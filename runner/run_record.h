@@ -19,6 +19,9 @@ struct RunState {
     int today = kNoDay;    // the local day of the run, when the clock says it
     bool onlyNew = false;  // new articles can be told from those mailed before
     DueRun due;            // the scheduled moment it serves and those it makes up for
+    // Where and why the record of mailed articles cannot be kept this run;
+    // empty when it can.
+    std::string unkept;
 };
 
 // Returns whether a scheduled run is due now by the schedule of the
@@ -35,8 +38,9 @@ RunState LoadRunState(RunContext& context, const DueRun& due);
 // Keeps what this run mailed: the articles listed in the digest, once it
 // was delivered, and today as the day searched through when the run looked
 // at everything and mailed it or had nothing to mail. What another run
-// wrote meanwhile is kept.
-void RecordSentArticles(RunContext& context, int today, const ScheduledRunTally& tally, bool delivered);
+// wrote meanwhile is kept. Returns false, having said why, when the record
+// could not be kept.
+bool RecordSentArticles(RunContext& context, int today, const ScheduledRunTally& tally, bool delivered);
 
 // Keeps a copy of the digest beside the run, for looking at; a failure to
 // write it is said, and does not stop the run.
@@ -49,9 +53,10 @@ std::string NowStamp(const RunContext& context);
 // fetch nothing (once a day), keeps the scheduled moment it served when it
 // did all its work, adds the run's summary and failure lines to the run
 // log, and returns the exit status that `tally` and `mail`, what became of
-// the digest, call for.
+// the digest, call for; kExitStateNotKept when the state could not be kept
+// (`recordKept` false, or the moment served not kept).
 int RecordRun(RunContext& context, const RunState& state, const ScheduledRunTally& tally,
-              const MailOutcome& mail);
+              const MailOutcome& mail, bool recordKept = true);
 
 // Adds this run's entry to the run log in the state folder: `summary`
 // after the local date and time, then the failure lines the run reported.

@@ -104,8 +104,9 @@ void SearchQueries(RunContext& context, const SentRecord* alreadySent, RunFindin
 }
 
 std::string ComposeDigest(RunContext& context, RunFindings& findings, DigestWriter& writer,
-                          ScheduledRunTally& tally) {
+                          ScheduledRunTally& tally, const std::string& unkept) {
     Shortfall shortfall;
+    shortfall.unkept = unkept;
     bool allAnswered = true;
     for (QueryFindings& hit : findings.queries) {
         if (hit.status == SearchStatus::Failed) shortfall.unsearched.push_back(hit.query);
@@ -132,7 +133,8 @@ std::string ComposeDigest(RunContext& context, RunFindings& findings, DigestWrit
 }
 
 std::string RunScheduledAlert(RunContext& context, const SentRecord* alreadySent, int today,
-                              const std::vector<Moment>& missed, ScheduledRunTally& tally) {
+                              const std::vector<Moment>& missed, ScheduledRunTally& tally,
+                              const std::string& unkept) {
     RunFindings findings;
     findings.window = ChooseSearchWindow(context, alreadySent, today, missed);
     const std::unique_ptr<DigestWriter> writer = MakeDigestWriter(context);
@@ -144,7 +146,7 @@ std::string RunScheduledAlert(RunContext& context, const SentRecord* alreadySent
     FetchRecordBatches(context, findings, true, *writer);
     FetchArticles(context, findings);
     context.console.EndProgress();
-    return ComposeDigest(context, findings, *writer, tally);
+    return ComposeDigest(context, findings, *writer, tally, unkept);
 }
 
 int RunScheduledSearch(RunContext& context, bool byScheduler) {
@@ -155,7 +157,8 @@ int RunScheduledSearch(RunContext& context, bool byScheduler) {
     RunState state = LoadRunState(context, due);
     ScheduledRunTally tally;
     const std::string digest = RunScheduledAlert(context, state.onlyNew ? &state.record : nullptr, state.today,
-                                                 byScheduler ? due.missed : std::vector<Moment>(), tally);
+                                                 byScheduler ? due.missed : std::vector<Moment>(), tally,
+                                                 state.unkept);
     std::vector<MailAttachment> attachments;
     if (!tally.citations.empty())
         attachments.push_back({"lorvane-" + NowStamp(context).substr(0, 10) + ".ris",
@@ -165,9 +168,9 @@ int RunScheduledSearch(RunContext& context, bool byScheduler) {
                                     LorvaneMessage(settings.email, settings.email, MailSubject(kPeriodicResultsMail),
                                                    digest, !settings.plainText, attachments))
                       : MailOutcome();
-    if (state.onlyNew) RecordSentArticles(context, state.today, tally, mail.delivered);
+    const bool recordKept = !state.onlyNew || RecordSentArticles(context, state.today, tally, mail.delivered);
     WriteDebugCopy(context.console, digest);
-    const int status = RecordRun(context, state, tally, mail);
+    const int status = RecordRun(context, state, tally, mail, recordKept);
     context.transcript.output().Write(digest);
     return status;
 }

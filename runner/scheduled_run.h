@@ -61,17 +61,20 @@ void SearchQueries(RunContext& context, const SentRecord* alreadySent, RunFindin
 
 // Lays out the digest of `findings` with `writer`: a heading and the
 // article entries for each query with articles, a note when some queries
-// could not be searched or some articles not fetched, and the closing
-// text. Fills `tally` and returns the digest.
+// could not be searched or some articles not fetched (or, `unkept` not
+// empty, that the record of mailed articles cannot be kept in that
+// folder), and the closing text. Fills `tally` and returns the digest.
 std::string ComposeDigest(RunContext& context, RunFindings& findings, DigestWriter& writer,
-                          ScheduledRunTally& tally);
+                          ScheduledRunTally& tally, const std::string& unkept = std::string());
 
 // Searches, fetches and composes: returns the digest of the run on the
 // local day `today` (see ChooseSearchWindow and SearchQueries for what
 // `alreadySent` and `missed` change; a digest that makes up for missed
-// runs says so first) and fills `tally`.
+// runs says so first; one whose record cannot be kept, in `unkept`, says
+// so in its note) and fills `tally`.
 std::string RunScheduledAlert(RunContext& context, const SentRecord* alreadySent, int today,
-                              const std::vector<Moment>& missed, ScheduledRunTally& tally);
+                              const std::vector<Moment>& missed, ScheduledRunTally& tally,
+                              const std::string& unkept = std::string());
 
 // Runs the scheduled search of `context` from the state folder's record to
 // the run log: search, fetch, compose, deliver (the digest, or a notice

@@ -76,8 +76,14 @@ private:
 
 Status TryLockFolder(const std::string& folder, std::unique_ptr<FolderLock>& lock) {
     const std::string path = PathInFolder(folder, "tessory.lock");
-    auto file = std::make_unique<PosixFolderLock>(::open(path.c_str(), O_RDWR | O_CREAT | O_CLOEXEC, 0600));
+    // Without blocking, and only a regular file: a FIFO or device there
+    // must not hold the run.
+    auto file = std::make_unique<PosixFolderLock>(
+        ::open(path.c_str(), O_RDWR | O_CREAT | O_NONBLOCK | O_CLOEXEC, 0600));
     if (file->fd() < 0) return ErrnoStatus("cannot open " + path, errno);
+    struct stat info {};
+    if (::fstat(file->fd(), &info) != 0 || !S_ISREG(info.st_mode))
+        return Status::Error(path + " is not a regular file");
     while (::flock(file->fd(), LOCK_EX | LOCK_NB) != 0)
         if (errno != EINTR) return ErrnoStatus("cannot lock " + path, errno);
     lock = std::move(file);

@@ -1,8 +1,8 @@
 // The secret store on POSIX: private files in the settings folder, or what
 // a command prints (for keyrings such as secret-tool).
-#include <algorithm>
 #include <sys/stat.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <cstdio>
 

@@ -2,6 +2,7 @@
 // requests it sends, the digest, the files beside it, and every way the
 // service can fail.
 #include <signal.h>
+#include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -539,6 +540,7 @@ TEST_F(SearchRun, OnlyNewListsEachArticleOnceAndCatchesUp) {
     int today = 0;
     ASSERT_TRUE(LocalDayNumber(SystemClock, today));
     const std::string maxDate = FormatMaxDate();
+    test::ProcessResult ran;
     auto run = [&](const std::string& a, const std::string& b, std::vector<std::string>* requests = nullptr) {
         std::string efetch;
         for (const char* pmid : {"17284678", "18000001", "18000003", "18000004", "18000005"})
@@ -546,9 +548,9 @@ TEST_F(SearchRun, OnlyNewListsEachArticleOnceAndCatchesUp) {
                       "\": {\"file\": \"medline_" + pmid + ".txt\"}";
         test::StandIn standIn(R"({"esearch": {"a": {"ids": [)" + a + R"(]}, "b": {"ids": [)" + b +
                               "]}}, \"efetch\": {" + efetch + "}}");
-        const std::string out = Run({}, standIn.url()).out;
+        ran = Run({}, standIn.url());
         if (requests) *requests = standIn.Requests();
-        return out;
+        return ran.out;
     };
     auto sent = [&] {
         SentRecord record;
@@ -592,8 +594,24 @@ TEST_F(SearchRun, OnlyNewListsEachArticleOnceAndCatchesUp) {
     out = run("18000005", "");
     EXPECT_EQ(out.find("Message delivered!"), std::string::npos) << out;
     EXPECT_EQ(ids(sent()), "17284678 18000001 18000003 18000004 ");
+    // Nor is one whose record cannot be kept (a lock that is a folder): the
+    // digest says so, and the run ends with its own status.
     Store({{"Email", "reader@example.org"}});
+    std::filesystem::remove(state + "/tessory.lock");
+    std::filesystem::create_directory(state + "/tessory.lock");
     out = run("18000005", "");
+    EXPECT_EQ(ran.exitCode, 8);
+    EXPECT_NE(out.find("\nLorvane could not keep its record in " + state + ": the next digest may repeat these "
+                       "articles.\n"), std::string::npos) << out;
+    EXPECT_EQ(ids(sent()), "17284678 18000001 18000003 18000004 ");
+    // A FIFO where the log goes is refused at once, and named.
+    std::filesystem::remove(state + "/tessory.lock");
+    std::filesystem::remove(state + "/tessory.log");
+    ASSERT_EQ(mkfifo((state + "/tessory.log").c_str(), 0600), 0);
+    out = run("18000005", "");
+    EXPECT_NE(ran.err.find("cannot keep the run log: " + state + "/tessory.log is not a regular file"),
+              std::string::npos) << ran.err;
+    std::filesystem::remove(state + "/tessory.log");
     EXPECT_EQ(out.find("Message delivered!\n"), 0u) << out;
     EXPECT_NE(out.find("list_uids=18000005"), std::string::npos);
     EXPECT_EQ(ids(sent()), "17284678 18000001 18000003 18000004 18000005 ");
@@ -601,7 +619,7 @@ TEST_F(SearchRun, OnlyNewListsEachArticleOnceAndCatchesUp) {
     // Nothing new: no mail.
     out = run("18000005, 17284678", "18000001");
     EXPECT_EQ(out, kTextEmptyDigest);
-    EXPECT_EQ(m_sink->Messages().size(), 3u);
+    EXPECT_EQ(m_sink->Messages().size(), 4u);
 
     // Runs missed while the computer was off are caught up, a month at most.
     // A searched-through day ahead (a clock set wrong once) is replaced.
