@@ -3,6 +3,7 @@
 #include "common/text.h"
 #include "runner/article_entries.h"
 #include "runner/run_context.h"
+#include "runner/search_request.h"
 
 namespace lorvane {
 namespace {
@@ -11,7 +12,7 @@ namespace {
 // when every article found is listed.
 std::string CountWords(int listed, int total, int following) {
     if (total <= listed) return std::string();
-    std::string line = std::to_string(total);
+    std::string line = total >= kTotalBeyond ? "More than " + std::to_string(kTotalBeyond) : std::to_string(total);
     if (following > 0)
         return line + " new articles were found; " + std::to_string(listed) + " are listed here and " +
                std::to_string(following) + " more follow in the next runs; ";

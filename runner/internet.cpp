@@ -150,9 +150,16 @@ Status SendRunnerRequest(HttpConnection& connection, const std::string& path, Ht
     return connection.SendRequest(request);
 }
 
-bool ReadBody(HttpFile& request, std::string& body) {
+bool ReadBody(HttpFile& request, std::string& body, std::size_t maxBytes) {
     std::string piece;
-    while (request.ReadString(piece)) body += piece;
+    const std::size_t start = body.size();
+    while (request.ReadString(piece)) {
+        body += piece;
+        if (body.size() - start > maxBytes) {
+            body.resize(start + maxBytes);
+            return false;
+        }
+    }
     return request.failure().ok();
 }
 

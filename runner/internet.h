@@ -126,8 +126,9 @@ Status OpenConnection(RunContext& context, std::unique_ptr<HttpConnection>& conn
 // request goes out all the same). Fails as SendRequest does.
 Status SendRunnerRequest(HttpConnection& connection, const std::string& path, HttpFile& request);
 
-// Appends the whole body of a sent request to `body`. Returns false when
-// the body broke off; what arrived before is appended all the same.
-bool ReadBody(HttpFile& request, std::string& body);
+// Appends the whole body of a sent request to `body`, at most `maxBytes`
+// of it. Returns false when the body broke off or went past `maxBytes`;
+// what arrived before is appended all the same.
+bool ReadBody(HttpFile& request, std::string& body, std::size_t maxBytes = static_cast<std::size_t>(-1));
 
 }  // namespace lorvane

@@ -109,7 +109,9 @@ std::string ComposeDigest(RunContext& context, RunFindings& findings, DigestWrit
     shortfall.unkept = unkept;
     bool allAnswered = true;
     for (QueryFindings& hit : findings.queries) {
-        if (hit.status == SearchStatus::Failed) shortfall.unsearched.push_back(hit.query);
+        // A search whose answer broke off was not searched whole: its note
+        // says so, though what arrived is listed.
+        if (hit.status != SearchStatus::Answered) shortfall.unsearched.push_back(hit.query);
         allAnswered = allAnswered && hit.status == SearchStatus::Answered;
         if (!hit.found.empty())
             ComposeQuery(context, findings.window, hit, findings.records, writer, tally, shortfall);

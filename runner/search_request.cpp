@@ -50,7 +50,9 @@ void AskSearch(RunContext& context, const std::string& path, std::string& answer
         status = SearchStatus::Failed;
         return;
     }
-    if (!ReadBody(request, answer)) {
+    // A search answer is bounded as a record is: ten thousand identifiers
+    // take some 200 KB.
+    if (!ReadBody(request, answer, kMaxSearchAnswerBytes)) {
         status = SearchStatus::Cut;
         if (!context.platform.showConnectionMessageBox(kLostConnectionText))
             context.console.Line(kLostConnectionText);
@@ -105,7 +107,10 @@ int ExtractIdentifiers(const std::string& answer, IdentifierArray& ids) {
 int ExtractTotal(const std::string& answer) {
     // The result's own count comes first; those of its translation come later.
     const std::size_t at = answer.find("<Count>");
-    return at == std::string::npos ? -1 : std::max(0, ReadLikeAtoi(answer.substr(at + 7, 12)));
+    if (at == std::string::npos) return -1;
+    // More than PubMed holds is not a count to do sums with.
+    const std::string digits = answer.substr(at + 7, answer.find_first_not_of("0123456789", at + 7) - at - 7);
+    return digits.size() > 9 ? kTotalBeyond : std::min(std::max(0, ReadLikeAtoi(digits)), kTotalBeyond);
 }
 
 int SearchQuery(RunContext& context, const std::string& query, const std::string& minDate,
@@ -113,7 +118,8 @@ int SearchQuery(RunContext& context, const std::string& query, const std::string
     std::string answer;
     AskSearch(context, BuildSearchPath(QueryTextAsUtf8(query), minDate, maxDate, context.settings.onlyNew),
               answer, status);
-    const int count = ExtractIdentifiers(answer, ids);
+    // However many the answer lists, a search gives what it asked for.
+    const int count = std::min(ExtractIdentifiers(answer, ids), kSearchRetMax);
     if (total) *total = std::max(count, ExtractTotal(answer));
     return count;
 }

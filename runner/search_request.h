@@ -24,6 +24,11 @@ enum class SearchStatus {
 // of a query's articles asks for (the service's own limit).
 constexpr int kSearchRetMax = 50;
 constexpr int kMaxSearchAll = 10000;
+// The most of a search answer that is read; more breaks it off.
+constexpr std::size_t kMaxSearchAnswerBytes = 4u * 1024u * 1024u;
+// A total of at least this many stands for "more than" it: PubMed holds
+// far fewer articles, so the service's answer is not to be taken as read.
+constexpr int kTotalBeyond = 100000000;
 
 // Returns the esearch request path for `query` (words joined by "+") and
 // the window, asking for `retmax` identifiers. Every character goes out as
@@ -50,7 +55,7 @@ std::string PubmedSearchLink(const std::string& query, const std::string& minDat
 int ExtractIdentifiers(const std::string& answer, IdentifierArray& ids);
 
 // Returns how many articles an esearch answer says the search found (its
-// first "<Count>"), or -1 when it says nothing.
+// first "<Count>"), at most kTotalBeyond, or -1 when it says nothing.
 int ExtractTotal(const std::string& answer);
 
 // Searches `query` (words joined by "+") on the service of `context` for

@@ -489,6 +489,24 @@ TEST_F(SearchRun, BrokenSearchAnswerUsesWhatArrived) {
     const std::vector<std::string> requests = standIn.Requests();
     ASSERT_EQ(requests.size(), 2u);
     EXPECT_EQ(requests[1], FetchPath("17284678"));
+    // It was not searched whole: the note and the log say so.
+    EXPECT_EQ(result.exitCode, 5);
+    EXPECT_NE(result.out.find("\nNot everything could be looked at in this run: 1 of 1 query could not be "
+                              "searched (q).\n"), std::string::npos);
+    EXPECT_NE(RunLog().find(" the query could not be searched, 1 article listed, digest delivered to "),
+              std::string::npos);
+
+    // An answer that lists a thousand identifiers and counts past what
+    // PubMed holds: the fifty a search asks for, and the total as "more than".
+    std::string flood = "<eSearchResult><Count>9223372036854775808</Count><IdList>\n";
+    for (int id = 1; id <= 1000; ++id) flood += "<Id>" + std::to_string(id) + "</Id>\n";
+    std::ofstream(m_home + "/flood.xml") << flood + "</IdList></eSearchResult>\n";
+    std::filesystem::copy_file(LORVANE_SOURCE_DIR "/tests/fixtures/medline_17284678.txt", m_home + "/record.txt");
+    test::StandIn floodIn("{\"fixtures\": \"" + m_home + "\", \"esearch\": {\"q\": {\"file\": \"flood.xml\"}}, "
+                          "\"default_efetch\": {\"file\": \"record.txt\"}, \"default_pmid\": \"asked\"}");
+    const std::string flooded = Run({}, floodIn.url()).out;
+    EXPECT_EQ(Count(flooded, "PubMed: http"), 50u);
+    EXPECT_NE(flooded.find("More than 100000000 articles were found; the first 50 are listed here"), std::string::npos);
 }
 
 TEST_F(SearchRun, FetchFailures) {
