@@ -1,12 +1,14 @@
 // A digest of any bytes as a mail: the composed message has no line over
 // 998 octets, and its body (of HTML, its HTML part) decodes back to the
-// digest.
+// digest. The same bytes as a failure in the run log: bounded lines.
+#include <algorithm>
 #include <cstddef>
 #include <cstdint>
 #include <cstdlib>
 #include <string>
 
 #include "common/mail_message.h"
+#include "common/run_log.h"
 #include "common/text.h"
 
 namespace {
@@ -68,5 +70,20 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         encoded = mail.substr(start + 4, end - start - 4);
     }
     if (DecodeQuotedPrintable(encoded) != expected) std::abort();
+
+    // The same bytes as a run's failure: each line of its log entry stays
+    // within its bound and shows no control character, and the log, however
+    // full, keeps the entry whole and its own bound.
+    const std::string entry = lorvane::RunLogEntry("2026-12-08T07:30:02", text.substr(0, 100), {text});
+    for (std::size_t from = 0, end = 0; from < entry.size(); from = end + 1) {
+        end = entry.find('\n', from);
+        if (end == std::string::npos || end - from > lorvane::kRunLogLineBytes) std::abort();
+        const std::string line = entry.substr(from, end - from);
+        if (lorvane::ShowControls(line) != line) std::abort();
+    }
+    const std::string log = lorvane::AppendRunLogEntry(text, entry, 4096);
+    if (log.size() < entry.size() || log.compare(log.size() - entry.size(), entry.size(), entry) != 0 ||
+        log.size() > std::max<std::size_t>(4096, entry.size()))
+        std::abort();
     return 0;
 }
