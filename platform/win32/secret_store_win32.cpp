@@ -3,7 +3,9 @@
 #include <windows.h>
 #include <wincred.h>
 
+#include <algorithm>
 #include <memory>
+#include <utility>
 
 #include "common/secret_store.h"
 #include "platform/win32/win32_error.h"
@@ -26,6 +28,20 @@ const char* MissingText(Secret secret) {
 
 // How long a secret's command may take; a keyring may ask the person.
 constexpr DWORD kCommandMilliseconds = 60000;
+
+// Appends what `pipe` holds now to `into` (at most 64 KB in all); returns
+// whether it read anything.
+bool DrainPipe(HANDLE pipe, std::string& into) {
+    bool read = false;
+    for (DWORD available = 0; PeekNamedPipe(pipe, nullptr, 0, nullptr, &available, nullptr) && available > 0;) {
+        char buffer[4096];
+        DWORD got = 0;
+        if (!ReadFile(pipe, buffer, sizeof buffer, &got, nullptr) || got == 0) break;
+        if (into.size() < 65536) into.append(buffer, got);
+        read = true;
+    }
+    return read;
+}
 
 struct CredentialFree {
     void operator()(CREDENTIALA* credential) const { CredFree(credential); }
@@ -69,35 +85,31 @@ Status RemoveSecret(Secret secret, bool& removed) {
 Status RunSecretCommand(const std::string& command, std::string& line) {
     line.clear();
     SECURITY_ATTRIBUTES inherit{sizeof(SECURITY_ATTRIBUTES), nullptr, TRUE};
-    FileHandle readEnd, writeEnd;
-    if (!CreatePipe(readEnd.out(), writeEnd.out(), &inherit, 0) ||
-        !SetHandleInformation(readEnd.get(), HANDLE_FLAG_INHERIT, 0))
-        return Win32Status("cannot create a pipe", GetLastError());
+    FileHandle outRead, outWrite, errRead, errWrite;
+    for (auto [read, write] : {std::pair<FileHandle*, FileHandle*>{&outRead, &outWrite}, {&errRead, &errWrite}})
+        if (!CreatePipe(read->out(), write->out(), &inherit, 0) ||
+            !SetHandleInformation(read->get(), HANDLE_FLAG_INHERIT, 0))
+            return Win32Status("cannot create a pipe", GetLastError());
     STARTUPINFOA startup{};
     startup.cb = sizeof startup;
     startup.dwFlags = STARTF_USESTDHANDLES;
     startup.hStdInput = INVALID_HANDLE_VALUE;
-    startup.hStdOutput = writeEnd.get();
-    startup.hStdError = INVALID_HANDLE_VALUE;
+    startup.hStdOutput = outWrite.get();
+    startup.hStdError = errWrite.get();
     PROCESS_INFORMATION started{};
     std::string commandLine = "cmd.exe /d /c " + command;
     if (!CreateProcessA(nullptr, &commandLine[0], nullptr, nullptr, TRUE, CREATE_NO_WINDOW, nullptr, nullptr,
                         &startup, &started))
         return Win32Status("cannot run cmd.exe", GetLastError());
     const FileHandle process(started.hProcess), thread(started.hThread);
-    writeEnd.Close();  // the output ends when the command's copy closes
+    outWrite.Close();  // the output ends when the command's copies close
+    errWrite.Close();
 
-    std::string output;
+    std::string output, errors;
     const ULONGLONG deadline = GetTickCount64() + kCommandMilliseconds;
     for (;;) {
-        DWORD available = 0;
-        if (PeekNamedPipe(readEnd.get(), nullptr, 0, nullptr, &available, nullptr) && available > 0) {
-            char buffer[4096];
-            DWORD got = 0;
-            if (ReadFile(readEnd.get(), buffer, sizeof buffer, &got, nullptr) && got > 0 && output.size() < 65536)
-                output.append(buffer, got);
-            continue;
-        }
+        const bool read = DrainPipe(outRead.get(), output) | DrainPipe(errRead.get(), errors);
+        if (read) continue;
         if (WaitForSingleObject(process.get(), 20) == WAIT_OBJECT_0) break;
         if (GetTickCount64() >= deadline) {
             TerminateProcess(process.get(), 1);
@@ -106,16 +118,16 @@ Status RunSecretCommand(const std::string& command, std::string& line) {
         }
     }
     // What it wrote before it ended.
-    for (DWORD available = 0;
-         PeekNamedPipe(readEnd.get(), nullptr, 0, nullptr, &available, nullptr) && available > 0;) {
-        char buffer[4096];
-        DWORD got = 0;
-        if (!ReadFile(readEnd.get(), buffer, sizeof buffer, &got, nullptr) || got == 0) break;
-        output.append(buffer, got);
-    }
+    DrainPipe(outRead.get(), output);
+    DrainPipe(errRead.get(), errors);
     DWORD exitCode = 1;
     GetExitCodeProcess(process.get(), &exitCode);
-    if (exitCode != 0) return Status::Error("it exited with status " + std::to_string(exitCode));
+    if (exitCode != 0) {
+        // Its own first words on what went wrong, within a line's length.
+        std::string said = errors.substr(0, std::min(errors.find('\n'), std::size_t{200}));
+        if (!said.empty() && said.back() == '\r') said.pop_back();
+        return Status::Error("it exited with status " + std::to_string(exitCode) + (said.empty() ? "" : ": " + said));
+    }
     line = output.substr(0, output.find('\n'));
     if (!line.empty() && line.back() == '\r') line.pop_back();
     return Status();
