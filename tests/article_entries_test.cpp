@@ -2,7 +2,6 @@
 // script of an article.
 #include <gtest/gtest.h>
 
-#include "common/text.h"
 #include "runner/article_entries.h"
 
 namespace lorvane {
@@ -66,14 +65,6 @@ TEST(ArticleEntries, HtmlEscapesRecordTextOnly) {
         << html;
     EXPECT_NE(html.find("&db=pubmed&dopt"), std::string::npos);  // the link itself is kept
     EXPECT_EQ(text.find("1. O<Brien A.  p<0.05 in CD4+ & CD8+ cells <script>  J Biol"), 0u) << text;
-}
-
-// Record text is made valid UTF-8 without controls where it stands; a line
-// shows what could end it, forge another or turn it around.
-TEST(ArticleEntries, CleanAndShownText) {
-    EXPECT_EQ(CleanText("M\xFCller \xC3\xA9\t\x1B[31mred\x7F\r\n\xE2\x82"), "M\xEF\xBF\xBDller \xC3\xA9 [31mred\r\n"
-                                                                              "\xEF\xBF\xBD\xEF\xBF\xBD");
-    EXPECT_EQ(ShowControls("a\x1B\xC2\x9B\xE2\x80\xAE" "b\xFC \xC3\xA9\n"), "a\\x1B\\u009B\\u202Eb\\xFC \xC3\xA9\\n");
 }
 
 TEST(ArticleEntries, AuthorLines) {

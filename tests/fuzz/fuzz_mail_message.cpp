@@ -1,7 +1,6 @@
 // A digest of any bytes as a mail: the composed message has no line over
 // 998 octets, and its body (of HTML, its HTML part) decodes back to the
 // digest. The same bytes as a failure in the run log: bounded lines.
-#include <algorithm>
 #include <cstddef>
 #include <cstdint>
 #include <cstdlib>
@@ -71,19 +70,13 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     }
     if (DecodeQuotedPrintable(encoded) != expected) std::abort();
 
-    // The same bytes as a run's failure: each line of its log entry stays
-    // within its bound and shows no control character, and the log, however
-    // full, keeps the entry whole and its own bound.
+    // As a run's failure: log lines within their bound, no control shown
+    // raw, and a log within its own that keeps the entry whole.
     const std::string entry = lorvane::RunLogEntry("2026-12-08T07:30:02", text.substr(0, 100), {text});
-    for (std::size_t from = 0, end = 0; from < entry.size(); from = end + 1) {
-        end = entry.find('\n', from);
-        if (end == std::string::npos || end - from > lorvane::kRunLogLineBytes) std::abort();
-        const std::string line = entry.substr(from, end - from);
-        if (lorvane::ShowControls(line) != line) std::abort();
-    }
+    for (const std::string& line : lorvane::SplitLines(entry))
+        if (line.size() > lorvane::kRunLogLineBytes || lorvane::ShowControls(line) != line) std::abort();
     const std::string log = lorvane::AppendRunLogEntry(text, entry, 4096);
-    if (log.size() < entry.size() || log.compare(log.size() - entry.size(), entry.size(), entry) != 0 ||
-        log.size() > std::max<std::size_t>(4096, entry.size()))
+    if (log.size() > (entry.size() > 4096 ? entry.size() : 4096) || log.rfind(entry) != log.size() - entry.size())
         std::abort();
     return 0;
 }

@@ -44,8 +44,7 @@ protected:
         EXPECT_EQ(result.exitCode, c.listed ? (c.whole ? 0 : 4) : 5);
         EXPECT_EQ(result.out.rfind(c.firstLine, 0), 0u) << result.out.substr(0, 300);
         const std::string digest = DebugCopy();
-        // Whatever the record held, the digest is UTF-8 without controls.
-        EXPECT_EQ(CleanText(digest), digest);
+        EXPECT_EQ(CleanText(digest), digest);  // UTF-8 without controls, whatever the record held
         EXPECT_EQ(digest.find("1. ") != std::string::npos, c.listed) << digest.substr(0, 300);
         EXPECT_EQ(digest.find(kNote) == std::string::npos, c.whole) << digest;
         // The digest when an article is listed, a notice of the failure otherwise.

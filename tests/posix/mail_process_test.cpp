@@ -242,25 +242,21 @@ TEST_F(MailRun, OAuthTokensFromACommandOrAMicrosoftSignIn) {
     }
     EXPECT_EQ(signIn.Requests().at(0), "/organizations/oauth2/v2.0/devicecode client_id=client-123 "
                                        "scope=https://outlook.office.com/SMTP.Send offline_access openid profile");
-    // A new sign-in that is not one keeps the stored one and says so; an
-    // answer without an error code says its HTTP status.
-    for (const std::string& next : {std::string(R"({"refresh_token": null})"), std::string(R"({"refresh_token": {"x": "[["}})"),
-                                    R"({"refresh_token": ")" + std::string(70000, 'r') + "\"}"}) {
-        signIn.Next(next);
+    // A new sign-in that is not one keeps the stored one, and says so.
+    for (const std::string& next : {std::string("null"), std::string(R"({"x": "[["})"), '"' + std::string(70000, 'r') + '"'}) {
+        signIn.Next(R"({"refresh_token": )" + next + "}");
         result = Run({}, standIn.url(), "", service);
         EXPECT_EQ(firstLine(result.out), "Message delivered!");
         EXPECT_NE(result.err.find("; the stored one is kept"), std::string::npos) << result.err;
         EXPECT_EQ(test::ReadFileOr(tokenFile), "rt-3");
     }
-    // A service that names a wait of decades between polls is asked again within a minute.
-    signIn.Next(R"({"interval": 2147483647})");
+    signIn.Next(R"({"interval": 2147483647})");  // a wait of decades between polls: asked again within a minute
     MailServerSettings direct;
     direct.oauthUrl = signIn.url();
     direct.oauthClientId = "client-123";
     DeviceSignIn asked;
-    ASSERT_TRUE(test::Ok(StartDeviceSignIn(direct, asked)));
-    EXPECT_EQ(asked.intervalSeconds, 60);
-    signIn.Next(R"({"status": 500})");
+    EXPECT_TRUE(StartDeviceSignIn(direct, asked).ok() && asked.intervalSeconds == 60);
+    signIn.Next(R"({"status": 500})");  // no error code: its HTTP status
     EXPECT_EQ(firstLine(Run({}, standIn.url(), "", service).out), "Mail not sent: no access token: HTTP 500, no error code");
     // A revoked sign-in says what to do, and the digest counts as not delivered.
     signIn.Revoke();

@@ -489,15 +489,11 @@ TEST_F(SearchRun, BrokenSearchAnswerUsesWhatArrived) {
     const std::vector<std::string> requests = standIn.Requests();
     ASSERT_EQ(requests.size(), 2u);
     EXPECT_EQ(requests[1], FetchPath("17284678"));
-    // It was not searched whole: the note and the log say so.
+    // It was not searched whole: the note says so.
     EXPECT_EQ(result.exitCode, 5);
     EXPECT_NE(result.out.find("\nNot everything could be looked at in this run: 1 of 1 query could not be "
                               "searched (q).\n"), std::string::npos);
-    EXPECT_NE(RunLog().find(" the query could not be searched, 1 article listed, digest delivered to "),
-              std::string::npos);
-
-    // An answer that lists a thousand identifiers and counts past what
-    // PubMed holds: the fifty a search asks for, and the total as "more than".
+    // A thousand identifiers and a count past what PubMed holds: fifty, and "More than".
     std::string flood = "<eSearchResult><Count>9223372036854775808</Count><IdList>\n";
     for (int id = 1; id <= 1000; ++id) flood += "<Id>" + std::to_string(id) + "</Id>\n";
     std::ofstream(m_home + "/flood.xml") << flood + "</IdList></eSearchResult>\n";
@@ -612,8 +608,8 @@ TEST_F(SearchRun, OnlyNewListsEachArticleOnceAndCatchesUp) {
     out = run("18000005", "");
     EXPECT_EQ(out.find("Message delivered!"), std::string::npos) << out;
     EXPECT_EQ(ids(sent()), "17284678 18000001 18000003 18000004 ");
-    // Nor is one whose record cannot be kept (a lock that is a folder): the
-    // digest says so, and the run ends with its own status.
+    // Nor is one whose record cannot be kept (its lock a folder): the digest
+    // says so, and the run ends with a status of its own.
     Store({{"Email", "reader@example.org"}});
     std::filesystem::remove(state + "/tessory.lock");
     std::filesystem::create_directory(state + "/tessory.lock");
@@ -621,15 +617,12 @@ TEST_F(SearchRun, OnlyNewListsEachArticleOnceAndCatchesUp) {
     EXPECT_EQ(ran.exitCode, 8);
     EXPECT_NE(out.find("\nLorvane could not keep its record in " + state + ": the next digest may repeat these "
                        "articles.\n"), std::string::npos) << out;
-    EXPECT_EQ(ids(sent()), "17284678 18000001 18000003 18000004 ");
     // A FIFO where the log goes is refused at once, and named.
     std::filesystem::remove(state + "/tessory.lock");
     std::filesystem::remove(state + "/tessory.log");
     ASSERT_EQ(mkfifo((state + "/tessory.log").c_str(), 0600), 0);
     out = run("18000005", "");
-    EXPECT_NE(ran.err.find("cannot keep the run log: " + state + "/tessory.log is not a regular file"),
-              std::string::npos) << ran.err;
-    std::filesystem::remove(state + "/tessory.log");
+    EXPECT_NE(ran.err.find(state + "/tessory.log is not a regular file"), std::string::npos) << ran.err;
     EXPECT_EQ(out.find("Message delivered!\n"), 0u) << out;
     EXPECT_NE(out.find("list_uids=18000005"), std::string::npos);
     EXPECT_EQ(ids(sent()), "17284678 18000001 18000003 18000004 18000005 ");

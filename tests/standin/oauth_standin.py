@@ -2,14 +2,15 @@
 """Microsoft's sign-in service on 127.0.0.1: a device code "ABCD-EFGH"; the device grant is
 "authorization_pending" once, then tokens "at-<n>", "rt-<n>" and an ID token naming --account;
 a refresh grant takes only the newest refresh token and rotates it, else "invalid_grant";
-POST /revoke voids them all; POST /next with a JSON object changes the next answer to a
-device code or token request: its "status" becomes the HTTP status (the body then only the
-rest), its other fields replace the answer's, and the refresh token sent stays valid. Each request's path with its client_id, scope and grant_type
-goes to --log. Prints "PORT <n>"."""
+POST /revoke voids them all. A JSON object in the file --next changes the next answer, and goes:
+"status" sets the HTTP status (the body then only the rest), other fields replace the answer's,
+the refresh token sent stays valid. Each request's path with its client_id, scope and
+grant_type goes to --log. Prints "PORT <n>"."""
 import argparse
 import base64
 import http.server
 import json
+import os
 import threading
 import urllib.parse
 
@@ -25,23 +26,19 @@ class Handler(http.server.BaseHTTPRequestHandler):
     def log_message(self, *args):
         pass
 
-    def answer(self, status, body):
+    def answer(self, status, body, sent_refresh=None):
+        if os.path.exists(ARGS.next):
+            change = json.load(open(ARGS.next))
+            os.remove(ARGS.next)
+            status, body = (change.pop("status"), {}) if "status" in change else (status, body)
+            body.update(change)
+            state["valid"] = sent_refresh or state["valid"]
         data = json.dumps(body).encode()
         self.send_response(status)
         self.send_header("Content-Type", "application/json")
         self.send_header("Content-Length", str(len(data)))
         self.end_headers()
         self.wfile.write(data)
-
-    def reply(self, status, body, sent_refresh=None):
-        change = state.pop("next", None)
-        if change is not None:
-            if "status" in change:
-                status, body = change.pop("status"), {}
-            body.update(change)
-            if sent_refresh:
-                state["valid"] = sent_refresh
-        return self.answer(status, body)
 
     def issue(self):
         state["generation"] += 1
@@ -52,20 +49,16 @@ class Handler(http.server.BaseHTTPRequestHandler):
 
     def do_POST(self):
         length = int(self.headers.get("Content-Length", "0"))
-        self.raw = self.rfile.read(length).decode()
-        form = {} if self.path == "/next" else dict(urllib.parse.parse_qsl(self.raw))
+        form = dict(urllib.parse.parse_qsl(self.rfile.read(length).decode()))
         shown = " ".join("%s=%s" % (k, form[k]) for k in ("client_id", "scope", "grant_type") if k in form)
         with open(ARGS.log, "a") as log:
             log.write("%s %s\n" % (self.path, shown))
         if self.path == "/revoke":
             state["valid"] = None
             return self.answer(200, {})
-        if self.path == "/next":
-            state["next"] = json.loads(self.raw or "{}")
-            return self.answer(200, {})
         if self.path.endswith("/oauth2/v2.0/devicecode"):
             state["polls"] = 0
-            return self.reply(200, {"device_code": "dc-secret", "user_code": "ABCD-EFGH",
+            return self.answer(200, {"device_code": "dc-secret", "user_code": "ABCD-EFGH",
                                      "verification_uri": "https://microsoft.com/devicelogin",
                                      "expires_in": 900, "interval": 1})
         if not self.path.endswith("/oauth2/v2.0/token"):
@@ -78,13 +71,14 @@ class Handler(http.server.BaseHTTPRequestHandler):
                                          "error_description": "AADSTS70016: pending"})
             return self.answer(200, self.issue())
         if grant == "refresh_token" and state["valid"] and form.get("refresh_token") == state["valid"]:
-            return self.reply(200, self.issue(), form["refresh_token"])
+            return self.answer(200, self.issue(), form["refresh_token"])
         return self.answer(400, {"error": "invalid_grant", "error_description":
                                  "AADSTS70000: The refresh token was revoked.\r\nTrace ID: 1"})
 
 
 parser = argparse.ArgumentParser(description="Microsoft sign-in stand-in on 127.0.0.1")
 parser.add_argument("--log", required=True)
+parser.add_argument("--next", required=True)
 parser.add_argument("--account", default="reader@contoso.example")
 parser.add_argument("--lifetime", type=float, default=300.0)
 ARGS = parser.parse_args()

@@ -209,7 +209,7 @@ std::vector<ReceivedMail> SubmissionServer::Messages() const {
 OAuthStandIn::OAuthStandIn(const std::string& folder, const std::string& account)
     : m_folder((std::filesystem::create_directories(folder), folder)),
       m_server(std::string(kStandinFolder) + "/oauth_standin.py",
-               {"--log", folder + "/requests.log", "--account", account}) {}
+               {"--log", folder + "/requests.log", "--next", folder + "/next.json", "--account", account}) {}
 
 std::string OAuthStandIn::url() const {
     return "http://127.0.0.1:" + std::to_string(m_server.port());
@@ -220,18 +220,13 @@ std::vector<std::string> OAuthStandIn::Requests() const {
 }
 
 void OAuthStandIn::Revoke() const {
-    Post("/revoke", "");
+    RunProcess("/usr/bin/env",
+               {"python3", "-c", "import urllib.request; urllib.request.urlopen('" + url() + "/revoke', b'')"},
+               m_folder, {});
 }
 
 void OAuthStandIn::Next(const std::string& change) const {
-    Post("/next", change);
-}
-
-void OAuthStandIn::Post(const std::string& path, const std::string& body) const {
-    RunProcess("/usr/bin/env",
-               {"python3", "-c", "import sys, urllib.request; urllib.request.urlopen(sys.argv[1], sys.argv[2].encode())",
-                url() + path, body},
-               m_folder, {});
+    std::ofstream(m_folder + "/next.json") << change;
 }
 
 std::string ClosedPortUrl() {

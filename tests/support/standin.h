@@ -117,14 +117,10 @@ public:
     std::vector<std::string> Requests() const;
     // Makes every refresh token it issued invalid.
     void Revoke() const;
-    // Changes its next answer as the JSON object `change` says: "status"
-    // the HTTP status (the answer then only the rest), other fields replace
-    // the answer's; the refresh token sent then stays the valid one.
+    // Changes its next answer as the JSON object `change` says (see the script).
     void Next(const std::string& change) const;
 
 private:
-    void Post(const std::string& path, const std::string& body) const;
-
     std::string m_folder;
     ChildServer m_server;
 };
