@@ -198,13 +198,14 @@ std::string AuthorLine(const std::string& piece) {
         initials = piece.substr(lastBlank + 1);
         std::size_t position = 0;
         // Only words that start before the last blank: the initials are
-        // never part of the surname.
+        // never part of the surname. Its words keep one blank between them
+        // ("van der Berg"), as reference managers expect.
         while (position < lastBlank) {
             const std::size_t word = piece.find_first_not_of(' ', position);
             if (word == std::string::npos || word >= lastBlank) break;
             std::size_t end = piece.find(' ', word);
             if (end == std::string::npos) end = piece.size();
-            surname += piece.substr(word, end - word);
+            surname += (surname.empty() ? "" : " ") + piece.substr(word, end - word);
             position = end + 1;
         }
     }

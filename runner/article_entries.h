@@ -48,8 +48,8 @@ std::string RisCitation(const ArticleRecord& record);
 
 // Returns the "%A " line of one author piece (without a line end): the
 // initials, the word after the piece's last blank, each followed by ". ",
-// then the words before it joined with nothing. A piece without a blank
-// is all surname.
+// then the words before it joined by one blank ("%A J. van der Berg"). A
+// piece without a blank is all surname.
 std::string AuthorLine(const std::string& piece);
 
 // Returns the lines of the citation file of `record`, each ending in "\n":

@@ -69,10 +69,10 @@ TEST(ArticleEntries, HtmlEscapesRecordTextOnly) {
 
 TEST(ArticleEntries, AuthorLines) {
     EXPECT_EQ(AuthorLine("Smith JA"), "%A J. A. Smith");
-    EXPECT_EQ(AuthorLine(" van der Berg J"), "%A J. vanderBerg");
+    EXPECT_EQ(AuthorLine(" van der Berg J"), "%A J. van der Berg");
     EXPECT_EQ(AuthorLine(" O'Neill XYZ"), "%A X. Y. Z. O'Neill");
     EXPECT_EQ(AuthorLine(" "), "%A ");
-    EXPECT_EQ(AuthorLine("Example Trial Group"), "%A G. r. o. u. p. ExampleTrial");
+    EXPECT_EQ(AuthorLine("Example Trial Group"), "%A G. r. o. u. p. Example Trial");
     EXPECT_EQ(AuthorLine("Consortium"), "%A Consortium");  // no blank: all surname
     EXPECT_EQ(AuthorLine("Smith   J"), "%A J. Smith");
     EXPECT_EQ(AuthorLine("Doe "), "%A Doe");
@@ -88,7 +88,7 @@ TEST(ArticleEntries, CitationText) {
     r.authors = ",Smith JA,, van der Berg J, ";
     EXPECT_EQ(CitationText(r),
               "%A J. A. Smith\n"
-              "%A J. vanderBerg\n"
+              "%A J. van der Berg\n"
               "%A \n"
               "%T  Molecular basis of X. \n"
               "%D 2007\n"
