@@ -36,18 +36,28 @@ int RemoveEverything() {
     return 0;
 }
 
+// What --help prints.
+const char kUsage[] =
+    "Usage: Lorvane [--help | --version | --remove-user-data]\n"
+    "Opens the dialog that keeps your PubMed queries, your e-mail address and when the\n"
+    "alert runner tessory searches and mails you what is new.\n"
+    "  --help              print this and exit\n"
+    "  --version           print the version and exit\n"
+    "  --remove-user-data  remove your schedule, settings, stored secrets and Lorvane's folders\n";
+
 }  // namespace
 
 #ifdef _WIN32
 #include <windows.h>
 
 int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR commandLine, int) {
-    // The version on the console that started it; no window opens.
-    if (commandLine && std::strcmp(commandLine, "--version") == 0) {
+    // The version or the usage on the console that started it; no window opens.
+    const bool version = commandLine && std::strcmp(commandLine, "--version") == 0;
+    if (version || (commandLine && std::strcmp(commandLine, "--help") == 0)) {
         AttachConsole(ATTACH_PARENT_PROCESS);
-        const char text[] = "Lorvane " LORVANE_VERSION "\n";
+        const std::string text = version ? std::string("Lorvane " LORVANE_VERSION "\n") : std::string(kUsage);
         DWORD written = 0;
-        WriteFile(GetStdHandle(STD_OUTPUT_HANDLE), text, sizeof text - 1, &written, nullptr);
+        WriteFile(GetStdHandle(STD_OUTPUT_HANDLE), text.data(), static_cast<DWORD>(text.size()), &written, nullptr);
         return 0;
     }
     // The uninstaller's call: the user's work item goes, nothing else.
@@ -65,12 +75,35 @@ int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR commandLine, int) {
 
 #include <cstdio>
 
+#include <cstdlib>
+
 int main(int argc, char* argv[]) {
-    if (argc == 2 && std::strcmp(argv[1], "--version") == 0) {
+    const std::string option = argc == 2 ? argv[1] : "";
+    if (option == "--version") {
         std::printf("Lorvane %s\n", LORVANE_VERSION);
         return 0;
     }
-    if (argc == 2 && std::strcmp(argv[1], "--remove-user-data") == 0) return RemoveEverything();
+    if (option == "--help") {
+        std::fputs(kUsage, stdout);
+        return 0;
+    }
+    if (option == "--remove-user-data") return RemoveEverything();
+    if (argc > 1) {
+        if (argc == 2)
+            std::fprintf(stderr, "Lorvane: unknown option %s (Lorvane --help lists them)\n", argv[1]);
+        else
+            std::fputs("Lorvane: one option at a time (Lorvane --help lists them)\n", stderr);
+        return 2;
+    }
+    // Without a display the dialog cannot open; said in one line rather
+    // than left to the toolkit, which gives up with a page of text.
+    const char* platform = std::getenv("QT_QPA_PLATFORM");
+    if ((!platform || !*platform) && !std::getenv("DISPLAY") && !std::getenv("WAYLAND_DISPLAY")) {
+        std::fputs("Lorvane: there is no display to show its dialog on (neither DISPLAY nor WAYLAND_DISPLAY "
+                   "is set): start it in your desktop session\n",
+                   stderr);
+        return 2;
+    }
     QApplication application(argc, argv);
     QApplication::setApplicationName("Lorvane");
     lorvane::CLorvaneApp app;

@@ -192,6 +192,10 @@ TEST_F(TaskScheduling, RemovingTheUsersDataLeavesNothingOfTheirs) {
     for (const char* folder : {"/config/Lorvane", "/data/Lorvane", "/state/Lorvane"})
         EXPECT_FALSE(std::filesystem::exists(home + folder)) << folder;
     EXPECT_TRUE(std::filesystem::exists(home + "/config/other.ini"));
+    // Its other options print and end; an unknown one is one line and status 2.
+    EXPECT_EQ(test::RunProcess(LORVANE_PATH, {"--help"}, home, {}).out.rfind("Usage: Lorvane [--help", 0), 0u);
+    const test::ProcessResult bogus = test::RunProcess(LORVANE_PATH, {"--bogus"}, home, {});
+    EXPECT_EQ(std::to_string(bogus.exitCode) + bogus.err, "2Lorvane: unknown option --bogus (Lorvane --help lists them)\n");
 }
 
 TEST(RealCrontab, RegisterAndRemoveRestoringTheTable) {
