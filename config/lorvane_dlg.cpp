@@ -308,10 +308,15 @@ void CLorvaneDlg::OnSaveAndExit() {
     const MailOutcome mail = SendSettingsConfirmation(
         m_console, ChooseMailTransport(m_mailServer, CreateSystemMailTransport), m_email, m_email,
         m_frequency, m_queryTexts.data(), m_queryCount, m_format, m_onlyNew, m_digest, schedule);
+    // Without a server of the user's own, the way out is to set one.
+    const std::string setServer = m_mailServer.server.empty()
+                                      ? "\n\nTo send mail through your own account, choose your provider "
+                                        "under \"Outgoing mail...\" and save again."
+                                      : "";
     AppMessageBox(mail.delivered
                       ? std::string("An e-mail message with the updated settings was send to you!")
-                      : "The e-mail message with the updated settings could not be sent: " +
-                            mail.reason);
+                      : "The e-mail message with the updated settings could not be sent: " + mail.reason +
+                            setServer);
     OnOK();
 }
 

@@ -294,6 +294,7 @@ TEST_F(DialogUnderWine, SaveWithAlertsOnSchedulesTheRunner) {
     ASSERT_EQ(messages.size(), 2u);
     EXPECT_EQ(messages[0], "The system was updated successfully!!!");
     EXPECT_EQ(messages[1].rfind(kNotSent, 0), 0u) << messages[1];
+    EXPECT_NE(messages[1].find("under \"Outgoing mail...\" and save again."), std::string::npos);
     EXPECT_EQ(warning, "Alerts are on, but no schedule is registered for you: \"Save and exit\" registers one.");
     EXPECT_EQ(Stored("Hour") + ":" + Stored("Minute"), "11:40");
 
