@@ -33,9 +33,12 @@ bool ReadTypedTime(const std::string& typed, int& hour, int& minute) {
     std::string hours = typed.substr(0, separator);
     std::string minutes = separator == std::string::npos ? std::string() : typed.substr(separator + 1);
     if (separator == std::string::npos && typed.size() > 2) {
-        // Digits alone: the last two are the minutes.
-        hours = typed.substr(0, typed.size() - 2);
-        minutes = typed.substr(typed.size() - 2);
+        // Digits alone: the last two are the minutes ("114" is 1:14); three
+        // whose last two are no minutes are two of the hour and the first
+        // of the minutes, on their way to four ("071" of "0715").
+        const bool hourFirst = typed.size() == 3 && typed[1] > '5';
+        hours = typed.substr(0, hourFirst ? 2 : typed.size() - 2);
+        minutes = typed.substr(hourFirst ? 2 : typed.size() - 2);
     }
     auto digits = [](const std::string& text) {
         return text.find_first_not_of("0123456789") == std::string::npos;

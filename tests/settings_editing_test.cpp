@@ -44,7 +44,8 @@ TEST(SettingsEditing, StoredNumbersAndCarry) {
 TEST(SettingsEditing, TypedTimes) {
     const std::pair<const char*, std::pair<int, int>> read[] = {
         {"1140", {11, 40}}, {"11.40", {11, 40}}, {"11:40", {11, 40}}, {"11 4", {11, 4}}, {"940", {9, 40}},
-        {"0940", {9, 40}},  {"11", {11, -1}},    {"7:", {7, -1}},     {"114", {1, 14}},  {"0000", {0, 0}}};
+        {"0940", {9, 40}},  {"11", {11, -1}},    {"7:", {7, -1}},     {"114", {1, 14}},  {"0000", {0, 0}},
+        {"071", {7, 1}},    {"093", {9, 3}}};  // typing "0715", "0930": no restart on the way
     for (const auto& [typed, time] : read) {
         int hour = -2, minute = -2;
         EXPECT_TRUE(ReadTypedTime(typed, hour, minute)) << typed;

@@ -257,9 +257,9 @@ TEST_F(DialogUnderWine, SaveWithAlertsOnSchedulesTheRunner) {
         // A time typed whole, without a colon, as a person types it.
         HWND picker = GetDlgItem(dialog, IDC_RUN_TIME);
         PostMessageA(dialog, WM_NEXTDLGCTL, reinterpret_cast<WPARAM>(picker), TRUE);
-        for (const char c : std::string("1140")) PostMessageA(picker, WM_CHAR, static_cast<WPARAM>(c), 0);
+        for (const char c : std::string("0715")) PostMessageA(picker, WM_CHAR, static_cast<WPARAM>(c), 0);
         SYSTEMTIME shown{};
-        for (int i = 0; i < 500 && !(shown.wHour == 11 && shown.wMinute == 40); ++i) {
+        for (int i = 0; i < 500 && !(shown.wHour == 7 && shown.wMinute == 15); ++i) {
             Sleep(10);
             SendMessageA(picker, DTM_GETSYSTEMTIME, 0, reinterpret_cast<LPARAM>(&shown));
         }
@@ -296,7 +296,7 @@ TEST_F(DialogUnderWine, SaveWithAlertsOnSchedulesTheRunner) {
     EXPECT_EQ(messages[1].rfind(kNotSent, 0), 0u) << messages[1];
     EXPECT_NE(messages[1].find("under \"Outgoing mail...\" and save again."), std::string::npos);
     EXPECT_EQ(warning, "Alerts are on, but no schedule is registered for you: \"Save and exit\" registers one.");
-    EXPECT_EQ(Stored("Hour") + ":" + Stored("Minute"), "11:40");
+    EXPECT_EQ(Stored("Hour") + ":" + Stored("Minute"), "7:15");
 
     // Saved again, the prompt cancelled: the work item made before stays.
     messages.clear();
