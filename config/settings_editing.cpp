@@ -50,6 +50,19 @@ bool ReadTypedTime(const std::string& typed, int& hour, int& minute) {
     return hour <= 23 && minute <= 59;
 }
 
+bool TypeTimeCharacter(std::string& typed, char c, int& hour, int& minute) {
+    minute = -1;
+    // A time typed whole (hours and two digits of minutes) is done: what
+    // follows is the next one.
+    const std::size_t separator = typed.find_first_of(".: ");
+    if (separator == std::string::npos ? typed.size() == 4 : typed.size() == separator + 3) typed.clear();
+    typed += c;
+    if (!ReadTypedTime(typed, hour, minute)) typed = std::string(1, c);
+    if (ReadTypedTime(typed, hour, minute)) return true;
+    typed.clear();
+    return false;
+}
+
 bool CheckMailAddress(const std::string& address) {
     if (IsMailAddress(address)) return true;
     AppMessageBox("\"" + address + "\" is not an e-mail address: type the whole address, such as "

@@ -25,6 +25,12 @@ std::string TimeFormatWithoutSeconds(const std::string& format, const std::strin
 // "1:2:3", "x").
 bool ReadTypedTime(const std::string& typed, int& hour, int& minute);
 
+// Adds the typed character `c` (a digit or a separator) to `typed`, what
+// has been typed into the time box since it took the focus, and reads the
+// time: what cannot continue that time, or follows a whole one, starts a
+// new one. Returns false, clearing `typed`, when `c` starts no time either.
+bool TypeTimeCharacter(std::string& typed, char c, int& hour, int& minute);
+
 // Returns whether `address` is an e-mail address (local@domain); when it
 // is not, says so in a message box first.
 bool CheckMailAddress(const std::string& address);

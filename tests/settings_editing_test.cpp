@@ -54,6 +54,9 @@ TEST(SettingsEditing, TypedTimes) {
     int hour = 0, minute = 0;
     for (const char* typed : {"", "2460", "1160", "24", "11.40.", "1:2:3", "x", ".40", "12345", "1-40", "11:400"})
         EXPECT_FALSE(ReadTypedTime(typed, hour, minute)) << typed;
+    std::string typed;  // typed one after the other: a whole time, then the next
+    for (const char c : std::string("07159.30")) TypeTimeCharacter(typed, c, hour, minute);
+    EXPECT_EQ(std::make_pair(hour, minute), std::make_pair(9, 30));
 }
 
 }  // namespace

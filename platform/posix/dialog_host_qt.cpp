@@ -29,6 +29,7 @@
 #include "config/dialog.h"
 #include "config/dialog_template.h"
 #include "config/resource.h"
+#include "config/settings_editing.h"
 #include "platform/posix/app_icon.h"
 #include "platform/posix/user_paths.h"
 
@@ -104,8 +105,9 @@ protected:
 };
 
 // A time picker in which a click selects the whole section it lands in
-// (hours, minutes, AM/PM), so that what is typed next replaces it, as in
-// the Windows time picker.
+// (hours, minutes, AM/PM), and digits and separators typed are read as a
+// whole time ("0715", "7.15"), whatever is selected, as in the Windows
+// build.
 class SectionTimeEdit : public QTimeEdit {
 public:
     SectionTimeEdit(const QTime& time, QWidget* parent) : QTimeEdit(time, parent) {
@@ -113,13 +115,32 @@ public:
     }
 
 protected:
+    void focusInEvent(QFocusEvent* event) override {
+        m_typed.clear();
+        QTimeEdit::focusInEvent(event);
+    }
+    void keyPressEvent(QKeyEvent* event) override {
+        const QString text = event->text();
+        if (text.size() != 1 || !QString("0123456789.: ").contains(text[0])) {
+            m_typed.clear();  // moved or selected: what is typed next is a new time
+            return QTimeEdit::keyPressEvent(event);
+        }
+        int hour = 0, minute = -1;
+        if (!TypeTimeCharacter(m_typed, text[0].toLatin1(), hour, minute)) return QApplication::beep();
+        setTime(QTime(hour, minute >= 0 ? minute : time().minute()));
+    }
+
     bool eventFilter(QObject* watched, QEvent* event) override {
         // The press has placed the cursor, and with it the section, by now.
-        if (watched == lineEdit() && event->type() == QEvent::MouseButtonRelease &&
-            !lineEdit()->hasSelectedText())
-            setSelectedSection(currentSection());
+        if (watched == lineEdit() && event->type() == QEvent::MouseButtonRelease) {
+            m_typed.clear();
+            if (!lineEdit()->hasSelectedText()) setSelectedSection(currentSection());
+        }
         return QTimeEdit::eventFilter(watched, event);
     }
+
+private:
+    std::string m_typed;  // typed since it took the focus
 };
 
 // Gives Tab focus to the checked button of `group` only (to its first

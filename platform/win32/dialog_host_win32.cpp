@@ -234,10 +234,7 @@ private:
     // what cannot continue that time starts a new one.
     void TypeTime(HWND picker, char c) {
         int hour = 0, minute = -1;
-        m_typedTime += c;
-        if (!ReadTypedTime(m_typedTime, hour, minute)) m_typedTime = std::string(1, c);
-        if (!ReadTypedTime(m_typedTime, hour, minute)) {
-            m_typedTime.clear();
+        if (!TypeTimeCharacter(m_typedTime, c, hour, minute)) {
             MessageBeep(MB_OK);
             return;
         }

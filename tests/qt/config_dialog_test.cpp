@@ -213,12 +213,16 @@ TEST_F(ConfigDialog, ClickingIntoTheHoursAndTypingReplacesThem) {
         QApplication::sendEvent(line, &release);
         QTest::keyClicks(time, "09");
         EXPECT_EQ(time->time().toString().toStdString(), "09:30:00") << time->text().toStdString();
+        // All of it selected, a whole time typed over it.
+        QTest::keyClick(time, Qt::Key_A, Qt::ControlModifier);
+        QTest::keyClicks(time, "0715");
+        EXPECT_EQ(time->time(), QTime(7, 15)) << time->text().toStdString();
         Click(m, IDOK);
     },
           [](QWidget* box) { test::AcceptMessageBox(box); },  // the schedule's outcome
           MailSentBox});
-    EXPECT_EQ(Read("Hour"), "9");
-    EXPECT_EQ(Read("Minute"), "30");
+    EXPECT_EQ(Read("Hour"), "7");
+    EXPECT_EQ(Read("Minute"), "15");
 }
 
 TEST_F(ConfigDialog, FrequencyRadiosEnableTheScheduleControls) {
