@@ -156,7 +156,7 @@ Status StartDeviceSignIn(const MailServerSettings& server, DeviceSignIn& signIn)
     if (clientId.empty())
         return Status::Error("a client ID is needed to sign in to Microsoft: your organisation registers Lorvane "
                              "in Microsoft Entra (App registrations, public client, the SMTP.Send permission) and "
-                             "you store its ID as MailOAuthClientId");
+                             "you type its ID as \"Client ID\" in \"Outgoing mail...\" (MailOAuthClientId)");
     ServiceAnswer answer;
     const Status posted = PostForm(server, "/oauth2/v2.0/devicecode", {{"client_id", clientId}, {"scope", kScope}}, answer);
     if (!posted.ok()) return posted;

@@ -43,7 +43,8 @@ std::vector<SettingsValue> MailServerValues(const MailServerSettings& server) {
             {kMailUserValue, server.user},
             {kMailCAFileValue, server.caFile},
             {kMailAuthValue, server.auth == MailAuth::OAuth2 ? "OAuth2" : "Password"},
-            {kMailOAuthProviderValue, server.oauthProvider == OAuthProvider::Command ? "Command" : "Microsoft"}};
+            {kMailOAuthProviderValue, server.oauthProvider == OAuthProvider::Command ? "Command" : "Microsoft"},
+            {kMailOAuthClientIdValue, server.oauthClientId}};
 }
 
 int MailServerPort(const MailServerSettings& server) {

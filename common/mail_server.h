@@ -59,7 +59,7 @@ struct MailServerSettings {
 MailServerSettings ReadMailServerSettings(const std::function<std::string(const char*)>& read);
 
 // Returns the values that store `server` (all but the password and token
-// commands and the client ID, which are only ever written by hand).
+// commands, which are only ever written by hand).
 std::vector<SettingsValue> MailServerValues(const MailServerSettings& server);
 
 // Returns the port to connect to: the stored one, or the default of the

@@ -26,6 +26,7 @@ public:
     virtual bool IsChecked(int id) = 0;
     virtual void SetCheck(int id, bool checked) = 0;
     virtual void Enable(int id, bool enabled) = 0;
+    virtual void Show(int id, bool shown) = 0;
     virtual void SetFocus(int id) = 0;
     // Returns the identifier of the control that has the keyboard focus,
     // or 0 when none of this dialog's controls has it.

@@ -91,7 +91,7 @@ const DialogTemplate kMailServerDialog = {
     IDD_MAIL_SERVER_DIALOG,
     "Outgoing mail server",
     240,
-    198,
+    216,
     false,
     {
         {IDC_STATIC, K::Static, kGroup, "Provider:", 10, 12, 82, 8},
@@ -114,9 +114,11 @@ const DialogTemplate kMailServerDialog = {
         {IDC_MAIL_PASSWORD, K::Edit, kPassword | kBorder | kTabStop, "", 95, 132, 135, 12},
         {IDC_MAIL_SIGN_IN, K::PushButton, kTabStop, "Sign &in...", 10, 148, 70, 14},
         {IDC_MAIL_PASSWORD_NOTE, K::Static, kGroup, "No password is stored.", 95, 148, 135, 16},
-        {IDC_MAIL_TEST, K::PushButton, kTabStop, "Send a test message", 10, 174, 85, 16},
-        {IDOK, K::DefaultPushButton, kTabStop, "OK", 124, 174, 50, 16},
-        {IDCANCEL, K::PushButton, kTabStop, "Cancel", 180, 174, 50, 16},
+        {IDC_MAIL_CLIENT_ID_LABEL, K::Static, kGroup, "Client ID:", 10, 170, 82, 8},
+        {IDC_MAIL_CLIENT_ID, K::Edit, kBorder | kTabStop, "", 95, 168, 135, 12},
+        {IDC_MAIL_TEST, K::PushButton, kTabStop, "Send a test message", 10, 192, 85, 16},
+        {IDOK, K::DefaultPushButton, kTabStop, "OK", 124, 192, 50, 16},
+        {IDCANCEL, K::PushButton, kTabStop, "Cancel", 180, 192, 50, 16},
     },
     {"Microsoft 365 / Outlook.com", "Gmail", "iCloud", "Yahoo", "Fastmail", "Other"},
 };

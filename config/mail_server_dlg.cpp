@@ -64,6 +64,7 @@ bool CMailServerDlg::OnInitDialog() {
     host.SetCheck(m_server.auth == MailAuth::OAuth2 ? IDC_MAIL_AUTH_OAUTH : IDC_MAIL_AUTH_PASSWORD, true);
     host.SetItemText(IDC_MAIL_USER, m_server.user);
     host.SetItemText(IDC_MAIL_PASSWORD, m_password);
+    host.SetItemText(IDC_MAIL_CLIENT_ID, m_server.oauthClientId);
     OnSelectAuth();
     return true;
 }
@@ -106,6 +107,11 @@ void CMailServerDlg::OnSelectAuth() {
     const bool oauth = host.IsChecked(IDC_MAIL_AUTH_OAUTH);
     host.Enable(IDC_MAIL_PASSWORD, !oauth);
     host.Enable(IDC_MAIL_SIGN_IN, oauth);
+    // A build without a client ID of its own signs in with the one the
+    // user's organisation registered; it is asked for here.
+    const bool clientId = oauth && std::string(kBuiltInMicrosoftClientId).empty();
+    host.Show(IDC_MAIL_CLIENT_ID_LABEL, clientId);
+    host.Show(IDC_MAIL_CLIENT_ID, clientId);
     ShowStoredSecret();
 }
 
@@ -125,12 +131,13 @@ void CMailServerDlg::ShowStoredSecret() {
 
 MailServerSettings CMailServerDlg::TypedSettings() {
     DialogHost& host = Host();
-    MailServerSettings typed = m_server;  // the CA file, commands and client ID are not edited here
+    MailServerSettings typed = m_server;  // the CA file and the commands are not edited here
     typed.server = Trimmed(host.GetItemText(IDC_MAIL_SERVER));
     typed.port = Trimmed(host.GetItemText(IDC_MAIL_PORT));
     typed.implicitTls = host.IsChecked(IDC_MAIL_TLS);
     typed.auth = host.IsChecked(IDC_MAIL_AUTH_OAUTH) ? MailAuth::OAuth2 : MailAuth::Password;
     typed.user = Trimmed(host.GetItemText(IDC_MAIL_USER));
+    typed.oauthClientId = Trimmed(host.GetItemText(IDC_MAIL_CLIENT_ID));
     return typed;
 }
 

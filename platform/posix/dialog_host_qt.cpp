@@ -243,6 +243,7 @@ public:
     }
 
     void Enable(int id, bool enabled) override { Control(id)->setEnabled(enabled); }
+    void Show(int id, bool shown) override { Control(id)->setVisible(shown); }
     void SetFocus(int id) override { Control(id)->setFocus(); }
     int FocusedControl() override {
         // The dialog's own focus child: where keys go while it is active.

@@ -50,6 +50,7 @@ public:
         CheckDlgButton(m_window, id, checked ? BST_CHECKED : BST_UNCHECKED);
     }
     void Enable(int id, bool enabled) override { EnableWindow(Item(id), enabled ? TRUE : FALSE); }
+    void Show(int id, bool shown) override { ShowWindow(Item(id), shown ? SW_SHOW : SW_HIDE); }
     void SetFocus(int id) override {
         SendMessageA(m_window, WM_NEXTDLGCTL, reinterpret_cast<WPARAM>(Item(id)), TRUE);
     }
