@@ -5,6 +5,7 @@
 
 #include "common/alert_settings.h"
 #include "config/resource.h"
+#include "lorvane_version.h"
 
 namespace lorvane {
 namespace {
@@ -57,7 +58,7 @@ const DialogTemplate kAboutDialog = {
     false,
     {
         {IDC_STATIC, K::Icon, 0, "", 11, 17, 20, 20},
-        {IDC_STATIC, K::Static, kGroup, "Lorvane Version 1.0", 40, 10, 119, 8},
+        {IDC_STATIC, K::Static, kGroup, "Lorvane Version " LORVANE_VERSION, 40, 10, 119, 8},
         {IDOK, K::DefaultPushButton, kGroup | kTabStop, "OK", 178, 7, 50, 16},
     },
     {},

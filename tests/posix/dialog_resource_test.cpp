@@ -12,6 +12,7 @@
 #include "common/text.h"
 #include "config/dialog_template.h"
 #include "config/resource.h"
+#include "lorvane_version.h"
 #include "support/scratch.h"
 
 namespace lorvane {
@@ -37,8 +38,11 @@ std::vector<std::string> Arguments(const std::string& text) {
     return pieces;
 }
 
+// A quoted text as the resource compiler reads it, the version macro after it joined on.
 std::string Unquote(const std::string& text) {
-    return text.size() >= 2 && text.front() == '"' ? text.substr(1, text.size() - 2) : text;
+    const std::size_t end = text.rfind('"');
+    if (text.size() < 2 || text.front() != '"' || end == 0) return text;
+    return text.substr(1, end - 1) + (text.find("LORVANE_VERSION", end) != std::string::npos ? LORVANE_VERSION : "");
 }
 
 class ResourceScript {
