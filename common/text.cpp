@@ -186,6 +186,17 @@ std::string ShowControls(const std::string& text, bool keepLineEnds) {
     return out;
 }
 
+std::string ElideMiddle(const std::string& text, std::size_t maxBytes) {
+    const char kMark[] = " ... ";
+    if (text.size() <= maxBytes || maxBytes < sizeof kMark) return text.substr(0, std::min(text.size(), maxBytes));
+    auto inside = [&text](std::size_t at) { return (static_cast<unsigned char>(text[at]) & 0xC0) == 0x80; };
+    const std::size_t keep = maxBytes - (sizeof kMark - 1);
+    std::size_t head = keep / 2, tail = text.size() - (keep - keep / 2);
+    while (head > 0 && inside(head)) --head;               // cut before a character,
+    while (tail < text.size() && inside(tail)) ++tail;     // and resume after one
+    return text.substr(0, head) + kMark + text.substr(tail);
+}
+
 std::string CleanText(const std::string& text) {
     std::string out;
     out.reserve(text.size());

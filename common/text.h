@@ -59,6 +59,11 @@ void AppendHexByte(unsigned char byte, std::string& out);
 // embeddings, overrides and isolates. With `keepLineEnds`, line feeds stay.
 std::string ShowControls(const std::string& text, bool keepLineEnds = false);
 
+// Returns `text` cut to at most `maxBytes` by leaving out its middle, marked
+// " ... ", so that its start and its end (often what to do) stay; never
+// inside a UTF-8 sequence.
+std::string ElideMiddle(const std::string& text, std::size_t maxBytes);
+
 // Returns the length of the UTF-8 sequence that starts at `text[i]`, 0 when
 // no valid one does (a stray byte, an overlong form, a surrogate, a cut).
 std::size_t Utf8Length(const std::string& text, std::size_t i);

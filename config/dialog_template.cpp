@@ -16,7 +16,7 @@ const DialogTemplate kConfigDialog = {
     IDD_CONFIG_DIALOG,
     "Lorvane! Configuration Dialog",
     324,
-    294,
+    302,
     true,
     {
         {IDOK, K::DefaultPushButton, kTabStop, "Save and exit", 92, 236, 57, 16},
@@ -44,8 +44,8 @@ const DialogTemplate kConfigDialog = {
         {IDC_ONLY_NEW, K::CheckBox, kGroup | kTabStop, "Only articles I have not been sent before", 25, 3, 180, 10},
         {IDC_OUTGOING_MAIL, K::PushButton, kGroup | kTabStop, "Outgoing mail...", 240, 236, 62, 16},
         {IDC_DIGEST_OPTIONS, K::PushButton, kTabStop, "&Digest...", 17, 236, 57, 16},
-        {IDC_LAST_RUN, K::Static, kGroup, "No scheduled run yet", 17, 256, 290, 16},
-        {IDC_SCHEDULE_WARNING, K::Static, kGroup, "", 17, 273, 290, 16},
+        {IDC_LAST_RUN, K::Static, kGroup, "No scheduled run yet", 17, 256, 290, 24},
+        {IDC_SCHEDULE_WARNING, K::Static, kGroup, "", 17, 281, 290, 16},
     },
     std::vector<std::string>(std::begin(kWeekdayNames), std::end(kWeekdayNames)),
 };

@@ -21,6 +21,8 @@ namespace lorvane {
 namespace {
 
 const int kDayCount = 7;
+// What two lines of the status line hold.
+constexpr std::size_t kStatusOutcomeBytes = 130;
 const char kWorkItemName[] = "Lorvane";
 
 }  // namespace
@@ -348,9 +350,14 @@ RunSchedule CLorvaneDlg::ShownSchedule() {
 void CLorvaneDlg::ShowRunStatus() {
     DialogHost& host = Host();
     const std::string folder = RunnerStateFolder();
+    const std::string path = folder.empty() ? std::string() : PathInFolder(folder, kRunLogName);
     std::string log;
-    if (!folder.empty()) (void)ReadRunLog(PathInFolder(folder, kRunLogName), log);  // unreadable: no run shown
-    host.SetItemText(IDC_LAST_RUN, LastRunStatus(log));
+    if (!path.empty()) (void)ReadRunLog(path, log);  // unreadable: no run shown
+    // Two lines for the outcome, its middle left out when it is longer (its
+    // end often says what to do), and one for where the whole of it is.
+    std::string status = ElideMiddle(LastRunStatus(log), kStatusOutcomeBytes);
+    if (!log.empty()) status += "\nThe whole log: " + path;
+    host.SetItemText(IDC_LAST_RUN, status);
     const RunSchedule shown = ShownSchedule();
     RegisteredTask registered;
     const Status found = FindTask(m_console, kWorkItemName, &registered);

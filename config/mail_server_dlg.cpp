@@ -23,8 +23,8 @@ struct MailProvider {
 
 const MailProvider kProviders[] = {
     {"smtp.office365.com", "587", false, MailAuth::OAuth2,
-     "Microsoft: sign in with \"Sign in...\"; Outlook.com takes no passwords, and most Microsoft 365 "
-     "organisations none by the end of 2026."},
+     "Microsoft: sign in with \"Sign in...\": Outlook.com and most Microsoft 365 organisations take no "
+     "passwords."},
     {"smtp.gmail.com", "587", false, MailAuth::Password,
      "Gmail: an app password, made in your Google account's security settings, with 2-step verification on."},
     {"smtp.mail.me.com", "587", false, MailAuth::Password,

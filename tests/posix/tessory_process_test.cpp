@@ -113,6 +113,8 @@ TEST_F(TessoryProcess, AScheduledRunsLogKeepsItsNewestMegabyte) {
     EXPECT_EQ(entry.size(), 20u + std::string("no queries to search, no mail sent\n").size()) << entry;
     EXPECT_EQ(LastRunStatus(kept), "Last run: " + entry.substr(0, 10) + " " + entry.substr(11, 5) +
                                        ": no queries to search, no mail sent");
+    // The dialog's line keeps the start and the end (what to do), whole characters.
+    EXPECT_EQ(ElideMiddle("Last run: x; then check \xC3\xA9\xC3\xA9", 10), "La ... \xC3\xA9");
     // A damaged log has no last run; a failure line cannot pass for a run's line.
     EXPECT_EQ(LastRunStatus("\x01\xFF\n2026-12-0 x\n" + RunLogEntry("", "", {"\n2026-12-08T07:30:02 forged"})),
               "No scheduled run yet");

@@ -158,7 +158,7 @@ TEST_F(DialogLayout, ConfigurationDialogControls) {
         EXPECT_NEAR(ok / cancel, 92.0 / 155.0, 0.02);
         EXPECT_NEAR(cancel / m->width(), 155.0 / 324.0, 0.02);
         EXPECT_NEAR(static_cast<double>(ControlOf<QWidget>(m, IDC_QUERY_LIST)->height()) / m->height(),
-                    78.0 / 294.0, 0.02);
+                    78.0 / 302.0, 0.02);
         Click(m, IDC_OUTGOING_MAIL);
     },
               [](QWidget* mail) {

@@ -40,7 +40,10 @@ TEST(DialogScreenshots, EveryDialog) {
     // another time: both status lines show, the longest warning among them.
     const std::string state = std::string(std::getenv("XDG_STATE_HOME")) + "/Lorvane";
     std::filesystem::create_directories(state);
-    std::ofstream(state + "/tessory.log") << "2026-12-08T07:30:02 3 queries searched, 12 articles listed\n";
+    std::ofstream(state + "/tessory.log")
+        << "2026-12-08T07:30:02 3 queries searched, 12 articles listed, digest not delivered: the mail server "
+           "smtp.example.org:587 answered: 535 5.7.8 Authentication credentials invalid; the user name and "
+           "password were refused: check them in \"Outgoing mail...\"\n";
     std::ofstream(std::getenv("LORVANE_TEST_CRONTAB_FILE"))
         << "# Lorvane work item \"Lorvane\" runs weekly on Wednesday at 07:15\n"
            "15 * * * * exec /usr/bin/tessory --scheduled\n";

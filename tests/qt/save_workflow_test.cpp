@@ -279,7 +279,8 @@ TEST_F(SaveWorkflow, TheScheduledLineRunsTheRunnerOverTheSavedSettings) {
     const std::string outcome = "1 query searched, 1 article listed, digest delivered to reader@example.org";
     EXPECT_EQ(log.substr(19), " " + outcome + "\n") << log;
     const auto [lastRun, warning] = StatusLines();
-    EXPECT_EQ(lastRun, "Last run: " + log.substr(0, 10) + " " + log.substr(11, 5) + ": " + outcome);
+    EXPECT_EQ(lastRun, "Last run: " + log.substr(0, 10) + " " + log.substr(11, 5) + ": " + outcome +
+                           "\nThe whole log: " + m_isolation.home() + "/state/Lorvane/tessory.log");
     EXPECT_EQ(warning, "");
     EXPECT_NE(test::ReadFileOr(m_isolation.home() + "/data/Lorvane/debug.html"), "<missing>");
     EXPECT_NE(test::ReadFileOr(m_isolation.home() + "/data/Lorvane/17284678.enw"), "<missing>");
