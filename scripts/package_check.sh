@@ -28,6 +28,7 @@ test "$(/usr/bin/tessory --version)" = "tessory (Lorvane) 1.0.0.1"
 test "$(/usr/bin/Lorvane --version)" = "Lorvane 1.0.0.1"
 test -f /usr/share/applications/lorvane.desktop
 test -f /usr/share/man/man1/tessory.1
+test -f /usr/share/man/man5/lorvane.ini.5
 
 # A first start of the installed dialog: Enter saves the defaults (weekly),
 # then two message boxes are answered with Enter.

@@ -11,6 +11,7 @@ scripts/setup.sh test
 echo "== POSIX build"
 cmake -S . -B build/posix -G Ninja -DCMAKE_BUILD_TYPE=Debug -DLORVANE_WERROR=ON >/dev/null
 cmake --build build/posix
+bash scripts/check_docs.sh
 echo "== POSIX tests"
 ctest --test-dir build/posix --output-on-failure -j2
 
