@@ -8,7 +8,7 @@ set -euo pipefail
 run_packages=(g++ cmake ninja-build pkg-config libcurl4-openssl-dev qt6-base-dev python3)
 # The Windows tests are 64-bit throughout: wine64, and no wine32 or i386.
 test_packages=(libgtest-dev msmtp cron xvfb xauth g++-mingw-w64-x86-64-posix mingw-w64-tools wine wine64
-               clang libclang-rt-14-dev dpkg-dev xdotool nsis python3-aiosmtpd openssl)
+               clang libclang-rt-14-dev dpkg-dev xdotool nsis cmark-gfm python3-aiosmtpd openssl)
 
 reader_packages=(chromium thunderbird neomutt bibutils imagemagick xdotool xvfb xauth tmux)
 

@@ -160,7 +160,7 @@ TEST(InstalledUnderWine, SaveThenUninstall) {
     char programs[MAX_PATH] = "";
     ASSERT_TRUE(SUCCEEDED(SHGetFolderPathA(nullptr, CSIDL_PROGRAM_FILES, nullptr, 0, programs)));
     const std::string folder = std::string(programs) + "\\Lorvane!";
-    for (const char* file : {"\\Lorvane.exe", "\\tessory.exe", "\\uninstall.exe", "\\User guide.txt"})
+    for (const char* file : {"\\Lorvane.exe", "\\tessory.exe", "\\uninstall.exe", "\\User guide.html"})
         EXPECT_NE(GetFileAttributesA((folder + file).c_str()), INVALID_FILE_ATTRIBUTES) << file;
     // Its entry in "Add or remove programs", in the 64-bit view of the
     // registry, not under WOW6432Node.
@@ -177,7 +177,7 @@ TEST(InstalledUnderWine, SaveThenUninstall) {
     };
     EXPECT_EQ(value("DisplayVersion", KEY_WOW64_64KEY), LORVANE_VERSION);
     EXPECT_EQ(value("Publisher", KEY_WOW64_64KEY), "Lorvane developers");
-    EXPECT_EQ(value("HelpLink", KEY_WOW64_64KEY), folder + "\\User guide.txt");
+    EXPECT_EQ(value("HelpLink", KEY_WOW64_64KEY), folder + "\\User guide.html");
     EXPECT_EQ(value("DisplayVersion", KEY_WOW64_32KEY), "<missing>");
     RegDeleteTreeA(HKEY_CURRENT_USER, "Software\\Lorvane");
 
