@@ -77,6 +77,11 @@ int RunTessory(RunContext& context, int argc, const char* const argv[]) {
             context.console.Diagnose("--sign-in needs the outgoing mail server set in Lorvane first");
             return kExitUsage;
         }
+        if (neverSetUp && colleagueMode) {
+            context.console.Diagnose("cannot forward " + std::string(argv[1]) + ": Lorvane is not set up yet (no "
+                                     "settings in " + UserSettingsLocation() + ")");
+            return kExitUsage;
+        }
         if (neverSetUp) return kExitDone;
         const std::string said = "cannot read the settings in " + UserSettingsLocation() + ": " + read.message();
         context.console.Diagnose(said);
