@@ -2,7 +2,7 @@
 """Microsoft's sign-in service on 127.0.0.1: a device code "ABCD-EFGH"; the device grant is
 "authorization_pending" once, then tokens "at-<n>", "rt-<n>" and an ID token naming --account;
 a refresh grant takes only the newest refresh token and rotates it, else "invalid_grant";
-POST /revoke voids them all. A JSON object in the file --next changes the next answer, and goes:
+POST /revoke voids them all. A JSON object in the file --next, if given, changes the next answer and is removed:
 "status" sets the HTTP status (the body then only the rest), other fields replace the answer's,
 the refresh token sent stays valid. Each request's path with its client_id, scope and
 grant_type goes to --log. Prints "PORT <n>"."""
@@ -27,7 +27,7 @@ class Handler(http.server.BaseHTTPRequestHandler):
         pass
 
     def answer(self, status, body, sent_refresh=None):
-        if os.path.exists(ARGS.next):
+        if ARGS.next and os.path.exists(ARGS.next):
             change = json.load(open(ARGS.next))
             os.remove(ARGS.next)
             status, body = (change.pop("status"), {}) if "status" in change else (status, body)
@@ -78,7 +78,7 @@ class Handler(http.server.BaseHTTPRequestHandler):
 
 parser = argparse.ArgumentParser(description="Microsoft sign-in stand-in on 127.0.0.1")
 parser.add_argument("--log", required=True)
-parser.add_argument("--next", required=True)
+parser.add_argument("--next", default="")
 parser.add_argument("--account", default="reader@contoso.example")
 parser.add_argument("--lifetime", type=float, default=300.0)
 ARGS = parser.parse_args()
