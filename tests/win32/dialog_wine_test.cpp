@@ -374,11 +374,17 @@ TEST_F(DialogUnderWine, OutgoingMailServerTriedAndStored) {
                                                   {"MailCAFile", std::string(folder) + "\\cert.pem"}})));
     std::vector<std::string> clipped, messages;
     std::string note;
+    bool clientIdShown = false;
     const int result = Run([&](HWND dialog) {
         HWND mail = OpenNested(dialog, IDC_OUTGOING_MAIL, "Outgoing mail server", "mail_server_dialog_win32.bmp",
                                clipped);
         if (!mail) return;
         note = ItemText(mail, IDC_MAIL_PASSWORD_NOTE);
+        // The client ID is asked for with Microsoft's sign-in only (this build carries none).
+        const bool hiddenFirst = !IsWindowVisible(GetDlgItem(mail, IDC_MAIL_CLIENT_ID));
+        SendMessageA(GetDlgItem(mail, IDC_MAIL_AUTH_OAUTH), BM_CLICK, 0, 0);
+        clientIdShown = hiddenFirst && IsWindowVisible(GetDlgItem(mail, IDC_MAIL_CLIENT_ID));
+        SendMessageA(GetDlgItem(mail, IDC_MAIL_AUTH_PASSWORD), BM_CLICK, 0, 0);
         SetDlgItemTextA(mail, IDC_MAIL_SERVER, "localhost");
         SetDlgItemTextA(mail, IDC_MAIL_PORT, port);
         SetDlgItemTextA(mail, IDC_MAIL_USER, "reader");
@@ -394,6 +400,7 @@ TEST_F(DialogUnderWine, OutgoingMailServerTriedAndStored) {
     EXPECT_EQ(result, IDOK);
     EXPECT_TRUE(clipped.empty()) << testing::PrintToString(clipped);
     EXPECT_EQ(note, "No password is stored.");
+    EXPECT_TRUE(clientIdShown);
     EXPECT_EQ(messages, (std::vector<std::string>{
                             "The test message to reader@example.org was accepted for delivery.",
                             "An e-mail message with the updated settings was send to you!"}));
