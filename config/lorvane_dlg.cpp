@@ -25,6 +25,12 @@ const int kDayCount = 7;
 constexpr std::size_t kStatusOutcomeBytes = 130;
 const char kWorkItemName[] = "Lorvane";
 
+// The weekday of the day list's entry `index`: Saturday when none is
+// selected, as the runner reads a Day that names no day.
+int WeekdayOfIndex(int index) {
+    return index >= 0 && index < kDayCount ? index : 6;
+}
+
 }  // namespace
 
 CAboutDlg::CAboutDlg(CDialog* parent) : CDialog(IDD_ABOUT_DIALOG, parent) {}
@@ -323,9 +329,7 @@ void CLorvaneDlg::OnSaveAndExit() {
 }
 
 RunSchedule CLorvaneDlg::SavedSchedule() const {
-    // With no day selected the run falls on Saturday, as the runner reads it.
-    const int weekday = m_dayIndex >= 0 && m_dayIndex < kDayCount ? m_dayIndex : 6;
-    return {m_frequency, weekday, m_hour * 60 + m_minute};
+    return {m_frequency, WeekdayOfIndex(m_dayIndex), m_hour * 60 + m_minute};
 }
 
 std::string CLorvaneDlg::ScheduleSentence() const {
@@ -339,8 +343,7 @@ RunSchedule CLorvaneDlg::ShownSchedule() {
     schedule.frequency = host.IsChecked(IDC_FREQ_DAILY)    ? AlertFrequency::Daily
                          : host.IsChecked(IDC_FREQ_WEEKLY) ? AlertFrequency::Weekly
                                                            : AlertFrequency::Off;
-    const int day = host.DropDownSelection(IDC_RUN_DAY);
-    schedule.weekday = day >= 0 && day < kDayCount ? day : 6;
+    schedule.weekday = WeekdayOfIndex(host.DropDownSelection(IDC_RUN_DAY));
     int hour = 0, minute = 0;
     host.TimeGet(IDC_RUN_TIME, hour, minute);
     schedule.minuteOfDay = hour * 60 + minute;

@@ -55,6 +55,16 @@ Status UpdateState(RunContext& context, int today, const SentRecord& now) {
     return WriteSentRecord(context.stateFolder, record);
 }
 
+// Adds `now` to the record of mailed articles as UpdateState does; says
+// so when it could not be kept, and returns whether it was.
+bool KeepRecord(RunContext& context, int today, const SentRecord& now) {
+    const Status kept = UpdateState(context, today, now);
+    if (!kept.ok())
+        context.console.Diagnose("cannot keep the record of mailed articles: " + kept.message() +
+                                 "; the articles of this digest may be listed again");
+    return kept.ok();
+}
+
 // Returns that none of `count` things could be had: "your query could not
 // be searched", "none of your 3 queries could be searched".
 std::string NoneCould(int count, const char* whose, const char* one, const char* many, const char* done) {
@@ -186,12 +196,7 @@ RunState LoadRunState(RunContext& context, const DueRun& due) {
         state.onlyNew = true;
         // Known before the digest goes, so that it can say so: the record
         // written back as it is, under the folder's lock.
-        const Status kept = UpdateState(context, state.today, SentRecord());
-        if (!kept.ok()) {
-            state.unkept = context.stateFolder;
-            context.console.Diagnose("cannot keep the record of mailed articles: " + kept.message() +
-                                     "; the articles of this digest may be listed again");
-        }
+        if (!KeepRecord(context, state.today, SentRecord())) state.unkept = context.stateFolder;
     }
     return state;
 }
@@ -201,12 +206,7 @@ bool RecordSentArticles(RunContext& context, int today, const ScheduledRunTally&
     if (delivered)
         for (const std::int32_t pmid : tally.listed) now.mailed[pmid] = today;
     if (tally.complete && !tally.moreToFollow && (delivered || !tally.anyHits)) now.searchedThrough = today;
-    if (now.mailed.empty() && now.searchedThrough == kNoDay) return true;
-    const Status kept = UpdateState(context, today, now);
-    if (!kept.ok())
-        context.console.Diagnose("cannot keep the record of mailed articles: " + kept.message() +
-                                 "; the articles of this digest may be listed again");
-    return kept.ok();
+    return (now.mailed.empty() && now.searchedThrough == kNoDay) || KeepRecord(context, today, now);
 }
 
 void WriteDebugCopy(Console& console, const std::string& digest) {
