@@ -17,12 +17,14 @@ const char kOnlyNewValue[] = "OnlyNew";
 const char kAttachCitationsValue[] = "AttachCitations";
 const char kForwardLinksValue[] = "ForwardLinks";
 const char kAbstractsValue[] = "Abstracts";
+const char kWatchRetractionsValue[] = "WatchRetractions";
 const char kScheduleSinceValue[] = "ScheduleSince";
 const char* const kWeekdayNames[7] = {"Sunday", "Monday", "Tuesday", "Wednesday", "Thursday", "Friday", "Saturday"};
 
 const char kAttachCitationsLabel[] = "Attach the citations of all articles (a RIS file)";
 const char kForwardLinksLabel[] = "Add a Forward link that opens your own mail program";
 const char kAbstractsLabel[] = "Add each article's abstract and DOI";
+const char kWatchRetractionsLabel[] = "Tell me when an article I was sent is retracted";
 
 const char kDailyText[] = "Daily";
 const char kWeeklyText[] = "Weekly";

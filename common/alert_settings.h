@@ -42,6 +42,7 @@ extern const char kOnlyNewValue[];    // "OnlyNew"
 extern const char kAttachCitationsValue[];  // "AttachCitations"
 extern const char kForwardLinksValue[];     // "ForwardLinks"
 extern const char kAbstractsValue[];        // "Abstracts"
+extern const char kWatchRetractionsValue[];  // "WatchRetractions"
 // The names a Day value holds, Sunday first, as the dialog offers them.
 extern const char* const kWeekdayNames[7];
 extern const char kScheduleSinceValue[];    // "ScheduleSince": when "Save and exit" last registered the schedule
@@ -59,12 +60,15 @@ struct DigestOptions {
     bool attachCitations = false;  // the citations of all articles as one RIS file
     bool forwardLinks = false;     // HTML: a mailto: link per article
     bool abstracts = false;        // each article's abstract and DOI
+    // Report the articles mailed before that have been retracted since.
+    bool watchRetractions = false;
 };
 
 // The check box labels of the options, as the summary mail repeats them.
 extern const char kAttachCitationsLabel[];
 extern const char kForwardLinksLabel[];
 extern const char kAbstractsLabel[];
+extern const char kWatchRetractionsLabel[];
 
 struct AlertSettings {
     std::string email;

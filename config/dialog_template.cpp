@@ -146,7 +146,7 @@ const DialogTemplate kDigestDialog = {
     IDD_DIGEST_DIALOG,
     "Digest options",
     260,
-    92,
+    108,
     false,
     {
         {IDC_ATTACH_CITATIONS, K::CheckBox, kTabStop, "&Attach the citations of all articles (a RIS file)", 10,
@@ -154,9 +154,11 @@ const DialogTemplate kDigestDialog = {
         {IDC_FORWARD_LINKS, K::CheckBox, kTabStop, "Add a &Forward link that opens your own mail program", 10,
          26, 240, 10},
         {IDC_ABSTRACTS, K::CheckBox, kTabStop, "Add each article's a&bstract and DOI", 10, 42, 240, 10},
-        {IDC_STATIC, K::Static, kGroup, "Forward links are added to HTML mail only.", 10, 57, 240, 8},
-        {IDOK, K::DefaultPushButton, kGroup | kTabStop, "OK", 144, 70, 50, 16},
-        {IDCANCEL, K::PushButton, kTabStop, "Cancel", 200, 70, 50, 16},
+        {IDC_WATCH_RETRACTIONS, K::CheckBox, kTabStop, "Tell me when an article I was sent is &retracted", 10, 58,
+         240, 10},
+        {IDC_STATIC, K::Static, kGroup, "Forward links are added to HTML mail only.", 10, 73, 240, 8},
+        {IDOK, K::DefaultPushButton, kGroup | kTabStop, "OK", 144, 86, 50, 16},
+        {IDCANCEL, K::PushButton, kTabStop, "Cancel", 200, 86, 50, 16},
     },
     {},
 };

@@ -12,6 +12,7 @@ bool CDigestOptionsDlg::OnInitDialog() {
     host.SetCheck(IDC_ATTACH_CITATIONS, m_options.attachCitations);
     host.SetCheck(IDC_FORWARD_LINKS, m_options.forwardLinks);
     host.SetCheck(IDC_ABSTRACTS, m_options.abstracts);
+    host.SetCheck(IDC_WATCH_RETRACTIONS, m_options.watchRetractions);
     return true;
 }
 
@@ -20,6 +21,7 @@ void CDigestOptionsDlg::OnOK() {
     m_options.attachCitations = host.IsChecked(IDC_ATTACH_CITATIONS);
     m_options.forwardLinks = host.IsChecked(IDC_FORWARD_LINKS);
     m_options.abstracts = host.IsChecked(IDC_ABSTRACTS);
+    m_options.watchRetractions = host.IsChecked(IDC_WATCH_RETRACTIONS);
     CDialog::OnOK();
 }
 

@@ -105,8 +105,9 @@ void CLorvaneDlg::LoadSettings() {
         defaults.push_back({kOnlyNewValue, "1"});
         host.SetCheck(IDC_ONLY_NEW, true);
         // A new user gets the citations and forward links that work in any
-        // mail reader; abstracts make a long mail, so they are asked for.
-        m_digest = DigestOptions{true, true, false};
+        // mail reader, and word of retractions; abstracts make a long mail,
+        // so they are asked for.
+        m_digest = DigestOptions{true, true, false, true};
         for (const SettingsValue& value : DigestOptionValues()) defaults.push_back(value);
         const Status written = m_store.Write(defaults);
         if (!written.ok()) ReportStoreError("saved", written.message());
@@ -134,6 +135,7 @@ void CLorvaneDlg::LoadSettings() {
     m_digest.attachCitations = read(kAttachCitationsValue) == "1";
     m_digest.forwardLinks = read(kForwardLinksValue) == "1";
     m_digest.abstracts = read(kAbstractsValue) == "1";
+    m_digest.watchRetractions = read(kWatchRetractionsValue) == "1";
 }
 
 void CLorvaneDlg::SelectFrequency(AlertFrequency frequency) {
@@ -258,7 +260,8 @@ void CLorvaneDlg::OnDigestOptions() {
 std::vector<SettingsValue> CLorvaneDlg::DigestOptionValues() const {
     return {{kAttachCitationsValue, m_digest.attachCitations ? "1" : "0"},
             {kForwardLinksValue, m_digest.forwardLinks ? "1" : "0"},
-            {kAbstractsValue, m_digest.abstracts ? "1" : "0"}};
+            {kAbstractsValue, m_digest.abstracts ? "1" : "0"},
+            {kWatchRetractionsValue, m_digest.watchRetractions ? "1" : "0"}};
 }
 
 void CLorvaneDlg::OnSaveAndExit() {

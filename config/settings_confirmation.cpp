@@ -20,6 +20,7 @@ std::string ComposeSettingsConfirmation(const std::string& recipient, AlertFrequ
     option(kAttachCitationsLabel, digest.attachCitations);
     option(kForwardLinksLabel, digest.forwardLinks);
     option(kAbstractsLabel, digest.abstracts);
+    option(kWatchRetractionsLabel, digest.watchRetractions);
     body += schedule.sentence + "\n\n";
     body += schedule.running ? "The following queries will be running:\n\n"
                              : "The following queries are stored:\n\n";

@@ -73,6 +73,32 @@ std::string FullEndPage(const std::string& first, const std::string& last) {
     return first.substr(0, first.size() - last.size()) + last;
 }
 
+// Returns the title of `record` as its entry shows it: "[Retracted]" or
+// "[Retraction notice]" before it when the service marks it so.
+std::string EntryTitle(const ArticleRecord& record) {
+    const char* mark = record.retracted ? "[Retracted]" : record.retractionNotice ? "[Retraction notice]" : nullptr;
+    if (!mark) return record.title;
+    // A MEDLINE title keeps the blank before it that the other form has.
+    const bool blank = !record.title.empty() && record.title[0] == ' ';
+    return (blank ? " " : "") + std::string(mark) + (blank ? "" : " ") + record.title;
+}
+
+// Appends a line "Retraction notice: " per notice of `record`: its citation
+// and, where it names one, its PubMed link.
+void AppendRetractionNotices(const ArticleRecord& record, bool plainText, std::string& digest) {
+    for (const std::string& notice : record.retractedIn) {
+        std::string citation;
+        std::int32_t pmid = 0;
+        SplitLinkedCitation(notice, citation, pmid);
+        const std::string id = std::to_string(pmid);
+        if (plainText)
+            digest += "Retraction notice: " + citation + (pmid ? " PubMed: " + PubmedAbstractLink(id) : "") + "\n";
+        else
+            digest += "<br>Retraction notice: " + HtmlEscape(citation) +
+                      (pmid ? " PubMed: <a href=\"" + PubmedAbstractLink(id) + "\">" + id + "</a>" : "");
+    }
+}
+
 }  // namespace
 
 std::string PubmedPageLink(std::int32_t pmid) {
@@ -139,6 +165,13 @@ std::string RisCitation(const ArticleRecord& record) {
     field("DO", record.doi);
     field("UR", PubmedPageLink(record.pmid));
     field("AB", record.abstract);
+    if (record.retracted) {
+        std::string note = "Retracted publication.";
+        for (const std::string& notice : record.retractedIn) note += " Retraction notice: " + OneLine(notice);
+        field("N1", note);
+    } else if (record.retractionNotice) {
+        field("N1", "Retraction notice.");
+    }
     return text + "ER  - \r\n";
 }
 
@@ -149,11 +182,12 @@ void AppendArticleEntry(int ordinal, const ArticleRecord& record, bool plainText
     const bool extras = options.abstracts && (!record.abstract.empty() || !record.doi.empty());
     if (plainText) {
         AppendCommonBeginning(ordinal, record.authors, digest);
-        digest += record.title;
+        digest += EntryTitle(record);
         digest += record.journal;
         digest += ". " + record.volume + ", " + record.pages + " (" + record.year + "). PubMed: ";
-        digest += PubmedAbstractLink(pmid);
-        digest += "\n\n";
+        digest += PubmedAbstractLink(pmid) + "\n";
+        AppendRetractionNotices(record, true, digest);
+        digest += "\n";
         if (!extras) return;
         if (!record.abstract.empty()) digest += record.abstract + "\n";
         if (!record.doi.empty()) digest += "DOI: " + DoiLink(record.doi) + "\n";
@@ -161,7 +195,7 @@ void AppendArticleEntry(int ordinal, const ArticleRecord& record, bool plainText
         return;
     }
     AppendCommonBeginning(ordinal, HtmlEscape(record.authors), digest);
-    digest += "<b>" + HtmlEscape(record.title) + "</b> ";
+    digest += "<b>" + HtmlEscape(EntryTitle(record)) + "</b> ";
     digest += HtmlEscape(record.journal) + ". " + HtmlEscape(record.volume) + ", " +
               HtmlEscape(record.pages) + " (" + HtmlEscape(record.year) + "). ";
     digest += "PubMed: <a href=\"" + PubmedAbstractLink(pmid) + "\">" + pmid + "</a> ";
@@ -175,6 +209,7 @@ void AppendArticleEntry(int ordinal, const ArticleRecord& record, bool plainText
                   ".cmd\">Send an e-mail about this article to a colleague</a>";
     if (options.forwardLinks)
         digest += " | <a href=\"" + ReplaceAll(ForwardLink(record), "&", "&amp;") + "\">Forward</a>";
+    AppendRetractionNotices(record, false, digest);
     if (!extras) {
         digest += "<br><br>";
         return;

@@ -22,9 +22,13 @@ struct ArticleFiles {
 // `digest`: HTML with links to the PubMed abstract and to those of the
 // article's two files in `directoryText` that `files` says are there, or
 // plain text with the abstract link. Record fields are HTML-escaped in
-// the HTML entry and kept raw in text. With the `options` of the digest,
-// an HTML entry ends in a "Forward" link (ForwardLink), and an entry of
-// either kind is followed by the record's abstract and DOI link.
+// the HTML entry and kept raw in text. A title the service marks as
+// retracted or as a retraction notice gets "[Retracted]" or "[Retraction
+// notice]" before it, and each notice of a retracted article follows as a
+// line "Retraction notice: " with its citation and PubMed link. With the
+// `options` of the digest, an HTML entry ends in a "Forward" link
+// (ForwardLink), and an entry of either kind is followed by the record's
+// abstract and DOI link.
 void AppendArticleEntry(int ordinal, const ArticleRecord& record, bool plainText,
                         const std::string& directoryText, std::string& digest,
                         const ArticleFiles& files = ArticleFiles(),
@@ -43,7 +47,8 @@ std::string PubmedPageLink(std::int32_t pmid);
 
 // Returns the RIS record (UTF-8, CR LF line ends) of `record`: TY JOUR,
 // one AU per author, TI, JO, PY, VL, IS, SP and EP, AN the PMID, DO when
-// there is a DOI, UR its PubMed page, AB when there is an abstract, ER.
+// there is a DOI, UR its PubMed page, AB when there is an abstract, N1 a
+// note when it is retracted (with its notices) or a retraction notice, ER.
 std::string RisCitation(const ArticleRecord& record);
 
 // Returns the "%A " line of one author piece (without a line end): the

@@ -28,7 +28,8 @@ std::string ShortfallWords(const Shortfall& shortfall, Shown shown, Escape escap
                                    ? std::string()
                                    : "Lorvane could not keep its record in " + escape(shortfall.unkept) +
                                          ": the next digest may repeat these articles.";
-    if (shortfall.unsearched.empty() && shortfall.missed == 0 && shortfall.leftOut == 0) return unkept;
+    if (shortfall.unsearched.empty() && shortfall.missed == 0 && shortfall.leftOut == 0 && !shortfall.unwatched)
+        return unkept;
     auto list = [&shown](const std::vector<std::string>& queries) {
         std::string text;
         for (const std::string& query : queries) text += (text.empty() ? "" : "; ") + shown(query);
@@ -46,6 +47,8 @@ std::string ShortfallWords(const Shortfall& shortfall, Shown shown, Escape escap
     if (shortfall.leftOut)
         note += " " + Counted(shortfall.leftOut, "article was", "articles were") +
                 " left out: the digest reached its size limit.";
+    if (shortfall.unwatched)
+        note += " Retractions of the articles you were sent could not be looked for; the next run looks again.";
     return unkept.empty() ? note : note + " " + unkept;
 }
 
@@ -53,6 +56,8 @@ std::string ShortfallWords(const Shortfall& shortfall, Shown shown, Escape escap
 std::string ShownQuery(const std::string& query) { return ReplaceChar(query, '+', ' '); }
 
 std::string PastWords(bool daily) { return daily ? ") in the past day:" : ") in the past week:"; }
+
+const char kRetractedHeading[] = "Retracted since Lorvane sent them";
 
 class TextDigestWriter : public DigestWriter {
 public:
@@ -62,6 +67,7 @@ public:
     void Opening(const std::string& line) override {
         if (!line.empty()) m_text += line + "\n\n";
     }
+    void RetractedHeading() override { m_text += std::string(kRetractedHeading) + "\n\n"; }
     void Heading(const std::string& query, bool daily) override {
         m_text += "Results for the PubMed query (" + ShownQuery(query) + PastWords(daily) + "\n\n";
     }
@@ -96,6 +102,7 @@ public:
     void Opening(const std::string& line) override {
         if (!line.empty()) m_text += HtmlEscape(line) + "<br>";
     }
+    void RetractedHeading() override { m_text += std::string("<br><b>") + kRetractedHeading + "</b><br><br>"; }
     void Heading(const std::string& query, bool daily) override {
         m_text += "<br>Results for the PubMed query (<b>" + HtmlEscape(ShownQuery(query)) + "</b>" +
                   PastWords(daily) + "<br><br>";

@@ -26,6 +26,7 @@ struct Shortfall {
     int leftOut = 0;                      // articles left out: the digest reached its size limit
     bool timeUp = false;                  // the run reached its time limit
     std::string unkept;                   // the folder the record of mailed articles cannot be kept in
+    bool unwatched = false;               // the search for retractions could not be made whole
 };
 
 class DigestWriter {
@@ -37,6 +38,8 @@ public:
     virtual void RecordsArrived(const std::vector<std::int32_t>& batch, RecordCache& records) = 0;
     // Adds `line` before the first heading, when it is not empty.
     virtual void Opening(const std::string& line) = 0;
+    // Adds the heading of the articles mailed before and retracted since.
+    virtual void RetractedHeading() = 0;
     // Adds the heading of `query`, whose window is the past day or week.
     virtual void Heading(const std::string& query, bool daily) = 0;
     // Adds the line under a heading when fewer articles are listed than

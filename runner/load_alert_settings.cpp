@@ -28,6 +28,7 @@ Status LoadAlertSettings(SettingsStore& store, AlertSettings& settings) {
     loaded.digest.attachCitations = ReadValue(store, kAttachCitationsValue) == "1";
     loaded.digest.forwardLinks = ReadValue(store, kForwardLinksValue) == "1";
     loaded.digest.abstracts = ReadValue(store, kAbstractsValue) == "1";
+    loaded.digest.watchRetractions = ReadValue(store, kWatchRetractionsValue) == "1";
     loaded.day = ReadValue(store, kDayValue);
     loaded.hour = ReadLikeAtoi(ReadValue(store, kHourValue));
     loaded.minute = ReadLikeAtoi(ReadValue(store, kMinuteValue));

@@ -152,7 +152,10 @@ void FetchRecordBatches(RunContext& context, RunFindings& findings, bool all, Di
 }
 
 void FetchArticles(RunContext& context, RunFindings& findings) {
-    for (QueryFindings& query : findings.queries) {
+    std::vector<QueryFindings*> lists{&findings.retracted};
+    for (QueryFindings& query : findings.queries) lists.push_back(&query);
+    for (QueryFindings* list : lists) {
+        QueryFindings& query = *list;
         std::unique_ptr<HttpConnection> connection;
         for (std::size_t i = 0; i < query.found.size(); ++i) {
             const std::int32_t pmid = query.found[i];

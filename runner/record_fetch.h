@@ -50,8 +50,8 @@ class DigestWriter;
 // as it arrives.
 void FetchRecordBatches(RunContext& context, RunFindings& findings, bool all, DigestWriter& writer);
 
-// Fetches alone, query by query, the record of each article to list that
-// the batches did not bring. A body that breaks off reports "connection
+// Fetches alone, query by query (the retracted articles to report first),
+// the record of each article to list that the batches did not bring. A body that breaks off reports "connection
 // problem" and still gives an entry from what arrived; a request that
 // cannot be sent (or the run's time limit) reports it and ends that
 // query's articles. A record over kMaxRecordBytes counts as one that broke

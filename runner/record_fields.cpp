@@ -189,6 +189,12 @@ void ExtractMedlineFields(const std::string& text, ArticleRecord& record, bool w
             record.doi = field.value.substr(0, field.value.size() - doiMark.size());
         } else if (tag == "AB" && withAbstract && record.abstract.empty()) {
             record.abstract = field.value;
+        } else if (tag == "PT") {
+            const std::string type = AsciiLower(field.value);
+            record.retracted = record.retracted || type == "retracted publication";
+            record.retractionNotice = record.retractionNotice || type == "retraction of publication";
+        } else if (tag == "RIN") {
+            record.retractedIn.push_back(field.value);
         } else if (tag == "AU") {
             authors.push_back(RemoveQuotes(field.value));
         } else if (tag == "TI" && !haveTitle) {
@@ -227,6 +233,12 @@ void ExtractMedlineFields(const std::string& text, ArticleRecord& record, bool w
     }
 }
 
+void SplitLinkedCitation(const std::string& line, std::string& citation, std::int32_t& pmid) {
+    const std::size_t mark = line.rfind("PMID:");
+    citation = Trimmed(line.substr(0, mark));
+    pmid = mark == std::string::npos ? 0 : std::max(0, ReadLikeAtoi(line.substr(mark + 5)));
+}
+
 void ExtractArticleFields(const std::string& answer, ArticleRecord& record, bool withAbstract) {
     // Control characters have no place in a record (a NUL would cut texts
     // short later, an ESC reach a terminal), and one invalid byte would
@@ -236,6 +248,8 @@ void ExtractArticleFields(const std::string& answer, ArticleRecord& record, bool
     record.issue.clear();
     record.doi.clear();
     record.abstract.clear();
+    record.retracted = record.retractionNotice = false;
+    record.retractedIn.clear();
     switch (DetectRecordForm(text)) {
         case RecordForm::Asn1:
             record.authors = ExtractAuthors(text);

@@ -24,7 +24,17 @@ struct ArticleRecord {
     std::string issue;                     // IP
     std::string doi;                       // the LID or AID marked "[doi]"
     std::string abstract;                  // AB, its lines joined; only when asked for
+    // What the service's publication types (PT) say of the article.
+    bool retracted = false;          // "Retracted Publication"
+    bool retractionNotice = false;   // "Retraction of Publication": a notice itself
+    std::vector<std::string> retractedIn;  // RIN: the citation of each retraction notice
 };
+
+// Splits a citation as a MEDLINE link line writes it ("Nature.
+// 2024;626:E2. PMID: 38267582") into `citation`, the text before "PMID:"
+// without blanks at its ends, and `pmid`, the number after it (0 when
+// there is none).
+void SplitLinkedCitation(const std::string& line, std::string& citation, std::int32_t& pmid);
 
 enum class RecordForm { Asn1, Medline, Unknown };
 
@@ -55,7 +65,8 @@ std::string ExtractPages(const std::string& text);
 // Fills the six text fields of `record` from a MEDLINE record: AU lines
 // for the authors, TI for the title, the first four digits of DP for the
 // year, TA, VI and PG for journal, volume and pages; and its full author
-// names, issue, DOI and, `withAbstract`, its abstract.
+// names, issue, DOI, publication types, retraction notices and,
+// `withAbstract`, its abstract.
 void ExtractMedlineFields(const std::string& text, ArticleRecord& record, bool withAbstract = false);
 
 // Fills the fields of `record` from `text` (NUL bytes dropped) by the

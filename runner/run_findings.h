@@ -50,8 +50,16 @@ struct QueryFindings {
 
 struct RunFindings {
     SearchWindow window;
+    // The search for retractions, when the run looks for them (`watching`):
+    // its `found` are the articles mailed before and retracted since that
+    // were not reported yet.
+    bool watching = false;
+    QueryFindings retracted;
     std::vector<QueryFindings> queries;  // every non-empty query, in order
-    std::vector<std::int32_t> distinct;  // the articles of all queries, each once, in the order found
+    // The articles whose records the run fetches, each once, in the order
+    // found: the retracted ones to report, then those of the queries.
+    std::vector<std::int32_t> distinct;
+    int found = 0;                       // distinct articles the queries found
     std::size_t asked = 0;               // of `distinct`, those asked for in batches so far
     RecordCache records;
     bool moreToFollow = false;  // new articles were held back for the next runs

@@ -50,6 +50,7 @@ Status UpdateState(RunContext& context, int today, const SentRecord& now) {
     // A searched-through day ahead of today is a clock that was set wrong
     // once: a run that looked at everything puts today in its place.
     if (now.searchedThrough != kNoDay && record.searchedThrough > today) record.searchedThrough = kNoDay;
+    if (now.retractionsThrough != kNoDay && record.retractionsThrough > today) record.retractionsThrough = kNoDay;
     MergeSentRecord(record, now);
     PruneSentRecord(record, today);
     return WriteSentRecord(context.stateFolder, record);
@@ -108,6 +109,8 @@ std::string RunSummary(const ScheduledRunTally& tally) {
         text += ", " + Counted(tally.articles, "article", "articles") + " listed";
     else if (!tally.NothingSearched())
         text += ", nothing new";
+    if (tally.retractions) text += ", " + Counted(tally.retractions, "retraction", "retractions") + " reported";
+    if (tally.unwatched) text += ", retractions could not be looked for";
     if (tally.timeUp) text += ", stopped at its time limit";
     return text;
 }
@@ -180,20 +183,24 @@ RunState LoadRunState(RunContext& context, const DueRun& due) {
     state.due = due;
     const bool dated = LocalDayNumber(context.clock, state.today);
     if (!dated) state.today = kNoDay;
-    if (!context.settings.onlyNew) return state;
-    const char consequence[] = "; this digest lists every article of its window";
+    const bool watch = context.settings.digest.watchRetractions;
+    if (!context.settings.onlyNew && !watch) return state;
+    const std::string consequence =
+        std::string(context.settings.onlyNew ? "; this digest lists every article of its window" : "") +
+        (watch ? "; this run looks for no retractions" : "");
     std::string note;
     Status read;
     if (context.stateFolder.empty()) {
-        context.console.Diagnose(std::string("there is no folder for the record of mailed articles") + consequence);
+        context.console.Diagnose("there is no folder for the record of mailed articles" + consequence);
     } else if (!dated) {
-        context.console.Diagnose(std::string("the clock cannot be read as a local date") + consequence);
+        context.console.Diagnose("the clock cannot be read as a local date" + consequence);
     } else if (!(read = ReadSentRecord(context.stateFolder, state.record, state.today, &note)).ok()) {
         // Not written over either: it may only be unreadable for a while.
         context.console.Diagnose(read.message() + consequence);
     } else {
         if (!note.empty()) context.console.Diagnose(note);
-        state.onlyNew = true;
+        state.onlyNew = context.settings.onlyNew;
+        state.watching = watch;
         // Known before the digest goes, so that it can say so: the record
         // written back as it is, under the folder's lock.
         if (!KeepRecord(context, state.today, SentRecord())) state.unkept = context.stateFolder;
@@ -201,12 +208,21 @@ RunState LoadRunState(RunContext& context, const DueRun& due) {
     return state;
 }
 
-bool RecordSentArticles(RunContext& context, int today, const ScheduledRunTally& tally, bool delivered) {
+bool RecordSentArticles(RunContext& context, const RunState& state, const ScheduledRunTally& tally,
+                        bool delivered) {
+    const int today = state.today;
     SentRecord now;
-    if (delivered)
+    if (delivered) {
         for (const std::int32_t pmid : tally.listed) now.mailed[pmid] = today;
-    if (tally.complete && !tally.moreToFollow && (delivered || !tally.anyHits)) now.searchedThrough = today;
-    return (now.mailed.empty() && now.searchedThrough == kNoDay) || KeepRecord(context, today, now);
+        for (const std::int32_t pmid : tally.reported) now.retracted[pmid] = today;
+    }
+    const bool told = delivered || !tally.anyHits;
+    if (state.onlyNew && tally.complete && !tally.moreToFollow && told) now.searchedThrough = today;
+    // A retraction not reported is looked for again from the same day.
+    if (state.watching && tally.watched && told) now.retractionsThrough = today;
+    const bool nothing = now.mailed.empty() && now.retracted.empty() && now.searchedThrough == kNoDay &&
+                         now.retractionsThrough == kNoDay;
+    return nothing || KeepRecord(context, today, now);
 }
 
 void WriteDebugCopy(Console& console, const std::string& digest) {

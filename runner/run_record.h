@@ -18,6 +18,7 @@ struct RunState {
     SentRecord record;
     int today = kNoDay;    // the local day of the run, when the clock says it
     bool onlyNew = false;  // new articles can be told from those mailed before
+    bool watching = false;  // the articles mailed before can be watched for retractions
     DueRun due;            // the scheduled moment it serves and those it makes up for
     // Where and why the record of mailed articles cannot be kept this run;
     // empty when it can.
@@ -31,16 +32,20 @@ DueRun CheckDueRun(RunContext& context);
 
 // Reads the state of the state folder of `context`, today's local day and
 // what `due` says the run serves.
-// onlyNew is set when the settings ask for only new articles and the
-// record can be read; otherwise the run says why it lists every article.
+// onlyNew (watching) is set when the settings ask for only new articles
+// (the retraction watch) and the record can be read; otherwise the run
+// says why it lists every article (looks for no retractions).
 RunState LoadRunState(RunContext& context, const DueRun& due);
 
-// Keeps what this run mailed: the articles listed in the digest, once it
-// was delivered, and today as the day searched through when the run looked
-// at everything and mailed it or had nothing to mail. What another run
-// wrote meanwhile is kept. Returns false, having said why, when the record
-// could not be kept.
-bool RecordSentArticles(RunContext& context, int today, const ScheduledRunTally& tally, bool delivered);
+// Keeps what the run of `state` mailed: the articles listed in the digest
+// and the retractions reported, once it was delivered; today as the day
+// searched through when the run lists only new articles, looked at
+// everything and mailed it or had nothing to mail; and today as the day
+// retractions were searched through when it found all and reported them
+// so. What another run wrote meanwhile is kept. Returns false, having said
+// why, when the record could not be kept.
+bool RecordSentArticles(RunContext& context, const RunState& state, const ScheduledRunTally& tally,
+                        bool delivered);
 
 // Keeps a copy of the digest beside the run, for looking at; a failure to
 // write it is said, and does not stop the run.

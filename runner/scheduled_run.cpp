@@ -41,13 +41,33 @@ void SearchOneQuery(RunContext& context, const SentRecord* alreadySent, const Se
     }
 }
 
-// Adds the heading, count line and entries of one query to `writer`, and
-// what it listed and missed to `tally` and `shortfall`.
-void ComposeQuery(RunContext& context, const SearchWindow& window, QueryFindings& hit, RecordCache& records,
-                  DigestWriter& writer, ScheduledRunTally& tally, Shortfall& shortfall) {
-    writer.Heading(hit.query, context.settings.frequency == AlertFrequency::Daily);
-    writer.CountLine(static_cast<int>(hit.found.size()), hit.total, hit.following,
-                     PubmedSearchLink(QueryTextAsUtf8(hit.query), window.start, window.end, window.linkByEntryDate));
+// Looks for the articles of `record` retracted since they were mailed and
+// not reported yet, from the day RetractionWindowStart gives to `today`,
+// and puts them first among the articles `findings` fetches.
+void WatchRetractions(RunContext& context, const SentRecord& record, int today, RunFindings& findings) {
+    QueryFindings& watch = findings.retracted;
+    findings.watching = true;
+    // Its name where the note says what could not be fetched.
+    watch.query = "retracted articles";
+    context.console.ShowProgress("retractions");
+    std::vector<std::int32_t> ids;
+    if (!context.TimeIsUp())
+        ids = SearchRetractions(context, SearchDateText(RetractionWindowStart(record, today), true),
+                                SearchDateText(today, true), watch.status);
+    std::set<std::int32_t> taken;
+    for (const std::int32_t pmid : ids)
+        if (record.mailed.count(pmid) && !record.retracted.count(pmid) && taken.insert(pmid).second)
+            watch.found.push_back(pmid);
+    findings.distinct = watch.found;
+}
+
+// Adds the entries of `hit` to `writer`: the identifiers of those listed
+// whole go to the tally's listed ones, or to its reported ones for the
+// retracted articles (`retractions`) and those the service marks
+// retracted; what it missed goes to `shortfall`. Returns how many entries
+// it added.
+int ListEntries(QueryFindings& hit, RecordCache& records, DigestWriter& writer, bool retractions,
+                ScheduledRunTally& tally, Shortfall& shortfall) {
     const std::size_t reachable = std::min(hit.reachable, hit.found.size());
     int ordinal = 0, missed = static_cast<int>(hit.found.size() - reachable);
     for (std::size_t i = 0; i < reachable; ++i) {
@@ -59,11 +79,37 @@ void ComposeQuery(RunContext& context, const SearchWindow& window, QueryFindings
             continue;
         }
         writer.Entry(++ordinal, fetched);
-        if (fetched.whole) tally.listed.push_back(fetched.record.pmid);
+        if (!fetched.whole) continue;
+        if (!retractions) tally.listed.push_back(fetched.record.pmid);
+        if (retractions || fetched.record.retracted) tally.reported.push_back(fetched.record.pmid);
     }
-    tally.articles += ordinal;
     shortfall.missed += missed;
     if (missed) shortfall.unfetched.push_back(hit.query);
+    return ordinal;
+}
+
+// Adds the heading, count line and entries of one query to `writer`, and
+// what it listed and missed to `tally` and `shortfall`.
+void ComposeQuery(RunContext& context, const SearchWindow& window, QueryFindings& hit, RecordCache& records,
+                  DigestWriter& writer, ScheduledRunTally& tally, Shortfall& shortfall) {
+    writer.Heading(hit.query, context.settings.frequency == AlertFrequency::Daily);
+    writer.CountLine(static_cast<int>(hit.found.size()), hit.total, hit.following,
+                     PubmedSearchLink(QueryTextAsUtf8(hit.query), window.start, window.end, window.linkByEntryDate));
+    tally.articles += ListEntries(hit, records, writer, false, tally, shortfall);
+}
+
+// Adds the section of the retracted articles, when there are any, to
+// `writer`, and to `tally` and `shortfall` what it reported and missed.
+void ComposeRetractions(RunFindings& findings, DigestWriter& writer, ScheduledRunTally& tally,
+                        Shortfall& shortfall) {
+    if (!findings.watching) return;
+    tally.unwatched = shortfall.unwatched = findings.retracted.status != SearchStatus::Answered;
+    const int missed = shortfall.missed;
+    if (!findings.retracted.found.empty()) {
+        writer.RetractedHeading();
+        tally.retractions = ListEntries(findings.retracted, findings.records, writer, true, tally, shortfall);
+    }
+    tally.watched = !tally.unwatched && shortfall.missed == missed;
 }
 
 }  // namespace
@@ -87,6 +133,7 @@ void SearchQueries(RunContext& context, const SentRecord* alreadySent, RunFindin
     const auto& queries = context.settings.queries;
     const auto queryCount = std::count_if(queries.begin(), queries.end(), [](const std::string& q) { return !q.empty(); });
     std::set<std::int32_t> seen;
+    const std::set<std::int32_t> retracted(findings.retracted.found.begin(), findings.retracted.found.end());
     for (const std::string& query : queries) {
         if (query.empty()) continue;
         findings.queries.emplace_back();
@@ -97,8 +144,11 @@ void SearchQueries(RunContext& context, const SentRecord* alreadySent, RunFindin
         SearchOneQuery(context, alreadySent, findings.window, seen, hit);
         findings.moreToFollow = findings.moreToFollow || hit.following > 0;
         if (hit.found.empty()) continue;
-        for (const std::int32_t pmid : hit.found)
-            if (seen.insert(pmid).second) findings.distinct.push_back(pmid);
+        for (const std::int32_t pmid : hit.found) {
+            if (!seen.insert(pmid).second) continue;
+            ++findings.found;
+            if (!retracted.count(pmid)) findings.distinct.push_back(pmid);
+        }
         found();
     }
 }
@@ -107,6 +157,7 @@ std::string ComposeDigest(RunContext& context, RunFindings& findings, DigestWrit
                           ScheduledRunTally& tally, const std::string& unkept) {
     Shortfall shortfall;
     shortfall.unkept = unkept;
+    ComposeRetractions(findings, writer, tally, shortfall);
     bool allAnswered = true;
     for (QueryFindings& hit : findings.queries) {
         // A search whose answer broke off was not searched whole: its note
@@ -118,14 +169,16 @@ std::string ComposeDigest(RunContext& context, RunFindings& findings, DigestWrit
     }
     tally.queries = shortfall.queryCount = static_cast<int>(findings.queries.size());
     tally.unsearched = static_cast<int>(shortfall.unsearched.size());
-    tally.found = static_cast<int>(findings.distinct.size());
+    tally.found = findings.found;
     tally.timeUp = shortfall.timeUp = context.TimeIsUp();
     tally.moreToFollow = findings.moreToFollow;
-    // Headings without a single article are no results to mail.
-    tally.anyHits = tally.articles > 0;
+    // Headings without a single article are no results to mail; a
+    // retraction found is.
+    tally.anyHits = tally.articles > 0 || tally.retractions > 0;
     if (tally.found > 0 && tally.articles == 0)
         context.console.Line("No article could be fetched; the digest is not mailed.");
-    tally.complete = allAnswered && shortfall.missed == 0 && shortfall.leftOut == 0 && !tally.timeUp;
+    tally.complete =
+        allAnswered && shortfall.missed == 0 && shortfall.leftOut == 0 && !tally.timeUp && !tally.unwatched;
     if (tally.timeUp)
         context.console.Line("This run reached its time limit and stopped looking; what it found is "
                              "kept and mailed.");
@@ -134,13 +187,14 @@ std::string ComposeDigest(RunContext& context, RunFindings& findings, DigestWrit
     return writer.Finish();
 }
 
-std::string RunScheduledAlert(RunContext& context, const SentRecord* alreadySent, int today,
-                              const std::vector<Moment>& missed, ScheduledRunTally& tally,
-                              const std::string& unkept) {
+std::string RunScheduledAlert(RunContext& context, const RunState& state, const std::vector<Moment>& missed,
+                              ScheduledRunTally& tally) {
     RunFindings findings;
-    findings.window = ChooseSearchWindow(context, alreadySent, today, missed);
+    const SentRecord* alreadySent = state.onlyNew ? &state.record : nullptr;
+    findings.window = ChooseSearchWindow(context, alreadySent, state.today, missed);
     const std::unique_ptr<DigestWriter> writer = MakeDigestWriter(context);
     writer->Opening(MakeUpLine(missed));
+    if (state.watching) WatchRetractions(context, state.record, state.today, findings);
     // A batch of records is asked for as soon as the searches have found
     // enough to fill it, so that its files are written while the next
     // searches wait for their turn; the rest after the last search.
@@ -148,7 +202,7 @@ std::string RunScheduledAlert(RunContext& context, const SentRecord* alreadySent
     FetchRecordBatches(context, findings, true, *writer);
     FetchArticles(context, findings);
     context.console.EndProgress();
-    return ComposeDigest(context, findings, *writer, tally, unkept);
+    return ComposeDigest(context, findings, *writer, tally, state.unkept);
 }
 
 int RunScheduledSearch(RunContext& context, bool byScheduler) {
@@ -158,9 +212,8 @@ int RunScheduledSearch(RunContext& context, bool byScheduler) {
     if (byScheduler && !due.due) return kExitDone;
     RunState state = LoadRunState(context, due);
     ScheduledRunTally tally;
-    const std::string digest = RunScheduledAlert(context, state.onlyNew ? &state.record : nullptr, state.today,
-                                                 byScheduler ? due.missed : std::vector<Moment>(), tally,
-                                                 state.unkept);
+    const std::string digest =
+        RunScheduledAlert(context, state, byScheduler ? due.missed : std::vector<Moment>(), tally);
     std::vector<MailAttachment> attachments;
     if (!tally.citations.empty())
         attachments.push_back({"lorvane-" + NowStamp(context).substr(0, 10) + ".ris",
@@ -170,7 +223,8 @@ int RunScheduledSearch(RunContext& context, bool byScheduler) {
                                     LorvaneMessage(settings.email, settings.email, MailSubject(kPeriodicResultsMail),
                                                    digest, !settings.plainText, attachments))
                       : MailOutcome();
-    const bool recordKept = !state.onlyNew || RecordSentArticles(context, state.today, tally, mail.delivered);
+    const bool recordKept =
+        !(state.onlyNew || state.watching) || RecordSentArticles(context, state, tally, mail.delivered);
     WriteDebugCopy(context.console, digest);
     const int status = RecordRun(context, state, tally, mail, recordKept);
     context.transcript.output().Write(digest);

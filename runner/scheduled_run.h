@@ -11,18 +11,28 @@
 #include "runner/digest_writer.h"
 #include "runner/run_context.h"
 #include "runner/run_findings.h"
+#include "runner/run_record.h"
 #include "runner/sent_record.h"
 
 namespace lorvane {
 
 // What a scheduled run found, beyond its digest.
 struct ScheduledRunTally {
-    // At least one article is listed: headings alone are no results to mail.
+    // At least one article or retraction is listed: headings alone are no
+    // results to mail.
     bool anyHits = false;
-    // Every query was searched and every article found is listed whole.
+    // Every query (and the search for retractions) was searched and every
+    // article found is listed whole.
     bool complete = false;
     // The articles listed from records that arrived whole.
     std::vector<std::int32_t> listed;
+    // The retracted articles reported, from records that arrived whole:
+    // those mailed before, and those of this digest the service marks so.
+    std::vector<std::int32_t> reported;
+    int retractions = 0;     // entries listed as retracted since they were mailed
+    bool unwatched = false;  // the search for retractions could not be made whole
+    // Retractions were looked for, and every one found is listed whole.
+    bool watched = false;
     int queries = 0;     // non-empty query slots
     int unsearched = 0;  // queries that could not be searched
     int found = 0;       // distinct articles the searches found (new ones only, where asked)
@@ -59,22 +69,25 @@ SearchWindow ChooseSearchWindow(const RunContext& context, const SentRecord* alr
 void SearchQueries(RunContext& context, const SentRecord* alreadySent, RunFindings& findings,
                    const std::function<void()>& found);
 
-// Lays out the digest of `findings` with `writer`: a heading and the
-// article entries for each query with articles, a note when some queries
-// could not be searched or some articles not fetched (or, `unkept` not
-// empty, that the record of mailed articles cannot be kept in that
-// folder), and the closing text. Fills `tally` and returns the digest.
+// Lays out the digest of `findings` with `writer`: the articles retracted
+// since they were mailed, a heading and the article entries for each
+// query with articles, a note when some queries (or the search for
+// retractions) could not be searched or some articles not fetched (or,
+// `unkept` not empty, that the record of mailed articles cannot be kept
+// in that folder), and the closing text. Fills `tally` and returns the
+// digest.
 std::string ComposeDigest(RunContext& context, RunFindings& findings, DigestWriter& writer,
                           ScheduledRunTally& tally, const std::string& unkept = std::string());
 
-// Searches, fetches and composes: returns the digest of the run on the
-// local day `today` (see ChooseSearchWindow and SearchQueries for what
-// `alreadySent` and `missed` change; a digest that makes up for missed
-// runs says so first; one whose record cannot be kept, in `unkept`, says
-// so in its note) and fills `tally`.
-std::string RunScheduledAlert(RunContext& context, const SentRecord* alreadySent, int today,
-                              const std::vector<Moment>& missed, ScheduledRunTally& tally,
-                              const std::string& unkept = std::string());
+// Searches, fetches and composes: returns the digest of the run of
+// `state` (see ChooseSearchWindow and SearchQueries for what only new
+// articles and `missed` change; a digest that makes up for missed runs
+// says so first; one whose record cannot be kept says so in its note) and
+// fills `tally`. When the state is watching, the articles of its record
+// retracted since they were mailed are looked for first, from the day
+// RetractionWindowStart gives, and those not reported yet are listed.
+std::string RunScheduledAlert(RunContext& context, const RunState& state, const std::vector<Moment>& missed,
+                              ScheduledRunTally& tally);
 
 // Runs the scheduled search of `context` from the state folder's record to
 // the run log: search, fetch, compose, deliver (the digest, or a notice

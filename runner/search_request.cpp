@@ -83,6 +83,15 @@ std::string BuildSearchPath(const std::string& query, const std::string& minDate
     return path;
 }
 
+std::string BuildRetractionSearchPath(const std::string& minDate, const std::string& maxDate, int retstart) {
+    // Dated by the day a record last changed: the day the service marked
+    // it retracted, however long ago it was published.
+    std::string path = "/entrez/eutils/esearch.fcgi?db=pubmed&term=%22retracted+publication%22[pt]"
+                       "&datetype=mdat&mindate=" + minDate + "&maxdate=" + maxDate +
+                       "&retmax=" + std::to_string(kMaxSearchAll);
+    return retstart > 0 ? path + "&retstart=" + std::to_string(retstart) : path;
+}
+
 std::string PubmedSearchLink(const std::string& query, const std::string& minDate,
                              const std::string& maxDate, bool byEntryDate) {
     const std::string window =
@@ -122,6 +131,30 @@ int SearchQuery(RunContext& context, const std::string& query, const std::string
     const int count = std::min(ExtractIdentifiers(answer, ids), kSearchRetMax);
     if (total) *total = std::max(count, ExtractTotal(answer));
     return count;
+}
+
+std::vector<std::int32_t> SearchRetractions(RunContext& context, const std::string& minDate,
+                                            const std::string& maxDate, SearchStatus& status) {
+    std::vector<std::int32_t> ids;
+    for (int total = -1;;) {
+        std::string answer;
+        const std::size_t before = ids.size();
+        AskSearch(context, BuildRetractionSearchPath(minDate, maxDate, static_cast<int>(before)), answer, status);
+        if (before == 0) total = ExtractTotal(answer);
+        if (status == SearchStatus::Answered && total < 0) {
+            context.console.Diagnose("the search for retracted articles was answered without a count");
+            status = SearchStatus::Failed;
+        }
+        ForEachIdentifier(answer, [&](std::int32_t id) {
+            ids.push_back(id);
+            return ids.size() - before < static_cast<std::size_t>(kMaxSearchAll);
+        });
+        if (status != SearchStatus::Answered || static_cast<int>(ids.size()) >= total) return ids;
+        if (ids.size() == before || ids.size() >= static_cast<std::size_t>(kMaxRetractedIds) || context.TimeIsUp()) {
+            status = SearchStatus::Cut;
+            return ids;
+        }
+    }
 }
 
 std::vector<std::int32_t> SearchAllOf(RunContext& context, const std::string& query,

@@ -73,6 +73,25 @@ int SearchQuery(RunContext& context, const std::string& query, const std::string
                 const std::string& maxDate, IdentifierArray& ids, SearchStatus& status,
                 int* total = nullptr);
 
+// Most identifiers one search for retracted articles takes in, by pages of
+// kMaxSearchAll.
+constexpr int kMaxRetractedIds = 100000;
+
+// Returns the esearch request path for the articles PubMed marks as
+// retracted ("retracted publication"[pt]) whose record changed from
+// `minDate` to `maxDate` (YYYY/MM/DD), kMaxSearchAll of them from
+// `retstart`.
+std::string BuildRetractionSearchPath(const std::string& minDate, const std::string& maxDate, int retstart = 0);
+
+// Searches the service of `context` for all the articles marked as
+// retracted whose record changed from `minDate` to `maxDate`, by pages,
+// and returns their identifiers. Reports and sets `status` as SearchQuery
+// does; an answer without a count is Failed, and more than
+// kMaxRetractedIds, a page that adds none, or the run's time limit before
+// the last page is Cut.
+std::vector<std::int32_t> SearchRetractions(RunContext& context, const std::string& minDate,
+                                            const std::string& maxDate, SearchStatus& status);
+
 // Searches `query` as SearchQuery does for all of the `total` articles it
 // found (at most kMaxSearchAll, newest first) and returns their
 // identifiers; reports and sets `status` as SearchQuery does.

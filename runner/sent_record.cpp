@@ -16,12 +16,20 @@ namespace {
 const char kSearchedThroughKey[] = "searched-through ";
 const char kNoticeMailedKey[] = "notice-mailed ";
 const char kServedKey[] = "served ";
+const char kRetractionsThroughKey[] = "retractions-searched-through ";
+const char kRetractedKey[] = "retracted ";
 
-// Records that `pmid` was mailed on `day`, keeping the later of two days.
-void NoteMailed(SentRecord& record, std::int32_t pmid, int day) {
-    int& mailed = record.mailed.emplace(pmid, day).first->second;
-    mailed = std::max(mailed, day);
+// Records that `pmid` was mailed (or reported) on `day` in `days`, keeping
+// the later of two days.
+void NoteDay(std::map<std::int32_t, int>& days, std::int32_t pmid, int day) {
+    int& noted = days.emplace(pmid, day).first->second;
+    noted = std::max(noted, day);
 }
+
+// Reads "PMID YYYY-MM-DD" into `days` unless the day is more than
+// kRememberedDays before `today` (kNoDay: none is). Returns false for a
+// line of another form.
+bool ParseArticleDay(const std::string& line, std::map<std::int32_t, int>& days, int today);
 
 // Reads an identifier of 1 to 9 digits (PubMed identifiers fit in 32 bits).
 bool ParseIdentifier(const std::string& text, std::int32_t& pmid) {
@@ -44,26 +52,47 @@ bool ParseLine(std::string line, SentRecord& record, int today) {
     if (line.empty() || line[0] == '#') return true;
     const std::size_t blank = line.find(' ');
     const std::string first = line.substr(0, blank == std::string::npos ? 0 : blank + 1);
-    const std::string date = blank == std::string::npos ? "" : line.substr(blank + 1);
+    const std::string rest = blank == std::string::npos ? "" : line.substr(blank + 1);
     if (first == kServedKey) {
-        const Moment served = ParseMoment(date);
+        const Moment served = ParseMoment(rest);
         record.served = std::max(record.served, served);
         return served != kNoMoment;
     }
+    if (first == kRetractedKey) return ParseArticleDay(rest, record.retracted, today);
+    int day = 0;
+    int* latest = first == kSearchedThroughKey       ? &record.searchedThrough
+                  : first == kNoticeMailedKey        ? &record.noticeDay
+                  : first == kRetractionsThroughKey ? &record.retractionsThrough
+                                                     : nullptr;
+    if (!latest) return ParseArticleDay(line, record.mailed, today);
+    if (!ParseDateText(rest, day)) return false;
+    *latest = std::max(*latest, day);
+    return true;
+}
+
+bool ParseArticleDay(const std::string& line, std::map<std::int32_t, int>& days, int today) {
+    const std::size_t blank = line.find(' ');
     std::int32_t pmid = 0;
     int day = 0;
-    if (!ParseDateText(date, day)) return false;
-    if (first == kSearchedThroughKey) {
-        record.searchedThrough = std::max(record.searchedThrough, day);
-        return true;
-    }
-    if (first == kNoticeMailedKey) {
-        record.noticeDay = std::max(record.noticeDay, day);
-        return true;
-    }
-    if (!ParseIdentifier(first.substr(0, first.size() - 1), pmid)) return false;
-    if (today == kNoDay || day >= today - kRememberedDays) NoteMailed(record, pmid, day);
+    if (blank == std::string::npos || !ParseIdentifier(line.substr(0, blank), pmid) ||
+        !ParseDateText(line.substr(blank + 1), day))
+        return false;
+    if (today == kNoDay || day >= today - kRememberedDays) NoteDay(days, pmid, day);
     return true;
+}
+
+// Forgets the entries of `days` more than kRememberedDays before `today`.
+void Prune(std::map<std::int32_t, int>& days, int today) {
+    for (auto entry = days.begin(); entry != days.end();)
+        entry = entry->second < today - kRememberedDays ? days.erase(entry) : std::next(entry);
+}
+
+// Returns the day before `through`, or `fallback` days back when there is
+// no such day or it lies ahead of `today`; never more than
+// kLongestWindowDays back.
+int WindowStart(int through, int today, int fallback) {
+    const int start = through != kNoDay && through <= today ? through - 1 : today - fallback;
+    return std::max(start, today - kLongestWindowDays);
 }
 
 struct FileCloser {
@@ -82,8 +111,12 @@ std::string FormatSentRecord(const SentRecord& record) {
         text += kSearchedThroughKey + DateText(record.searchedThrough) + "\n";
     if (record.noticeDay != kNoDay) text += kNoticeMailedKey + DateText(record.noticeDay) + "\n";
     if (record.served != kNoMoment) text += kServedKey + MomentText(record.served) + "\n";
+    if (record.retractionsThrough != kNoDay)
+        text += kRetractionsThroughKey + DateText(record.retractionsThrough) + "\n";
     for (const auto& [pmid, day] : record.mailed)
         text += std::to_string(pmid) + " " + DateText(day) + "\n";
+    for (const auto& [pmid, day] : record.retracted)
+        text += kRetractedKey + std::to_string(pmid) + " " + DateText(day) + "\n";
     return text;
 }
 
@@ -137,23 +170,25 @@ Status WriteSentRecord(const std::string& folder, const SentRecord& record) {
 }
 
 void MergeSentRecord(SentRecord& record, const SentRecord& other) {
-    for (const auto& [pmid, day] : other.mailed) NoteMailed(record, pmid, day);
+    for (const auto& [pmid, day] : other.mailed) NoteDay(record.mailed, pmid, day);
+    for (const auto& [pmid, day] : other.retracted) NoteDay(record.retracted, pmid, day);
     record.searchedThrough = std::max(record.searchedThrough, other.searchedThrough);
+    record.retractionsThrough = std::max(record.retractionsThrough, other.retractionsThrough);
     record.noticeDay = std::max(record.noticeDay, other.noticeDay);
     record.served = std::max(record.served, other.served);
 }
 
 void PruneSentRecord(SentRecord& record, int today) {
-    for (auto entry = record.mailed.begin(); entry != record.mailed.end();)
-        entry = entry->second < today - kRememberedDays ? record.mailed.erase(entry)
-                                                         : std::next(entry);
+    Prune(record.mailed, today);
+    Prune(record.retracted, today);
 }
 
 int NewArticlesWindowStart(const SentRecord& record, int today, AlertFrequency frequency) {
-    int start = today - (frequency == AlertFrequency::Daily ? 1 : 7);
-    if (record.searchedThrough != kNoDay && record.searchedThrough <= today)
-        start = record.searchedThrough - 1;
-    return std::max(start, today - kLongestWindowDays);
+    return WindowStart(record.searchedThrough, today, frequency == AlertFrequency::Daily ? 1 : 7);
+}
+
+int RetractionWindowStart(const SentRecord& record, int today) {
+    return WindowStart(record.retractionsThrough, today, 7);
 }
 
 }  // namespace lorvane

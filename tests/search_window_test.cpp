@@ -150,8 +150,11 @@ TEST(SentRecordText, ReadsWhatItWritesAndSkipsWhatItCannot) {
     record.searchedThrough = DayNumber(2026, 12, 8);
     record.served = ParseMoment("2026-12-08T07:30");
     record.mailed = {{17284678, DayNumber(2026, 1, 31)}, {5, DayNumber(2025, 12, 9)}};
+    record.retractionsThrough = DayNumber(2026, 12, 7);
+    record.retracted = {{5, DayNumber(2026, 12, 7)}};
     const std::string text = FormatSentRecord(record);
-    EXPECT_NE(text.find("\nsearched-through 2026-12-08\nserved 2026-12-08T07:30\n5 2025-12-09\n17284678 2026-01-31\n"),
+    EXPECT_NE(text.find("\nsearched-through 2026-12-08\nserved 2026-12-08T07:30\nretractions-searched-through "
+                        "2026-12-07\n5 2025-12-09\n17284678 2026-01-31\nretracted 5 2026-12-07\n"),
               std::string::npos) << text;
     SentRecord read;
     // Line ends of Windows, a duplicate with a later day, and lines to skip:
@@ -162,11 +165,14 @@ TEST(SentRecordText, ReadsWhatItWritesAndSkipsWhatItCannot) {
               4);
     EXPECT_EQ(read.searchedThrough, record.searchedThrough);
     EXPECT_EQ(read.served, record.served);
+    EXPECT_EQ(read.retractionsThrough, record.retractionsThrough);
+    EXPECT_EQ(read.retracted, record.retracted);
     EXPECT_EQ(read.mailed.size(), 2u);
     EXPECT_EQ(read.mailed[5], DayNumber(2026, 2, 1));
-    PruneSentRecord(read, DayNumber(2027, 2, 1));  // a year and a day after 17284678 was mailed
+    PruneSentRecord(read, DayNumber(2031, 2, 1));  // five years and a day after 17284678 was mailed
     EXPECT_EQ(read.mailed.size(), 1u);
     EXPECT_EQ(read.mailed.count(5), 1u);
+    EXPECT_EQ(read.retracted.size(), 1u);
 }
 
 }  // namespace

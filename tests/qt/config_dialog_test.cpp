@@ -92,7 +92,7 @@ TEST_F(ConfigDialog, FirstStartWritesTheDefaultsEvenWhenCancelled) {
     for (int slot = 0; slot < kQuerySlotCount; ++slot) EXPECT_EQ(Read(QueryValueName(slot)), "") << slot;
     EXPECT_EQ(Read("Format"), "HTML");
     EXPECT_EQ(Read("OnlyNew"), "1");
-    EXPECT_EQ(Read("AttachCitations") + Read("ForwardLinks") + Read("Abstracts"), "110");
+    EXPECT_EQ(Read("AttachCitations") + Read("ForwardLinks") + Read("Abstracts") + Read("WatchRetractions"), "1101");
     const std::string day = Read("Day");
     EXPECT_TRUE(day == kDays[before.dayOfWeek] || day == kDays[after.dayOfWeek]) << day;
     const std::string time = Read("Hour") + ":" + Read("Minute");
@@ -251,9 +251,10 @@ TEST_F(ConfigDialog, FrequencyRadiosEnableTheScheduleControls) {
     },
           [](QWidget* digest) {
               EXPECT_EQ(digest->windowTitle().toStdString(), "Digest options");
-              for (const int box : {IDC_ATTACH_CITATIONS, IDC_FORWARD_LINKS, IDC_ABSTRACTS})
+              for (const int box : {IDC_ATTACH_CITATIONS, IDC_FORWARD_LINKS, IDC_ABSTRACTS, IDC_WATCH_RETRACTIONS})
                   EXPECT_FALSE(ControlOf<QCheckBox>(digest, box)->isChecked());  // absent: off
               Click(digest, IDC_ABSTRACTS);
+              Click(digest, IDC_WATCH_RETRACTIONS);
               Click(digest, IDOK);
           },
           [](QWidget* m) { Click(m, IDOK); },
@@ -263,13 +264,14 @@ TEST_F(ConfigDialog, FrequencyRadiosEnableTheScheduleControls) {
     EXPECT_EQ(Read("Day"), "Wednesday");  // disabled, and still saved
     EXPECT_EQ(Read("Format"), "Text");
     EXPECT_EQ(Read("OnlyNew"), "1");
-    EXPECT_EQ(Read("AttachCitations") + Read("ForwardLinks") + Read("Abstracts"), "001");
+    EXPECT_EQ(Read("AttachCitations") + Read("ForwardLinks") + Read("Abstracts") + Read("WatchRetractions"), "0011");
     const std::vector<test::ReceivedMail> mails = m_isolation.sink().Messages();
     ASSERT_EQ(mails.size(), 1u);
     EXPECT_NE(mails[0].body.find("Format: Text\n\nOnly articles I have not been sent before: Yes\n\n"
                                  "Attach the citations of all articles (a RIS file): No\n\n"
                                  "Add a Forward link that opens your own mail program: No\n\n"
                                  "Add each article's abstract and DOI: Yes\n\n"
+                                 "Tell me when an article I was sent is retracted: Yes\n\n"
                                  "Alerts are scheduled daily at "),
               std::string::npos)
         << mails[0].body;

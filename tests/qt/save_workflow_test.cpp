@@ -95,7 +95,8 @@ protected:
                               "are:\n\nEmail: reader@example.org\n\nFrequency: ") +
                       frequency + "\n\nFormat: HTML\n\nOnly articles I have not been sent before: No\n\n" +
                       "Attach the citations of all articles (a RIS file): No\n\nAdd a Forward link that opens "
-                      "your own mail program: No\n\nAdd each article's abstract and DOI: No\n\n" +
+                      "your own mail program: No\n\nAdd each article's abstract and DOI: No\n\nTell me when an "
+                      "article I was sent is retracted: No\n\n" +
                       schedule + "\n\nThe following queries " + (running ? "will be running" : "are stored") +
                       ":\n\nbreast_cancer\n\nThank you for using Lorvane!\n");
     }
