@@ -48,7 +48,8 @@ std::string ShortfallWords(const Shortfall& shortfall, Shown shown, Escape escap
         note += " " + Counted(shortfall.leftOut, "article was", "articles were") +
                 " left out: the digest reached its size limit.";
     if (shortfall.unwatched)
-        note += " Retractions of the articles you were sent could not be looked for; the next run looks again.";
+        note += std::string(note.back() == ':' ? " r" : " R") +
+                "etractions of the articles you were sent could not be looked for; the next run looks again.";
     return unkept.empty() ? note : note + " " + unkept;
 }
 

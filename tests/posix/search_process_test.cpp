@@ -654,6 +654,90 @@ TEST_F(SearchRun, OnlyNewListsEachArticleOnceAndCatchesUp) {
     if (FormatMaxDate() != maxDate) GTEST_SKIP() << "the day changed during the test";
 }
 
+TEST_F(SearchRun, RetractionsOfMailedArticlesAreReportedOnce) {
+    Configure("Weekly", "Text", {"a"});
+    Store({{"WatchRetractions", "1"}});  // only-new off: the record serves the watch alone
+    const std::string state = m_home + "/state/Lorvane";
+    int today = 0;
+    ASSERT_TRUE(LocalDayNumber(SystemClock, today));
+    auto watchPath = [&](int first, int retstart) {
+        return "/entrez/eutils/esearch.fcgi?db=pubmed&term=%22retracted+publication%22[pt]&datetype=mdat&mindate=" +
+               SearchDateText(first, true) + "&maxdate=" + SearchDateText(today, true) + "&retmax=10000" +
+               (retstart ? "&retstart=" + std::to_string(retstart) : "") + kWho;
+    };
+    const std::string notice = "RIN - Pol Merkur Lekarski. 2026 Dec;1(1):1. PMID: 18000006";
+    std::vector<std::string> requests;
+    auto run = [&](const std::string& a, const std::string& watch, const std::string& retracted) {
+        test::StandIn standIn(R"({"esearch": {"a": {"ids": [)" + a + R"(]}, "%22retracted+publication%22[pt]": )" +
+                              watch + R"(}, "efetch": {
+            "18000001": {"file": "medline_18000001.txt", "add": ["PT  - Retracted Publication"]},
+            "18000003": {"file": "medline_18000003.txt", "add": ["PT  - Retraction of Publication"]},
+            "18000004": {"file": "medline_18000004.txt", "add": [)" + retracted + R"(]},
+            "18000005": {"file": "medline_18000005.txt"}}})");
+        const test::ProcessResult ran = Run({}, standIn.url());
+        requests = standIn.Requests();
+        return ran;
+    };
+    auto sent = [&] {
+        SentRecord record;
+        EXPECT_TRUE(test::Ok(ReadSentRecord(state, record)));
+        return record;
+    };
+
+    // The first run looks back a week; today's entries carry the service's marks.
+    test::ProcessResult ran = run("18000004, 18000001, 18000003", R"({"ids": []})", "");
+    ASSERT_EQ(requests.size(), 3u);  // the watch, the query, one batch
+    EXPECT_EQ(requests[0], watchPath(today - 7, 0));
+    EXPECT_NE(ran.out.find(" [Retracted] Editorial: a year in review."), std::string::npos) << ran.out;
+    EXPECT_NE(ran.out.find(" [Retraction notice] Does"), std::string::npos);
+    EXPECT_EQ(sent().mailed.size(), 3u);
+    EXPECT_EQ(sent().retracted.count(18000001), 1u);  // mailed as retracted: nothing to report later
+
+    // Retracted since: a digest of that section only, from the second page
+    // of the watch's answer; not articles never mailed, nor one reported.
+    std::string many;
+    for (int id = 30000000; id < 30010000; ++id) many += std::to_string(id) + ", ";
+    const std::string watch = R"({"ids": [)" + many + "17284678, 18000001, 18000004]}";
+    Store({{"Format", "HTML"}, {"AttachCitations", "1"}});
+    ran = run("", watch, "\"PT  - Retracted Publication\", \"" + notice + "\"");
+    EXPECT_EQ(ran.exitCode, 0) << ran.err;
+    EXPECT_EQ(requests, (std::vector<std::string>{watchPath(today - 1, 0), watchPath(today - 1, 10000),
+                                                  SearchPath("a", FormatMinDate(AlertFrequency::Weekly), FormatMaxDate()),
+                                                  FetchPath("18000004")}));
+    const test::ReceivedMail mail = m_sink->Messages().back();
+    EXPECT_EQ(mail.body.find("<span> <p><br><b>Retracted since Lorvane sent them</b><br><br>1. Kowalski P. <b> "
+                             "[Retracted] A tournament"), 0u) << mail.body;
+    EXPECT_NE(mail.body.find("<br>Retraction notice: Pol Merkur Lekarski. 2026 Dec;1(1):1. PubMed: <a href=\"" +
+                             std::string(kAbstractLink) + "18000006\">18000006</a>"), std::string::npos);
+    EXPECT_EQ(Count(mail.body, "PubMed: <a"), 2u);
+    EXPECT_EQ(mail.body.find("Results for"), std::string::npos);
+    EXPECT_NE(test::ReadFileOr(mail.stored + ".lorvane-" + ReplaceChar(SearchDateText(today, true), '/', '-') + ".ris")
+                  .find("N1  - Retracted publication. Retraction notice: Pol Merkur Lekarski. 2026 Dec;1(1):1. PMID: "
+                        "18000006\r\nER"), std::string::npos);
+    EXPECT_NE(RunLog().find("1 query searched, nothing new, 1 retraction reported, digest delivered"), std::string::npos);
+
+    // Not again.
+    Store({{"Format", "Text"}});
+    ran = run("", watch, "\"PT  - Retracted Publication\"");
+    EXPECT_EQ(ran.out, kTextEmptyDigest);
+    EXPECT_EQ(requests.size(), 3u);
+
+    // A watch that fails is said, and the next run asks from the same day.
+    SentRecord record = sent();
+    record.retractionsThrough = today - 3;
+    ASSERT_TRUE(test::Ok(WriteSentRecord(state, record)));
+    ran = run("18000005", R"({"ids": [], "fail": "500"})", "");
+    EXPECT_EQ(ran.exitCode, 4);
+    EXPECT_EQ(requests[0], watchPath(today - 4, 0));
+    EXPECT_NE(ran.out.find("\nNot everything could be looked at in this run: retractions of the articles you were "
+                           "sent could not be looked for; the next run looks again.\n"), std::string::npos) << ran.out;
+    EXPECT_EQ(sent().retractionsThrough, today - 3);
+    run("", R"({"ids": []})", "");
+    EXPECT_EQ(requests[0], watchPath(today - 4, 0));
+    EXPECT_EQ(sent().retractionsThrough, today);
+    if (FormatMaxDate() != SearchDateText(today)) GTEST_SKIP() << "the day changed during the test";
+}
+
 TEST_F(SearchRun, RunsAtTheSameMomentKeepBothRecordsAndLogLines) {
     Configure("Weekly", "Text", {"q"});
     Store({{"OnlyNew", "1"}});

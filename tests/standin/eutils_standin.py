@@ -17,7 +17,9 @@ The scenario is a JSON file:
     "batch_fail": FAIL                              # optional: how every batch request fails
   }
 ANSWER is {"file": NAME} or {"ids": [..]} (answered with their Count and the
-retmax of them from retstart that the request asks for), optionally with "fail":
+retmax of them from retstart that the request asks for); a MEDLINE file may
+get "add": [lines] (such as "PT  - Retracted Publication"), put before its
+PL line; optionally with "fail":
   "drop-half"  send half of the body, then close the connection
   "stall"      send half of the body, then wait --stall seconds
   "close"      close the connection without answering
@@ -87,6 +89,8 @@ class Scenario:
         body = self.body_of(answer)
         if pmid not in self.data.get("efetch", {}) and self.data.get("default_pmid") == "asked":
             body = re.sub(rb"^PMID- \d+", b"PMID- " + pmid.encode(), body, count=1, flags=re.M)
+        for line in answer.get("add", []):
+            body = body.replace(b"\nPL  - ", b"\n" + line.encode() + b"\nPL  - ", 1)
         return answer, body
 
     def batch_answer(self, ids):
