@@ -41,6 +41,9 @@ printf '#!/bin/sh\ncat > "%s/mail.txt"\n' "$demo" > "$demo/bin/sendmail"
 chmod 755 "$demo/bin/sendmail"
 cp samples/Lorvane.ini "$demo/home/.config/Lorvane/Lorvane.ini"
 chmod 600 "$demo/home/.config/Lorvane/Lorvane.ini"
+# An article mailed a month ago and retracted since: the digest opens with it.
+mkdir -p "$demo/home/.local/state/Lorvane"
+echo "18000006 $(date -d '30 days ago' +%F)" > "$demo/home/.local/state/Lorvane/sent-articles.txt"
 
 python3 tests/standin/eutils_standin.py --scenario samples/scenario.json \
   --log "$demo/requests.log" --lifetime 120 > "$demo/port" &
