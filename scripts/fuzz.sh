@@ -19,6 +19,8 @@ mkdir -p "$seeds"/{fuzz_record_fields,fuzz_search_answer,fuzz_settings_file,fuzz
 printf '{"device_code":"d","user_code":"AB\\u00e9","interval":5,"error_description":"a\\"b\\nc"}' \
   > "$seeds/fuzz_sign_in_answer/answer.json"
 cp tests/fixtures/asn1_* tests/fixtures/medline_* "$seeds/fuzz_record_fields/"
+sed 's/^PL  - /PT  - Retracted Publication\nRIN - BMJ. 2026;391:r1. PMID: 7\nPL  - /' tests/fixtures/medline_18000006.txt \
+  > "$seeds/fuzz_record_fields/retracted.txt"
 cp tests/fixtures/esearch_* "$seeds/fuzz_search_answer/"
 cp samples/Lorvane.ini "$seeds/fuzz_settings_file/"
 printf '%%A J. A. Smith\n%%A B. Doe\n%%T  A title \n%%D 2007\n%%0 Journal Article\n%%J  J Biol Chem\n%%V 282\n%%P 9475-81\n' \

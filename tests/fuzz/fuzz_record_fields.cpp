@@ -14,6 +14,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     lorvane::ArticleRecord record;
     lorvane::ExtractArticleFields(text, record, true);
     lorvane::RisCitation(record);
+    std::string digest;
+    for (bool plainText : {false, true}) lorvane::AppendArticleEntry(1, record, plainText, "/x", digest);
     // A forward link must fit what mail programs take, whatever the record.
     if (lorvane::ForwardLink(record).size() > lorvane::kMaxForwardLinkLength) std::abort();
     lorvane::ExtractAuthors(text);
