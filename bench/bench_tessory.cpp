@@ -9,7 +9,10 @@
 //      110 ms); both against the careful peer, a Biopython script that does
 //      one search and one batched fetch per query (when Debian's
 //      python3-biopython is installed; blank otherwise); the runner's peak RSS;
-//   2. field extraction speed of each record form over one large record.
+//   2. a run with only new articles over a record of five years of digests,
+//      with and without the retraction watch: requests, time, peak RSS and
+//      the size of the record;
+//   3. field extraction speed of each record form over one large record.
 #include <signal.h>
 #include <sys/resource.h>
 #include <sys/wait.h>
@@ -17,6 +20,7 @@
 
 #include <chrono>
 #include <cstdio>
+#include <ctime>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
@@ -77,11 +81,12 @@ void BenchExtraction(const char* form, const std::string& text) {
                 record.authors.size());
 }
 
-// One stand-in over `queries` queries of `hits` distinct hits each; its
-// records are one fixture, answered under each asked identifier.
+// One stand-in over `queries` queries of `hits` distinct hits each, and
+// the further searches `moreSearches` (JSON members); its records are one
+// fixture, answered under each asked identifier.
 class BenchStandIn {
 public:
-    BenchStandIn(const std::string& dir, int queries, int hits) {
+    BenchStandIn(const std::string& dir, int queries, int hits, const std::string& moreSearches = "") {
         std::ostringstream scenario;
         scenario << "{\"fixtures\": \"" LORVANE_FIXTURES_DIR "\", \"esearch\": {";
         for (int q = 0; q < queries; ++q) {
@@ -89,7 +94,7 @@ public:
             for (int i = 0; i < hits; ++i) scenario << (i ? ", " : "") << 30000000 + q * 100 + i;
             scenario << "]}";
         }
-        scenario << "}, \"default_efetch\": {\"file\": \"medline_17284678.txt\"}, "
+        scenario << moreSearches << "}, \"default_efetch\": {\"file\": \"medline_17284678.txt\"}, "
                     "\"default_pmid\": \"asked\"}";
         std::ofstream(dir + "/scenario.json") << scenario.str();
         m_log = dir + "/requests.log";
@@ -139,10 +144,11 @@ struct RunFigures {
 };
 
 // Runs tessory once over `queries` stored queries in mail `format` ("HTML"
-// writes two files per article, "Text" none), paced at `paceMs` (0: not
-// paced), in a working folder of its own, and measures it.
+// writes two files per article, "Text" none), with the settings lines
+// `moreSettings`, paced at `paceMs` (0: not paced), in a working folder of
+// its own, and measures it.
 RunFigures RunOnce(const std::string& tessory, const std::string& dir, BenchStandIn& standIn,
-                   int queries, int paceMs, const char* format) {
+                   int queries, int paceMs, const char* format, const std::string& moreSettings = "") {
     // Each run writes into a new folder, and nothing is removed before the
     // benchmark ends: on an ext4 without a journal (this machine's), a new
     // file skips every inode freed in the last half minute, one lookup
@@ -158,6 +164,7 @@ RunFigures RunOnce(const std::string& tessory, const std::string& dir, BenchStan
     std::ofstream settings(dir + "/config/Lorvane/Lorvane.ini");
     settings << "[Lorvane]\nEmail=bench@example.org\nFrequency=Weekly\nFormat=" << format << "\n";
     for (int q = 0; q < queries; ++q) settings << "Query" << q << "=query" << q << "\n";
+    settings << moreSettings;
     settings.close();
     standIn.TakeRequests();
 
@@ -293,6 +300,36 @@ void BenchWholeRun(const std::string& tessory, const std::string& dir, int queri
     }
 }
 
+// Runs one query of 50 new articles with only new articles on, over a
+// record of `mailed` articles mailed today, with and without the
+// retraction watch, whose search answers 10,000 retracted articles, one in
+// a hundred of them mailed.
+void BenchRetractionWatch(const std::string& tessory, const std::string& dir, int mailed) {
+    std::ostringstream watch;
+    watch << ", \"%22retracted+publication%22[pt]\": {\"ids\": [";
+    for (int i = 0; i < 10000; ++i) watch << (i ? ", " : "") << (i % 100 ? 40000000 : 20000000) + i;
+    watch << "]}";
+    BenchStandIn standIn(dir, 1, 50, watch.str());
+    if (!standIn.port()) return;
+    char today[16] = "";
+    const std::time_t now = std::time(nullptr);
+    std::strftime(today, sizeof today, "%Y-%m-%d", std::localtime(&now));
+    const std::string record = dir + "/state/Lorvane/sent-articles.txt";
+    std::printf("\n| mailed articles | watch | requests | time | peak RSS | record after |\n|---|---|---|---|---|---|\n");
+    for (const bool on : {false, true}) {
+        std::filesystem::create_directories(dir + "/state/Lorvane");
+        std::ofstream lines(record);
+        for (int i = 0; i < mailed; ++i) lines << 20000000 + i << " " << today << "\n";
+        lines.close();
+        const RunFigures run = RunOnce(tessory, dir, standIn, 1, 0, "Text",
+                                       std::string("OnlyNew=1\nWatchRetractions=") + (on ? "1\n" : "0\n"));
+        std::printf("| %d | %s | %zu | %.2f s | %.1f MB | %.1f MB |\n", mailed, on ? "on" : "off", run.requests,
+                    run.seconds, run.peakKiB / 1024.0,
+                    static_cast<double>(std::filesystem::file_size(record)) / (1024.0 * 1024.0));
+        if (run.exit != 0) std::printf("  (tessory exited with %d)\n", run.exit);
+    }
+}
+
 }  // namespace
 
 int main(int argc, char* argv[]) {
@@ -311,6 +348,7 @@ int main(int argc, char* argv[]) {
         BenchWholeRun(tessory, dir, 20, 50, 110, format);
         BenchWholeRun(tessory, dir, 200, 50, 110, format);
     }
+    BenchRetractionWatch(tessory, dir, 100000);
     std::filesystem::remove_all(dir);
     const std::string fixtures = LORVANE_FIXTURES_DIR;
     const std::size_t size = 4u * 1024u * 1024u;

@@ -175,7 +175,7 @@ std::string ComposeDigest(RunContext& context, RunFindings& findings, DigestWrit
     // Headings without a single article are no results to mail; a
     // retraction found is.
     tally.anyHits = tally.articles > 0 || tally.retractions > 0;
-    if (tally.found > 0 && tally.articles == 0)
+    if (tally.found > 0 && !tally.anyHits)
         context.console.Line("No article could be fetched; the digest is not mailed.");
     tally.complete =
         allAnswered && shortfall.missed == 0 && shortfall.leftOut == 0 && !tally.timeUp && !tally.unwatched;
