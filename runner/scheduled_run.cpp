@@ -63,9 +63,9 @@ void WatchRetractions(RunContext& context, const SentRecord& record, int today, 
 
 // Adds the entries of `hit` to `writer`: the identifiers of those listed
 // whole go to the tally's listed ones, or to its reported ones for the
-// retracted articles (`retractions`) and those the service marks
-// retracted; what it missed goes to `shortfall`. Returns how many entries
-// it added.
+// retracted articles (`retractions`: only those whose record marks them
+// so) and those the service marks retracted; what it missed goes to
+// `shortfall`. Returns how many entries it added.
 int ListEntries(QueryFindings& hit, RecordCache& records, DigestWriter& writer, bool retractions,
                 ScheduledRunTally& tally, Shortfall& shortfall) {
     const std::size_t reachable = std::min(hit.reachable, hit.found.size());
@@ -74,6 +74,10 @@ int ListEntries(QueryFindings& hit, RecordCache& records, DigestWriter& writer, 
         FetchedRecord& fetched = records[hit.found[i]];
         if (!fetched.listed || !fetched.whole) ++missed;
         if (!fetched.listed) continue;
+        // The record has the last word: one the search named but that
+        // carries no mark of a retraction is no retraction to report.
+        if (retractions && fetched.whole && !fetched.record.retracted && fetched.record.retractedIn.empty())
+            continue;
         if (writer.size() >= kMaxDigestBytes) {
             ++shortfall.leftOut;
             continue;

@@ -694,16 +694,17 @@ TEST_F(SearchRun, RetractionsOfMailedArticlesAreReportedOnce) {
     EXPECT_EQ(sent().retracted.count(18000001), 1u);  // mailed as retracted: nothing to report later
 
     // Retracted since: a digest of that section only, from the second page
-    // of the watch's answer; not articles never mailed, nor one reported.
+    // of the watch's answer; not articles never mailed, nor one reported,
+    // nor one whose record carries no mark of it.
     std::string many;
     for (int id = 30000000; id < 30010000; ++id) many += std::to_string(id) + ", ";
     const std::string watch = R"({"ids": [)" + many + "17284678, 18000001, 18000004]}";
     Store({{"Format", "HTML"}, {"AttachCitations", "1"}});
-    ran = run("", watch, "\"PT  - Retracted Publication\", \"" + notice + "\"");
+    ran = run("", ReplaceAll(watch, "]}", ", 18000003]}"), "\"PT  - Retracted Publication\", \"" + notice + "\"");
     EXPECT_EQ(ran.exitCode, 0) << ran.err;
     EXPECT_EQ(requests, (std::vector<std::string>{watchPath(today - 1, 0), watchPath(today - 1, 10000),
                                                   SearchPath("a", FormatMinDate(AlertFrequency::Weekly), FormatMaxDate()),
-                                                  FetchPath("18000004")}));
+                                                  FetchPath("18000004,18000003")}));
     const test::ReceivedMail mail = m_sink->Messages().back();
     EXPECT_EQ(mail.body.find("<span> <p><br><b>Retracted since Lorvane sent them</b><br><br>1. Kowalski P. <b> "
                              "[Retracted] A tournament"), 0u) << mail.body;
