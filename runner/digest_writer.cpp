@@ -27,7 +27,8 @@ std::string ShortfallWords(const Shortfall& shortfall, Shown shown, Escape escap
     const std::string unkept = shortfall.unkept.empty()
                                    ? std::string()
                                    : "Lorvane could not keep its record in " + escape(shortfall.unkept) +
-                                         ": the next digest may repeat these articles.";
+                                         (shortfall.onlyNew ? ": the next digest may repeat these articles."
+                                                            : ": these articles are not watched for retractions.");
     if (shortfall.unsearched.empty() && shortfall.missed == 0 && shortfall.leftOut == 0 && !shortfall.unwatched)
         return unkept;
     auto list = [&shown](const std::vector<std::string>& queries) {

@@ -26,6 +26,7 @@ struct Shortfall {
     int leftOut = 0;                      // articles left out: the digest reached its size limit
     bool timeUp = false;                  // the run reached its time limit
     std::string unkept;                   // the folder the record of mailed articles cannot be kept in
+    bool onlyNew = true;                  // the record keeps digests from repeating articles
     bool unwatched = false;               // the search for retractions could not be made whole
 };
 

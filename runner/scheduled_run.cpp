@@ -161,6 +161,7 @@ std::string ComposeDigest(RunContext& context, RunFindings& findings, DigestWrit
                           ScheduledRunTally& tally, const std::string& unkept) {
     Shortfall shortfall;
     shortfall.unkept = unkept;
+    shortfall.onlyNew = context.settings.onlyNew;
     ComposeRetractions(findings, writer, tally, shortfall);
     bool allAnswered = true;
     for (QueryFindings& hit : findings.queries) {
