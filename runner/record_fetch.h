@@ -51,10 +51,10 @@ class DigestWriter;
 void FetchRecordBatches(RunContext& context, RunFindings& findings, bool all, DigestWriter& writer);
 
 // Fetches alone, query by query (the retracted articles to report first),
-// the record of each article to list that the batches did not bring. A body that breaks off reports "connection
-// problem" and still gives an entry from what arrived; a request that
-// cannot be sent (or the run's time limit) reports it and ends that
-// query's articles. A record over kMaxRecordBytes counts as one that broke
+// the record of each article to list that the batches did not bring. A
+// body that breaks off reports "connection problem" and still gives an
+// entry from what arrived; a request that cannot be sent (or the run's
+// time limit) reports it and ends that query's articles. A record over kMaxRecordBytes counts as one that broke
 // off at that size.
 void FetchArticles(RunContext& context, RunFindings& findings);
 

@@ -26,11 +26,6 @@ void NoteDay(std::map<std::int32_t, int>& days, std::int32_t pmid, int day) {
     noted = std::max(noted, day);
 }
 
-// Reads "PMID YYYY-MM-DD" into `days` unless the day is more than
-// kRememberedDays before `today` (kNoDay: none is). Returns false for a
-// line of another form.
-bool ParseArticleDay(const std::string& line, std::map<std::int32_t, int>& days, int today);
-
 // Reads an identifier of 1 to 9 digits (PubMed identifiers fit in 32 bits).
 bool ParseIdentifier(const std::string& text, std::int32_t& pmid) {
     if (text.empty() || text.size() > 9) return false;
@@ -38,6 +33,20 @@ bool ParseIdentifier(const std::string& text, std::int32_t& pmid) {
         if (c < '0' || c > '9') return false;
     pmid = std::stoi(text);
     return pmid > 0;
+}
+
+// Reads "PMID YYYY-MM-DD" into `days` unless the day is more than
+// kRememberedDays before `today` (kNoDay: none is). Returns false for a
+// line of another form.
+bool ParseArticleDay(const std::string& line, std::map<std::int32_t, int>& days, int today) {
+    const std::size_t blank = line.find(' ');
+    std::int32_t pmid = 0;
+    int day = 0;
+    if (blank == std::string::npos || !ParseIdentifier(line.substr(0, blank), pmid) ||
+        !ParseDateText(line.substr(blank + 1), day))
+        return false;
+    if (today == kNoDay || day >= today - kRememberedDays) NoteDay(days, pmid, day);
+    return true;
 }
 
 // Longer lines than this are none the record writes.
@@ -67,17 +76,6 @@ bool ParseLine(std::string line, SentRecord& record, int today) {
     if (!latest) return ParseArticleDay(line, record.mailed, today);
     if (!ParseDateText(rest, day)) return false;
     *latest = std::max(*latest, day);
-    return true;
-}
-
-bool ParseArticleDay(const std::string& line, std::map<std::int32_t, int>& days, int today) {
-    const std::size_t blank = line.find(' ');
-    std::int32_t pmid = 0;
-    int day = 0;
-    if (blank == std::string::npos || !ParseIdentifier(line.substr(0, blank), pmid) ||
-        !ParseDateText(line.substr(blank + 1), day))
-        return false;
-    if (today == kNoDay || day >= today - kRememberedDays) NoteDay(days, pmid, day);
     return true;
 }
 
